@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Tessary need.
+# Only missing packages are installed; a machine that has them all is left alone.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    qt6-base-dev qt6-image-formats-plugins
+    libgif-dev fonts-ipafont-gothic
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth imagemagick
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo_cmd=()
+[[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

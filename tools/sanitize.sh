@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds with clang under AddressSanitizer and UndefinedBehaviorSanitizer, runs every
+# test there, then runs each fuzz target for FUZZ_SECONDS (default 60).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build_dir="$root/build-sanitize"
+fuzz_seconds=${FUZZ_SECONDS:-60}
+bash "$root/tools/deps.sh"
+CC=clang CXX=clang++ bash "$root/tools/build.sh" "$build_dir" \
+    -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_FUZZ=ON -DTESSARY_BENCH=OFF
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir "$build_dir" --output-on-failure -j2
+
+shopt -s nullglob
+failed=0
+for target in "$build_dir"/fuzz/*; do
+    [[ -x "$target" ]] || continue
+    name=$(basename "$target")
+    corpus="$build_dir/fuzz-corpus/$name"
+    mkdir -p "$corpus"
+    seeds=()
+    [[ -d "$root/fuzz/seeds/$name" ]] && seeds=("$root/fuzz/seeds/$name")
+    echo "Fuzzing $name for ${fuzz_seconds}s"
+    if ! "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
+            -print_final_stats=0 "$corpus" "${seeds[@]}" >"$build_dir/fuzz-$name.log" 2>&1; then
+        echo "Fuzz target $name failed:"
+        tail -n 60 "$build_dir/fuzz-$name.log"
+        failed=1
+    fi
+done
+exit $failed
