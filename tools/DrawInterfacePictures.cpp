@@ -21,6 +21,7 @@
 #include <QTextStream>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -90,27 +91,26 @@ QPainterPath RoundedRect(const QRectF& rect, qreal radius)
     return path;
 }
 
+QPainterPath Polygon(std::initializer_list<QPointF> points)
+{
+    QPainterPath path;
+    path.addPolygon(QPolygonF(points));
+    path.closeSubpath();
+    return path;
+}
+
 // Icons are drawn in a 24 x 24 unit box; the callers scale it to the button.
 
 void DrawSheet(QPainter& painter, const QRectF& r)
 {
     constexpr qreal kFold = 4.5;
-    QPainterPath sheet;
-    sheet.moveTo(r.topLeft());
-    sheet.lineTo(r.right() - kFold, r.top());
-    sheet.lineTo(r.right(), r.top() + kFold);
-    sheet.lineTo(r.bottomRight());
-    sheet.lineTo(r.bottomLeft());
-    sheet.closeSubpath();
+    const QPointF fold_top(r.right() - kFold, r.top());
+    const QPointF fold_side(r.right(), r.top() + kFold);
     painter.setPen(QPen(kOutline, 1.1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(VerticalGradient(r.top(), r.bottom(), kPaper, kPaperShade));
-    painter.drawPath(sheet);
-    QPainterPath fold;
-    fold.moveTo(r.right() - kFold, r.top());
-    fold.lineTo(r.right() - kFold, r.top() + kFold);
-    fold.lineTo(r.right(), r.top() + kFold);
+    painter.drawPath(Polygon({ r.topLeft(), fold_top, fold_side, r.bottomRight(), r.bottomLeft() }));
     painter.setBrush(kPaperShade.darker(112));
-    painter.drawPath(fold);
+    painter.drawPath(Polygon({ fold_top, QPointF(fold_top.x(), fold_side.y()), fold_side }));
     painter.setPen(QPen(WithAlpha(kOutline, 150), 1.0, Qt::SolidLine, Qt::RoundCap));
     for (qreal y = r.top() + 7.5; y < r.bottom() - 2.5; y += 3.0)
         painter.drawLine(QPointF(r.left() + 2.5, y), QPointF(r.right() - 2.5, y));
@@ -129,18 +129,14 @@ void DrawPhoto(QPainter& painter, const QRectF& r, qreal outline = 1.1)
     painter.setBrush(kSun);
     painter.drawEllipse(QPointF(inner.right() - inner.width() * 0.27, inner.top() + inner.height() * 0.3),
         inner.height() * 0.17, inner.height() * 0.17);
-    QPainterPath far_hill;
-    far_hill.moveTo(inner.left(), inner.bottom());
-    far_hill.lineTo(inner.left() + inner.width() * 0.35, inner.top() + inner.height() * 0.35);
-    far_hill.lineTo(inner.left() + inner.width() * 0.7, inner.bottom());
+    // A point of the picture, as fractions of its width and height.
+    const auto at = [&inner](qreal x, qreal y) {
+        return QPointF(inner.left() + inner.width() * x, inner.top() + inner.height() * y);
+    };
     painter.setBrush(kHill.darker(125));
-    painter.drawPath(far_hill);
-    QPainterPath near_hill;
-    near_hill.moveTo(inner.left() + inner.width() * 0.3, inner.bottom());
-    near_hill.lineTo(inner.left() + inner.width() * 0.65, inner.top() + inner.height() * 0.55);
-    near_hill.lineTo(inner.right() + 1, inner.bottom());
+    painter.drawPath(Polygon({ at(0, 1), at(0.35, 0.35), at(0.7, 1) }));
     painter.setBrush(kHill);
-    painter.drawPath(near_hill);
+    painter.drawPath(Polygon({ at(0.3, 1), at(0.65, 0.55), at(1.1, 1) }));
     painter.restore();
 }
 
@@ -164,23 +160,10 @@ void DrawNotebook(QPainter& painter, const QRectF& r)
 // An open folder with its back, whatever is kept in it, then the front flap.
 void DrawFolder(QPainter& painter, const std::function<void(QPainter&)>& contents)
 {
-    QPainterPath back;
-    back.moveTo(2, 20.5);
-    back.lineTo(2, 5.5);
-    back.lineTo(8, 5.5);
-    back.lineTo(10, 7.5);
-    back.lineTo(19.5, 7.5);
-    back.lineTo(19.5, 20.5);
-    back.closeSubpath();
-    FillShape(painter, back, kFolder.darker(118));
+    FillShape(painter, Polygon({ { 2, 20.5 }, { 2, 5.5 }, { 8, 5.5 }, { 10, 7.5 }, { 19.5, 7.5 }, { 19.5, 20.5 } }),
+        kFolder.darker(118));
     contents(painter);
-    QPainterPath front;
-    front.moveTo(2, 20.5);
-    front.lineTo(5, 12);
-    front.lineTo(22.5, 12);
-    front.lineTo(19.5, 20.5);
-    front.closeSubpath();
-    FillShape(painter, front, kFolder);
+    FillShape(painter, Polygon({ { 2, 20.5 }, { 5, 12 }, { 22.5, 12 }, { 19.5, 20.5 } }), kFolder);
 }
 
 enum class BadgeSymbol { Plus, Cross, DownArrow };
@@ -219,11 +202,8 @@ void DrawBadge(QPainter& painter, const QColor& color, BadgeSymbol symbol)
 // A straight arrow pointing right.
 void DrawArrow(QPainter& painter)
 {
-    QPainterPath arrow;
-    arrow.addPolygon(QPolygonF({ { 3, 9.5 }, { 12, 9.5 }, { 12, 4.5 }, { 21, 12 }, { 12, 19.5 }, { 12, 14.5 },
-        { 3, 14.5 } }));
-    arrow.closeSubpath();
-    FillShape(painter, arrow, kArrow);
+    FillShape(painter,
+        Polygon({ { 3, 9.5 }, { 12, 9.5 }, { 12, 4.5 }, { 21, 12 }, { 12, 19.5 }, { 12, 14.5 }, { 3, 14.5 } }), kArrow);
 }
 
 // A U-turn arrow that comes back to the left, as in "take the last step back".
@@ -239,20 +219,15 @@ void DrawTurnArrow(QPainter& painter)
     stroker.setWidth(3.6);
     stroker.setCapStyle(Qt::RoundCap);
     stroker.setJoinStyle(Qt::RoundJoin);
-    QPainterPath head;
-    head.addPolygon(QPolygonF({ { 2.5, 8.5 }, { 9.5, 2.5 }, { 9.5, 14.5 } }));
-    head.closeSubpath();
+    const QPainterPath head = Polygon({ { 2.5, 8.5 }, { 9.5, 2.5 }, { 9.5, 14.5 } });
     FillShape(painter, stroker.createStroke(line).united(head).simplified(), kArrow);
 }
 
 // Triangles against a bar: the last page ("skip to the end") pointing right.
 void DrawSkipArrow(QPainter& painter)
 {
-    QPainterPath shape;
-    shape.addPolygon(QPolygonF({ { 3, 5 }, { 11, 12 }, { 3, 19 } }));
-    shape.closeSubpath();
-    shape.addPolygon(QPolygonF({ { 10, 5 }, { 18, 12 }, { 10, 19 } }));
-    shape.closeSubpath();
+    QPainterPath shape = Polygon({ { 3, 5 }, { 11, 12 }, { 3, 19 } });
+    shape.addPath(Polygon({ { 10, 5 }, { 18, 12 }, { 10, 19 } }));
     shape.addRoundedRect(QRectF(18.2, 5, 3, 14), 0.6, 0.6);
     FillShape(painter, shape.simplified(), kArrow);
 }
@@ -297,50 +272,52 @@ IconDrawer Plain(void (*draw)(QPainter&))
     return [draw](QPainter& painter, State) { draw(painter); };
 }
 
+IconDrawer WithBadge(std::function<void(QPainter&)> draw, const QColor& color, BadgeSymbol symbol)
+{
+    return [=](QPainter& painter, State) {
+        draw(painter);
+        DrawBadge(painter, color, symbol);
+    };
+}
+
 struct ButtonPicture {
     QString file_name;
     int width { kWideWidth };
     QString caption;
     IconDrawer icon;
+    // Where the button sits in the preview: the tool bar, or the page bar 80 pixels below it.
+    QPoint place;
 };
 
 std::vector<ButtonPicture> ButtonPictures()
 {
-    const QRectF notebook(6, 2.5, 12, 16);
-    const QRectF photo(2, 4, 17, 13);
-    const QRectF sheet(4, 2, 13.5, 17);
+    const auto notebook = [](QPainter& p) { DrawNotebook(p, QRectF(6, 2.5, 12, 16)); };
+    const auto photo = [](QPainter& p) { DrawPhoto(p, QRectF(2, 4, 17, 13)); };
+    const auto sheet = [](QPainter& p) { DrawSheet(p, QRectF(4, 2, 13.5, 17)); };
+    const auto folder_with = [](std::function<void(QPainter&)> contents) {
+        return [contents](QPainter& p, State) { DrawFolder(p, contents); };
+    };
     return {
-        { "clear_page_button.png", kWideWidth, "ページ消去", [=](QPainter& p, State) {
-             DrawSheet(p, sheet);
-             DrawBadge(p, kBadgeClear, BadgeSymbol::Cross);
-         } },
-        { "new_note_button.png", kWideWidth, "新規ノート", [=](QPainter& p, State) {
-             DrawNotebook(p, notebook);
-             DrawBadge(p, kBadgeNew, BadgeSymbol::Plus);
-         } },
-        { "open_note_button.png", kWideWidth, "ノートを開く", [](QPainter& p, State) {
-             DrawFolder(p, [](QPainter& q) { DrawNotebook(q, QRectF(8, 2, 10, 13)); });
-         } },
-        { "open_image_button.png", kWideWidth, "画像を開く", [](QPainter& p, State) {
-             DrawFolder(p, [](QPainter& q) { DrawPhoto(q, QRectF(5, 2.5, 14.5, 12)); });
-         } },
-        { "save_note_button.png", kWideWidth, "ノート保存", [=](QPainter& p, State) {
-             DrawNotebook(p, notebook);
-             DrawBadge(p, kBadgeSave, BadgeSymbol::DownArrow);
-         } },
-        { "save_page_button.png", kWideWidth, "画像保存", [=](QPainter& p, State) {
-             DrawPhoto(p, photo);
-             DrawBadge(p, kBadgeSave, BadgeSymbol::DownArrow);
-         } },
-        { "undo_note_button.png", kWideWidth, "元に戻す", Plain(DrawTurnArrow) },
-        { "redo_note_button.png", kWideWidth, "やり直し", Mirrored(Plain(DrawTurnArrow)) },
-        { "prev_page_button.png", kWideWidth, "前のページ", Mirrored(Plain(DrawArrow)) },
-        { "next_page_button.png", kWideWidth, "次のページ", Plain(DrawArrow) },
-        { "top_page_button.png", kSquareWidth, {}, Mirrored(Plain(DrawSkipArrow)) },
-        { "end_page_button.png", kSquareWidth, {}, Plain(DrawSkipArrow) },
+        { "new_note_button.png", kWideWidth, "新規ノート", WithBadge(notebook, kBadgeNew, BadgeSymbol::Plus), { 0, 0 } },
+        { "clear_page_button.png", kWideWidth, "ページ消去", WithBadge(sheet, kBadgeClear, BadgeSymbol::Cross),
+            { 0, 35 } },
+        { "open_note_button.png", kWideWidth, "ノートを開く",
+            folder_with([](QPainter& p) { DrawNotebook(p, QRectF(8, 2, 10, 13)); }), { 110, 0 } },
+        { "open_image_button.png", kWideWidth, "画像を開く",
+            folder_with([](QPainter& p) { DrawPhoto(p, QRectF(5, 2.5, 14.5, 12)); }), { 110, 35 } },
+        { "save_note_button.png", kWideWidth, "ノート保存", WithBadge(notebook, kBadgeSave, BadgeSymbol::DownArrow),
+            { 220, 0 } },
+        { "save_page_button.png", kWideWidth, "画像保存", WithBadge(photo, kBadgeSave, BadgeSymbol::DownArrow),
+            { 220, 35 } },
+        { "undo_note_button.png", kWideWidth, "元に戻す", Plain(DrawTurnArrow), { 330, 0 } },
+        { "redo_note_button.png", kWideWidth, "やり直し", Mirrored(Plain(DrawTurnArrow)), { 330, 35 } },
+        { "prev_page_button.png", kWideWidth, "前のページ", Mirrored(Plain(DrawArrow)), { 200, 115 } },
+        { "next_page_button.png", kWideWidth, "次のページ", Plain(DrawArrow), { 310, 115 } },
+        { "top_page_button.png", kSquareWidth, {}, Mirrored(Plain(DrawSkipArrow)), { 203, 80 } },
+        { "end_page_button.png", kSquareWidth, {}, Plain(DrawSkipArrow), { 347, 80 } },
         // The lock is a check button: its pushed band is the locked state.
         { "lock_page_button.png", kSquareWidth, {},
-            [](QPainter& p, State state) { DrawPadlock(p, state == State::Pushed); } },
+            [](QPainter& p, State state) { DrawPadlock(p, state == State::Pushed); }, { 382, 80 } },
     };
 }
 
@@ -373,20 +350,12 @@ struct Face {
     QColor border;
 };
 
-Face FaceOf(State state)
-{
-    switch (state) {
-    case State::Normal:
-        return { QColor(0xfd, 0xfe, 0xff), QColor(0xd8, 0xdf, 0xe7), QColor(0x8c, 0x98, 0xa7) };
-    case State::Hover:
-        return { QColor(0xff, 0xff, 0xff), QColor(0xe4, 0xef, 0xfb), kAccent.darker(115) };
-    case State::Pushed:
-        return { QColor(0xbf, 0xc9, 0xd5), QColor(0xdc, 0xe2, 0xe9), QColor(0x6b, 0x78, 0x88) };
-    case State::Disabled:
-        break;
-    }
-    return { QColor(0xee, 0xf0, 0xf2), QColor(0xe2, 0xe5, 0xe8), QColor(0xb8, 0xbf, 0xc7) };
-}
+// Faces in the order of the states: normal, hover (lighter, with a blue rim), pushed (darker,
+// lit from below) and disabled (flat and pale).
+const std::array kFaces { Face { QColor(0xfd, 0xfe, 0xff), QColor(0xd8, 0xdf, 0xe7), QColor(0x8c, 0x98, 0xa7) },
+    Face { QColor(0xff, 0xff, 0xff), QColor(0xe4, 0xef, 0xfb), kAccent.darker(115) },
+    Face { QColor(0xbf, 0xc9, 0xd5), QColor(0xdc, 0xe2, 0xe9), QColor(0x6b, 0x78, 0x88) },
+    Face { QColor(0xee, 0xf0, 0xf2), QColor(0xe2, 0xe5, 0xe8), QColor(0xb8, 0xbf, 0xc7) } };
 
 // The rounded, bevelled body of a button or of the logo: a shadow or a hover glow around it, a
 // lit face, a highlight along the top or, when pushed, a shadow cast into it, and the rim.
@@ -407,7 +376,7 @@ void DrawBody(QPainter& painter, const QRectF& body, State state, qreal radius, 
         painter.setBrush(WithAlpha(Qt::black, 30));
         painter.drawPath(shape.translated(0, 0.8));
     }
-    const Face face = FaceOf(state);
+    const Face& face = kFaces[std::size_t(state)];
     painter.setPen(Qt::NoPen);
     painter.setBrush(VerticalGradient(body.top(), body.bottom(), WithAlpha(face.top, face_alpha),
         WithAlpha(face.bottom, face_alpha)));
@@ -432,14 +401,6 @@ void DrawBody(QPainter& painter, const QRectF& body, State state, qreal radius, 
     painter.drawPath(rim);
 }
 
-QFont CaptionFont()
-{
-    QFont font(kFontFamily);
-    font.setPixelSize(12);
-    font.setHintingPreference(QFont::PreferFullHinting);
-    return font;
-}
-
 // The icon and the caption of one band, drawn into their own layer so that a disabled band can
 // be greyed as a whole.
 QImage DrawContents(const ButtonPicture& picture, State state)
@@ -458,7 +419,9 @@ QImage DrawContents(const ButtonPicture& picture, State state)
     picture.icon(painter, state);
     painter.restore();
     if (has_caption) {
-        painter.setFont(CaptionFont());
+        QFont font(kFontFamily);
+        font.setPixelSize(12);
+        painter.setFont(font);
         const QRectF text_box(icon_origin.x() + icon_size + 1, 2, picture.width - icon_origin.x() - icon_size - 6, 30);
         painter.setPen(WithAlpha(kPaper, 170));
         painter.drawText(text_box.translated(0, 1), Qt::AlignCenter, picture.caption);
@@ -467,7 +430,7 @@ QImage DrawContents(const ButtonPicture& picture, State state)
     }
     painter.end();
     if (state == State::Disabled)
-        Fade(layer, 0.5);
+        Fade(layer, 0.6);
     return layer;
 }
 
@@ -578,46 +541,32 @@ QImage DrawWindowIcon()
     return icon;
 }
 
-// A small generator with a fixed seed, so the texture is the same on every run.
-class Noise {
-public:
-    // A value in -1 .. 1.
-    qreal Next()
-    {
-        m_state ^= m_state << 13;
-        m_state ^= m_state >> 7;
-        m_state ^= m_state << 17;
-        return qreal(m_state % 20001) / 10000.0 - 1.0;
-    }
-
-private:
-    std::uint64_t m_state { 0x5eed1e55c0ffeeULL };
-};
-
-// Row and column weights that wrap around, smoothed over their neighbours.
-std::vector<qreal> WrappedThreads(Noise& noise, int count)
+// A value in -1 .. 1 that depends only on its arguments, so the texture is the same on every run.
+qreal Noise(std::uint32_t x, std::uint32_t y, std::uint32_t salt)
 {
-    std::vector<qreal> raw(count);
-    for (qreal& value : raw)
-        value = noise.Next();
-    std::vector<qreal> smooth(count);
-    for (int i = 0; i < count; ++i)
-        smooth[i] = (raw[(i + count - 1) % count] + 2 * raw[i] + raw[(i + 1) % count]) / 4;
-    return smooth;
+    std::uint32_t h = x * 0x9e3779b1u ^ y * 0x85ebca77u ^ salt * 0xc2b2ae3du;
+    h ^= h >> 15;
+    h *= 0x2c1b3c6du;
+    h ^= h >> 13;
+    return qreal(h % 20001) / 10000.0 - 1.0;
 }
 
-// A fine woven texture: every term wraps at the tile's edges, so the tile repeats seamlessly.
+// Threads of a fine weave: one weight per row or column, smoothed over the neighbours with the
+// indices wrapping at the tile's edge, so the tile repeats seamlessly.
+qreal Thread(int index, std::uint32_t salt)
+{
+    const auto at = [salt](int i) { return Noise(std::uint32_t((i + kTileSize) % kTileSize), 0, salt); };
+    return (at(index - 1) + 2 * at(index) + at(index + 1)) / 4;
+}
+
 QImage DrawBackgroundTile()
 {
-    QImage tile(kTileSize, kTileSize, QImage::Format_ARGB32);
-    Noise noise;
-    const std::vector<qreal> rows = WrappedThreads(noise, kTileSize);
-    const std::vector<qreal> columns = WrappedThreads(noise, kTileSize);
+    QImage tile(kTileSize, kTileSize, QImage::Format_RGB32);
     for (int y = 0; y < kTileSize; ++y) {
         auto* line = reinterpret_cast<QRgb*>(tile.scanLine(y));
         for (int x = 0; x < kTileSize; ++x) {
-            const qreal weave = ((x + y) % 2 == 0 ? rows[y] : columns[x]) * 2.2;
-            const qreal shade = weave + noise.Next() * 1.3;
+            const qreal weave = ((x + y) % 2 == 0 ? Thread(y, 1) : Thread(x, 2)) * 2.2;
+            const qreal shade = weave + Noise(std::uint32_t(x), std::uint32_t(y), 3) * 1.3;
             const auto channel = [shade](int base) { return qBound(0, int(std::lround(base + shade)), 255); };
             line[x] = qRgb(channel(kBarBase.red()), channel(kBarBase.green()), channel(kBarBase.blue()));
         }
@@ -625,60 +574,40 @@ QImage DrawBackgroundTile()
     return tile;
 }
 
-// The tool bar and page bar mocked up with the pictures at their places, then every strip.
+// The tool bar and the page bar mocked up with the pictures at their places (each button in
+// another state), then every strip, the logo and the window icon at a few sizes.
 QImage DrawPreview(const QImage& background, const std::vector<std::pair<ButtonPicture, QImage>>& strips,
     const QImage& logo, const QImage& icon)
 {
     constexpr int kBarWidth = 800;
-    const auto strip_of = [&strips](const QString& name) {
-        for (const auto& [picture, image] : strips) {
-            if (picture.file_name == name)
-                return image;
-        }
-        return QImage();
-    };
-    const auto band = [&](const QString& name, int index) {
-        const QImage strip = strip_of(name);
-        return strip.copy(0, index * kBandHeight, strip.width(), kBandHeight);
-    };
-    QImage sheet(kBarWidth, 80 * 2 + 310 + kIconSize, QImage::Format_ARGB32_Premultiplied);
+    QImage sheet(kBarWidth, 160 + 310 + kIconSize, QImage::Format_ARGB32_Premultiplied);
     sheet.fill(QColor(0x80, 0x80, 0x80));
     QPainter painter(&sheet);
-    painter.fillRect(QRect(0, 0, kBarWidth, 70), QBrush(background));
-    const std::array tool_bar { std::pair { "new_note_button.png", QPoint(0, 0) },
-        std::pair { "clear_page_button.png", QPoint(0, 35) }, std::pair { "open_note_button.png", QPoint(110, 0) },
-        std::pair { "open_image_button.png", QPoint(110, 35) }, std::pair { "save_note_button.png", QPoint(220, 0) },
-        std::pair { "save_page_button.png", QPoint(220, 35) }, std::pair { "undo_note_button.png", QPoint(330, 0) },
-        std::pair { "redo_note_button.png", QPoint(330, 35) } };
-    for (std::size_t i = 0; i < tool_bar.size(); ++i)
-        painter.drawImage(tool_bar[i].second, band(tool_bar[i].first, int(i % 4)));
+    for (int bar = 0; bar < 2; ++bar)
+        painter.fillRect(QRect(0, bar * 80, kBarWidth, 70), QBrush(background));
+    painter.fillRect(QRect(0, 160, kBarWidth, 300), QBrush(background));
     painter.drawImage(kBarWidth - 98, 17, logo.copy(0, 0, kLogoWidth, kLogoBandHeight));
-    painter.fillRect(QRect(0, 0, kBarWidth, 70), VerticalGradient(0, 70, QColor(0, 0, 0, 16), QColor(0, 0, 0, 0)));
-
-    painter.translate(0, 80);
-    painter.fillRect(QRect(0, 0, kBarWidth, 70), QBrush(background));
-    painter.drawImage(200, 35, band("prev_page_button.png", 0));
-    painter.drawImage(310, 35, band("next_page_button.png", 1));
-    painter.drawImage(203, 0, band("top_page_button.png", 3));
-    painter.drawImage(347, 0, band("end_page_button.png", 0));
-    painter.drawImage(382, 0, band("lock_page_button.png", 2));
-    painter.fillRect(QRect(0, 0, kBarWidth, 70), VerticalGradient(0, 70, QColor(0, 0, 0, 0), QColor(0, 0, 0, 16)));
-
-    painter.translate(0, 80);
-    painter.fillRect(QRect(0, 0, kBarWidth, 300), QBrush(background));
-    QPoint at(4, 5);
-    for (const auto& [picture, image] : strips) {
-        if (at.x() + image.width() > kBarWidth - 4)
-            at = QPoint(4, at.y() + image.height() + 8);
-        painter.drawImage(at, image);
-        at.rx() += image.width() + 3;
+    QPoint at(4, 165);
+    for (std::size_t i = 0; i < strips.size(); ++i) {
+        const QImage& strip = strips[i].second;
+        painter.drawImage(strips[i].first.place, strip.copy(0, int(i % 4) * kBandHeight, strip.width(), kBandHeight));
+        if (at.x() + strip.width() > kBarWidth - 4)
+            at = QPoint(4, at.y() + strip.height() + 8);
+        painter.drawImage(at, strip);
+        at.rx() += strip.width() + 3;
     }
-    painter.drawImage(kBarWidth - kLogoWidth - 4, 153, logo);
-    painter.translate(0, 310);
-    painter.drawImage(0, 0, icon);
-    painter.drawImage(kIconSize + 10, 0, icon.scaled(64, 64, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    painter.drawImage(kIconSize + 84, 0, icon.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    painter.drawImage(kIconSize + 126, 0, icon.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    for (int bar = 0; bar < 2; ++bar) {
+        const QColor shade(0, 0, 0, 16);
+        const QColor clear(0, 0, 0, 0);
+        painter.fillRect(QRect(0, bar * 80, kBarWidth, 70),
+            VerticalGradient(bar * 80, bar * 80 + 70, bar == 0 ? shade : clear, bar == 0 ? clear : shade));
+    }
+    painter.drawImage(kBarWidth - kLogoWidth - 4, 313, logo);
+    int x = 0;
+    for (const int size : { kIconSize, 64, 32, 16 }) {
+        painter.drawImage(x, 470, icon.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        x += size + 10;
+    }
     painter.end();
     // Twice the size, pixel for pixel, so that the details can be judged.
     return sheet.scaled(sheet.size() * 2);
