@@ -147,6 +147,18 @@ struct Utf16Decoder {
     QString Value(const QChar* text, qsizetype size) { return QString(text, size); }
 };
 
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// UTF-8 to UTF-16 keeping a byte-order mark at the start of the piece, which QString::fromUtf8
+// would drop: inside a text it is an ordinary character.
+QString FromUtf8(const char* text, qsizetype size)
+{
+    QString converted = QString::fromUtf8(text, size);
+    if (size >= 3 && std::memcmp(text, kByteOrderMark, 3) == 0)
+        converted.prepend(QChar(0xfeff));
+    return converted;
+}
+
 // Converts keys and section names through a small cache: a note file repeats the same few of
 // them on every page, and a shared string costs no allocation.
 class Utf8Decoder {
@@ -155,7 +167,7 @@ public:
     QString Key(const char* text, qsizetype size) { return Cached(text, size); }
     QString Value(const char* text, qsizetype size)
     {
-        return size == 0 ? QString() : QString::fromUtf8(text, size);
+        return size == 0 ? QString() : FromUtf8(text, size);
     }
 
 private:
@@ -170,12 +182,12 @@ private:
     QString Cached(const char* text, qsizetype size)
     {
         if (size > kLongestCached)
-            return QString::fromUtf8(text, size);
+            return FromUtf8(text, size);
         for (const Entry& entry : m_entries) {
             if (entry.bytes.size() == size && std::memcmp(entry.bytes.constData(), text, size_t(size)) == 0)
                 return entry.text;
         }
-        QString converted = QString::fromUtf8(text, size);
+        QString converted = FromUtf8(text, size);
         if (m_entries.size() < kCacheSize)
             m_entries.push_back({ QByteArray(text, size), converted });
         return converted;
@@ -191,9 +203,6 @@ bool ParseSectionText(QStringView text, SectionDocument& document)
     document.Clear();
     if (text.isEmpty())
         return false;
-    // A byte-order mark left at the start by an editor is not part of the first line.
-    if (text.startsWith(QChar(0xfeff)))
-        text = text.mid(1);
     Utf16Decoder decoder;
     LineParser<QChar, Utf16Decoder>(document, decoder).Parse(text.data(), text.size());
     return true;
@@ -204,7 +213,8 @@ bool ParseSectionText(const QByteArray& utf8, SectionDocument& document)
     document.Clear();
     if (utf8.isEmpty())
         return false;
-    const qsizetype skip = utf8.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    // A byte-order mark at the start is not part of the first line, as in the text decoder.
+    const qsizetype skip = utf8.startsWith(kByteOrderMark) ? 3 : 0;
     Utf8Decoder decoder;
     LineParser<char, Utf8Decoder>(document, decoder).Parse(utf8.constData() + skip, utf8.size() - skip);
     return true;
