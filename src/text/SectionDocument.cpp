@@ -48,7 +48,7 @@ bool SectionDocument::operator==(const SectionDocument& other) const
 
 namespace {
 
-// The line rules, shared by the UTF-16 and the UTF-8 parser. Units is QChar or char; the
+// The line rules, shared by the UTF-16 and the UTF-8 parser. Unit is QChar or char; the
 // markers the rules look for are all ASCII, so both forms split identically.
 template <typename Unit, typename Strings>
 class LineParser {
