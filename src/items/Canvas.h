@@ -3,6 +3,7 @@
 #include "items/CanvasHost.h"
 #include "items/Item.h"
 #include "items/ItemEvent.h"
+#include "text/PositionSpec.h"
 
 #include <QImage>
 #include <QPointF>
@@ -145,6 +146,7 @@ public:
     // The fixed layout size when set, else the back buffer's size in logical pixels.
     float ReferenceWidth() const;
     float ReferenceHeight() const;
+    AnchorReference GetAnchorReference() const;
     // The part of the page the back buffer shows, in page coordinates.
     QRectF VisibleArea() const;
     QPointF ToPage(QPointF device) const;
