@@ -55,11 +55,12 @@ TEST(SectionText, ParsesLinesByTheirRules)
         { "blanks belong to the name", "[ A ]\r\n[[x]]", "[ A ]|[[x]]" },
         { "no trimming", "[A]\r\n K = v ", "[A] K = v " },
         { "line without =", "[A]\r\nplain\r\nK=", "[A]K=" },
-        { "line starting with =", "[A]\r\n=v", "[A]=v" },
+        { "line starting with =", "[A]\r\n=v\r\n=w", "[A]=w" },
         { "repeated names", "[T]\r\nK=1\r\n\r\n\r\n[T]\r\nK=2\r\n", "[T]K=1|[T]K=2" },
         { "header=value is a key", "[A]\r\n[B]=1", "[A][B]=1" },
         { "only blank lines", "\r\n\r\n", "" },
         { "non-ASCII", "[日本]\r\n名前=写真\r\nK=é", "[日本]K=é;名前=写真" },
+        { "byte-order mark inside", "[A]\r\n\uFEFFK=\uFEFF", "[A]\uFEFFK=\uFEFF" },
     };
     for (const ParseRow& row : rows) {
         SCOPED_TRACE(row.what);
@@ -120,11 +121,14 @@ TEST(SectionText, WrittenTextParsesBackToTheSameDocument)
     EXPECT_TRUE(Parse(WriteSectionText(document)) == document);
 }
 
-TEST(SectionText, UtfEightParserSkipsAByteOrderMark)
+TEST(SectionText, UtfEightParserSkipsOneLeadingByteOrderMark)
 {
     SectionDocument document;
     ParseSectionText(QByteArray("\xEF\xBB\xBF[A]\r\nK=1"), document);
     EXPECT_EQ(document.Name(0), QStringLiteral("A"));
+    ParseSectionText(QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[A]\r\n[B]"), document);
+    EXPECT_EQ(document.Count(), 1);
+    EXPECT_EQ(document.Name(0), QStringLiteral("B"));
 }
 
 }
