@@ -16,20 +16,34 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build_dir" --output-on-failure -j2
 
 shopt -s nullglob
-failed=0
-for target in "$build_dir"/fuzz/*; do
-    [[ -x "$target" ]] || continue
+# Each fuzz target runs on one core; two run side by side.
+fuzz_one() {
+    local target=$1 name corpus seeds=()
     name=$(basename "$target")
     corpus="$build_dir/fuzz-corpus/$name"
     mkdir -p "$corpus"
-    seeds=()
     [[ -d "$root/fuzz/seeds/$name" ]] && seeds=("$root/fuzz/seeds/$name")
-    echo "Fuzzing $name for ${fuzz_seconds}s"
-    if ! "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
+    if "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
             -print_final_stats=0 "$corpus" "${seeds[@]}" >"$build_dir/fuzz-$name.log" 2>&1; then
+        echo "Fuzzed $name for ${fuzz_seconds}s: clean"
+    else
         echo "Fuzz target $name failed:"
         tail -n 60 "$build_dir/fuzz-$name.log"
-        failed=1
+        return 1
     fi
+}
+failed=0
+pids=()
+for target in "$build_dir"/fuzz/*; do
+    [[ -x "$target" ]] || continue
+    fuzz_one "$target" &
+    pids+=($!)
+    if [[ ${#pids[@]} -ge 2 ]]; then
+        wait "${pids[0]}" || failed=1
+        pids=("${pids[@]:1}")
+    fi
+done
+for pid in "${pids[@]}"; do
+    wait "$pid" || failed=1
 done
 exit $failed
