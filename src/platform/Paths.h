@@ -9,6 +9,7 @@
 
 enum class Trash { No, Yes };
 enum class Recursive { No, Yes };
+enum class EntryKinds { All, Files, Folders };
 
 struct PathParts {
     QString folder;    // with its trailing "/", empty when the path has no separator
@@ -54,6 +55,8 @@ bool IsImageFileName(const QString& path);
 // first n that names no file. The folder is created.
 QString PastedImagePath(const QDate& today);
 
-// The full paths of a folder's entries in the file system's order; with Recursive::Yes each
-// sub-folder's entries follow it at once (depth first). An unreadable folder lists nothing.
-QStringList ListFolderEntries(const QString& folder, Recursive recursive);
+// The full paths of a folder's entries, in the file system's order and in their real case.
+// With Recursive::Yes each sub-folder is listed at once after its own entry (depth first);
+// links to folders are not followed. Kinds chooses what is listed; recursion descends into
+// every sub-folder either way. An unreadable folder lists nothing.
+QStringList ListFolderEntries(const QString& folder, Recursive recursive, EntryKinds kinds = EntryKinds::All);

@@ -2,9 +2,7 @@
 
 #include "platform/UserPrompt.h"
 
-#include <QString>
 
-#include <array>
 #include <memory>
 
 class QMenu;

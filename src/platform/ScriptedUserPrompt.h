@@ -50,6 +50,7 @@ public:
     std::optional<int> ShowPopupMenu(const PopupMenu& menu, QPoint screen_position) override;
 
 private:
+    Request& Record(Kind kind);
     template <typename T>
     static T TakeFront(std::deque<T>& queue, T fallback);
 

@@ -18,8 +18,8 @@ public:
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
 
-    // Starts the work unless a work is running. Answers false, with Failed() set, when no
-    // thread could be made or the worker is still busy.
+    // Starts the work on a new thread unless a work is still running (then false). When no
+    // thread can be made, Failed() is set and the answer is false.
     bool Start(Work work);
     bool Running() const;
     bool Failed() const { return m_failed; }
