@@ -39,9 +39,14 @@ bool EditableText::IsNumberText(const QString& text)
 
 bool EditableText::ReadSection(const KeyValueStore& store)
 {
-    bool changed = m_display.ReadSection(store);
-    changed |= m_editor.ReadSection(store);
     const QString option_key = QStringLiteral("Option");
+    // The display does not wrap unless the section asks for it ("NoWrap" only ever turns
+    // wrapping off, "MultiLine" on), so Return commits a field such as "Option=Edge,Number".
+    const bool no_wrap = m_display.NoWrap();
+    bool changed = m_display.ReadSection(store);
+    if (!store.ListContains(option_key, QStringLiteral("NoWrap")))
+        m_display.SetNoWrap(no_wrap);
+    changed |= m_editor.ReadSection(store);
     if (store.Contains(option_key)) {
         const auto has = [&store, &option_key](const char* word) { return store.ListContains(option_key, QLatin1String(word)); };
         int options = 0;
