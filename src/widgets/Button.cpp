@@ -67,7 +67,8 @@ bool Button::SetFaceColors(const QString& list)
         return false;
     m_face_color_text = list;
     std::vector<quint32> colors;
-    for (const QString& field : ListTokenizer(list).Row(0))
+    const ListTokenizer fields(list);
+    for (const QString& field : fields.Row(0))
         colors.push_back(::FaceColorOf(field));
     if (colors.empty())
         colors.push_back(0);
