@@ -37,9 +37,31 @@ std::pair<qint64, qint64> TileRange(double begin, double step, qint64 count, dou
     return { from, to };
 }
 
+// The size to decode an image of natural_size so that it covers shown_size, or an invalid
+// size when only the whole image will do.
+QSize CoveringSize(QSize natural_size, QSizeF shown_size)
+{
+    const double factor = std::max(shown_size.width() / natural_size.width(), shown_size.height() / natural_size.height());
+    if (!(factor < 1))
+        return {};
+    return QSize(std::max(1, static_cast<int>(std::ceil(natural_size.width() * factor))),
+        std::max(1, static_cast<int>(std::ceil(natural_size.height() * factor))));
 }
 
-bool Picture::Load(const QString& path, const QRect& cut_out)
+// The size to decode an image of natural_size so that it fits in limit, or an invalid size
+// when it fits already.
+QSize FittingSize(QSize natural_size, QSize limit)
+{
+    if (!limit.isValid() || limit.isEmpty() || (natural_size.width() <= limit.width() && natural_size.height() <= limit.height()))
+        return {};
+    const double factor = std::min(static_cast<double>(limit.width()) / natural_size.width(), static_cast<double>(limit.height()) / natural_size.height());
+    return QSize(std::max(1, static_cast<int>(std::ceil(natural_size.width() * factor))),
+        std::max(1, static_cast<int>(std::ceil(natural_size.height() * factor))));
+}
+
+}
+
+bool Picture::Load(const QString& path, const QRect& cut_out, QSize decode_limit)
 {
     if (path.isEmpty())
         return false;
@@ -48,12 +70,16 @@ bool Picture::Load(const QString& path, const QRect& cut_out)
     QImageReader reader(path);
     reader.setAllocationLimit(kAllocationLimitMb);
     const QSize header_size = reader.size();
+    const bool whole = cut_out.width() == 0 && cut_out.height() == 0;
+    const QSize reduced_size = whole && header_size.isValid() ? FittingSize(header_size, decode_limit) : QSize();
+    if (reduced_size.isValid())
+        reader.setScaledSize(reduced_size);
     QImage image = reader.read();
     if (image.isNull())
         return false;
-    QSize natural_size = header_size.isValid() ? header_size : image.size();
+    QSize natural_size = reduced_size.isValid() ? header_size : image.size();
 
-    if (cut_out.width() != 0 || cut_out.height() != 0) {
+    if (!whole) {
         // The part is clamped to the image's size; a part that then reaches outside the image
         // or has no area is refused.
         const int width = std::clamp(cut_out.width(), 0, image.width());
@@ -75,6 +101,37 @@ bool Picture::Load(const QString& path, const QRect& cut_out)
     return true;
 }
 
+bool Picture::DecodeFile(QSize scaled_size)
+{
+    QImageReader reader(m_file_name);
+    reader.setAllocationLimit(kAllocationLimitMb);
+    if (reader.size() != m_natural_size)
+        return false;
+    if (scaled_size.isValid())
+        reader.setScaledSize(scaled_size);
+    QImage image = PrepareForDrawing(reader.read());
+    if (image.isNull())
+        return false;
+    m_image = std::move(image);
+    ReleaseCache();
+    return true;
+}
+
+bool Picture::EnsureFullImage()
+{
+    if (!IsLoaded())
+        return false;
+    return !IsReduced() || DecodeFile({});
+}
+
+void Picture::DecodeForDevice(QSizeF shown_size)
+{
+    if (!IsReduced() || (shown_size.width() <= m_image.width() && shown_size.height() <= m_image.height()))
+        return;
+    // A failed decode keeps the reduced image, which still draws.
+    DecodeFile(CoveringSize(m_natural_size, shown_size));
+}
+
 bool Picture::SetImage(const QImage& image)
 {
     Clear();
@@ -93,7 +150,7 @@ void Picture::Clear()
 
 bool Picture::TurnQuarter(Turn turn)
 {
-    if (m_image.isNull())
+    if (!EnsureFullImage())
         return false;
     QImage turned = m_image.transformed(QTransform().rotate(turn == Turn::Right ? 90 : -90));
     if (turned.isNull())
@@ -150,6 +207,11 @@ bool Picture::Draw(QPainter& painter, const QRectF& rect, const QRectF& area)
         return false;
     if (rect.left() == rect.right() && rect.top() == rect.bottom())
         return false;
+    // The size one whole image is shown at, in device pixels.
+    const QTransform device = painter.deviceTransform();
+    const QSizeF device_scale(std::hypot(device.m11(), device.m12()), std::hypot(device.m21(), device.m22()));
+    const QSizeF shown = m_repeat ? QSizeF(m_natural_size) : rect.size();
+    DecodeForDevice(QSizeF(std::abs(shown.width()) * device_scale.width(), std::abs(shown.height()) * device_scale.height()));
     if (m_repeat)
         return DrawTiles(painter, rect, area);
 

@@ -29,17 +29,29 @@ public:
     // Loads a file, or the part (x, y, width, height) of it when width or height is not 0.
     // A part is clamped to the image's size and must then lie inside the image. A failure
     // leaves the picture empty.
-    bool Load(const QString& path, const QRect& cut_out = {});
+    //
+    // With a decode limit, a whole file larger than the limit is decoded only as large as fits
+    // in it (aspect kept); drawing decodes it again, larger, once it is shown larger than what
+    // was decoded. The natural size is always the file's.
+    bool Load(const QString& path, const QRect& cut_out = {}, QSize decode_limit = {});
     // Takes an image that has no file (pasted or dropped bitmaps).
     bool SetImage(const QImage& image);
     void Clear();
 
-    // Turns the image by a quarter turn, swapping its natural width and height.
+    // Turns the image by a quarter turn, swapping its natural width and height. The whole
+    // image is decoded first.
     bool TurnQuarter(Turn turn);
+
+    // Whether the decoded image holds fewer pixels than the natural size.
+    bool IsReduced() const { return m_image.size() != m_natural_size; }
+    // Decodes the whole file when only a reduced image is held: needed before the pixels are
+    // turned, saved or edited. False when nothing is loaded or the file no longer decodes.
+    bool EnsureFullImage();
 
     bool IsLoaded() const { return !m_image.isNull(); }
     const QString& FileName() const { return m_file_name; }
     QSize NaturalSize() const { return m_natural_size; }
+    // The decoded pixels: of the natural size, or fewer while IsReduced().
     const QImage& Image() const { return m_image; }
     bool HasAlpha() const { return m_image.hasAlphaChannel(); }
     // Paints every pixel of its rectangle fully: loaded, without alpha and not turned freely.
@@ -68,6 +80,10 @@ private:
     bool DrawStretched(QPainter& painter, const QRectF& rect, const QRectF& area);
     bool DrawCached(QPainter& painter, const QRectF& rect);
     void ReleaseCache();
+    // Decodes the file again at least as large as the image is shown (never beyond its
+    // natural size).
+    void DecodeForDevice(QSizeF shown_size);
+    bool DecodeFile(QSize scaled_size);
 
     QImage m_image;
     QSize m_natural_size;
