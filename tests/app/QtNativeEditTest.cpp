@@ -126,6 +126,11 @@ TEST(QtNativeEditTest, ConsumedKeysNeverReachTheWindow)
 
     SendKey(edit.Widget(), Qt::Key_Return);
     EXPECT_EQ(listener.messages.back().key, Key::Return);
+
+    // A key the edit control does not use is not passed on to the canvas's window.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(edit.Widget(), &escape);
+    EXPECT_TRUE(escape.isAccepted());
 }
 
 TEST(QtNativeEditTest, ListenerMayDestroyTheWindowWhileItLosesFocus)
