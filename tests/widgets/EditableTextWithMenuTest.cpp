@@ -87,6 +87,15 @@ TEST_F(EditableTextWithMenuTest, TypingIntoTheFieldCommitsAsAChange)
     EXPECT_TRUE(FakeNativeEdit::Live().empty());
 }
 
+TEST_F(EditableTextWithMenuTest, ControlHiddenByItsSectionEditsOnceShown)
+{
+    EditableTextWithMenu& control = m_harness.Add<EditableTextWithMenu>(kGridSize + QStringLiteral("\nOption=Edge,Invisible"));
+    EXPECT_FALSE(m_harness.Send(MessageKind::LButtonDown, kField));
+    control.SetProperty(QStringLiteral("Visible"), QStringLiteral("true"));
+    m_harness.Send(MessageKind::LButtonDown, kField);
+    EXPECT_NE(FakeNativeEdit::Current(), nullptr);
+}
+
 TEST_F(EditableTextWithMenuTest, FixedListTakesOnlyItsChoices)
 {
     EditableTextWithMenu& control = m_harness.Add<EditableTextWithMenu>(
