@@ -253,9 +253,10 @@ bool QtNativeEdit::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyRelease:
         return Route(MessageKind::KeyUp, static_cast<QKeyEvent*>(event));
     case QEvent::FocusOut:
-        if (watched == m_widget)
-            return Route(MessageKind::KillFocus, nullptr);
-        return false;
+        // A popup menu opened over the window does not take the keyboard focus from it.
+        if (watched != m_widget || static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
+            return false;
+        return Route(MessageKind::KillFocus, nullptr);
     default:
         return false;
     }

@@ -145,6 +145,10 @@ TEST(QtNativeEditTest, ListenerMayDestroyTheWindowWhileItLosesFocus)
         return false;
     };
     QPointer<QWidget> widget = edit->Widget();
+    QFocusEvent to_popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QApplication::sendEvent(widget, &to_popup);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(listener.Count(MessageKind::KillFocus), 0);
     QFocusEvent focus_out(QEvent::FocusOut, Qt::OtherFocusReason);
     QApplication::sendEvent(widget, &focus_out);
     EXPECT_EQ(edit, nullptr);
