@@ -21,6 +21,15 @@ QImage PrepareForDrawing(QImage image)
     return image;
 }
 
+// Device-size caches larger than this on a side are not worth their memory; such pictures
+// are drawn directly.
+constexpr double kMaxCacheSide = 16384;
+
+bool IsFinite(const QRectF& rect)
+{
+    return std::isfinite(rect.x()) && std::isfinite(rect.y()) && std::isfinite(rect.width()) && std::isfinite(rect.height());
+}
+
 bool Overlaps(const QRectF& a, const QRectF& b)
 {
     return a.left() < b.right() && b.left() < a.right() && a.top() < b.bottom() && b.top() < a.bottom();
@@ -126,7 +135,9 @@ bool Picture::EnsureFullImage()
 
 void Picture::DecodeForDevice(QSizeF shown_size)
 {
-    if (!IsReduced() || (shown_size.width() <= m_image.width() && shown_size.height() <= m_image.height()))
+    if (!IsReduced() || !std::isfinite(shown_size.width()) || !std::isfinite(shown_size.height()))
+        return;
+    if (shown_size.width() <= m_image.width() && shown_size.height() <= m_image.height())
         return;
     // A failed decode keeps the reduced image, which still draws.
     DecodeFile(CoveringSize(m_natural_size, shown_size));
@@ -205,7 +216,7 @@ bool Picture::Draw(QPainter& painter, const QRectF& rect, const QRectF& area)
 {
     if (!IsLoaded() || m_natural_size.isEmpty())
         return false;
-    if (rect.left() == rect.right() && rect.top() == rect.bottom())
+    if ((rect.left() == rect.right() && rect.top() == rect.bottom()) || !IsFinite(rect))
         return false;
     // The size one whole image is shown at, in device pixels.
     const QTransform device = painter.deviceTransform();
@@ -236,8 +247,9 @@ bool Picture::DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& are
     const double tile_width = m_natural_size.width();
     const double tile_height = m_natural_size.height();
     // One tile more than fits wholly along each axis; the clip cuts the last one.
-    const qint64 columns = static_cast<qint64>(std::max(0.0, std::trunc(rect.width() / tile_width))) + 1;
-    const qint64 rows = static_cast<qint64>(std::max(0.0, std::trunc(rect.height() / tile_height))) + 1;
+    constexpr double kMaxTiles = 1e15;
+    const qint64 columns = static_cast<qint64>(std::clamp(std::trunc(rect.width() / tile_width), 0.0, kMaxTiles)) + 1;
+    const qint64 rows = static_cast<qint64>(std::clamp(std::trunc(rect.height() / tile_height), 0.0, kMaxTiles)) + 1;
     const auto [column_from, column_to] = TileRange(rect.left(), tile_width, columns, area.left(), area.right());
     const auto [row_from, row_to] = TileRange(rect.top(), tile_height, rows, area.top(), area.bottom());
 
@@ -287,12 +299,13 @@ bool Picture::DrawCached(QPainter& painter, const QRectF& rect)
             ReleaseCache();
             return false;
         }
-        const QSize cache_size(static_cast<int>(std::ceil(device_size.width())), static_cast<int>(std::ceil(device_size.height())));
-        if (cache_size.isEmpty()) {
+        const double cache_width = std::ceil(device_size.width());
+        const double cache_height = std::ceil(device_size.height());
+        if (!(cache_width >= 1 && cache_height >= 1 && cache_width <= kMaxCacheSide && cache_height <= kMaxCacheSide)) {
             ReleaseCache();
             return false;
         }
-        m_cache = m_image.scaled(cache_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_cache = m_image.scaled(static_cast<int>(cache_width), static_cast<int>(cache_height), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         if (m_cache.isNull()) {
             ReleaseCache();
             return false;

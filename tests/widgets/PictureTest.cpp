@@ -236,6 +236,22 @@ TEST_F(PictureTest, ReducedPictureUsesTheDeviceSizeCacheUntilTheSizeChanges)
     EXPECT_EQ(target.pixel(250, 100), kBlue);
 }
 
+TEST_F(PictureTest, CacheIsMadeInDevicePixelsOfAHighResolutionBuffer)
+{
+    Picture picture;
+    ASSERT_TRUE(picture.Load(WriteHalves("large.png", { 600, 400 }, kRed, kBlue)));
+    QImage target = Target({ 400, 300 });
+    target.setDevicePixelRatio(2);
+    QPainter painter(&target);
+    ASSERT_TRUE(picture.Draw(painter, QRectF(10, 10, 120, 80), QRectF(0, 0, 200, 150)));
+    painter.end();
+    EXPECT_EQ(picture.Cache().size(), QSize(240, 160));
+    EXPECT_EQ(target.pixel(19, 100), kWhite);
+    EXPECT_EQ(target.pixel(20, 100), kRed);
+    EXPECT_EQ(target.pixel(259, 100), kBlue);
+    EXPECT_EQ(target.pixel(260, 100), kWhite);
+}
+
 TEST_F(PictureTest, EnlargedOrUncachedPictureIsDrawnDirectly)
 {
     Picture picture;
