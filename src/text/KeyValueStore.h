@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 // Whether a text reader passes the value through Unescape.
 enum class Escape { Verbatim, Unescape };
 
 // The keys and values of one section. Keys are compared exactly and occur once; a later value
-// replaces an earlier one. Iteration follows the hash, not the order of the lines.
+// replaces an earlier one. Nothing may rely on the iteration order.
 class KeyValueStore {
 public:
     bool Contains(const QString& key) const;
@@ -46,10 +47,26 @@ public:
     // Empty fields vanish from the joined text. Returns whether the stored value changed.
     bool SetListField(const QString& key, int index, const QString& text);
 
-    const QHash<QString, QString>& Pairs() const { return m_pairs; }
+    // The pairs by position, 0 to Count() - 1, in the store's iteration order.
+    const QString& KeyAt(int index) const { return m_entries[size_t(index)].key; }
+    const QString& ValueAt(int index) const { return m_entries[size_t(index)].value; }
+
+    // Same keys with the same values, whatever the order.
+    bool operator==(const KeyValueStore& other) const;
 
 private:
-    const QString* Find(const QString& key) const;
+    struct Entry {
+        QString key;
+        QString value;
+    };
 
-    QHash<QString, QString> m_pairs;
+    int IndexOf(const QString& key) const;
+    const QString* Find(const QString& key) const;
+    void RebuildIndex();
+
+    // The pairs in the order they were first set; removing one moves the last into its place.
+    std::vector<Entry> m_entries;
+    // Open-addressing slots holding entry positions (-1 free), kept only for large stores;
+    // small ones are searched linearly.
+    std::vector<int> m_slots;
 };

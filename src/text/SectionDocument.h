@@ -25,6 +25,9 @@ public:
     bool UnescapeOnLoad() const { return m_unescape_on_load; }
     void SetUnescapeOnLoad(bool unescape) { m_unescape_on_load = unescape; }
 
+    // Same names in the same order with equal stores.
+    bool operator==(const SectionDocument& other) const;
+
 private:
     std::vector<Section> m_sections;
     bool m_unescape_on_load { false };
