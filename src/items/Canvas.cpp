@@ -1,6 +1,8 @@
 #include "items/Canvas.h"
 
 #include "platform/Message.h"
+#include "text/KeyValueStore.h"
+#include "text/ValueForms.h"
 
 #include <QPainter>
 #include <QRegion>
@@ -415,6 +417,13 @@ float Canvas::ReferenceHeight() const
     return m_layout_height > 0 ? m_layout_height : static_cast<float>(m_buffer_size.height());
 }
 
+AnchorReference Canvas::GetAnchorReference() const
+{
+    const QRectF visible = VisibleArea();
+    return AnchorReference { ReferenceWidth(), ReferenceHeight(), static_cast<float>(visible.left()),
+        static_cast<float>(visible.top()), static_cast<float>(visible.right()), static_cast<float>(visible.bottom()) };
+}
+
 QRectF Canvas::VisibleArea() const
 {
     const float scale = EffectiveScale();
@@ -524,7 +533,7 @@ void Canvas::Paint(QPainter& painter, const QRect& device_clip) const
 void Canvas::ResizeBackBuffer(int width, int height, qreal device_pixel_ratio)
 {
     m_back_buffer = QImage();
-    m_buffer_size = QSize();
+    m_buffer_size = QSize(0, 0);
     if (width <= 0 || height <= 0)
         return;
     if (!(device_pixel_ratio > 0))
@@ -687,8 +696,21 @@ void Canvas::SetCursorShape(Qt::CursorShape shape)
         m_host->SetCursorShape(shape);
 }
 
-bool Canvas::AddFromSection(const QString&, const KeyValueStore&)
+bool Canvas::AddFromSection(const QString& section_name, const KeyValueStore& store)
 {
+    const ItemFactory factory = FactoryForKind();
+    std::unique_ptr<Item> item = factory ? factory(*this, section_name) : nullptr;
+    if (item) {
+        item->ReadSection(store);
+        return AddItem(std::move(item));
+    }
+    // The pseudo-section that configures the canvas itself.
+    if (section_name == QLatin1String("Viewer")) {
+        if (store.Contains(QStringLiteral("Group")))
+            SetCurrentGroup(store.GetText(QStringLiteral("Group")));
+        if (store.Contains(QStringLiteral("Dpi")))
+            SetDpi(store.GetFloat(QStringLiteral("Dpi")));
+    }
     return false;
 }
 
@@ -697,7 +719,7 @@ bool Canvas::GetItemPropertyInt(const QString& name, const QString& key, int& va
     QString text;
     if (!GetItemProperty(name, key, text))
         return false;
-    value = text.toInt();
+    value = ToInt(text);
     return true;
 }
 
@@ -706,7 +728,7 @@ bool Canvas::GetItemPropertyFloat(const QString& name, const QString& key, float
     QString text;
     if (!GetItemProperty(name, key, text))
         return false;
-    value = text.toFloat();
+    value = ToFloat(text);
     return true;
 }
 
@@ -726,5 +748,5 @@ bool Canvas::UpdateItemPropertyInt(const QString& name, const QString& key, int 
 
 bool Canvas::UpdateItemPropertyFloat(const QString& name, const QString& key, float value)
 {
-    return UpdateItemProperty(name, key, QString::number(value, 'g', 6));
+    return UpdateItemProperty(name, key, FormatGeneral(value));
 }

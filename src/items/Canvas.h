@@ -3,6 +3,7 @@
 #include "items/CanvasHost.h"
 #include "items/Item.h"
 #include "items/ItemEvent.h"
+#include "text/PositionSpec.h"
 
 #include <QImage>
 #include <QPointF>
@@ -145,6 +146,7 @@ public:
     // The fixed layout size when set, else the back buffer's size in logical pixels.
     float ReferenceWidth() const;
     float ReferenceHeight() const;
+    AnchorReference GetAnchorReference() const;
     // The part of the page the back buffer shows, in page coordinates.
     QRectF VisibleArea() const;
     QPointF ToPage(QPointF device) const;
@@ -185,7 +187,7 @@ private:
     CanvasHost* m_host { nullptr };
     ItemList m_items;
     QImage m_back_buffer;
-    QSize m_buffer_size; // client size of the back buffer in logical pixels
+    QSize m_buffer_size { 0, 0 }; // client size of the back buffer in logical pixels
     QRectF m_dirty;
     QString m_current_group;
     float m_scroll_x { 0 };

@@ -1,6 +1,9 @@
 #include "items/Item.h"
 
 #include "items/Canvas.h"
+#include "text/KeyValueStore.h"
+#include "text/PositionSpec.h"
+#include "text/ValueForms.h"
 
 #include <algorithm>
 
@@ -40,9 +43,26 @@ bool Item::Draw(QPainter&, const QRectF&)
     return false;
 }
 
-bool Item::ReadSection(const KeyValueStore&)
+bool Item::ReadSection(const KeyValueStore& store)
 {
-    return false;
+    bool changed = false;
+    const QString position_key = store.Contains(QStringLiteral("Pos")) ? QStringLiteral("Pos") : QStringLiteral("Position");
+    if (store.Contains(position_key)) {
+        const int count = std::min(store.GetListCount(position_key), static_cast<int>(m_anchors.size()));
+        for (int index = 0; index < count; ++index)
+            changed |= SetAnchor(index, store.GetListText(position_key, index));
+    }
+    if (store.Contains(QStringLiteral("Group")))
+        changed |= SetGroups(SplitPlainList(store.GetText(QStringLiteral("Group"))));
+    if (store.Contains(QStringLiteral("Option"))) {
+        changed |= SetVisible(!store.ListContains(QStringLiteral("Option"), QStringLiteral("Invisible")));
+        changed |= SetEnabled(!store.ListContains(QStringLiteral("Option"), QStringLiteral("Disable")));
+    }
+    if (store.Contains(QStringLiteral("Name")))
+        changed |= SetName(store.GetText(QStringLiteral("Name")));
+    if (store.Contains(QStringLiteral("Id")))
+        changed |= SetId(store.GetText(QStringLiteral("Id")));
+    return changed;
 }
 
 bool Item::GetProperty(const QString& key, QString& value) const
@@ -173,6 +193,16 @@ bool Item::SetAnchor(int index, const QString& anchor)
         return false;
     m_anchors[index] = anchor;
     return true;
+}
+
+bool Item::SetBoundsAsAnchors(const QRectF& bounds)
+{
+    return ::SetBoundsAsAnchors(m_anchors, bounds);
+}
+
+bool Item::ApplyNaturalSize(const QSizeF& image_size)
+{
+    return ::ApplyNaturalSize(m_anchors, image_size);
 }
 
 bool Item::SetVisible(bool visible)

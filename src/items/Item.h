@@ -4,6 +4,7 @@
 
 #include <QPointF>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -82,6 +83,11 @@ public:
     bool SetId(const QString& id);
     bool SetGroups(const QStringList& groups);
     bool SetAnchor(int index, const QString& anchor);
+    // Anchors the primary edges to the canvas's top left corner at the page rectangle, as a
+    // user's move or resize writes them.
+    bool SetBoundsAsAnchors(const QRectF& bounds);
+    // Fills empty primary right and bottom anchors with an image's size.
+    bool ApplyNaturalSize(const QSizeF& image_size);
     bool SetVisible(bool visible);
     bool SetEnabled(bool enabled);
 

@@ -1,6 +1,11 @@
 #include "items/PlacedItem.h"
 
 #include "items/Canvas.h"
+#include "text/KeyValueStore.h"
+#include "text/PositionSpec.h"
+#include "text/ValueForms.h"
+
+#include <algorithm>
 
 PlacedItem::PlacedItem(Canvas& canvas)
     : m_canvas(canvas)
@@ -12,14 +17,32 @@ PlacedItem::~PlacedItem()
     m_canvas.ForgetItem(this);
 }
 
+// RelPos is applied first, so a Pos in the same section wins over it.
 bool PlacedItem::ReadSection(const KeyValueStore& store)
 {
-    return Item::ReadSection(store);
+    bool changed = false;
+    const QString relative_key = QStringLiteral("RelPos");
+    if (store.Contains(relative_key)) {
+        const int count = std::min(store.GetListCount(relative_key), static_cast<int>(GetAnchors().size()));
+        for (int index = 0; index < count; ++index)
+            changed |= SetAnchor(index, ConvertRelativeAnchor(index % kSecondary, store.GetListText(relative_key, index)));
+    }
+    changed |= Item::ReadSection(store);
+    return changed;
 }
 
-QString PlacedItem::ConvertRelativeAnchor(int, const QString& field) const
+// The reference is the canvas's last item: while a layout is read, the item of the previous
+// section.
+QString PlacedItem::ConvertRelativeAnchor(int edge, const QString& field) const
 {
-    return field;
+    const Item* previous = m_canvas.LastItem();
+    if (!previous || previous == this)
+        return ::ConvertRelativeAnchor(edge, field, nullptr);
+    RelativeReference reference;
+    reference.bounds = previous->GetBounds();
+    for (int index = 0; index < static_cast<int>(reference.anchors.size()); ++index)
+        reference.anchors[index] = previous->GetAnchors()[index];
+    return ::ConvertRelativeAnchor(edge, field, &reference);
 }
 
 QRectF PlacedItem::GetInsetBounds(float dl, float dt, float dr, float db) const
@@ -37,20 +60,22 @@ QRectF PlacedItem::GetBounds() const
 bool PlacedItem::GetProperty(const QString& key, QString& value) const
 {
     if (key == QLatin1String("Width")) {
-        value = QString::number(Width(), 'g', 6);
+        value = FormatGeneral(Width());
         return true;
     }
     return Item::GetProperty(key, value);
 }
 
-float PlacedItem::ResolveX(QStringView) const
+float PlacedItem::ResolveX(QStringView anchor) const
 {
-    return 0;
+    const float item_left = anchor.startsWith(u'W') ? Left() : 0.0f;
+    return ResolveAnchorX(anchor, m_canvas.GetAnchorReference(), item_left);
 }
 
-float PlacedItem::ResolveY(QStringView) const
+float PlacedItem::ResolveY(QStringView anchor) const
 {
-    return 0;
+    const float item_top = anchor.startsWith(u'H') ? Top() : 0.0f;
+    return ResolveAnchorY(anchor, m_canvas.GetAnchorReference(), item_top);
 }
 
 bool PlacedItem::HitTest(QPointF page_point) const

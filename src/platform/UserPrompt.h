@@ -23,23 +23,23 @@ enum class MessageIcon {
 struct FileDialogRequest {
     // Pairs of description and pattern separated by "|", ended by "||", for example
     // "JPEG|*.jpg|GIF|*.gif||".
-    QString filter;
-    QString default_extension; // without the dot, added when the user types none
-    QString initial_path;      // the dialog opens in its folder; a save dialog presets its name
-    QString title;
+    QString filter {};
+    QString default_extension {}; // without the dot, added when the user types none
+    QString initial_path {};      // the dialog opens in its folder; a save dialog presets its name
+    QString title {};
 };
 
 struct PopupMenuEntry {
-    QString text;
+    QString text {};
     int id { 0 };
     bool separator { false };
     bool checked { false };
     bool disabled { false };
-    std::vector<PopupMenuEntry> submenu;
+    std::vector<PopupMenuEntry> submenu {};
 };
 
 struct PopupMenu {
-    std::vector<PopupMenuEntry> entries;
+    std::vector<PopupMenuEntry> entries {};
 };
 
 // The one seam through which the program talks to the user: message boxes, questions, file

@@ -191,6 +191,9 @@ bool ParseSectionText(QStringView text, SectionDocument& document)
     document.Clear();
     if (text.isEmpty())
         return false;
+    // A byte-order mark left at the start by an editor is not part of the first line.
+    if (text.startsWith(QChar(0xfeff)))
+        text = text.mid(1);
     Utf16Decoder decoder;
     LineParser<QChar, Utf16Decoder>(document, decoder).Parse(text.data(), text.size());
     return true;
@@ -201,8 +204,9 @@ bool ParseSectionText(const QByteArray& utf8, SectionDocument& document)
     document.Clear();
     if (utf8.isEmpty())
         return false;
+    const qsizetype skip = utf8.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     Utf8Decoder decoder;
-    LineParser<char, Utf8Decoder>(document, decoder).Parse(utf8.constData(), utf8.size());
+    LineParser<char, Utf8Decoder>(document, decoder).Parse(utf8.constData() + skip, utf8.size() - skip);
     return true;
 }
 
