@@ -49,6 +49,8 @@ public:
     // The image at its natural size, decoded now when needed; null when decoding failed.
     QImage Image() const;
     bool HasAlpha() const { return m_pixels && m_pixels->HasAlpha(); }
+    // The size of the pixels decoded so far; empty when none are.
+    QSize DecodedSize() const { return m_pixels ? m_pixels->KeptImage().size() : QSize(); }
     // Starts decoding in the background for a picture drawn at device_size device pixels.
     void Prefetch(const QSizeF& device_size) const;
     // Paints every pixel of its rectangle fully: loaded, without alpha and not turned freely.
