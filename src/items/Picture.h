@@ -36,6 +36,8 @@ public:
     // A part is clamped to the image's size and must then lie inside the image. A failure
     // leaves the picture empty.
     bool Load(const QString& path, const QRect& cut_out = {});
+    // Shows a file whose header was read already, with whatever of its pixels were decoded.
+    bool Load(std::shared_ptr<ImageDecoder> pixels);
     // Takes an image that has no file (pasted or dropped bitmaps).
     bool SetImage(const QImage& image);
     void Clear();

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -399,6 +400,22 @@ bool ImageItem::PreviousImage(int count)
     return StepImage(count, Step::Backward);
 }
 
+qint64 ImageItem::WrappedIndex(qint64 index, int listed, Step step)
+{
+    // Stepping off either end goes to the first (forward) or last (backward) file, not round
+    // by the remainder.
+    if (index < 0 || index >= listed)
+        return step == Step::Forward ? 0 : listed - 1;
+    return index;
+}
+
+QSizeF ImageItem::SteppedSize(QSize natural) const
+{
+    const float aspect = natural.height() == 0 ? 0 : float(natural.width()) / natural.height();
+    const float height = (Width() + Height()) / (aspect + 1);
+    return QSizeF(aspect * height, height);
+}
+
 bool ImageItem::StepImage(int count, Step step)
 {
     if (m_folder_index < 0)
@@ -411,35 +428,85 @@ bool ImageItem::StepImage(int count, Step step)
     const int listed = cache.Count(m_folder_path);
     bool loaded = false;
     for (int tries = 0; tries < listed && !loaded; ++tries, index += direction) {
-        // Stepping off either end goes to the first (forward) or last (backward) file, not
-        // round by the remainder.
-        if (index < 0 || index >= listed)
-            index = step == Step::Forward ? 0 : listed - 1;
+        index = WrappedIndex(index, listed, step);
         // The old image stays until a new one has loaded, so a folder whose files all fail
         // leaves the item as it was.
         QString path;
         Picture candidate = m_picture;
-        if (!cache.Get(m_folder_path, int(index), path) || !candidate.Load(path))
+        if (!cache.Get(m_folder_path, int(index), path))
+            continue;
+        const std::shared_ptr<ImageDecoder> ahead = TakeAhead(path);
+        if (!(ahead ? candidate.Load(ahead) : candidate.Load(path)))
             continue;
         m_picture = std::move(candidate);
         m_folder_index = int(index);
         loaded = true;
     }
     if (!loaded) {
+        m_ahead.clear();
         m_folder_index = -1;
         return false;
     }
-    const QSize natural = m_picture.NaturalSize();
-    const float aspect = natural.height() == 0 ? 0 : float(natural.width()) / natural.height();
-    const float new_height = (Width() + Height()) / (aspect + 1);
-    SetAnchor(kBottom, u'H' + FormatFixed(new_height));
-    SetAnchor(kRight, u'W' + FormatFixed(aspect * new_height));
+    const QSizeF size = SteppedSize(m_picture.NaturalSize());
+    SetAnchor(kBottom, u'H' + FormatFixed(size.height()));
+    SetAnchor(kRight, u'W' + FormatFixed(size.width()));
     m_trims = {};
     if (m_fit_mode)
         FitToPage();
     PrefetchPixels();
+    PrefetchAhead(count, step);
     RepaintPictureArea(before);
     return true;
+}
+
+std::shared_ptr<ImageDecoder> ImageItem::TakeAhead(const QString& path)
+{
+    for (auto& ahead : m_ahead) {
+        // A file removed since its header was read is stepped over like any that fails.
+        if (ahead && ahead->Path() == path)
+            return QFileInfo::exists(path) ? std::exchange(ahead, nullptr) : nullptr;
+    }
+    return nullptr;
+}
+
+void ImageItem::PrefetchAhead(int count, Step step)
+{
+    // Users step through a folder one photograph after another: the ones the next steps in the
+    // same direction would show are decoded in the background meanwhile, on every core, at the
+    // size they would get, so that those steps find them ready.
+    const Canvas& canvas = GetCanvas();
+    FolderListingCache& cache = FolderListingCache::Instance();
+    const int listed = cache.Count(m_folder_path);
+    std::vector<std::shared_ptr<ImageDecoder>> ahead;
+    if (canvas.EffectiveScale() > 0 && canvas.HasBackBuffer() && listed > 1) {
+        const int direction = step == Step::Forward ? 1 : -1;
+        qint64 index = m_folder_index;
+        for (int steps = 0; steps < kReadAhead; ++steps) {
+            index = WrappedIndex(index + qint64(direction) * count, listed, step);
+            QString path;
+            if (index == m_folder_index || !cache.Get(m_folder_path, int(index), path))
+                break;
+            std::shared_ptr<ImageDecoder> pixels = TakeAhead(path);
+            if (!pixels && (pixels = ImageDecoder::Open(path)))
+                pixels->Prefetch(AheadDeviceSize(pixels->NaturalSize()));
+            if (pixels)
+                ahead.push_back(std::move(pixels));
+        }
+    }
+    m_ahead = std::move(ahead);
+}
+
+QSize ImageItem::AheadDeviceSize(QSize natural) const
+{
+    const Canvas& canvas = GetCanvas();
+    QSizeF size = SteppedSize(natural);
+    if (m_fit_mode && size.width() > 0 && size.height() > 0) {
+        const qreal ratio_x = canvas.ReferenceWidth() / size.width();
+        const qreal ratio_y = canvas.ReferenceHeight() / size.height();
+        size *= ratio_y > ratio_x ? ratio_x : ratio_y;
+    }
+    const float scale = canvas.EffectiveScale();
+    return QSize(int(std::ceil(size.width() * scale)), int(std::ceil(size.height() * scale)));
 }
 
 void ImageItem::RepaintPictureArea(const QRectF& before)

@@ -7,8 +7,12 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <QStringView>
+
+#include <memory>
+#include <vector>
 
 // The image of a page: one image file shown in a rectangle, whole or trimmed, scaled, turned
 // by quarter turns or tiled. The item knows the folder its file came from and steps through
@@ -21,6 +25,8 @@
 class ImageItem : public PlacedItem {
 public:
     static constexpr QStringView kSectionName = u"TSImage";
+    // How many images beyond the shown one stepping decodes in advance.
+    static constexpr int kReadAhead = 2;
     static constexpr QStringView kTurnFailedMessage = u"回転操作中にエラーが発生しました。\r\nメモリーエラー回避のため画像が削除されます。";
 
     struct Trims {
@@ -116,6 +122,13 @@ private:
     bool TurnQuarter(Turn turn);
     void TurnFailed();
     bool StepImage(int count, Step step);
+    static qint64 WrappedIndex(qint64 index, int listed, Step step);
+    // The size a step gives the item for an image of the natural size: its width plus height
+    // stay, the aspect ratio becomes the image's.
+    QSizeF SteppedSize(QSize natural) const;
+    void PrefetchAhead(int count, Step step);
+    std::shared_ptr<ImageDecoder> TakeAhead(const QString& path);
+    QSize AheadDeviceSize(QSize natural) const;
     bool LoadFolderMode(const QString& folder);
     int ListedIndexOf(const QString& path) const;
     void RepaintPictureArea(const QRectF& before);
@@ -130,4 +143,6 @@ private:
     int m_quarter_turns { 0 };
     DragRectangle m_drag_rectangle;
     bool m_fit_mode { false };
+    // The images the next steps would show, decoding in the background.
+    std::vector<std::shared_ptr<ImageDecoder>> m_ahead;
 };
