@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QTextStream>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QString>
 #include <QStringList>
+
+#include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <sys/resource.h>
@@ -67,5 +71,18 @@ inline double ProcessCpuMs()
 }
 
 inline const QString kFolder = QStringLiteral("/tmp/tessary-bench-photos");
+
+// Runs the benchmarks off-screen after making the photographs, so that their making counts in
+// no figure.
+inline int RunBenchmarks(int argc, char** argv, const QStringList& (*photos)())
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTextStream(stderr) << "Photographs in " << kFolder << ": " << photos().size() << '\n';
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
 
 }

@@ -6,10 +6,8 @@
 #include "noteitems/ImageItem.h"
 #include "text/KeyValueStore.h"
 
-#include <QGuiApplication>
 #include <QImageReader>
 #include <QPainter>
-#include <QTextStream>
 
 #include <benchmark/benchmark.h>
 
@@ -130,11 +128,5 @@ BENCHMARK(BM_FullDecodeOfOnePhoto)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QTextStream(stderr) << "Photographs in " << BenchPhotos::kFolder << ": " << Photos().size() << '\n';
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchPhotos::RunBenchmarks(argc, argv, Photos);
 }

@@ -3,9 +3,7 @@
 #include "app/PageExport.h"
 #include "items/ImageDecoder.h"
 
-#include <QGuiApplication>
 #include <QImageReader>
-#include <QTextStream>
 
 #include <benchmark/benchmark.h>
 
@@ -99,12 +97,5 @@ BENCHMARK(BM_FullDecodeOf20PhotosOneAfterAnother)->Unit(benchmark::kMillisecond)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    // Make the photographs before anything is measured, so that their making counts nowhere.
-    QTextStream(stderr) << "Photographs in " << BenchPhotos::kFolder << ": " << Photos().size() << '\n';
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchPhotos::RunBenchmarks(argc, argv, Photos);
 }
