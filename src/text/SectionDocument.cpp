@@ -167,7 +167,9 @@ private:
         if (size > kLongestCached)
             return Convert(text, size);
         for (const Entry& entry : m_entries) {
-            if (qsizetype(entry.units.size()) == size && std::memcmp(entry.units.data(), text, size_t(size) * sizeof(Unit)) == 0)
+            if (qsizetype(entry.units.size()) != size)
+                continue;
+            if (size == 0 || std::memcmp(entry.units.data(), text, size_t(size) * sizeof(Unit)) == 0)
                 return entry.text;
         }
         QString converted = Convert(text, size);
