@@ -27,6 +27,21 @@ ToolTipState s_tooltip;
 
 std::array<Canvas::ItemFactory, 5> s_factories;
 
+// The messages from a pointer move up to a right-button press.
+bool IsPointerMessage(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::MouseMove:
+    case MessageKind::LButtonDown:
+    case MessageKind::LButtonUp:
+    case MessageKind::LButtonDblClk:
+    case MessageKind::RButtonDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
 template <typename T>
 void MoveToEnd(std::vector<T*>& list, const T* value)
 {
@@ -85,30 +100,19 @@ QRect PixelRect(const QRectF& device, QSize buffer)
 
 }
 
-// Keeps items that are removed while a message or an event is being handled alive until the
-// handling is over, so that no handler runs on a destroyed item.
-class DispatchScope {
-public:
-    explicit DispatchScope(int& depth, Canvas::ItemList& pending)
-        : m_depth(depth)
-        , m_pending(pending)
-    {
-        ++m_depth;
-    }
-    ~DispatchScope()
-    {
-        if (--m_depth == 0) {
-            Canvas::ItemList doomed;
-            doomed.swap(m_pending);
-        }
-    }
-    DispatchScope(const DispatchScope&) = delete;
-    DispatchScope& operator=(const DispatchScope&) = delete;
+Canvas::DispatchGuard::DispatchGuard(Canvas& canvas)
+    : m_canvas(canvas)
+{
+    ++m_canvas.m_dispatch_depth;
+}
 
-private:
-    int& m_depth;
-    Canvas::ItemList& m_pending;
-};
+Canvas::DispatchGuard::~DispatchGuard()
+{
+    if (--m_canvas.m_dispatch_depth == 0) {
+        ItemList doomed;
+        doomed.swap(m_canvas.m_pending_removal);
+    }
+}
 
 Canvas::Canvas(CanvasKind kind, CanvasHost* host)
     : m_kind(kind)
@@ -241,7 +245,7 @@ bool Canvas::RemoveItem(Item* item)
     std::unique_ptr<Item> owned = std::move(m_items[index]);
     m_items.erase(m_items.begin() + index);
     ForgetItem(item);
-    if (m_routing_depth > 0)
+    if (m_dispatch_depth > 0)
         m_pending_removal.push_back(std::move(owned));
     else
         owned.reset();
@@ -258,7 +262,7 @@ void Canvas::Clear()
     m_input_items.clear();
     ItemList items;
     items.swap(m_items);
-    if (m_routing_depth > 0) {
+    if (m_dispatch_depth > 0) {
         for (auto& item : items)
             m_pending_removal.push_back(std::move(item));
     }
@@ -586,10 +590,10 @@ bool Canvas::RouteMessage(const Message& message)
     if (!(EffectiveScale() > 0))
         return false;
     const QPointF page = ToPage(QPointF(message.position));
-    if (message.IsMouse() && s_tooltip.canvas && s_tooltip.canvas != this)
+    if (IsPointerMessage(message.kind) && s_tooltip.canvas && s_tooltip.canvas != this)
         s_tooltip.canvas->ForgetToolTip();
 
-    DispatchScope scope(m_routing_depth, m_pending_removal);
+    DispatchGuard guard(*this);
     if (m_active_item && m_active_item->IsShownIn(m_current_group)) {
         switch (message.kind) {
         case MessageKind::KeyDown:
@@ -627,7 +631,7 @@ bool Canvas::RouteMessage(const Message& message)
 
 bool Canvas::TakeItemEvent(const ItemEvent& event)
 {
-    DispatchScope scope(m_routing_depth, m_pending_removal);
+    DispatchGuard guard(*this);
     switch (event.code) {
     case ItemEvent::kStartCapture:
         CaptureMouse();
