@@ -391,8 +391,11 @@ TEST_F(ImageItemTest, AReducedPhotographKeepsItsNaturalSize)
     QString status;
     ASSERT_TRUE(item.GetProperty("Status", status));
     EXPECT_TRUE(status.contains("倍率: 10%, 元サイズ: 1200x800")) << status.toStdString();
+    EXPECT_TRUE(item.GetPicture().IsReduced());
     // Asking for the full image decodes it at full size.
+    EXPECT_TRUE(item.GetPicture().EnsureFullImage());
     EXPECT_EQ(item.GetPicture().Image().size(), QSize(1200, 800));
+    EXPECT_FALSE(item.GetPicture().IsReduced());
 }
 
 TEST_F(ImageItemTest, TakesAnImageWithoutAFile)
