@@ -2,6 +2,7 @@
 #include "document/NoteHost.h"
 #include "items/Canvas.h"
 #include "items/PlacedItem.h"
+#include "noteitems/ItemFactories.h"
 #include "platform/Paths.h"
 #include "platform/ScriptedUserPrompt.h"
 #include "text/KeyValueStore.h"
@@ -349,6 +350,27 @@ TEST_F(NoteDocumentTest, ClearNoteStartsOneEmptyPageAndForgetsThePath)
     EXPECT_TRUE(m_document.NotePath().isEmpty());
     EXPECT_TRUE(Probes().empty());
     EXPECT_EQ(m_document.PageFolder(), ProgramFolder());
+}
+
+}
+
+namespace {
+
+TEST(PageText, PageTableItemsLoadButTheBackgroundIsNeverSaved)
+{
+    ItemFactories::RegisterAll();
+    Canvas canvas { CanvasKind::Page };
+    const QString page = "[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0xff102030\r\n\r\n"
+                         "[Brush]\r\nPos=L0,T0,W5,H5\r\n\r\n"
+                         "[Viewer]\r\nGroup=wide\r\nDpi=120\r\n\r\n"
+                         "[backbrush]\r\n\r\n";
+    ASSERT_TRUE(NoteDocument::LoadPageText(canvas, page));
+
+    // The page table knows BackBrush only, by its exact name; Viewer sets up the canvas.
+    ASSERT_EQ(canvas.ItemCount(), 1);
+    EXPECT_EQ(canvas.CurrentGroup(), "wide");
+    EXPECT_EQ(canvas.Dpi(), 120.0f);
+    EXPECT_EQ(NoteDocument::PageTextOf(canvas), QString());
 }
 
 }
