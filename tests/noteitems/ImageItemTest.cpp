@@ -138,7 +138,14 @@ TEST_F(ImageItemTest, FolderModeShowsTheFirstImageThatLoads)
     Write(m_folder + "broken/1.png", { 10, 10 }, Qt::green);
     EXPECT_TRUE(item.Load(m_folder + "broken", "", FolderListingCache::Rescan::Yes));
     EXPECT_EQ(item.GetPicture().FileName(), m_folder + "broken/1.png");
-    EXPECT_GE(item.FolderIndex(), 0);
+    WaitForScan();
+
+    // A folder without images of its own shows the first image of its sub-folders.
+    QDir(m_dir.path()).mkpath("deep/inner");
+    Write(m_folder + "deep/inner/c.png", { 10, 10 }, Qt::green);
+    EXPECT_TRUE(item.Load("deep", "", FolderListingCache::Rescan::No));
+    EXPECT_EQ(item.GetPicture().FileName(), m_folder + "deep/inner/c.png");
+    EXPECT_EQ(item.FolderIndex(), 0);
 }
 
 TEST_F(ImageItemTest, KeysAreReadInOrder)
