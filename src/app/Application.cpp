@@ -1,12 +1,48 @@
 #include "app/Application.h"
 
+#include "app/PageExport.h"
 #include "app/QtNativeEdit.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTextStream>
+
+namespace {
+
+QStringList ArgumentsAfterProgram(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments << QString::fromLocal8Bit(argv[index]);
+    return arguments;
+}
+
+// The export reports a failure in one line of its own; notices of Qt about the environment
+// (no runtime folder, no display) or about a user's image files would only bury it.
+void KeepOnlySeriousMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        QTextStream(stderr) << message << '\n';
+}
+
+// The export renders off-screen and needs no display.
+int RunPageExport(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(KeepOnlySeriousMessages);
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Tessary"));
+    return PageExport::Run(ArgumentsAfterProgram(argc, argv));
+}
+
+}
 
 int RunApplication(int argc, char** argv)
 {
+    if (PageExport::IsRequested(ArgumentsAfterProgram(argc, argv)))
+        return RunPageExport(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     QtNativeEdit::Install();

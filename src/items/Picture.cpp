@@ -1,6 +1,5 @@
 #include "items/Picture.h"
 
-#include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTransform>
@@ -10,17 +9,6 @@
 
 namespace {
 
-// Decoded images are kept in the formats the raster painter copies fastest.
-QImage PrepareForDrawing(QImage image)
-{
-    if (image.isNull())
-        return image;
-    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    if (image.format() != format)
-        image.convertTo(format);
-    return image;
-}
-
 // Device-size caches larger than this on a side are not worth their memory; such pictures
 // are drawn directly.
 constexpr double kMaxCacheSide = 16384;
@@ -28,6 +16,17 @@ constexpr double kMaxCacheSide = 16384;
 bool IsFinite(const QRectF& rect)
 {
     return std::isfinite(rect.x()) && std::isfinite(rect.y()) && std::isfinite(rect.width()) && std::isfinite(rect.height());
+}
+
+// The size to decode an image of natural_size so that it fits in limit, or an invalid size
+// when it fits already.
+QSize FittingSize(QSize natural_size, QSize limit)
+{
+    if (!limit.isValid() || limit.isEmpty() || (natural_size.width() <= limit.width() && natural_size.height() <= limit.height()))
+        return {};
+    const double factor = std::min(static_cast<double>(limit.width()) / natural_size.width(), static_cast<double>(limit.height()) / natural_size.height());
+    return QSize(std::max(1, static_cast<int>(std::ceil(natural_size.width() * factor))),
+        std::max(1, static_cast<int>(std::ceil(natural_size.height() * factor))));
 }
 
 bool Overlaps(const QRectF& a, const QRectF& b)
@@ -46,28 +45,6 @@ std::pair<qint64, qint64> TileRange(double begin, double step, qint64 count, dou
     return { from, to };
 }
 
-// The size to decode an image of natural_size so that it covers shown_size, or an invalid
-// size when only the whole image will do.
-QSize CoveringSize(QSize natural_size, QSizeF shown_size)
-{
-    const double factor = std::max(shown_size.width() / natural_size.width(), shown_size.height() / natural_size.height());
-    if (!(factor < 1))
-        return {};
-    return QSize(std::max(1, static_cast<int>(std::ceil(natural_size.width() * factor))),
-        std::max(1, static_cast<int>(std::ceil(natural_size.height() * factor))));
-}
-
-// The size to decode an image of natural_size so that it fits in limit, or an invalid size
-// when it fits already.
-QSize FittingSize(QSize natural_size, QSize limit)
-{
-    if (!limit.isValid() || limit.isEmpty() || (natural_size.width() <= limit.width() && natural_size.height() <= limit.height()))
-        return {};
-    const double factor = std::min(static_cast<double>(limit.width()) / natural_size.width(), static_cast<double>(limit.height()) / natural_size.height());
-    return QSize(std::max(1, static_cast<int>(std::ceil(natural_size.width() * factor))),
-        std::max(1, static_cast<int>(std::ceil(natural_size.height() * factor))));
-}
-
 }
 
 bool Picture::Load(const QString& path, const QRect& cut_out, QSize decode_limit)
@@ -76,84 +53,64 @@ bool Picture::Load(const QString& path, const QRect& cut_out, QSize decode_limit
         return false;
     Clear();
 
-    QImageReader reader(path);
-    reader.setAllocationLimit(kAllocationLimitMb);
-    const QSize header_size = reader.size();
-    const bool whole = cut_out.width() == 0 && cut_out.height() == 0;
-    const QSize reduced_size = whole && header_size.isValid() ? FittingSize(header_size, decode_limit) : QSize();
-    if (reduced_size.isValid())
-        reader.setScaledSize(reduced_size);
-    QImage image = reader.read();
-    if (image.isNull())
-        return false;
-    QSize natural_size = reduced_size.isValid() ? header_size : image.size();
-
-    if (!whole) {
-        // The part is clamped to the image's size; a part that then reaches outside the image
-        // or has no area is refused.
-        const int width = std::clamp(cut_out.width(), 0, image.width());
-        const int height = std::clamp(cut_out.height(), 0, image.height());
-        const QRect part(cut_out.x(), cut_out.y(), width, height);
-        if (part.isEmpty() || !image.rect().contains(part))
+    if (cut_out.width() == 0 && cut_out.height() == 0) {
+        // Without a limit only the header is read here; the pixels follow when the picture is
+        // drawn.
+        m_pixels = ImageDecoder::Open(path);
+        if (!m_pixels)
             return false;
-        image = image.copy(part);
-        if (image.isNull())
+        const QSize reduced_size = FittingSize(m_pixels->NaturalSize(), decode_limit);
+        if (reduced_size.isValid() && m_pixels->Image(reduced_size).isNull()) {
+            m_pixels.reset();
             return false;
-        natural_size = part.size();
+        }
+        m_natural_size = m_pixels->NaturalSize();
+        m_file_name = path;
+        return true;
     }
 
-    m_image = PrepareForDrawing(std::move(image));
-    if (m_image.isNull())
+    const QImage image = ImageDecoder::Decode(path, {});
+    if (image.isNull())
         return false;
-    m_natural_size = natural_size;
+    // The part is clamped to the image's size; a part that then reaches outside the image
+    // or has no area is refused.
+    const int width = std::clamp(cut_out.width(), 0, image.width());
+    const int height = std::clamp(cut_out.height(), 0, image.height());
+    const QRect part(cut_out.x(), cut_out.y(), width, height);
+    if (part.isEmpty() || !image.rect().contains(part))
+        return false;
+    m_pixels = ImageDecoder::FromImage(image.copy(part));
+    if (!m_pixels)
+        return false;
+    m_natural_size = part.size();
     m_file_name = path;
     return true;
 }
 
-bool Picture::DecodeFile(QSize scaled_size)
+bool Picture::Load(std::shared_ptr<ImageDecoder> pixels)
 {
-    QImageReader reader(m_file_name);
-    reader.setAllocationLimit(kAllocationLimitMb);
-    if (reader.size() != m_natural_size)
+    if (!pixels || pixels->Path().isEmpty())
         return false;
-    if (scaled_size.isValid())
-        reader.setScaledSize(scaled_size);
-    QImage image = PrepareForDrawing(reader.read());
-    if (image.isNull())
-        return false;
-    m_image = std::move(image);
-    ReleaseCache();
+    Clear();
+    m_pixels = std::move(pixels);
+    m_natural_size = m_pixels->NaturalSize();
+    m_file_name = m_pixels->Path();
     return true;
-}
-
-bool Picture::EnsureFullImage()
-{
-    if (!IsLoaded())
-        return false;
-    return !IsReduced() || DecodeFile({});
-}
-
-void Picture::DecodeForDevice(QSizeF shown_size)
-{
-    if (!IsReduced() || !std::isfinite(shown_size.width()) || !std::isfinite(shown_size.height()))
-        return;
-    if (shown_size.width() <= m_image.width() && shown_size.height() <= m_image.height())
-        return;
-    // A failed decode keeps the reduced image, which still draws.
-    DecodeFile(CoveringSize(m_natural_size, shown_size));
 }
 
 bool Picture::SetImage(const QImage& image)
 {
     Clear();
-    m_image = PrepareForDrawing(image);
-    m_natural_size = m_image.size();
-    return !m_image.isNull();
+    m_pixels = ImageDecoder::FromImage(image);
+    if (!m_pixels)
+        return false;
+    m_natural_size = m_pixels->NaturalSize();
+    return true;
 }
 
 void Picture::Clear()
 {
-    m_image = QImage();
+    m_pixels.reset();
     m_natural_size = QSize();
     m_file_name.clear();
     ReleaseCache();
@@ -161,15 +118,51 @@ void Picture::Clear()
 
 bool Picture::TurnQuarter(Turn turn)
 {
-    if (!EnsureFullImage())
+    if (!m_pixels)
         return false;
-    QImage turned = m_image.transformed(QTransform().rotate(turn == Turn::Right ? 90 : -90));
-    if (turned.isNull())
+    const QImage full = m_pixels->FullImage();
+    if (full.isNull())
         return false;
-    m_image = std::move(turned);
+    QImage turned = full.transformed(QTransform().rotate(turn == Turn::Right ? 90 : -90));
+    auto pixels = ImageDecoder::FromImage(turned);
+    if (!pixels)
+        return false;
+    m_pixels = std::move(pixels);
     m_natural_size.transpose();
     ReleaseCache();
     return true;
+}
+
+QImage Picture::Image() const
+{
+    if (!m_pixels)
+        return {};
+    const QImage kept = m_pixels->KeptImage();
+    return kept.isNull() ? m_pixels->FullImage() : kept;
+}
+
+bool Picture::IsReduced() const
+{
+    if (!m_pixels)
+        return false;
+    const QImage kept = m_pixels->KeptImage();
+    return !kept.isNull() && kept.size() != m_natural_size;
+}
+
+bool Picture::EnsureFullImage()
+{
+    return m_pixels && m_pixels->FullImage().size() == m_natural_size;
+}
+
+void Picture::Prefetch(const QSizeF& device_size) const
+{
+    if (m_pixels)
+        m_pixels->Prefetch(QSize(int(std::ceil(device_size.width())), int(std::ceil(device_size.height()))));
+}
+
+QImage Picture::PixelsFor(const QSizeF& device_size) const
+{
+    return m_pixels->Image(QSize(int(std::ceil(device_size.width())), int(std::ceil(device_size.height()))));
 }
 
 bool Picture::IsOpaque() const
@@ -218,11 +211,6 @@ bool Picture::Draw(QPainter& painter, const QRectF& rect, const QRectF& area)
         return false;
     if ((rect.left() == rect.right() && rect.top() == rect.bottom()) || !IsFinite(rect))
         return false;
-    // The size one whole image is shown at, in device pixels.
-    const QTransform device = painter.deviceTransform();
-    const QSizeF device_scale(std::hypot(device.m11(), device.m12()), std::hypot(device.m21(), device.m22()));
-    const QSizeF shown = m_repeat ? QSizeF(m_natural_size) : rect.size();
-    DecodeForDevice(QSizeF(std::abs(shown.width()) * device_scale.width(), std::abs(shown.height()) * device_scale.height()));
     if (m_repeat)
         return DrawTiles(painter, rect, area);
 
@@ -253,13 +241,16 @@ bool Picture::DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& are
     const auto [column_from, column_to] = TileRange(rect.left(), tile_width, columns, area.left(), area.right());
     const auto [row_from, row_to] = TileRange(rect.top(), tile_height, rows, area.top(), area.bottom());
 
+    const QImage tile_pixels = PixelsFor(painter.deviceTransform().mapRect(QRectF(0, 0, tile_width, tile_height)).size());
+    if (tile_pixels.isNull())
+        return false;
     bool drawn = false;
     for (qint64 row = row_from; row < row_to; ++row) {
         for (qint64 column = column_from; column < column_to; ++column) {
             const QRectF tile(rect.left() + column * tile_width, rect.top() + row * tile_height, tile_width, tile_height);
             if (!Overlaps(tile, area))
                 continue;
-            painter.drawImage(tile, m_image);
+            painter.drawImage(tile, tile_pixels);
             drawn = true;
         }
     }
@@ -276,12 +267,15 @@ bool Picture::DrawStretched(QPainter& painter, const QRectF& rect, const QRectF&
     if (destination.isEmpty())
         return false;
     // Source pixels are those of the decoded image, which may be smaller than the natural size.
-    const double x_factor = m_image.width() / rect.width();
-    const double y_factor = m_image.height() / rect.height();
+    const QImage pixels = PixelsFor(painter.deviceTransform().mapRect(rect).size());
+    if (pixels.isNull())
+        return false;
+    const double x_factor = pixels.width() / rect.width();
+    const double y_factor = pixels.height() / rect.height();
     const QRectF source((destination.left() - rect.left()) * x_factor, (destination.top() - rect.top()) * y_factor,
         destination.width() * x_factor, destination.height() * y_factor);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(destination, m_image, source);
+    painter.drawImage(destination, pixels, source);
     return true;
 }
 
@@ -305,7 +299,10 @@ bool Picture::DrawCached(QPainter& painter, const QRectF& rect)
             ReleaseCache();
             return false;
         }
-        m_cache = m_image.scaled(static_cast<int>(cache_width), static_cast<int>(cache_height), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QSize cache_size(static_cast<int>(cache_width), static_cast<int>(cache_height));
+        // Decoded at the cache's size where the format allows, so scaling is then a no-op.
+        const QImage pixels = PixelsFor(cache_size);
+        m_cache = pixels.isNull() ? QImage() : pixels.scaled(cache_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         if (m_cache.isNull()) {
             ReleaseCache();
             return false;

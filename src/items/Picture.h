@@ -1,5 +1,7 @@
 #pragma once
 
+#include "items/ImageDecoder.h"
+
 #include <QImage>
 #include <QPointF>
 #include <QRect>
@@ -7,6 +9,8 @@
 #include <QSize>
 #include <QSizeF>
 #include <QString>
+
+#include <memory>
 
 class QPainter;
 
@@ -17,23 +21,27 @@ enum class Turn { Right, Left };
 // mapping of source pixels and the reduction test all derive from it, so the decoded image may
 // hold fewer pixels than that when it is only ever shown reduced.
 //
+// Loading a whole file reads only its header; the pixels are decoded on worker threads at the
+// size they are drawn at (see ImageDecoder), and at full size only when the picture is shown
+// larger than that, turned or asked for its full image.
+//
 // A picture reduced on screen and not turned is drawn through the device-size cache: the image
 // scaled once, smoothly, to its size in device pixels and copied at whole device positions.
 // The cache is rebuilt only when that device size changes; a move alone keeps it.
 class Picture {
 public:
-    // Photographs of 6000 x 4000 pixels need about 96 MB decoded; this leaves room for larger
-    // ones while still refusing files whose header claims absurd sizes.
-    static constexpr int kAllocationLimitMb = 1024;
+    static constexpr int kAllocationLimitMb = ImageDecoder::kAllocationLimitMb;
 
     // Loads a file, or the part (x, y, width, height) of it when width or height is not 0.
     // A part is clamped to the image's size and must then lie inside the image. A failure
     // leaves the picture empty.
     //
-    // With a decode limit, a whole file larger than the limit is decoded only as large as fits
-    // in it (aspect kept); drawing decodes it again, larger, once it is shown larger than what
-    // was decoded. The natural size is always the file's.
+    // With a decode limit, a whole file larger than the limit is decoded at once, only as large
+    // as fits in it (aspect kept); drawing decodes it again, larger, once it is shown larger
+    // than what was decoded. The natural size is always the file's.
     bool Load(const QString& path, const QRect& cut_out = {}, QSize decode_limit = {});
+    // Shows a file whose header was read already, with whatever of its pixels were decoded.
+    bool Load(std::shared_ptr<ImageDecoder> pixels);
     // Takes an image that has no file (pasted or dropped bitmaps).
     bool SetImage(const QImage& image);
     void Clear();
@@ -43,17 +51,23 @@ public:
     bool TurnQuarter(Turn turn);
 
     // Whether the decoded image holds fewer pixels than the natural size.
-    bool IsReduced() const { return m_image.size() != m_natural_size; }
+    bool IsReduced() const;
     // Decodes the whole file when only a reduced image is held: needed before the pixels are
-    // turned, saved or edited. False when nothing is loaded or the file no longer decodes.
+    // turned, saved or edited. False when nothing is loaded or the file no longer decodes as
+    // the image whose header was read.
     bool EnsureFullImage();
 
-    bool IsLoaded() const { return !m_image.isNull(); }
+    bool IsLoaded() const { return m_pixels != nullptr; }
     const QString& FileName() const { return m_file_name; }
     QSize NaturalSize() const { return m_natural_size; }
-    // The decoded pixels: of the natural size, or fewer while IsReduced().
-    const QImage& Image() const { return m_image; }
-    bool HasAlpha() const { return m_image.hasAlphaChannel(); }
+    // The decoded pixels: of the natural size, or fewer while IsReduced(). When nothing is
+    // decoded yet the whole image is decoded now; null when that fails.
+    QImage Image() const;
+    bool HasAlpha() const { return m_pixels && m_pixels->HasAlpha(); }
+    // The size of the pixels decoded so far; empty when none are.
+    QSize DecodedSize() const { return m_pixels ? m_pixels->KeptImage().size() : QSize(); }
+    // Starts decoding in the background for a picture drawn at device_size device pixels.
+    void Prefetch(const QSizeF& device_size) const;
     // Paints every pixel of its rectangle fully: loaded, without alpha and not turned freely.
     bool IsOpaque() const;
 
@@ -80,12 +94,11 @@ private:
     bool DrawStretched(QPainter& painter, const QRectF& rect, const QRectF& area);
     bool DrawCached(QPainter& painter, const QRectF& rect);
     void ReleaseCache();
-    // Decodes the file again at least as large as the image is shown (never beyond its
-    // natural size).
-    void DecodeForDevice(QSizeF shown_size);
-    bool DecodeFile(QSize scaled_size);
+    // The decoded pixels for drawing at device_size device pixels.
+    QImage PixelsFor(const QSizeF& device_size) const;
 
-    QImage m_image;
+    // Shared between copies of a picture; replaced, never changed, when the image changes.
+    std::shared_ptr<ImageDecoder> m_pixels;
     QSize m_natural_size;
     QString m_file_name;
     float m_rotation_angle { 0 };
