@@ -1,19 +1,41 @@
 #include "text/KeyValueStore.h"
 
 #include "text/ListTokenizer.h"
+#include "text/ParsedText.h"
 #include "text/ValueForms.h"
 
 #include <QHash>
+#include <QVarLengthArray>
+
+#include <cstring>
 
 namespace {
 
-// Stores up to this many keys are searched linearly; a section of a layout or a note file
-// rarely has more than a dozen.
-constexpr size_t kLinearLimit = 16;
+using KeyBytes = QVarLengthArray<char, 128>;
 
-size_t HashOf(const QString& key)
+size_t HashOf(QStringView key)
 {
     return qHash(key, QHashSeed::globalSeed());
+}
+
+// The UTF-8 form of a key looked up among parsed keys, which are held in the same form. False
+// when the key holds a lone surrogate: no parsed key decodes to one.
+bool EncodeKey(QStringView key, KeyBytes& utf8)
+{
+    utf8.resize(key.size());
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        const char16_t unit = key[i].unicode();
+        if (unit >= 0x80) {
+            if (!key.isValidUtf16())
+                return false;
+            const QByteArray encoded = key.toUtf8();
+            utf8.resize(encoded.size());
+            std::memcpy(utf8.data(), encoded.constData(), size_t(encoded.size()));
+            return true;
+        }
+        utf8[i] = char(unit);
+    }
+    return true;
 }
 
 // The converted text, or the fallback when there is none.
@@ -25,48 +47,77 @@ T Converted(const Text& text, T fallback, T (*convert)(QStringView))
 
 }
 
-int KeyValueStore::IndexOf(const QString& key) const
+void KeyValueStore::ReadFrom(const ParsedText* text, int first, int count, int index)
 {
-    if (m_slots.empty()) {
-        for (size_t i = 0; i < m_entries.size(); ++i) {
-            if (m_entries[i].key == key)
+    m_own.reset();
+    m_parsed = text;
+    m_first = first;
+    m_parsed_count = count;
+    m_parsed_index = index;
+}
+
+const std::vector<KeyValueStore::Entry>& KeyValueStore::Entries() const
+{
+    static const std::vector<Entry> kNone;
+    return m_own ? m_own->entries : kNone;
+}
+
+KeyValueStore::OwnPairs& KeyValueStore::Own()
+{
+    if (!m_own)
+        m_own = new OwnPairs;
+    return *m_own;
+}
+
+void KeyValueStore::Detach()
+{
+    if (!m_parsed)
+        return;
+    std::vector<Entry> entries;
+    entries.reserve(size_t(m_parsed_count));
+    for (int i = 0; i < m_parsed_count; ++i)
+        entries.push_back({ KeyAt(i), ValueAt(i) });
+    m_parsed.reset();
+    m_parsed_count = 0;
+    m_parsed_index = -1;
+    Own().entries = std::move(entries);
+    RebuildIndex();
+}
+
+int KeyValueStore::IndexOf(QStringView key) const
+{
+    if (m_parsed) {
+        KeyBytes utf8;
+        if (!EncodeKey(key, utf8))
+            return -1;
+        return m_parsed->Find(m_first, m_parsed_count, m_parsed->Index(m_parsed_index),
+            QByteArrayView(utf8.constData(), utf8.size()));
+    }
+    if (!m_own)
+        return -1;
+    const std::vector<Entry>& entries = m_own->entries;
+    if (m_own->index.IsEmpty()) {
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].key == key)
                 return int(i);
         }
         return -1;
     }
-    const size_t mask = m_slots.size() - 1;
-    for (size_t slot = HashOf(key) & mask;; slot = (slot + 1) & mask) {
-        const int index = m_slots[slot];
-        if (index < 0)
-            return -1;
-        if (m_entries[size_t(index)].key == key)
-            return index;
-    }
+    return m_own->index.Find(HashOf(key), [&](int position) { return entries[size_t(position)].key == key; });
 }
 
-const QString* KeyValueStore::Find(const QString& key) const
+std::optional<QString> KeyValueStore::Find(QStringView key) const
 {
     const int index = IndexOf(key);
-    return index < 0 ? nullptr : &m_entries[size_t(index)].value;
+    if (index < 0)
+        return std::nullopt;
+    return ValueAt(index);
 }
 
 void KeyValueStore::RebuildIndex()
 {
-    m_slots.clear();
-    if (m_entries.size() <= kLinearLimit)
-        return;
-    // At most a quarter of the slots are used, so probe runs stay short.
-    size_t size = 64;
-    while (size < m_entries.size() * 4)
-        size *= 2;
-    m_slots.assign(size, -1);
-    const size_t mask = size - 1;
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        size_t slot = HashOf(m_entries[i].key) & mask;
-        while (m_slots[slot] >= 0)
-            slot = (slot + 1) & mask;
-        m_slots[slot] = int(i);
-    }
+    OwnPairs& own = Own();
+    own.index.Rebuild(own.entries.size(), [&](int position) { return HashOf(own.entries[size_t(position)].key); });
 }
 
 bool KeyValueStore::Contains(const QString& key) const
@@ -76,61 +127,68 @@ bool KeyValueStore::Contains(const QString& key) const
 
 void KeyValueStore::Set(const QString& key, const QString& value)
 {
+    Detach();
     const int index = IndexOf(key);
+    OwnPairs& own = Own();
     if (index >= 0) {
-        m_entries[size_t(index)].value = value;
+        own.entries[size_t(index)].value = value;
         return;
     }
-    if (m_entries.empty())
-        m_entries.reserve(4);
-    m_entries.push_back({ key, value });
-    if (m_entries.size() <= kLinearLimit)
-        return;
-    if (m_slots.empty() || m_entries.size() * 4 > m_slots.size()) {
-        RebuildIndex();
-        return;
+    if (own.entries.empty())
+        own.entries.reserve(4);
+    own.entries.push_back({ key, value });
+    if (own.entries.size() > PairSlots::kLinearLimit) {
+        own.index.Add(HashOf(key), own.entries.size(),
+            [&](int position) { return HashOf(own.entries[size_t(position)].key); });
     }
-    const size_t mask = m_slots.size() - 1;
-    size_t slot = HashOf(key) & mask;
-    while (m_slots[slot] >= 0)
-        slot = (slot + 1) & mask;
-    m_slots[slot] = int(m_entries.size() - 1);
 }
 
 bool KeyValueStore::Remove(const QString& key)
 {
-    const int index = IndexOf(key);
-    if (index < 0)
+    if (IndexOf(key) < 0)
         return false;
-    if (size_t(index) + 1 != m_entries.size())
-        m_entries[size_t(index)] = std::move(m_entries.back());
-    m_entries.pop_back();
-    if (!m_slots.empty())
+    Detach();
+    const int index = IndexOf(key);
+    OwnPairs& own = Own();
+    if (size_t(index) + 1 != own.entries.size())
+        own.entries[size_t(index)] = std::move(own.entries.back());
+    own.entries.pop_back();
+    if (!own.index.IsEmpty())
         RebuildIndex();
     return true;
 }
 
 int KeyValueStore::Count() const
 {
-    return int(m_entries.size());
+    return m_parsed ? m_parsed_count : int(Entries().size());
+}
+
+QString KeyValueStore::KeyAt(int index) const
+{
+    return m_parsed ? ParsedText::Decode(m_parsed->Key(m_first + index)) : Entries()[size_t(index)].key;
+}
+
+QString KeyValueStore::ValueAt(int index) const
+{
+    return m_parsed ? ParsedText::Decode(m_parsed->Value(m_first + index)) : Entries()[size_t(index)].value;
 }
 
 QStringList KeyValueStore::Keys() const
 {
     QStringList keys;
-    keys.reserve(qsizetype(m_entries.size()));
-    for (const Entry& entry : m_entries)
-        keys.append(entry.key);
+    keys.reserve(Count());
+    for (int i = 0; i < Count(); ++i)
+        keys.append(KeyAt(i));
     return keys;
 }
 
 bool KeyValueStore::operator==(const KeyValueStore& other) const
 {
-    if (m_entries.size() != other.m_entries.size())
+    if (Count() != other.Count())
         return false;
-    for (const Entry& entry : m_entries) {
-        const QString* value = other.Find(entry.key);
-        if (!value || *value != entry.value)
+    for (int i = 0; i < Count(); ++i) {
+        const std::optional<QString> value = other.Find(KeyAt(i));
+        if (!value || *value != ValueAt(i))
             return false;
     }
     return true;
@@ -138,7 +196,7 @@ bool KeyValueStore::operator==(const KeyValueStore& other) const
 
 QString KeyValueStore::GetText(const QString& key, const QString& fallback, Escape escape) const
 {
-    const QString* value = Find(key);
+    const std::optional<QString> value = Find(key);
     if (!value)
         return fallback;
     return escape == Escape::Unescape ? Unescape(*value) : *value;
@@ -166,7 +224,7 @@ quint32 KeyValueStore::GetColor(const QString& key, quint32 fallback) const
 
 quint32 KeyValueStore::GetColorOrNamed(const QString& key, quint32 fallback) const
 {
-    const QString* value = Find(key);
+    const std::optional<QString> value = Find(key);
     if (!value)
         return fallback;
     return NamedColor(*value).value_or(ScanColor(*value));
@@ -175,7 +233,7 @@ quint32 KeyValueStore::GetColorOrNamed(const QString& key, quint32 fallback) con
 namespace {
 
 // Field index of a plain list without building the whole list.
-std::optional<QStringView> PlainField(const QString* value, int index)
+std::optional<QStringView> PlainField(const std::optional<QString>& value, int index)
 {
     if (!value || value->isEmpty() || index < 0)
         return std::nullopt;
@@ -194,7 +252,8 @@ std::optional<QStringView> PlainField(const QString* value, int index)
 
 QString KeyValueStore::GetListText(const QString& key, int index, const QString& fallback, Escape escape) const
 {
-    const std::optional<QStringView> field = PlainField(Find(key), index);
+    const std::optional<QString> value = Find(key);
+    const std::optional<QStringView> field = PlainField(value, index);
     if (!field)
         return fallback;
     return escape == Escape::Unescape ? Unescape(field->toString()) : field->toString();
@@ -217,7 +276,7 @@ double KeyValueStore::GetListDouble(const QString& key, int index, double fallba
 
 int KeyValueStore::GetListCount(const QString& key) const
 {
-    const QString* value = Find(key);
+    const std::optional<QString> value = Find(key);
     if (!value || value->isEmpty())
         return 0;
     return int(value->count(u',') + 1);
@@ -225,7 +284,7 @@ int KeyValueStore::GetListCount(const QString& key) const
 
 bool KeyValueStore::ListContains(const QString& key, const QString& word) const
 {
-    const QString* value = Find(key);
+    const std::optional<QString> value = Find(key);
     if (!value || word.isEmpty())
         return false;
     for (QStringView field : QStringView(*value).tokenize(u',')) {
@@ -237,25 +296,25 @@ bool KeyValueStore::ListContains(const QString& key, const QString& word) const
 
 QString KeyValueStore::GetQuotedText(const QString& key, int index, const QString& fallback) const
 {
-    const QString* value = Find(key);
+    const std::optional<QString> value = Find(key);
     return value ? ListTokenizer(*value).Text(index, fallback) : fallback;
 }
 
 float KeyValueStore::GetQuotedFloat(const QString& key, float fallback) const
 {
-    const QString* value = Find(key);
+    const std::optional<QString> value = Find(key);
     return value ? ListTokenizer(*value).Float(fallback) : fallback;
 }
 
 bool KeyValueStore::GetQuotedBool(const QString& key, int index, bool fallback) const
 {
-    const QString* value = Find(key);
+    const std::optional<QString> value = Find(key);
     return value ? ListTokenizer(*value).Bool(index) : fallback;
 }
 
 bool KeyValueStore::SetListField(const QString& key, int index, const QString& text)
 {
-    const QString* value = Find(key);
+    const std::optional<QString> value = Find(key);
     QStringList fields = SplitPlainList(value ? QStringView(*value) : QStringView());
     if (index < 0 || index >= fields.size())
         return false;

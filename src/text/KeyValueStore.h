@@ -1,8 +1,16 @@
 #pragma once
 
+#include "text/PairSlots.h"
+#include "text/ParsedText.h"
+
+#include <QExplicitlySharedDataPointer>
+#include <QSharedData>
+#include <QSharedDataPointer>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
+#include <optional>
 #include <vector>
 
 // Whether a text reader passes the value through Unescape.
@@ -10,6 +18,10 @@ enum class Escape { Verbatim, Unescape };
 
 // The keys and values of one section. Keys are compared exactly and occur once; a later value
 // replaces an earlier one. Nothing may rely on the iteration order.
+//
+// A store filled by the parser reads its pairs from the shared bytes of the parsed text and
+// converts them when they are read; the first change copies them into pairs of its own. Copies
+// of a store may be read on different threads.
 class KeyValueStore {
 public:
     bool Contains(const QString& key) const;
@@ -48,8 +60,13 @@ public:
     bool SetListField(const QString& key, int index, const QString& text);
 
     // The pairs by position, 0 to Count() - 1, in the store's iteration order.
-    const QString& KeyAt(int index) const { return m_entries[size_t(index)].key; }
-    const QString& ValueAt(int index) const { return m_entries[size_t(index)].value; }
+    QString KeyAt(int index) const;
+    QString ValueAt(int index) const;
+
+    // Makes the store read pairs first to first + count - 1 of text instead of pairs of its
+    // own; the text's index number index finds them when there are many (-1: none). Used by
+    // the parser.
+    void ReadFrom(const ParsedText* text, int first, int count, int index);
 
     // Same keys with the same values, whatever the order.
     bool operator==(const KeyValueStore& other) const;
@@ -59,14 +76,25 @@ private:
         QString key;
         QString value;
     };
-
-    int IndexOf(const QString& key) const;
-    const QString* Find(const QString& key) const;
-    void RebuildIndex();
-
     // The pairs in the order they were first set; removing one moves the last into its place.
-    std::vector<Entry> m_entries;
-    // Open-addressing slots holding entry positions (-1 free), kept only for large stores;
-    // small ones are searched linearly.
-    std::vector<int> m_slots;
+    // Shared by copies until one of them changes.
+    struct OwnPairs : QSharedData {
+        std::vector<Entry> entries;
+        PairSlots index;
+    };
+
+    int IndexOf(QStringView key) const;
+    std::optional<QString> Find(QStringView key) const;
+    const std::vector<Entry>& Entries() const;
+    OwnPairs& Own();
+    void RebuildIndex();
+    // Copies the pairs read from a parsed text into pairs of the store's own.
+    void Detach();
+
+    // The parsed text the pairs are read from, or null when the store holds pairs of its own.
+    QExplicitlySharedDataPointer<const ParsedText> m_parsed;
+    int m_first { 0 };
+    int m_parsed_count { 0 };
+    int m_parsed_index { -1 };
+    QSharedDataPointer<OwnPairs> m_own;
 };

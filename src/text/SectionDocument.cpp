@@ -1,5 +1,6 @@
 #include "text/SectionDocument.h"
 
+#include "text/ParsedText.h"
 #include "text/ValueForms.h"
 
 #include <cstring>
@@ -31,8 +32,7 @@ void SectionDocument::Clear()
 
 Section& SectionDocument::Append(const QString& name)
 {
-    m_sections.push_back({ name, {} });
-    return m_sections.back();
+    return m_sections.emplace_back(Section { name, {} });
 }
 
 bool SectionDocument::operator==(const SectionDocument& other) const
@@ -49,13 +49,13 @@ bool SectionDocument::operator==(const SectionDocument& other) const
 namespace {
 
 // The line rules, shared by the UTF-16 and the UTF-8 parser. Unit is QChar or char; the
-// markers the rules look for are all ASCII, so both forms split identically.
-template <typename Unit, typename Strings>
+// markers the rules look for are all ASCII, so both forms split identically. Headers and pairs
+// go to sink.
+template <typename Unit, typename Sink>
 class LineParser {
 public:
-    LineParser(SectionDocument& document, Strings& decoder)
-        : m_document(document)
-        , m_decoder(decoder)
+    explicit LineParser(Sink& sink)
+        : m_sink(sink)
     {
     }
 
@@ -107,62 +107,36 @@ private:
         if (length >= 2 && Is(begin[0], '/') && Is(begin[1], '/'))
             return;
         if (length >= 3 && Is(begin[0], '[') && Is(end[-1], ']')) {
-            m_current = &m_document.Append(m_decoder.Name(begin + 1, length - 2));
+            m_sink.Header(begin + 1, length - 2);
+            m_in_section = true;
             return;
         }
         const Unit* equals = Find(begin, end, '=');
-        if (equals == end || !m_current)
+        if (equals == end || !m_in_section)
             return;
-        QString key = m_decoder.Key(begin, equals - begin);
-        QString value = m_decoder.Value(equals + 1, end - equals - 1);
-        if (m_document.UnescapeOnLoad()) {
-            key = Unescape(key);
-            value = Unescape(value);
-        }
-        m_current->store.Set(key, value);
+        m_sink.Pair(begin, equals - begin, equals + 1, end - equals - 1);
     }
 
-    SectionDocument& m_document;
-    Strings& m_decoder;
-    Section* m_current { nullptr };
+    Sink& m_sink;
+    bool m_in_section { false };
 };
-
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 QString Convert(const QChar* text, qsizetype size)
 {
     return QString(text, size);
 }
 
-// UTF-8 to UTF-16 keeping a byte-order mark at the start of the piece, which QString::fromUtf8
-// would drop: inside a text it is an ordinary character.
 QString Convert(const char* text, qsizetype size)
 {
-    QString converted = QString::fromUtf8(text, size);
-    if (size >= 3 && std::memcmp(text, kByteOrderMark, 3) == 0)
-        converted.prepend(QChar(0xfeff));
-    return converted;
+    return ParsedText::Decode(QByteArrayView(text, size));
 }
 
-// Converts keys and section names through a small cache: a note file repeats the same few of
-// them in every section, and a shared string costs no allocation.
+// Converts section names, and keys stored as strings, through a small cache: a note file
+// repeats the same few of them in every section, and a shared string costs no allocation.
 template <typename Unit>
-class Decoder {
+class NameCache {
 public:
-    QString Name(const Unit* text, qsizetype size) { return Cached(text, size); }
-    QString Key(const Unit* text, qsizetype size) { return Cached(text, size); }
-    QString Value(const Unit* text, qsizetype size) { return size == 0 ? QString() : Convert(text, size); }
-
-private:
-    static constexpr size_t kCacheSize = 64;
-    static constexpr qsizetype kLongestCached = 48;
-
-    struct Entry {
-        std::vector<Unit> units;
-        QString text;
-    };
-
-    QString Cached(const Unit* text, qsizetype size)
+    QString Get(const Unit* text, qsizetype size)
     {
         if (size > kLongestCached)
             return Convert(text, size);
@@ -178,8 +152,116 @@ private:
         return converted;
     }
 
+private:
+    static constexpr size_t kCacheSize = 64;
+    static constexpr qsizetype kLongestCached = 48;
+
+    struct Entry {
+        std::vector<Unit> units;
+        QString text;
+    };
+
     std::vector<Entry> m_entries;
 };
+
+// Stores keys and values as strings of their own: the UTF-16 parser's sink, and the UTF-8
+// parser's when keys and values are unescaped on load.
+template <typename Unit>
+class StringSink {
+public:
+    explicit StringSink(SectionDocument& document)
+        : m_document(document)
+    {
+    }
+
+    void Header(const Unit* name, qsizetype size) { m_current = &m_document.Append(m_names.Get(name, size)); }
+
+    void Pair(const Unit* key, qsizetype key_size, const Unit* value, qsizetype value_size)
+    {
+        QString key_text = m_names.Get(key, key_size);
+        QString value_text = value_size == 0 ? QString() : Convert(value, value_size);
+        if (m_document.UnescapeOnLoad()) {
+            key_text = Unescape(key_text);
+            value_text = Unescape(value_text);
+        }
+        m_current->store.Set(key_text, value_text);
+    }
+
+private:
+    SectionDocument& m_document;
+    NameCache<Unit> m_names;
+    Section* m_current { nullptr };
+};
+
+// Cuts keys and values out of the UTF-8 text without converting them: each section's store
+// reads its pairs, one run of the parsed text's pairs, when they are asked for.
+class PieceSink {
+public:
+    PieceSink(SectionDocument& document, ParsedText& text)
+        : m_document(document)
+        , m_text(text)
+    {
+    }
+
+    void Header(const char* name, qsizetype size)
+    {
+        Finish();
+        m_current = &m_document.Append(m_names.Get(name, size));
+        m_first = m_text.Count();
+        m_count = 0;
+    }
+
+    void Pair(const char* key, qsizetype key_size, const char* value, qsizetype value_size)
+    {
+        const QByteArray canonical = ParsedText::Canonical(QByteArrayView(key, key_size));
+        const QByteArrayView key_bytes = canonical.isEmpty() ? QByteArrayView(key, key_size) : QByteArrayView(canonical);
+        const int existing = m_text.Find(m_first, m_count, m_slots, key_bytes);
+        if (existing >= 0) {
+            m_text.SetValue(m_first + existing, QByteArrayView(value, value_size));
+            return;
+        }
+        m_text.Add(key_bytes, QByteArrayView(value, value_size));
+        ++m_count;
+        if (size_t(m_count) > PairSlots::kLinearLimit) {
+            m_slots.Add(ParsedText::HashOf(key_bytes), size_t(m_count),
+                [&](int position) { return ParsedText::HashOf(m_text.Key(m_first + position)); });
+        }
+    }
+
+    // Hands the pairs of the last section to its store.
+    void Finish()
+    {
+        if (!m_current)
+            return;
+        const int index = m_slots.IsEmpty() ? -1 : m_text.AddIndex(std::move(m_slots));
+        m_current->store.ReadFrom(&m_text, m_first, m_count, index);
+        m_slots.Clear();
+    }
+
+private:
+    SectionDocument& m_document;
+    ParsedText& m_text;
+    NameCache<char> m_names;
+    Section* m_current { nullptr };
+    int m_first { 0 };
+    int m_count { 0 };
+    PairSlots m_slots;
+};
+
+// Parses UTF-8 bytes that hold no byte-order mark of their own.
+void ParseBytes(const QByteArray& utf8, qsizetype skip, SectionDocument& document)
+{
+    if (document.UnescapeOnLoad() || utf8.size() > ParsedText::kMaxSize) {
+        StringSink<char> sink(document);
+        LineParser<char, StringSink<char>>(sink).Parse(utf8.constData() + skip, utf8.size() - skip);
+        return;
+    }
+    // The stores keep the text alive; it dies with the last of them.
+    const QExplicitlySharedDataPointer<ParsedText> text(new ParsedText(utf8));
+    PieceSink sink(document, *text);
+    LineParser<char, PieceSink>(sink).Parse(text->Text().constData() + skip, text->Text().size() - skip);
+    sink.Finish();
+}
 
 }
 
@@ -188,8 +270,14 @@ bool ParseSectionText(QStringView text, SectionDocument& document)
     document.Clear();
     if (text.isEmpty())
         return false;
-    Decoder<QChar> decoder;
-    LineParser<QChar, Decoder<QChar>>(document, decoder).Parse(text.data(), text.size());
+    // A text without lone surrogates converts to UTF-8 and back unchanged, so it is parsed as
+    // bytes, which keeps its keys and values in the compact form.
+    if (!document.UnescapeOnLoad() && text.size() <= ParsedText::kMaxSize / 3 && text.isValidUtf16()) {
+        ParseBytes(text.toUtf8(), 0, document);
+        return true;
+    }
+    StringSink<QChar> sink(document);
+    LineParser<QChar, StringSink<QChar>>(sink).Parse(text.data(), text.size());
     return true;
 }
 
@@ -199,9 +287,7 @@ bool ParseSectionText(const QByteArray& utf8, SectionDocument& document)
     if (utf8.isEmpty())
         return false;
     // A byte-order mark at the start is not part of the first line, as in the text decoder.
-    const qsizetype skip = utf8.startsWith(kByteOrderMark) ? 3 : 0;
-    Decoder<char> decoder;
-    LineParser<char, Decoder<char>>(document, decoder).Parse(utf8.constData() + skip, utf8.size() - skip);
+    ParseBytes(utf8, utf8.startsWith(ParsedText::kByteOrderMark) ? 3 : 0, document);
     return true;
 }
 

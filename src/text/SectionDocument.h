@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringView>
 
-#include <vector>
+#include <deque>
 
 // A parsed section text: the sections in the order of their headers. Names may repeat; a
 // section is known by its index.
@@ -29,7 +29,8 @@ public:
     bool operator==(const SectionDocument& other) const;
 
 private:
-    std::vector<Section> m_sections;
+    // A deque: a large document grows without moving its sections.
+    std::deque<Section> m_sections;
     bool m_unescape_on_load { false };
 };
 
