@@ -7,6 +7,7 @@
 #include <QSharedData>
 #include <QString>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -17,9 +18,9 @@
 // bytes are. Filled by one thread while parsing and never changed afterwards.
 class ParsedText : public QSharedData {
 public:
-    // Longer texts are not cut into pieces: with every key re-encoded (an invalid byte grows
-    // to three) all offsets still fit in 32 bits.
-    static constexpr qsizetype kMaxSize = qsizetype(1) << 30;
+    // Longer texts are not cut into pieces. A line whose key is re-encoded is copied, growing
+    // at most threefold (an invalid byte becomes three), so all offsets fit in 32 bits.
+    static constexpr qsizetype kMaxSize = (qsizetype(1) << 30) - 1;
     static constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
     // Shares text when it owns its bytes and copies it otherwise.
@@ -27,51 +28,98 @@ public:
 
     const QByteArray& Text() const { return m_text; }
     int Count() const { return m_count; }
-    QByteArrayView Key(int pair) const;
-    QByteArrayView Value(int pair) const;
+    QByteArrayView Key(int pair) const { return Piece(At(pair).key, At(pair).key_size); }
+    QByteArrayView Value(int pair) const
+    {
+        const Pair& at = At(pair);
+        return Piece(at.key + at.key_size + 1, at.value_size);
+    }
 
-    // Appends a pair. The value lies inside Text(); the key is canonical and lies either inside
-    // Text() or elsewhere, in which case it is copied.
-    void Add(QByteArrayView key, QByteArrayView value);
-    void SetValue(int pair, QByteArrayView value);
+    // Appends the pair of a line of Text(), or gives pair a later line's key and value. The
+    // key is the line's own when canonical is empty; otherwise canonical is its canonical form
+    // and key, "=" and value are copied.
+    void Add(QByteArrayView key, const QByteArray& canonical, QByteArrayView value)
+    {
+        if ((m_count & (kBlockSize - 1)) == 0)
+            m_blocks.push_back(std::make_unique_for_overwrite<Pair[]>(kBlockSize));
+        Replace(m_count++, key, canonical, value);
+    }
+    void Replace(int pair, QByteArrayView key, const QByteArray& canonical, QByteArrayView value)
+    {
+        if (!canonical.isEmpty())
+            At(pair) = Copied(canonical, value);
+        else
+            At(pair) = { quint32(key.data() - m_text.constData()), quint32(key.size()), quint32(value.size()) };
+    }
 
     // Keeps the index of a large section's pairs and returns its number.
     int AddIndex(PairSlots index);
     // Index number, or an empty index for -1.
     const PairSlots& Index(int number) const;
 
-    // The position among pairs first to first + count - 1 whose key is key, or -1. index
-    // those positions when the store is large.
-    int Find(int first, int count, const PairSlots& index, QByteArrayView key) const;
+    // The position among pairs first to first + count - 1 whose key is key, or -1. index finds
+    // those positions when the section is large.
+    int Find(int first, int count, const PairSlots& index, QByteArrayView key) const
+    {
+        if (!index.IsEmpty())
+            return FindIndexed(first, index, key);
+        for (int i = 0; i < count; ++i) {
+            if (Same(Key(first + i), key))
+                return i;
+        }
+        return -1;
+    }
 
     // A piece converted as a string: malformed sequences become U+FFFD, and a byte-order mark at
     // its start stays a character.
     static QString Decode(QByteArrayView piece);
     // The bytes that decode to the same string as key and that the string encodes back to.
-    // Empty when key already is canonical.
-    static QByteArray Canonical(QByteArrayView key);
+    // Empty when key already is canonical, as every ASCII key is.
+    static QByteArray Canonical(QByteArrayView key)
+    {
+        for (char byte : key) {
+            if (uchar(byte) >= 0x80)
+                return CanonicalOfNonAscii(key);
+        }
+        return {};
+    }
     static size_t HashOf(QByteArrayView key);
+    static bool Same(QByteArrayView a, QByteArrayView b)
+    {
+        return a.size() == b.size() && (a.isEmpty() || std::memcmp(a.data(), b.data(), size_t(a.size())) == 0);
+    }
 
 private:
+    // A key and its value, which follows the key and "=". The offset lies in the text when
+    // below its size and in m_copies otherwise.
     struct Pair {
         quint32 key;
         quint32 key_size;
-        quint32 value;
         quint32 value_size;
     };
 
-    // The pairs are kept in blocks that are never moved: the pieces of a large text need no
+    // The pairs are kept in blocks that are never moved: the pairs of a large text need no
     // copying as they grow, and blocks this small are recycled by the allocator.
     static constexpr int kBlockShift = 11;
     static constexpr int kBlockSize = 1 << kBlockShift;
 
     const Pair& At(int pair) const { return m_blocks[size_t(pair >> kBlockShift)][pair & (kBlockSize - 1)]; }
     Pair& At(int pair) { return m_blocks[size_t(pair >> kBlockShift)][pair & (kBlockSize - 1)]; }
-    // Offsets below the size of the text lie in it; the others in m_keys after it.
-    QByteArrayView Piece(quint32 offset, quint32 size) const;
+    QByteArrayView Piece(quint32 offset, quint32 size) const
+    {
+        if (size == 0)
+            return {};
+        const quint32 text_size = quint32(m_text.size());
+        return offset < text_size ? QByteArrayView(m_text.constData() + offset, size)
+                                  : QByteArrayView(m_copies.constData() + (offset - text_size), size);
+    }
+    Pair Copied(const QByteArray& key, QByteArrayView value);
+    int FindIndexed(int first, const PairSlots& index, QByteArrayView key) const;
+    static QByteArray CanonicalOfNonAscii(QByteArrayView key);
 
     QByteArray m_text;
-    QByteArray m_keys;
+    // Lines whose keys are not canonical in the text, rewritten.
+    QByteArray m_copies;
     std::vector<std::unique_ptr<Pair[]>> m_blocks;
     int m_count { 0 };
     std::vector<PairSlots> m_indexes;

@@ -213,14 +213,16 @@ public:
 
     void Pair(const char* key, qsizetype key_size, const char* value, qsizetype value_size)
     {
-        const QByteArray canonical = ParsedText::Canonical(QByteArrayView(key, key_size));
-        const QByteArrayView key_bytes = canonical.isEmpty() ? QByteArrayView(key, key_size) : QByteArrayView(canonical);
+        const QByteArrayView line_key(key, key_size);
+        const QByteArrayView line_value(value, value_size);
+        const QByteArray canonical = ParsedText::Canonical(line_key);
+        const QByteArrayView key_bytes = canonical.isEmpty() ? line_key : QByteArrayView(canonical);
         const int existing = m_text.Find(m_first, m_count, m_slots, key_bytes);
         if (existing >= 0) {
-            m_text.SetValue(m_first + existing, QByteArrayView(value, value_size));
+            m_text.Replace(m_first + existing, line_key, canonical, line_value);
             return;
         }
-        m_text.Add(key_bytes, QByteArrayView(value, value_size));
+        m_text.Add(line_key, canonical, line_value);
         ++m_count;
         if (size_t(m_count) > PairSlots::kLinearLimit) {
             m_slots.Add(ParsedText::HashOf(key_bytes), size_t(m_count),
