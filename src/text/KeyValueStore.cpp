@@ -47,13 +47,24 @@ T Converted(const Text& text, T fallback, T (*convert)(QStringView))
 
 }
 
-void KeyValueStore::ReadFrom(const ParsedText* text, int first, int count, int index)
+void KeyValueStore::ReadLines(const ParsedText* text, int offset, int size, int count)
+{
+    m_own.reset();
+    m_parsed = text;
+    m_first = offset;
+    m_extent = size;
+    m_parsed_count = count;
+    m_by_lines = true;
+}
+
+void KeyValueStore::ReadPairs(const ParsedText* text, int first, int count, int index)
 {
     m_own.reset();
     m_parsed = text;
     m_first = first;
+    m_extent = index;
     m_parsed_count = count;
-    m_parsed_index = index;
+    m_by_lines = false;
 }
 
 const std::vector<KeyValueStore::Entry>& KeyValueStore::Entries() const
@@ -79,19 +90,52 @@ void KeyValueStore::Detach()
         entries.push_back({ KeyAt(i), ValueAt(i) });
     m_parsed.reset();
     m_parsed_count = 0;
-    m_parsed_index = -1;
     Own().entries = std::move(entries);
     RebuildIndex();
+}
+
+template <typename Match>
+std::optional<KeyValueStore::Piece> KeyValueStore::FindLine(Match match) const
+{
+    std::optional<Piece> found;
+    int position = 0;
+    m_parsed->VisitLines(quint32(m_first), quint32(m_extent), [&](QByteArrayView key, QByteArrayView value) {
+        if (match(position, key)) {
+            found = Piece { position, key, value };
+            return false;
+        }
+        ++position;
+        return true;
+    });
+    return found;
+}
+
+KeyValueStore::Piece KeyValueStore::ParsedAt(int position) const
+{
+    if (m_by_lines)
+        return *FindLine([&](int at, QByteArrayView) { return at == position; });
+    return { position, m_parsed->Key(m_first + position), m_parsed->Value(m_first + position) };
+}
+
+std::optional<KeyValueStore::Piece> KeyValueStore::FindParsed(QStringView key) const
+{
+    KeyBytes utf8;
+    if (!EncodeKey(key, utf8))
+        return std::nullopt;
+    const QByteArrayView bytes(utf8.constData(), utf8.size());
+    if (m_by_lines)
+        return FindLine([&](int, QByteArrayView line_key) { return ParsedText::Same(line_key, bytes); });
+    const int position = m_parsed->Find(m_first, m_parsed_count, m_parsed->Index(m_extent), bytes);
+    if (position < 0)
+        return std::nullopt;
+    return ParsedAt(position);
 }
 
 int KeyValueStore::IndexOf(QStringView key) const
 {
     if (m_parsed) {
-        KeyBytes utf8;
-        if (!EncodeKey(key, utf8))
-            return -1;
-        return m_parsed->Find(m_first, m_parsed_count, m_parsed->Index(m_parsed_index),
-            QByteArrayView(utf8.constData(), utf8.size()));
+        const std::optional<Piece> piece = FindParsed(key);
+        return piece ? piece->position : -1;
     }
     if (!m_own)
         return -1;
@@ -108,6 +152,12 @@ int KeyValueStore::IndexOf(QStringView key) const
 
 std::optional<QString> KeyValueStore::Find(QStringView key) const
 {
+    if (m_parsed) {
+        const std::optional<Piece> piece = FindParsed(key);
+        if (!piece)
+            return std::nullopt;
+        return ParsedText::Decode(piece->value);
+    }
     const int index = IndexOf(key);
     if (index < 0)
         return std::nullopt;
@@ -165,12 +215,12 @@ int KeyValueStore::Count() const
 
 QString KeyValueStore::KeyAt(int index) const
 {
-    return m_parsed ? ParsedText::Decode(m_parsed->Key(m_first + index)) : Entries()[size_t(index)].key;
+    return m_parsed ? ParsedText::Decode(ParsedAt(index).key) : Entries()[size_t(index)].key;
 }
 
 QString KeyValueStore::ValueAt(int index) const
 {
-    return m_parsed ? ParsedText::Decode(m_parsed->Value(m_first + index)) : Entries()[size_t(index)].value;
+    return m_parsed ? ParsedText::Decode(ParsedAt(index).value) : Entries()[size_t(index)].value;
 }
 
 QStringList KeyValueStore::Keys() const

@@ -63,10 +63,12 @@ public:
     QString KeyAt(int index) const;
     QString ValueAt(int index) const;
 
-    // Makes the store read pairs first to first + count - 1 of text instead of pairs of its
-    // own; the text's index number index finds them when there are many (-1: none). Used by
-    // the parser.
-    void ReadFrom(const ParsedText* text, int first, int count, int index);
+    // Makes the store read its pairs from a parsed text instead of holding pairs of its own,
+    // either from count lines of distinct keys in bytes offset to offset + size - 1 of the
+    // text, or from the text's pairs first to first + count - 1, found through the text's index
+    // number index when there are many (-1: none). Used by the parser.
+    void ReadLines(const ParsedText* text, int offset, int size, int count);
+    void ReadPairs(const ParsedText* text, int first, int count, int index);
 
     // Same keys with the same values, whatever the order.
     bool operator==(const KeyValueStore& other) const;
@@ -83,8 +85,19 @@ private:
         PairSlots index;
     };
 
+    struct Piece {
+        int position;
+        QByteArrayView key;
+        QByteArrayView value;
+    };
+
     int IndexOf(QStringView key) const;
     std::optional<QString> Find(QStringView key) const;
+    std::optional<Piece> FindParsed(QStringView key) const;
+    template <typename Match>
+    std::optional<Piece> FindLine(Match match) const;
+    // The parsed pair at position.
+    Piece ParsedAt(int position) const;
     const std::vector<Entry>& Entries() const;
     OwnPairs& Own();
     void RebuildIndex();
@@ -93,8 +106,10 @@ private:
 
     // The parsed text the pairs are read from, or null when the store holds pairs of its own.
     QExplicitlySharedDataPointer<const ParsedText> m_parsed;
+    // Lines: the byte offset and size of the lines; pairs: the first pair and the index number.
     int m_first { 0 };
+    int m_extent { 0 };
     int m_parsed_count { 0 };
-    int m_parsed_index { -1 };
+    bool m_by_lines { false };
     QSharedDataPointer<OwnPairs> m_own;
 };

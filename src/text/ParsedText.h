@@ -1,6 +1,7 @@
 #pragma once
 
 #include "text/PairSlots.h"
+#include "text/SectionLines.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -52,6 +53,22 @@ public:
             At(pair) = { quint32(key.data() - m_text.constData()), quint32(key.size()), quint32(value.size()) };
     }
 
+    // Calls visit(key, value) for the pairs of the lines in bytes offset to offset + size - 1
+    // of the text, as long as it returns true.
+    template <typename Visit>
+    void VisitLines(quint32 offset, quint32 size, Visit visit) const
+    {
+        struct Sink {
+            Visit& visit;
+            void Header(const char*, qsizetype) { }
+            bool Pair(const char* key, qsizetype key_size, const char* value, qsizetype value_size)
+            {
+                return visit(QByteArrayView(key, key_size), QByteArrayView(value, value_size));
+            }
+        } sink { visit };
+        SectionLines<char, Sink>(sink, SectionLinesStart::InSection).Parse(m_text.constData() + offset, size);
+    }
+
     // Keeps the index of a large section's pairs and returns its number.
     int AddIndex(PairSlots index);
     // Index number, or an empty index for -1.
@@ -75,13 +92,22 @@ public:
     static QString Decode(QByteArrayView piece);
     // The bytes that decode to the same string as key and that the string encodes back to.
     // Empty when key already is canonical, as every ASCII key is.
-    static QByteArray Canonical(QByteArrayView key)
+    static QByteArray Canonical(QByteArrayView key) { return IsAscii(key) ? QByteArray() : CanonicalOfNonAscii(key); }
+    static bool IsAscii(QByteArrayView bytes)
     {
-        for (char byte : key) {
-            if (uchar(byte) >= 0x80)
-                return CanonicalOfNonAscii(key);
+        const char* at = bytes.data();
+        const char* const end = at + bytes.size();
+        for (; end - at >= 8; at += 8) {
+            quint64 word;
+            std::memcpy(&word, at, 8);
+            if (word & 0x8080808080808080u)
+                return false;
         }
-        return {};
+        for (; at < end; ++at) {
+            if (uchar(*at) >= 0x80)
+                return false;
+        }
+        return true;
     }
     static size_t HashOf(QByteArrayView key);
     static bool Same(QByteArrayView a, QByteArrayView b)

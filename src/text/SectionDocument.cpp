@@ -1,125 +1,70 @@
 #include "text/SectionDocument.h"
 
 #include "text/ParsedText.h"
+#include "text/SectionLines.h"
 #include "text/ValueForms.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 int SectionDocument::Count() const
 {
-    return int(m_sections.size());
+    return m_count;
+}
+
+const Section* SectionDocument::At(int index) const
+{
+    if (index < 0 || index >= m_count)
+        return nullptr;
+    return &m_chunks[size_t(index) / kChunkSize][size_t(index) % kChunkSize];
 }
 
 QString SectionDocument::Name(int index) const
 {
-    if (index < 0 || size_t(index) >= m_sections.size())
-        return {};
-    return m_sections[size_t(index)].name;
+    const Section* section = At(index);
+    return section ? section->name : QString();
 }
 
 const KeyValueStore& SectionDocument::Store(int index) const
 {
     static const KeyValueStore kEmpty;
-    if (index < 0 || size_t(index) >= m_sections.size())
-        return kEmpty;
-    return m_sections[size_t(index)].store;
+    const Section* section = At(index);
+    return section ? section->store : kEmpty;
 }
 
 void SectionDocument::Clear()
 {
-    m_sections.clear();
+    m_chunks.clear();
+    m_count = 0;
 }
 
 Section& SectionDocument::Append(const QString& name)
 {
-    return m_sections.emplace_back(Section { name, {} });
+    if (m_chunks.empty() || m_chunks.back().size() == kChunkSize) {
+        m_chunks.emplace_back();
+        // The first chunk grows as needed, so that a small document stays small.
+        if (m_chunks.size() > 1)
+            m_chunks.back().reserve(kChunkSize);
+    }
+    ++m_count;
+    return m_chunks.back().emplace_back(Section { name, {} });
 }
 
 bool SectionDocument::operator==(const SectionDocument& other) const
 {
-    if (m_sections.size() != other.m_sections.size())
+    if (m_count != other.m_count)
         return false;
-    for (size_t i = 0; i < m_sections.size(); ++i) {
-        if (m_sections[i].name != other.m_sections[i].name || !(m_sections[i].store == other.m_sections[i].store))
+    for (int i = 0; i < m_count; ++i) {
+        const Section& mine = *At(i);
+        const Section& theirs = *other.At(i);
+        if (mine.name != theirs.name || !(mine.store == theirs.store))
             return false;
     }
     return true;
 }
 
 namespace {
-
-// The line rules, shared by the UTF-16 and the UTF-8 parser. Unit is QChar or char; the
-// markers the rules look for are all ASCII, so both forms split identically. Headers and pairs
-// go to sink.
-template <typename Unit, typename Sink>
-class LineParser {
-public:
-    explicit LineParser(Sink& sink)
-        : m_sink(sink)
-    {
-    }
-
-    void Parse(const Unit* text, qsizetype size)
-    {
-        const Unit* end = text + size;
-        const Unit* line = text;
-        for (;;) {
-            const Unit* line_end = FindCrLf(line, end);
-            ParseLine(line, line_end);
-            if (line_end == end)
-                return;
-            line = line_end + 2;
-        }
-    }
-
-private:
-    static bool Is(Unit unit, char ascii) { return unit == Unit(ascii); }
-
-    static const Unit* Find(const Unit* from, const Unit* end, char ascii)
-    {
-        if constexpr (std::is_same_v<Unit, char>) {
-            const void* at = std::memchr(from, ascii, size_t(end - from));
-            return at ? static_cast<const char*>(at) : end;
-        } else {
-            const qsizetype at = QStringView(from, end - from).indexOf(QLatin1Char(ascii));
-            return at < 0 ? end : from + at;
-        }
-    }
-
-    // The first CR LF at or after from, or end when there is none. A lone CR or LF is part of
-    // the line.
-    static const Unit* FindCrLf(const Unit* from, const Unit* end)
-    {
-        while (from < end) {
-            const Unit* at = Find(from, end, '\r');
-            if (at == end || (at + 1 < end && Is(at[1], '\n')))
-                return at;
-            from = at + 1;
-        }
-        return end;
-    }
-
-    void ParseLine(const Unit* begin, const Unit* end)
-    {
-        const qsizetype length = end - begin;
-        if (length == 0 || Is(begin[0], ';'))
-            return;
-        if (length >= 2 && Is(begin[0], '/') && Is(begin[1], '/'))
-            return;
-        if (length >= 3 && Is(begin[0], '[') && Is(end[-1], ']')) {
-            m_sink.Header(begin + 1, length - 2);
-            m_in_section = true;
-            return;
-        }
-        const Unit* equals = Find(begin, end, '=');
-        if (equals == end || !m_in_section)
-            return;
-        m_sink.Pair(begin, equals - begin, equals + 1, end - equals - 1);
-    }
-
-    Sink& m_sink;
-    bool m_in_section { false };
-};
 
 QString Convert(const QChar* text, qsizetype size)
 {
@@ -176,7 +121,7 @@ public:
 
     void Header(const Unit* name, qsizetype size) { m_current = &m_document.Append(m_names.Get(name, size)); }
 
-    void Pair(const Unit* key, qsizetype key_size, const Unit* value, qsizetype value_size)
+    bool Pair(const Unit* key, qsizetype key_size, const Unit* value, qsizetype value_size)
     {
         QString key_text = m_names.Get(key, key_size);
         QString value_text = value_size == 0 ? QString() : Convert(value, value_size);
@@ -185,6 +130,7 @@ public:
             value_text = Unescape(value_text);
         }
         m_current->store.Set(key_text, value_text);
+        return true;
     }
 
 private:
@@ -193,11 +139,13 @@ private:
     Section* m_current { nullptr };
 };
 
-// Cuts keys and values out of the UTF-8 text without converting them: each section's store
-// reads its pairs, one run of the parsed text's pairs, when they are asked for.
+// Cuts keys and values out of the UTF-8 text without converting them. A section whose keys
+// are few, distinct and canonical, as nearly all are, keeps nothing but where its lines are:
+// its store finds a key by reading the lines again. Any other section has its pairs listed in
+// the parsed text.
 class PieceSink {
 public:
-    PieceSink(SectionDocument& document, ParsedText& text)
+    explicit PieceSink(SectionDocument& document, ParsedText& text)
         : m_document(document)
         , m_text(text)
     {
@@ -205,64 +153,111 @@ public:
 
     void Header(const char* name, qsizetype size)
     {
-        Finish();
+        // The header line starts with "[" before the name and ends with "]" and CR LF.
+        Finish(name - 1);
         m_current = &m_document.Append(m_names.Get(name, size));
-        m_first = m_text.Count();
+        m_lines = std::min(name + size + 3, End());
+        m_by_lines = true;
         m_count = 0;
     }
 
-    void Pair(const char* key, qsizetype key_size, const char* value, qsizetype value_size)
+    bool Pair(const char* key, qsizetype key_size, const char* value, qsizetype value_size)
     {
         const QByteArrayView line_key(key, key_size);
         const QByteArrayView line_value(value, value_size);
+        if (m_by_lines) {
+            if (size_t(m_count) < PairSlots::kLinearLimit && ParsedText::IsAscii(line_key) && FindLine(line_key) < 0) {
+                m_pieces[size_t(m_count++)] = { line_key, line_value };
+                return true;
+            }
+            ListPairs();
+        }
         const QByteArray canonical = ParsedText::Canonical(line_key);
         const QByteArrayView key_bytes = canonical.isEmpty() ? line_key : QByteArrayView(canonical);
-        const int existing = m_text.Find(m_first, m_count, m_slots, key_bytes);
+        const int existing = m_text.Find(m_first, m_count, m_index, key_bytes);
         if (existing >= 0) {
             m_text.Replace(m_first + existing, line_key, canonical, line_value);
-            return;
+            return true;
         }
         m_text.Add(line_key, canonical, line_value);
         ++m_count;
         if (size_t(m_count) > PairSlots::kLinearLimit) {
-            m_slots.Add(ParsedText::HashOf(key_bytes), size_t(m_count),
+            m_index.Add(ParsedText::HashOf(key_bytes), size_t(m_count),
                 [&](int position) { return ParsedText::HashOf(m_text.Key(m_first + position)); });
         }
+        return true;
     }
 
-    // Hands the pairs of the last section to its store.
-    void Finish()
+    // Hands the pairs of the current section, which ends at end, to its store.
+    void Finish(const char* end)
     {
         if (!m_current)
             return;
-        const int index = m_slots.IsEmpty() ? -1 : m_text.AddIndex(std::move(m_slots));
-        m_current->store.ReadFrom(&m_text, m_first, m_count, index);
-        m_slots.Clear();
+        if (m_by_lines) {
+            const char* text = m_text.Text().constData();
+            m_current->store.ReadLines(&m_text, int(m_lines - text), int(end - m_lines), m_count);
+            return;
+        }
+        const int index = m_index.IsEmpty() ? -1 : m_text.AddIndex(std::move(m_index));
+        m_current->store.ReadPairs(&m_text, m_first, m_count, index);
+        m_index.Clear();
     }
 
+    const char* End() const { return m_text.Text().constData() + m_text.Text().size(); }
+
 private:
+    struct Piece {
+        QByteArrayView key;
+        QByteArrayView value;
+    };
+
+    int FindLine(QByteArrayView key) const
+    {
+        for (int i = 0; i < m_count; ++i) {
+            if (ParsedText::Same(m_pieces[size_t(i)].key, key))
+                return i;
+        }
+        return -1;
+    }
+
+    // Moves the section's pairs so far into the parsed text's list.
+    void ListPairs()
+    {
+        m_by_lines = false;
+        m_first = m_text.Count();
+        for (int i = 0; i < m_count; ++i)
+            m_text.Add(m_pieces[size_t(i)].key, {}, m_pieces[size_t(i)].value);
+    }
+
     SectionDocument& m_document;
     ParsedText& m_text;
     NameCache<char> m_names;
     Section* m_current { nullptr };
-    int m_first { 0 };
     int m_count { 0 };
-    PairSlots m_slots;
+    // While the section is kept as lines: where they start, and the pairs found so far.
+    bool m_by_lines { true };
+    const char* m_lines { nullptr };
+    std::array<Piece, PairSlots::kLinearLimit> m_pieces;
+    // Once it is listed: its first pair, and the index of a large one.
+    int m_first { 0 };
+    PairSlots m_index;
 };
+
+constexpr auto kFromStart = SectionLinesStart::BeforeHeaders;
 
 // Parses UTF-8 bytes that hold no byte-order mark of their own.
 void ParseBytes(const QByteArray& utf8, qsizetype skip, SectionDocument& document)
 {
     if (document.UnescapeOnLoad() || utf8.size() > ParsedText::kMaxSize) {
         StringSink<char> sink(document);
-        LineParser<char, StringSink<char>>(sink).Parse(utf8.constData() + skip, utf8.size() - skip);
+        SectionLines<char, StringSink<char>>(sink, kFromStart).Parse(utf8.constData() + skip, utf8.size() - skip);
         return;
     }
     // The stores keep the text alive; it dies with the last of them.
     const QExplicitlySharedDataPointer<ParsedText> text(new ParsedText(utf8));
     PieceSink sink(document, *text);
-    LineParser<char, PieceSink>(sink).Parse(text->Text().constData() + skip, text->Text().size() - skip);
-    sink.Finish();
+    SectionLines<char, PieceSink>(sink, kFromStart).Parse(text->Text().constData() + skip, text->Text().size() - skip);
+    sink.Finish(sink.End());
 }
 
 }
@@ -279,7 +274,7 @@ bool ParseSectionText(QStringView text, SectionDocument& document)
         return true;
     }
     StringSink<QChar> sink(document);
-    LineParser<QChar, StringSink<QChar>>(sink).Parse(text.data(), text.size());
+    SectionLines<QChar, StringSink<QChar>>(sink, kFromStart).Parse(text.data(), text.size());
     return true;
 }
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringView>
 
-#include <deque>
+#include <vector>
 
 // A parsed section text: the sections in the order of their headers. Names may repeat; a
 // section is known by its index.
@@ -29,8 +29,13 @@ public:
     bool operator==(const SectionDocument& other) const;
 
 private:
-    // A deque: a large document grows without moving its sections.
-    std::deque<Section> m_sections;
+    const Section* At(int index) const;
+
+    // The sections in chunks of kChunkSize, all full but the last: a large document grows in
+    // few allocations and without moving its sections.
+    static constexpr size_t kChunkSize = 256;
+    std::vector<std::vector<Section>> m_chunks;
+    int m_count { 0 };
     bool m_unescape_on_load { false };
 };
 
