@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
 #include <cstring>
 #include <memory>
 
@@ -59,6 +61,28 @@ void ParseUtf8WithoutDestruction(benchmark::State& state)
         state.ResumeTiming();
     }
     state.SetBytesProcessed(state.iterations() * text.size());
+}
+
+size_t HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// The heap a parsed document holds, as the counter document_MiB. The text it is parsed from,
+// which the document may share, is not counted.
+void ParsedMemory(benchmark::State& state)
+{
+    const QByteArray& text = NoteText();
+    size_t held = 0;
+    for (auto _ : state) {
+        const size_t before = HeapInUse();
+        SectionDocument document;
+        ParseSectionText(text, document);
+        held = HeapInUse() - before;
+        benchmark::DoNotOptimize(document.Count());
+    }
+    state.counters["document_MiB"] = double(held) / (1024 * 1024);
 }
 
 // The floor: walking the bytes once, finding every CR LF and the first "=" of each line
@@ -127,6 +151,7 @@ void DecodeThenParse(benchmark::State& state)
 
 BENCHMARK(ParseUtf8)->Unit(benchmark::kMillisecond);
 BENCHMARK(ParseUtf8WithoutDestruction)->Unit(benchmark::kMillisecond);
+BENCHMARK(ParsedMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(SplitFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(SplitFloorMemchr)->Unit(benchmark::kMillisecond);
 BENCHMARK(DecodeThenParse)->Unit(benchmark::kMillisecond);
