@@ -11,6 +11,15 @@
 
 namespace {
 
+// The floors are tight loops whose speed depends on where the linker happens to put them: a
+// loop that straddles a cache line runs a third slower. Aligning their loops keeps them at
+// their best in every build, so a change elsewhere cannot move the floor.
+#if defined(__GNUC__) && !defined(__clang__)
+#define FLOOR_LOOPS_ALIGNED __attribute__((optimize("align-loops=64")))
+#else
+#define FLOOR_LOOPS_ALIGNED
+#endif
+
 // About 20 MB shaped like a note file: pages of image sections with their usual keys, CR LF
 // line ends, an empty line after every section and the page separator between pages.
 const QByteArray& NoteText()
@@ -87,7 +96,7 @@ void ParsedMemory(benchmark::State& state)
 
 // The floor: walking the bytes once, finding every CR LF and the first "=" of each line
 // without building anything.
-void SplitFloor(benchmark::State& state)
+FLOOR_LOOPS_ALIGNED void SplitFloor(benchmark::State& state)
 {
     const QByteArray& text = NoteText();
     for (auto _ : state) {
@@ -110,7 +119,7 @@ void SplitFloor(benchmark::State& state)
 }
 
 // The same split with memchr, the way the parser itself searches.
-void SplitFloorMemchr(benchmark::State& state)
+FLOOR_LOOPS_ALIGNED void SplitFloorMemchr(benchmark::State& state)
 {
     const QByteArray& text = NoteText();
     for (auto _ : state) {
