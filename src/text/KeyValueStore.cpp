@@ -47,8 +47,64 @@ T Converted(const Text& text, T fallback, T (*convert)(QStringView))
 
 }
 
+KeyValueStore::KeyValueStore(const KeyValueStore& other)
+    : m_parsed(other.m_parsed)
+    , m_first(other.m_first)
+    , m_extent(other.m_extent)
+    , m_parsed_count(other.m_parsed_count)
+    , m_by_lines(other.m_by_lines)
+    , m_own(other.m_own)
+{
+    Hold();
+}
+
+KeyValueStore::KeyValueStore(KeyValueStore&& other) noexcept
+    : KeyValueStore()
+{
+    if (other.m_holds_text || !other.m_parsed) {
+        Swap(other);
+        return;
+    }
+    // A borrowing store stays as it is; the new one holds the text itself.
+    KeyValueStore copy(other);
+    Swap(copy);
+}
+
+KeyValueStore& KeyValueStore::operator=(KeyValueStore other) noexcept
+{
+    Swap(other);
+    return *this;
+}
+
+void KeyValueStore::Swap(KeyValueStore& other) noexcept
+{
+    std::swap(m_parsed, other.m_parsed);
+    std::swap(m_holds_text, other.m_holds_text);
+    std::swap(m_first, other.m_first);
+    std::swap(m_extent, other.m_extent);
+    std::swap(m_parsed_count, other.m_parsed_count);
+    std::swap(m_by_lines, other.m_by_lines);
+    m_own.swap(other.m_own);
+}
+
+void KeyValueStore::Hold()
+{
+    m_holds_text = m_parsed != nullptr;
+    if (m_parsed)
+        m_parsed->ref.ref();
+}
+
+void KeyValueStore::Release()
+{
+    if (m_holds_text && !m_parsed->ref.deref())
+        delete m_parsed;
+    m_parsed = nullptr;
+    m_holds_text = false;
+}
+
 void KeyValueStore::ReadLines(const ParsedText* text, int offset, int size, int count)
 {
+    Release();
     m_own.reset();
     m_parsed = text;
     m_first = offset;
@@ -59,6 +115,7 @@ void KeyValueStore::ReadLines(const ParsedText* text, int offset, int size, int 
 
 void KeyValueStore::ReadPairs(const ParsedText* text, int first, int count, int index)
 {
+    Release();
     m_own.reset();
     m_parsed = text;
     m_first = first;
@@ -88,7 +145,7 @@ void KeyValueStore::Detach()
     entries.reserve(size_t(m_parsed_count));
     for (int i = 0; i < m_parsed_count; ++i)
         entries.push_back({ KeyAt(i), ValueAt(i) });
-    m_parsed.reset();
+    Release();
     m_parsed_count = 0;
     Own().entries = std::move(entries);
     RebuildIndex();

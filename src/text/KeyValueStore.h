@@ -3,7 +3,6 @@
 #include "text/PairSlots.h"
 #include "text/ParsedText.h"
 
-#include <QExplicitlySharedDataPointer>
 #include <QSharedData>
 #include <QSharedDataPointer>
 #include <QString>
@@ -24,6 +23,16 @@ enum class Escape { Verbatim, Unescape };
 // of a store may be read on different threads.
 class KeyValueStore {
 public:
+    KeyValueStore() = default;
+    KeyValueStore(const KeyValueStore& other);
+    KeyValueStore(KeyValueStore&& other) noexcept;
+    KeyValueStore& operator=(KeyValueStore other) noexcept;
+    ~KeyValueStore()
+    {
+        if (m_holds_text)
+            Release();
+    }
+
     bool Contains(const QString& key) const;
     void Set(const QString& key, const QString& value);
     bool Remove(const QString& key);
@@ -66,7 +75,9 @@ public:
     // Makes the store read its pairs from a parsed text instead of holding pairs of its own,
     // either from count lines of distinct keys in bytes offset to offset + size - 1 of the
     // text, or from the text's pairs first to first + count - 1, found through the text's index
-    // number index when there are many (-1: none). Used by the parser.
+    // number index when there are many (-1: none). The store borrows text: whoever owns text
+    // keeps it alive as long as the store, while copies of the store hold it themselves. Used by
+    // the parser.
     void ReadLines(const ParsedText* text, int offset, int size, int count);
     void ReadPairs(const ParsedText* text, int first, int count, int index);
 
@@ -103,9 +114,16 @@ private:
     void RebuildIndex();
     // Copies the pairs read from a parsed text into pairs of the store's own.
     void Detach();
+    // Takes a reference to the parsed text, or drops the store's hold on it.
+    void Hold();
+    void Release();
+    void Swap(KeyValueStore& other) noexcept;
 
     // The parsed text the pairs are read from, or null when the store holds pairs of its own.
-    QExplicitlySharedDataPointer<const ParsedText> m_parsed;
+    // The stores of a parsed document borrow it from the document, sparing the parser and the
+    // document's destruction a reference count per section.
+    const ParsedText* m_parsed { nullptr };
+    bool m_holds_text { false };
     // Lines: the byte offset and size of the lines; pairs: the first pair and the index number.
     int m_first { 0 };
     int m_extent { 0 };

@@ -37,6 +37,7 @@ void SectionDocument::Clear()
 {
     m_chunks.clear();
     m_count = 0;
+    m_text.reset();
 }
 
 Section& SectionDocument::Append(const QString& name)
@@ -48,7 +49,9 @@ Section& SectionDocument::Append(const QString& name)
             m_chunks.back().reserve(kChunkSize);
     }
     ++m_count;
-    return m_chunks.back().emplace_back(Section { name, {} });
+    Section& section = m_chunks.back().emplace_back();
+    section.name = name;
+    return section;
 }
 
 bool SectionDocument::operator==(const SectionDocument& other) const
@@ -86,9 +89,7 @@ public:
         if (size > kLongestCached)
             return Convert(text, size);
         for (const Entry& entry : m_entries) {
-            if (qsizetype(entry.units.size()) != size)
-                continue;
-            if (size == 0 || std::memcmp(entry.units.data(), text, size_t(size) * sizeof(Unit)) == 0)
+            if (qsizetype(entry.units.size()) == size && std::equal(text, text + size, entry.units.data()))
                 return entry.text;
         }
         QString converted = Convert(text, size);
@@ -245,19 +246,20 @@ private:
 
 constexpr auto kFromStart = SectionLinesStart::BeforeHeaders;
 
-// Parses UTF-8 bytes that hold no byte-order mark of their own.
-void ParseBytes(const QByteArray& utf8, qsizetype skip, SectionDocument& document)
+// Parses UTF-8 bytes after skip, which leaves out a byte-order mark. Returns the text the
+// document's stores borrow from, if any.
+QExplicitlySharedDataPointer<const ParsedText> ParseBytes(const QByteArray& utf8, qsizetype skip, SectionDocument& document)
 {
     if (document.UnescapeOnLoad() || utf8.size() > ParsedText::kMaxSize) {
         StringSink<char> sink(document);
         SectionLines<char, StringSink<char>>(sink, kFromStart).Parse(utf8.constData() + skip, utf8.size() - skip);
-        return;
+        return {};
     }
-    // The stores keep the text alive; it dies with the last of them.
     const QExplicitlySharedDataPointer<ParsedText> text(new ParsedText(utf8));
     PieceSink sink(document, *text);
     SectionLines<char, PieceSink>(sink, kFromStart).Parse(text->Text().constData() + skip, text->Text().size() - skip);
     sink.Finish(sink.End());
+    return QExplicitlySharedDataPointer<const ParsedText>(text.data());
 }
 
 }
@@ -270,7 +272,7 @@ bool ParseSectionText(QStringView text, SectionDocument& document)
     // A text without lone surrogates converts to UTF-8 and back unchanged, so it is parsed as
     // bytes, which keeps its keys and values in the compact form.
     if (!document.UnescapeOnLoad() && text.size() <= ParsedText::kMaxSize / 3 && text.isValidUtf16()) {
-        ParseBytes(text.toUtf8(), 0, document);
+        document.m_text = ParseBytes(text.toUtf8(), 0, document);
         return true;
     }
     StringSink<QChar> sink(document);
@@ -284,7 +286,7 @@ bool ParseSectionText(const QByteArray& utf8, SectionDocument& document)
     if (utf8.isEmpty())
         return false;
     // A byte-order mark at the start is not part of the first line, as in the text decoder.
-    ParseBytes(utf8, utf8.startsWith(ParsedText::kByteOrderMark) ? 3 : 0, document);
+    document.m_text = ParseBytes(utf8, utf8.startsWith(ParsedText::kByteOrderMark) ? 3 : 0, document);
     return true;
 }
 
