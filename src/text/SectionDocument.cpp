@@ -84,18 +84,20 @@ QString Convert(const char* text, qsizetype size)
 template <typename Unit>
 class NameCache {
 public:
-    QString Get(const Unit* text, qsizetype size)
+    // The reference stays valid until the next call.
+    const QString& Get(const Unit* text, qsizetype size)
     {
-        if (size > kLongestCached)
-            return Convert(text, size);
-        for (const Entry& entry : m_entries) {
-            if (qsizetype(entry.units.size()) == size && std::equal(text, text + size, entry.units.data()))
-                return entry.text;
+        if (size <= kLongestCached) {
+            for (const Entry& entry : m_entries) {
+                if (entry.Is(text, size))
+                    return entry.text;
+            }
         }
-        QString converted = Convert(text, size);
-        if (m_entries.size() < kCacheSize)
-            m_entries.push_back({ std::vector<Unit>(text, text + size), converted });
-        return converted;
+        m_uncached = Convert(text, size);
+        if (size > kLongestCached || m_entries.size() == kCacheSize)
+            return m_uncached;
+        m_entries.push_back({ std::vector<Unit>(text, text + size), m_uncached });
+        return m_entries.back().text;
     }
 
 private:
@@ -105,9 +107,22 @@ private:
     struct Entry {
         std::vector<Unit> units;
         QString text;
+
+        // A plain loop: names are short, and a library comparison costs more in calls.
+        bool Is(const Unit* other, qsizetype size) const
+        {
+            if (qsizetype(units.size()) != size)
+                return false;
+            for (qsizetype i = 0; i < size; ++i) {
+                if (units[size_t(i)] != other[i])
+                    return false;
+            }
+            return true;
+        }
     };
 
     std::vector<Entry> m_entries;
+    QString m_uncached;
 };
 
 // Stores keys and values as strings of their own: the UTF-16 parser's sink, and the UTF-8
