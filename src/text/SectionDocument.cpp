@@ -10,12 +10,12 @@
 
 int SectionDocument::Count() const
 {
-    return m_count;
+    return m_chunks.empty() ? 0 : int((m_chunks.size() - 1) * kChunkSize + m_chunks.back().size());
 }
 
 const Section* SectionDocument::At(int index) const
 {
-    if (index < 0 || index >= m_count)
+    if (index < 0 || index >= Count())
         return nullptr;
     return &m_chunks[size_t(index) / kChunkSize][size_t(index) % kChunkSize];
 }
@@ -36,7 +36,6 @@ const KeyValueStore& SectionDocument::Store(int index) const
 void SectionDocument::Clear()
 {
     m_chunks.clear();
-    m_count = 0;
     m_text.reset();
 }
 
@@ -48,7 +47,6 @@ Section& SectionDocument::Append(const QString& name)
         if (m_chunks.size() > 1)
             m_chunks.back().reserve(kChunkSize);
     }
-    ++m_count;
     Section& section = m_chunks.back().emplace_back();
     section.name = name;
     return section;
@@ -56,9 +54,9 @@ Section& SectionDocument::Append(const QString& name)
 
 bool SectionDocument::operator==(const SectionDocument& other) const
 {
-    if (m_count != other.m_count)
+    if (Count() != other.Count())
         return false;
-    for (int i = 0; i < m_count; ++i) {
+    for (int i = 0; i < Count(); ++i) {
         const Section& mine = *At(i);
         const Section& theirs = *other.At(i);
         if (mine.name != theirs.name || !(mine.store == theirs.store))

@@ -43,7 +43,6 @@ private:
     // few allocations and without moving its sections.
     static constexpr size_t kChunkSize = 256;
     std::vector<std::vector<Section>> m_chunks;
-    int m_count { 0 };
     bool m_unescape_on_load { false };
 };
 

@@ -169,6 +169,28 @@ TEST(SectionText, CopiedStoresStandOnTheirOwn)
         EXPECT_EQ(sum, 3000);
 }
 
+TEST(SectionText, DocumentsCopyMoveAndGrowAfterParsing)
+{
+    SectionDocument copy;
+    {
+        SectionDocument parsed;
+        ParseSectionText(QByteArray("[A]\r\nK=1\r\n[B]\r\nK=2"), parsed);
+        copy = parsed;
+        SectionDocument moved = std::move(parsed);
+        EXPECT_EQ(moved.Store(1).GetInt(QStringLiteral("K")), 2);
+        // Appending moves the first sections as their chunk grows.
+        for (int i = 0; i < 600; ++i)
+            moved.Append(QStringLiteral("New")).store.Set(QStringLiteral("I"), QString::number(i));
+        EXPECT_EQ(moved.Count(), 602);
+        EXPECT_EQ(moved.Store(0).GetInt(QStringLiteral("K")), 1);
+        EXPECT_EQ(moved.Store(601).GetInt(QStringLiteral("I")), 599);
+        EXPECT_EQ(moved.Name(300), QStringLiteral("New"));
+    }
+    EXPECT_EQ(copy.Count(), 2);
+    EXPECT_EQ(copy.Store(0).GetInt(QStringLiteral("K")), 1);
+    EXPECT_EQ(copy.Store(1).GetInt(QStringLiteral("K")), 2);
+}
+
 TEST(SectionText, EmptyTextIsNothingLoaded)
 {
     SectionDocument document;
