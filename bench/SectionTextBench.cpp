@@ -72,6 +72,28 @@ void ParseUtf8WithoutDestruction(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * text.size());
 }
 
+// Reading every section the way an image item reads its own: text, numbers and a list word.
+void ReadEverySection(benchmark::State& state)
+{
+    SectionDocument document;
+    ParseSectionText(NoteText(), document);
+    const QString file_name = QStringLiteral("FileName");
+    const QString pos = QStringLiteral("Pos");
+    const QString name = QStringLiteral("Name");
+    const QString option = QStringLiteral("Option");
+    const QString repeat = QStringLiteral("Repeat");
+    for (auto _ : state) {
+        qsizetype total = 0;
+        for (int i = 0; i < document.Count(); ++i) {
+            const KeyValueStore& store = document.Store(i);
+            total += store.GetListText(file_name, 0).size() + store.GetListInt(pos, 1) + store.GetText(name).size()
+                + store.ListContains(option, repeat);
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * document.Count());
+}
+
 size_t HeapInUse()
 {
     const struct mallinfo2 info = mallinfo2();
@@ -160,6 +182,7 @@ void DecodeThenParse(benchmark::State& state)
 
 BENCHMARK(ParseUtf8)->Unit(benchmark::kMillisecond);
 BENCHMARK(ParseUtf8WithoutDestruction)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadEverySection)->Unit(benchmark::kMillisecond);
 BENCHMARK(ParsedMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(SplitFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(SplitFloorMemchr)->Unit(benchmark::kMillisecond);

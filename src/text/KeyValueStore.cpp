@@ -38,13 +38,6 @@ bool EncodeKey(QStringView key, KeyBytes& utf8)
     return true;
 }
 
-// The converted text, or the fallback when there is none.
-template <typename T, typename Text>
-T Converted(const Text& text, T fallback, T (*convert)(QStringView))
-{
-    return text ? convert(*text) : fallback;
-}
-
 }
 
 KeyValueStore::KeyValueStore(const KeyValueStore& other)
@@ -104,24 +97,24 @@ void KeyValueStore::Release()
 
 void KeyValueStore::ReadLines(const ParsedText* text, int offset, int size, int count)
 {
-    Release();
-    m_own.reset();
-    m_parsed = text;
-    m_first = offset;
-    m_extent = size;
-    m_parsed_count = count;
+    Borrow(text, offset, size, count);
     m_by_lines = true;
 }
 
 void KeyValueStore::ReadPairs(const ParsedText* text, int first, int count, int index)
 {
+    Borrow(text, first, index, count);
+    m_by_lines = false;
+}
+
+void KeyValueStore::Borrow(const ParsedText* text, int first, int extent, int count)
+{
     Release();
     m_own.reset();
     m_parsed = text;
     m_first = first;
-    m_extent = index;
+    m_extent = extent;
     m_parsed_count = count;
-    m_by_lines = false;
 }
 
 const std::vector<KeyValueStore::Entry>& KeyValueStore::Entries() const
@@ -309,58 +302,104 @@ QString KeyValueStore::GetText(const QString& key, const QString& fallback, Esca
     return escape == Escape::Unescape ? Unescape(*value) : *value;
 }
 
-int KeyValueStore::GetInt(const QString& key, int fallback) const
-{
-    return Converted(Find(key), fallback, ToInt);
-}
+// A value for readers that only look at it. ASCII values, nearly all of them, are widened on
+// the stack rather than converted into a string of their own.
+struct KeyValueStore::ValueText {
+    QVarLengthArray<char16_t, 256> units;
+    QString converted;
+    QStringView view;
+};
 
-float KeyValueStore::GetFloat(const QString& key, float fallback) const
+bool KeyValueStore::Look(QStringView key, ValueText& text) const
 {
-    return Converted(Find(key), fallback, ToFloat);
-}
-
-double KeyValueStore::GetDouble(const QString& key, double fallback) const
-{
-    return Converted(Find(key), fallback, ToDouble);
-}
-
-quint32 KeyValueStore::GetColor(const QString& key, quint32 fallback) const
-{
-    return Converted(Find(key), fallback, ScanColor);
-}
-
-quint32 KeyValueStore::GetColorOrNamed(const QString& key, quint32 fallback) const
-{
-    const std::optional<QString> value = Find(key);
-    if (!value)
-        return fallback;
-    return NamedColor(*value).value_or(ScanColor(*value));
+    if (!m_parsed) {
+        const int index = IndexOf(key);
+        if (index >= 0)
+            text.view = Entries()[size_t(index)].value;
+        return index >= 0;
+    }
+    const std::optional<Piece> piece = FindParsed(key);
+    if (!piece)
+        return false;
+    if (ParsedText::IsAscii(piece->value)) {
+        text.units.resize(piece->value.size());
+        for (qsizetype i = 0; i < piece->value.size(); ++i)
+            text.units[i] = char16_t(piece->value[i]);
+        text.view = QStringView(text.units.constData(), text.units.size());
+    } else {
+        text.converted = ParsedText::Decode(piece->value);
+        text.view = text.converted;
+    }
+    return true;
 }
 
 namespace {
 
 // Field index of a plain list without building the whole list.
-std::optional<QStringView> PlainField(const std::optional<QString>& value, int index)
+std::optional<QStringView> PlainField(QStringView value, int index)
 {
-    if (!value || value->isEmpty() || index < 0)
+    if (value.isEmpty() || index < 0)
         return std::nullopt;
     qsizetype start = 0;
     for (int field = 0; field < index; ++field) {
-        const qsizetype comma = value->indexOf(u',', start);
+        const qsizetype comma = value.indexOf(u',', start);
         if (comma < 0)
             return std::nullopt;
         start = comma + 1;
     }
-    const qsizetype comma = value->indexOf(u',', start);
-    return QStringView(*value).mid(start, comma < 0 ? value->size() - start : comma - start);
+    const qsizetype comma = value.indexOf(u',', start);
+    return value.mid(start, comma < 0 ? value.size() - start : comma - start);
 }
 
+}
+
+template <typename T>
+T KeyValueStore::Converted(const QString& key, T fallback, T (*convert)(QStringView)) const
+{
+    ValueText value;
+    return Look(key, value) ? convert(value.view) : fallback;
+}
+
+template <typename T>
+T KeyValueStore::ConvertedField(const QString& key, int index, T fallback, T (*convert)(QStringView)) const
+{
+    ValueText value;
+    const std::optional<QStringView> field = Look(key, value) ? PlainField(value.view, index) : std::nullopt;
+    return field ? convert(*field) : fallback;
+}
+
+int KeyValueStore::GetInt(const QString& key, int fallback) const
+{
+    return Converted(key, fallback, ToInt);
+}
+
+float KeyValueStore::GetFloat(const QString& key, float fallback) const
+{
+    return Converted(key, fallback, ToFloat);
+}
+
+double KeyValueStore::GetDouble(const QString& key, double fallback) const
+{
+    return Converted(key, fallback, ToDouble);
+}
+
+quint32 KeyValueStore::GetColor(const QString& key, quint32 fallback) const
+{
+    return Converted(key, fallback, ScanColor);
+}
+
+quint32 KeyValueStore::GetColorOrNamed(const QString& key, quint32 fallback) const
+{
+    ValueText value;
+    if (!Look(key, value))
+        return fallback;
+    return NamedColor(value.view).value_or(ScanColor(value.view));
 }
 
 QString KeyValueStore::GetListText(const QString& key, int index, const QString& fallback, Escape escape) const
 {
-    const std::optional<QString> value = Find(key);
-    const std::optional<QStringView> field = PlainField(value, index);
+    ValueText value;
+    const std::optional<QStringView> field = Look(key, value) ? PlainField(value.view, index) : std::nullopt;
     if (!field)
         return fallback;
     return escape == Escape::Unescape ? Unescape(field->toString()) : field->toString();
@@ -368,33 +407,33 @@ QString KeyValueStore::GetListText(const QString& key, int index, const QString&
 
 int KeyValueStore::GetListInt(const QString& key, int index, int fallback) const
 {
-    return Converted(PlainField(Find(key), index), fallback, ToInt);
+    return ConvertedField(key, index, fallback, ToInt);
 }
 
 float KeyValueStore::GetListFloat(const QString& key, int index, float fallback) const
 {
-    return Converted(PlainField(Find(key), index), fallback, ToFloat);
+    return ConvertedField(key, index, fallback, ToFloat);
 }
 
 double KeyValueStore::GetListDouble(const QString& key, int index, double fallback) const
 {
-    return Converted(PlainField(Find(key), index), fallback, ToDouble);
+    return ConvertedField(key, index, fallback, ToDouble);
 }
 
 int KeyValueStore::GetListCount(const QString& key) const
 {
-    const std::optional<QString> value = Find(key);
-    if (!value || value->isEmpty())
+    ValueText value;
+    if (!Look(key, value) || value.view.isEmpty())
         return 0;
-    return int(value->count(u',') + 1);
+    return int(value.view.count(u',') + 1);
 }
 
 bool KeyValueStore::ListContains(const QString& key, const QString& word) const
 {
-    const std::optional<QString> value = Find(key);
-    if (!value || word.isEmpty())
+    ValueText value;
+    if (word.isEmpty() || !Look(key, value))
         return false;
-    for (QStringView field : QStringView(*value).tokenize(u',')) {
+    for (QStringView field : value.view.tokenize(u',')) {
         if (field == word)
             return true;
     }

@@ -102,8 +102,16 @@ private:
         QByteArrayView value;
     };
 
+    struct ValueText;
+
     int IndexOf(QStringView key) const;
     std::optional<QString> Find(QStringView key) const;
+    // Gives the value under key to text for reading; false when the key is absent.
+    bool Look(QStringView key, ValueText& text) const;
+    template <typename T>
+    T Converted(const QString& key, T fallback, T (*convert)(QStringView)) const;
+    template <typename T>
+    T ConvertedField(const QString& key, int index, T fallback, T (*convert)(QStringView)) const;
     std::optional<Piece> FindParsed(QStringView key) const;
     template <typename Match>
     std::optional<Piece> FindLine(Match match) const;
@@ -117,6 +125,7 @@ private:
     // Takes a reference to the parsed text, or drops the store's hold on it.
     void Hold();
     void Release();
+    void Borrow(const ParsedText* text, int first, int extent, int count);
     void Swap(KeyValueStore& other) noexcept;
 
     // The parsed text the pairs are read from, or null when the store holds pairs of its own.
