@@ -1,8 +1,10 @@
 #pragma once
 
+#include "text/ParsedText.h"
 #include "text/Section.h"
 
 #include <QByteArray>
+#include <QExplicitlySharedDataPointer>
 #include <QString>
 #include <QStringView>
 
@@ -29,7 +31,18 @@ public:
     bool operator==(const SectionDocument& other) const;
 
 private:
-    std::vector<Section> m_sections;
+    friend bool ParseSectionText(QStringView text, SectionDocument& document);
+    friend bool ParseSectionText(const QByteArray& utf8, SectionDocument& document);
+
+    const Section* At(int index) const;
+
+    // The text the parsed stores borrow their pairs from. Declared before the sections, so that
+    // it outlives them.
+    QExplicitlySharedDataPointer<const ParsedText> m_text;
+    // The sections in chunks of kChunkSize, all full but the last: a large document grows in
+    // few allocations and without moving its sections.
+    static constexpr size_t kChunkSize = 256;
+    std::vector<std::vector<Section>> m_chunks;
     bool m_unescape_on_load { false };
 };
 
