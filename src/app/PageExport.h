@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The command-line export: renders one page of a note into an image file without showing any
+// window.
+//
+//   tessary --export OUT [--page N] [--size WxH] [--back V] [--quality Q] NOTE
+//
+// The page (1-based) is rendered at W x H pixels over a background of grey level V, with the
+// note's folder as the working folder so that relative image paths resolve, and written in the
+// format of OUT's extension (JPEG at quality Q).
+class PageExport {
+public:
+    static constexpr char kOption[] = "--export";
+
+    // Process exit codes.
+    static constexpr int kSucceeded = 0;
+    static constexpr int kFailed = 1;
+    static constexpr int kBadArguments = 2;
+
+    // Beyond this side an off-screen page would take gigabytes.
+    static constexpr int kMaxSide = 16384;
+
+    struct Options {
+        QString output_path;
+        QString note_path;
+        int page { 1 };
+        QSize size { 800, 600 };
+        int back_level { 255 };
+        int quality { 90 };
+    };
+
+    // Whether the arguments (without the program name) ask for an export.
+    static bool IsRequested(const QStringList& arguments);
+
+    // Parses the arguments that follow the program name. On failure answers nothing and sets
+    // error to one line for the user.
+    static std::optional<Options> ParseArguments(const QStringList& arguments, QString& error);
+
+    // Renders and writes the page. On failure sets error to one line for the user.
+    static bool Export(const Options& options, QString& error);
+
+    // The whole command: parse, export, report a failure on stderr; answers the exit code.
+    // Needs a QGuiApplication.
+    static int Run(const QStringList& arguments);
+};

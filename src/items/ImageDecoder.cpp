@@ -1,0 +1,188 @@
+#include "items/ImageDecoder.h"
+
+#include <QImageReader>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+// Decoding has its own pool, one thread per core, so that a page of photographs keeps every
+// core busy without taking threads from other users of the global pool.
+QThreadPool& DecodePool()
+{
+    static QThreadPool* pool = [] {
+        auto* created = new QThreadPool;
+        created->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+        return created;
+    }();
+    return *pool;
+}
+
+void RaiseAllocationLimit()
+{
+    static const bool raised = [] {
+        if (QImageReader::allocationLimit() < ImageDecoder::kAllocationLimitMb)
+            QImageReader::setAllocationLimit(ImageDecoder::kAllocationLimitMb);
+        return true;
+    }();
+    (void)raised;
+}
+
+bool FormatHasAlpha(QImage::Format format)
+{
+    if (format == QImage::Format_Invalid)
+        return true; // unknown until decoded: assume the worst
+    return QImage(1, 1, format).hasAlphaChannel();
+}
+
+}
+
+std::shared_ptr<ImageDecoder> ImageDecoder::Open(const QString& path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    RaiseAllocationLimit();
+    QImageReader reader(path);
+    if (!reader.canRead())
+        return nullptr;
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        return nullptr;
+    // Some formats cannot check their size cheaply; such a file still needs to fit the limit.
+    if (qint64(size.width()) * size.height() * 4 > qint64(kAllocationLimitMb) * 1024 * 1024)
+        return nullptr;
+    std::shared_ptr<ImageDecoder> decoder(new ImageDecoder);
+    decoder->m_path = path;
+    decoder->m_natural_size = size;
+    decoder->m_header_alpha = FormatHasAlpha(reader.imageFormat());
+    return decoder;
+}
+
+std::shared_ptr<ImageDecoder> ImageDecoder::FromImage(const QImage& image)
+{
+    if (image.isNull())
+        return nullptr;
+    std::shared_ptr<ImageDecoder> decoder(new ImageDecoder);
+    decoder->m_natural_size = image.size();
+    decoder->m_header_alpha = image.hasAlphaChannel();
+    decoder->m_kept = image;
+    return decoder;
+}
+
+ImageDecoder::~ImageDecoder()
+{
+    // A decode still running only reads the file and returns its image; nothing refers back
+    // to this object, so it is left to finish on its own.
+}
+
+bool ImageDecoder::HasAlpha() const
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_kept.isNull())
+        return m_kept.hasAlphaChannel();
+    return m_header_alpha;
+}
+
+QSize ImageDecoder::DecodeSizeFor(QSize device_size) const
+{
+    if (device_size.width() < m_natural_size.width() && device_size.height() < m_natural_size.height()
+        && device_size.width() > 0 && device_size.height() > 0)
+        return device_size;
+    return m_natural_size;
+}
+
+bool ImageDecoder::Covers(QSize have, QSize need)
+{
+    return have.width() >= need.width() && have.height() >= need.height();
+}
+
+void ImageDecoder::TakeFinished()
+{
+    if (m_pending.isValid() && m_pending.isFinished()) {
+        QImage decoded = m_pending.result();
+        // A failed decode leaves what was kept; a smaller result never replaces a larger one.
+        if (!decoded.isNull() && (m_kept.isNull() || !Covers(m_kept.size(), decoded.size())))
+            m_kept = std::move(decoded);
+        m_pending = {};
+        m_pending_size = {};
+    }
+}
+
+void ImageDecoder::StartDecode(QSize size)
+{
+    const QString path = m_path;
+    const QSize natural = m_natural_size;
+    m_pending = QtConcurrent::run(&DecodePool(), [path, size, natural] {
+        return Decode(path, size == natural ? QSize() : size);
+    });
+    m_pending_size = size;
+}
+
+void ImageDecoder::Prefetch(QSize device_size)
+{
+    if (m_path.isEmpty())
+        return;
+    const QSize need = DecodeSizeFor(device_size);
+    std::lock_guard lock(m_mutex);
+    TakeFinished();
+    if (!m_kept.isNull() && Covers(m_kept.size(), need))
+        return;
+    if (m_pending.isValid() && Covers(m_pending_size, need))
+        return;
+    StartDecode(need);
+}
+
+QImage ImageDecoder::Image(QSize device_size)
+{
+    const QSize need = DecodeSizeFor(device_size);
+    QFuture<QImage> waiting;
+    {
+        std::lock_guard lock(m_mutex);
+        TakeFinished();
+        if (m_path.isEmpty() || (!m_kept.isNull() && Covers(m_kept.size(), need)))
+            return m_kept;
+        if (!m_pending.isValid() || !Covers(m_pending_size, need))
+            StartDecode(need);
+        waiting = m_pending;
+    }
+    // Waiting runs the decode on this thread when no worker has taken it up yet.
+    waiting.waitForFinished();
+    std::lock_guard lock(m_mutex);
+    TakeFinished();
+    // When the decode failed (the file changed or broke since its header was read) this is
+    // what there is: a smaller image or nothing.
+    return m_kept;
+}
+
+QImage ImageDecoder::KeptImage() const
+{
+    std::lock_guard lock(m_mutex);
+    if (m_pending.isValid() && m_pending.isFinished()) {
+        const QImage decoded = m_pending.result();
+        if (!decoded.isNull() && (m_kept.isNull() || !Covers(m_kept.size(), decoded.size())))
+            return decoded;
+    }
+    return m_kept;
+}
+
+void ImageDecoder::DropPixels()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_path.isEmpty())
+        return; // pixels without a file cannot be decoded again
+    m_kept = {};
+    m_pending = {};
+    m_pending_size = {};
+}
+
+QImage ImageDecoder::Decode(const QString& path, QSize size)
+{
+    RaiseAllocationLimit();
+    QImageReader reader(path);
+    if (size.isValid() && !size.isEmpty())
+        reader.setScaledSize(size);
+    QImage image;
+    if (!reader.read(&image))
+        return {};
+    return image;
+}

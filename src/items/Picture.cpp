@@ -1,0 +1,255 @@
+#include "items/Picture.h"
+
+#include <QImageReader>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Decoded images are kept in the formats the raster painter copies fastest.
+QImage PrepareForDrawing(QImage image)
+{
+    if (image.isNull())
+        return image;
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (image.format() != format)
+        image.convertTo(format);
+    return image;
+}
+
+bool Overlaps(const QRectF& a, const QRectF& b)
+{
+    return a.left() < b.right() && b.left() < a.right() && a.top() < b.bottom() && b.top() < a.bottom();
+}
+
+// The tile indexes along one axis that can overlap [area_begin, area_end), clamped to the
+// count of tiles the rectangle holds.
+std::pair<qint64, qint64> TileRange(double begin, double step, qint64 count, double area_begin, double area_end)
+{
+    const double first = std::floor((area_begin - begin) / step) - 1;
+    const double last = std::ceil((area_end - begin) / step) + 1;
+    const qint64 from = static_cast<qint64>(std::clamp(first, 0.0, static_cast<double>(count)));
+    const qint64 to = static_cast<qint64>(std::clamp(last, 0.0, static_cast<double>(count)));
+    return { from, to };
+}
+
+}
+
+bool Picture::Load(const QString& path, const QRect& cut_out)
+{
+    if (path.isEmpty())
+        return false;
+    Clear();
+
+    QImageReader reader(path);
+    reader.setAllocationLimit(kAllocationLimitMb);
+    const QSize header_size = reader.size();
+    QImage image = reader.read();
+    if (image.isNull())
+        return false;
+    QSize natural_size = header_size.isValid() ? header_size : image.size();
+
+    if (cut_out.width() != 0 || cut_out.height() != 0) {
+        // The part is clamped to the image's size; a part that then reaches outside the image
+        // or has no area is refused.
+        const int width = std::clamp(cut_out.width(), 0, image.width());
+        const int height = std::clamp(cut_out.height(), 0, image.height());
+        const QRect part(cut_out.x(), cut_out.y(), width, height);
+        if (part.isEmpty() || !image.rect().contains(part))
+            return false;
+        image = image.copy(part);
+        if (image.isNull())
+            return false;
+        natural_size = part.size();
+    }
+
+    m_image = PrepareForDrawing(std::move(image));
+    if (m_image.isNull())
+        return false;
+    m_natural_size = natural_size;
+    m_file_name = path;
+    return true;
+}
+
+bool Picture::SetImage(const QImage& image)
+{
+    Clear();
+    m_image = PrepareForDrawing(image);
+    m_natural_size = m_image.size();
+    return !m_image.isNull();
+}
+
+void Picture::Clear()
+{
+    m_image = QImage();
+    m_natural_size = QSize();
+    m_file_name.clear();
+    ReleaseCache();
+}
+
+bool Picture::TurnQuarter(Turn turn)
+{
+    if (m_image.isNull())
+        return false;
+    QImage turned = m_image.transformed(QTransform().rotate(turn == Turn::Right ? 90 : -90));
+    if (turned.isNull())
+        return false;
+    m_image = std::move(turned);
+    m_natural_size.transpose();
+    ReleaseCache();
+    return true;
+}
+
+bool Picture::IsOpaque() const
+{
+    // A freely turned picture leaves the corners of its rectangle unpainted.
+    return IsLoaded() && !HasAlpha() && !IsRotated();
+}
+
+bool Picture::SetRotationAngle(float radians)
+{
+    if (m_rotation_angle == radians)
+        return false;
+    m_rotation_angle = radians;
+    return true;
+}
+
+bool Picture::SetUprightAngle(float radians)
+{
+    if (m_upright_angle == radians)
+        return false;
+    m_upright_angle = radians;
+    return true;
+}
+
+bool Picture::SetRepeat(bool repeat)
+{
+    if (m_repeat == repeat)
+        return false;
+    m_repeat = repeat;
+    return true;
+}
+
+bool Picture::SetCacheEnabled(bool enabled)
+{
+    if (m_cache_enabled == enabled)
+        return false;
+    m_cache_enabled = enabled;
+    if (!enabled)
+        ReleaseCache();
+    return true;
+}
+
+bool Picture::Draw(QPainter& painter, const QRectF& rect, const QRectF& area)
+{
+    if (!IsLoaded() || m_natural_size.isEmpty())
+        return false;
+    if (rect.left() == rect.right() && rect.top() == rect.bottom())
+        return false;
+    if (m_repeat)
+        return DrawTiles(painter, rect, area);
+
+    painter.save();
+    bool drawn = false;
+    if (IsRotated()) {
+        const QPointF centre = rect.center();
+        painter.translate(centre);
+        painter.rotate((m_rotation_angle - m_upright_angle) / 3.1415927 * 180);
+        painter.translate(-centre);
+    } else if (m_cache_enabled) {
+        drawn = DrawCached(painter, rect);
+    }
+    if (!drawn)
+        drawn = DrawStretched(painter, rect, area);
+    painter.restore();
+    return drawn;
+}
+
+bool Picture::DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& area)
+{
+    const double tile_width = m_natural_size.width();
+    const double tile_height = m_natural_size.height();
+    // One tile more than fits wholly along each axis; the clip cuts the last one.
+    const qint64 columns = static_cast<qint64>(std::max(0.0, std::trunc(rect.width() / tile_width))) + 1;
+    const qint64 rows = static_cast<qint64>(std::max(0.0, std::trunc(rect.height() / tile_height))) + 1;
+    const auto [column_from, column_to] = TileRange(rect.left(), tile_width, columns, area.left(), area.right());
+    const auto [row_from, row_to] = TileRange(rect.top(), tile_height, rows, area.top(), area.bottom());
+
+    bool drawn = false;
+    for (qint64 row = row_from; row < row_to; ++row) {
+        for (qint64 column = column_from; column < column_to; ++column) {
+            const QRectF tile(rect.left() + column * tile_width, rect.top() + row * tile_height, tile_width, tile_height);
+            if (!Overlaps(tile, area))
+                continue;
+            painter.drawImage(tile, m_image);
+            drawn = true;
+        }
+    }
+    return drawn;
+}
+
+bool Picture::DrawStretched(QPainter& painter, const QRectF& rect, const QRectF& area)
+{
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return false;
+    // A turned picture is drawn whole: the area is given in unturned page coordinates, and
+    // cutting the picture to it would leave parts of the area unpainted.
+    const QRectF destination = IsRotated() ? rect : rect.intersected(area);
+    if (destination.isEmpty())
+        return false;
+    // Source pixels are those of the decoded image, which may be smaller than the natural size.
+    const double x_factor = m_image.width() / rect.width();
+    const double y_factor = m_image.height() / rect.height();
+    const QRectF source((destination.left() - rect.left()) * x_factor, (destination.top() - rect.top()) * y_factor,
+        destination.width() * x_factor, destination.height() * y_factor);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(destination, m_image, source);
+    return true;
+}
+
+bool Picture::DrawCached(QPainter& painter, const QRectF& rect)
+{
+    const QTransform device_transform = painter.deviceTransform();
+    if (device_transform.type() > QTransform::TxScale)
+        return false;
+    const QRectF device_rect = device_transform.mapRect(rect);
+    const QSizeF device_size = device_rect.size();
+
+    if (m_cache.isNull() || m_cache_size != device_size) {
+        if (m_natural_size.width() <= device_size.width() && m_natural_size.height() <= device_size.height()) {
+            // Not reduced: drawing directly is as fast and sharper.
+            ReleaseCache();
+            return false;
+        }
+        const QSize cache_size(static_cast<int>(std::ceil(device_size.width())), static_cast<int>(std::ceil(device_size.height())));
+        if (cache_size.isEmpty()) {
+            ReleaseCache();
+            return false;
+        }
+        m_cache = m_image.scaled(cache_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (m_cache.isNull()) {
+            ReleaseCache();
+            return false;
+        }
+        m_cache_size = device_size;
+    }
+    m_cache_position = device_rect.topLeft();
+
+    // Copied without any transform, at whole device pixels.
+    const qreal pixel_ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    m_cache.setDevicePixelRatio(pixel_ratio);
+    painter.resetTransform();
+    painter.drawImage(QPointF(std::floor(device_rect.left()) / pixel_ratio, std::floor(device_rect.top()) / pixel_ratio), m_cache);
+    return true;
+}
+
+void Picture::ReleaseCache()
+{
+    m_cache = QImage();
+    m_cache_position = {};
+    m_cache_size = {};
+}

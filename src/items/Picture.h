@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QRect>
+#include <QRectF>
+#include <QSize>
+#include <QSizeF>
+#include <QString>
+
+class QPainter;
+
+enum class Turn { Right, Left };
+
+// One image file as the image widget and the page's image item show it. The picture keeps the
+// image's natural size (its pixel size in the file, or the cut-out's size); tiling, the
+// mapping of source pixels and the reduction test all derive from it, so the decoded image may
+// hold fewer pixels than that when it is only ever shown reduced.
+//
+// A picture reduced on screen and not turned is drawn through the device-size cache: the image
+// scaled once, smoothly, to its size in device pixels and copied at whole device positions.
+// The cache is rebuilt only when that device size changes; a move alone keeps it.
+class Picture {
+public:
+    // Photographs of 6000 x 4000 pixels need about 96 MB decoded; this leaves room for larger
+    // ones while still refusing files whose header claims absurd sizes.
+    static constexpr int kAllocationLimitMb = 1024;
+
+    // Loads a file, or the part (x, y, width, height) of it when width or height is not 0.
+    // A part is clamped to the image's size and must then lie inside the image. A failure
+    // leaves the picture empty.
+    bool Load(const QString& path, const QRect& cut_out = {});
+    // Takes an image that has no file (pasted or dropped bitmaps).
+    bool SetImage(const QImage& image);
+    void Clear();
+
+    // Turns the image by a quarter turn, swapping its natural width and height.
+    bool TurnQuarter(Turn turn);
+
+    bool IsLoaded() const { return !m_image.isNull(); }
+    const QString& FileName() const { return m_file_name; }
+    QSize NaturalSize() const { return m_natural_size; }
+    const QImage& Image() const { return m_image; }
+    bool HasAlpha() const { return m_image.hasAlphaChannel(); }
+    // Paints every pixel of its rectangle fully: loaded, without alpha and not turned freely.
+    bool IsOpaque() const;
+
+    // Angles in radians. The picture is turned about its centre by their difference.
+    float RotationAngle() const { return m_rotation_angle; }
+    float UprightAngle() const { return m_upright_angle; }
+    bool SetRotationAngle(float radians);
+    bool SetUprightAngle(float radians);
+    bool IsRotated() const { return m_rotation_angle != m_upright_angle; }
+
+    bool Repeat() const { return m_repeat; }
+    bool SetRepeat(bool repeat);
+    bool CacheEnabled() const { return m_cache_enabled; }
+    bool SetCacheEnabled(bool enabled);
+    bool HasCache() const { return !m_cache.isNull(); }
+    const QImage& Cache() const { return m_cache; }
+
+    // Draws the picture into rect (page coordinates of the painter's current transform),
+    // painting at least the part inside area. Returns whether anything was drawn.
+    bool Draw(QPainter& painter, const QRectF& rect, const QRectF& area);
+
+private:
+    bool DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& area);
+    bool DrawStretched(QPainter& painter, const QRectF& rect, const QRectF& area);
+    bool DrawCached(QPainter& painter, const QRectF& rect);
+    void ReleaseCache();
+
+    QImage m_image;
+    QSize m_natural_size;
+    QString m_file_name;
+    float m_rotation_angle { 0 };
+    float m_upright_angle { 0 };
+    bool m_repeat { false };
+    bool m_cache_enabled { true };
+
+    QImage m_cache;
+    QPointF m_cache_position;
+    QSizeF m_cache_size;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "noteitems/FolderScan.h"
+#include "platform/WorkerThread.h"
+
+#include <QHash>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// The image listings of folder trees, one per folder, shared by every image item of the
+// process. A listing is filled by one background scan at idle priority (see FolderScan) while
+// the user-interface thread already reads it: readers always see a prefix of the final
+// listing, and entries are only ever appended.
+//
+// Folders are known by their real path with a trailing "/": two folders whose names differ
+// only in case are two folders here.
+class FolderListingCache {
+public:
+    enum class Rescan { No, Yes };
+
+    // Lists one folder tree; answers false when it was stopped before the end. The cache
+    // uses FolderScan unless it is given another.
+    using ScanFunction = std::function<bool(const QString& folder, const FolderScan::AppendFunction& append,
+                                            const FolderScan::StopFunction& stop_requested,
+                                            const FolderScan::ProgressFunction& progress)>;
+
+    explicit FolderListingCache(ScanFunction scan = {});
+    // Stops a running scan.
+    ~FolderListingCache();
+    FolderListingCache(const FolderListingCache&) = delete;
+    FolderListingCache& operator=(const FolderListingCache&) = delete;
+
+    // The cache of the process, made at first use.
+    static FolderListingCache& Instance();
+
+    // Makes sure the folder has a listing: a kept one is used unless a rescan is asked for;
+    // otherwise a new listing is started and scanned, after the running scan (of any folder)
+    // has been stopped. A listing whose scan was stopped before the end is dropped, so the
+    // next open scans that folder again. False when no scan could be started.
+    bool Open(const QString& folder, Rescan rescan);
+
+    // The number of paths listed so far; 0 for a folder without a listing.
+    int Count(const QString& folder);
+    // Copies path `index` out; false outside the listing.
+    bool Get(const QString& folder, int index, QString& path);
+    // The index of a file in the folder's listing, or -1. An entry that matches exactly wins;
+    // otherwise the first that matches regardless of case.
+    int FindIndex(const QString& folder, const QString& file_path);
+
+    bool Running() const;
+    // The fraction of the running scan done, from 0; -1 once a scan has ended.
+    double Progress() const { return m_progress; }
+    // What the progress bar shows: the fraction in percent while a scan runs, else 0.
+    double ProgressPercent() const;
+    // How many scans were started.
+    int ScansStarted() const { return m_scans_started; }
+
+private:
+    struct Listing {
+        QString folder;
+        std::vector<QString> paths; // guarded by m_mutex
+    };
+    using ListingPointer = std::shared_ptr<Listing>;
+
+    // Both need m_mutex held.
+    Listing* LookUp(const QString& key);
+    void Drop(const ListingPointer& listing);
+
+    void Scan(const ListingPointer& listing, WorkerThread& worker);
+
+    ScanFunction m_scan;
+    mutable std::mutex m_mutex;
+    QHash<QString, ListingPointer> m_listings;
+    // The listing last looked up, so polling the same folder does not search the map.
+    QString m_current_key;
+    Listing* m_current { nullptr };
+    WorkerThread m_worker;
+    std::atomic<double> m_progress { 0 };
+    int m_scans_started { 0 };
+};

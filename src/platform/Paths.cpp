@@ -1,0 +1,215 @@
+#include "platform/Paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <climits>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr QLatin1Char kSeparator('/');
+
+QString WithTrailingSeparator(QString folder)
+{
+    if (!folder.endsWith(kSeparator))
+        folder += kSeparator;
+    return folder;
+}
+
+QString FromFileSystem(const std::filesystem::path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+std::filesystem::path ToFileSystem(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// Removes one entry for good: a file or link directly, a folder with everything inside it.
+void DeleteEntry(const QFileInfo& entry)
+{
+    if (entry.isDir() && !entry.isSymLink()) {
+        QDir(entry.filePath()).removeRecursively();
+        return;
+    }
+    QFile::remove(entry.filePath());
+}
+
+void ListInto(const QString& folder, Recursive recursive, EntryKinds kinds, QStringList& entries)
+{
+    std::error_code error;
+    std::filesystem::directory_iterator it(ToFileSystem(folder), error);
+    if (error)
+        return;
+    const QString prefix = WithTrailingSeparator(folder);
+    for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
+        if (error)
+            return;
+        std::error_code status_error;
+        const bool is_folder = it->is_directory(status_error) && !it->is_symlink(status_error);
+        const QString path = prefix + FromFileSystem(it->path().filename());
+        const bool wanted = kinds == EntryKinds::All || (kinds == EntryKinds::Folders) == is_folder;
+        if (wanted)
+            entries.append(path);
+        if (is_folder && recursive == Recursive::Yes)
+            ListInto(path, recursive, kinds, entries);
+    }
+}
+
+}
+
+QString NormalizeSeparators(const QString& path)
+{
+    QString normalized = path;
+    normalized.replace(QLatin1Char('\\'), kSeparator);
+    return normalized;
+}
+
+PathParts SplitPath(const QString& path)
+{
+    const QString normalized = NormalizeSeparators(path);
+    const qsizetype slash = normalized.lastIndexOf(kSeparator);
+    PathParts parts;
+    parts.folder = normalized.left(slash + 1);
+    const QString file_name = normalized.mid(slash + 1);
+    const qsizetype dot = file_name.lastIndexOf(QLatin1Char('.'));
+    parts.name = dot < 0 ? file_name : file_name.left(dot);
+    parts.extension = dot < 0 ? QString() : file_name.mid(dot);
+    return parts;
+}
+
+QString FolderOf(const QString& path)
+{
+    return SplitPath(path).folder;
+}
+
+QString NameOf(const QString& path)
+{
+    const PathParts parts = SplitPath(path);
+    return parts.name + parts.extension;
+}
+
+QString ExtensionOf(const QString& path)
+{
+    return SplitPath(path).extension.toLower();
+}
+
+QString ParentFolderOf(const QString& path)
+{
+    if (path.isEmpty())
+        return ProgramFolder();
+    QString normalized = NormalizeSeparators(path);
+    if (normalized.endsWith(kSeparator))
+        normalized.chop(1);
+    return FolderOf(normalized);
+}
+
+QString LongPath(const QString& path)
+{
+    const QString normalized = NormalizeSeparators(path);
+    const QFileInfo info(normalized);
+    if (normalized.isEmpty() || !info.exists())
+        return path;
+    const QString canonical = info.canonicalFilePath();
+    if (canonical.isEmpty())
+        return path;
+    return normalized.endsWith(kSeparator) ? WithTrailingSeparator(canonical) : canonical;
+}
+
+QString ProgramFolder()
+{
+    if (QCoreApplication::instance())
+        return WithTrailingSeparator(QCoreApplication::applicationDirPath());
+    return WithTrailingSeparator(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath());
+}
+
+QString CurrentFolder()
+{
+    return WithTrailingSeparator(QDir::currentPath());
+}
+
+bool SetCurrentFolder(const QString& folder)
+{
+    return QDir::setCurrent(NormalizeSeparators(folder));
+}
+
+bool IsRelativePath(const QString& path)
+{
+    return !NormalizeSeparators(path).startsWith(kSeparator);
+}
+
+bool CreateFolderPath(const QString& path)
+{
+    const QString normalized = NormalizeSeparators(path);
+    if (normalized.isEmpty())
+        return false;
+    if (QFileInfo(normalized).isDir())
+        return true;
+    const qsizetype slash = normalized.lastIndexOf(kSeparator);
+    if (slash < 0)
+        return false;
+    // The parent of a folder right under the root is the root itself.
+    const QString parent = slash == 0 ? QString(kSeparator) : normalized.left(slash);
+    if (!CreateFolderPath(parent))
+        return false;
+    QDir().mkdir(normalized);
+    return QFileInfo(normalized).isDir();
+}
+
+bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive)
+{
+    const QString normalized = NormalizeSeparators(folder);
+    const QDir dir(normalized);
+    if (normalized.isEmpty() || !dir.exists() || !dir.isReadable())
+        return false;
+    const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QFileInfo& entry : entries) {
+        // A link to a folder is removed as a link; what it points to is never touched.
+        const bool is_folder = entry.isDir() && !entry.isSymLink();
+        if (is_folder && recursive == Recursive::Yes)
+            DeleteFolderContents(entry.filePath(), trash, recursive);
+        if (trash == Trash::Yes)
+            QFile::moveToTrash(entry.filePath());
+        else if (is_folder || !QFile::remove(entry.filePath()))
+            DeleteEntry(entry);
+    }
+    return true;
+}
+
+bool IsImageFileName(const QString& path)
+{
+    static const QStringList kImageExtensions = {
+        QStringLiteral(".jpg"), QStringLiteral(".gif"), QStringLiteral(".png"), QStringLiteral(".bmp"), QStringLiteral(".tif"),
+    };
+    return kImageExtensions.contains(ExtensionOf(path));
+}
+
+QString PastedImagePath(const QDate& today)
+{
+    const QString folder = WithTrailingSeparator(QDir::tempPath()) + QStringLiteral("TessaryClipboard/");
+    CreateFolderPath(folder);
+    const QString prefix = folder + today.toString(QStringLiteral("yyyyMMdd_"));
+    QString candidate;
+    for (int n = 1; n < INT_MAX; ++n) {
+        candidate = prefix + QString::number(n) + QStringLiteral(".png");
+        // Only a file takes a name; a folder of that name does not.
+        const QFileInfo info(candidate);
+        if (!info.exists() || info.isDir())
+            break;
+    }
+    return candidate;
+}
+
+QStringList ListFolderEntries(const QString& folder, Recursive recursive, EntryKinds kinds)
+{
+    QStringList entries;
+    const QString normalized = NormalizeSeparators(folder);
+    if (!normalized.isEmpty())
+        ListInto(normalized, recursive, kinds, entries);
+    return entries;
+}

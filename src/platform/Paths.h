@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+// Path services. The separator is "/"; a backslash, as written in layouts and in note files
+// of the Windows version, is read as a separator too. Folder paths end in "/".
+
+enum class Trash { No, Yes };
+enum class Recursive { No, Yes };
+enum class EntryKinds { All, Files, Folders };
+
+struct PathParts {
+    QString folder;    // with its trailing "/", empty when the path has no separator
+    QString name;      // without the extension
+    QString extension; // with its dot, as written; empty when the name has no dot
+};
+
+// Turns every backslash into "/".
+QString NormalizeSeparators(const QString& path);
+// Splits at the last separator and at the last dot of the name.
+PathParts SplitPath(const QString& path);
+// The folder of a path, ending in "/".
+QString FolderOf(const QString& path);
+// Name and extension.
+QString NameOf(const QString& path);
+// The extension with its dot, lower case.
+QString ExtensionOf(const QString& path);
+// The folder part after one trailing separator has been dropped, so the parent of a folder
+// path. For the empty path, the program's folder.
+QString ParentFolderOf(const QString& path);
+// The canonical form of an existing path, or the path unchanged.
+QString LongPath(const QString& path);
+
+// The folder of the executable, ending in "/".
+QString ProgramFolder();
+// The working folder against which relative paths resolve, ending in "/".
+QString CurrentFolder();
+bool SetCurrentFolder(const QString& folder);
+// A path is relative unless it starts with a separator.
+bool IsRelativePath(const QString& path);
+
+// Creates the folder and every missing parent. True when the path is a folder afterwards;
+// false when it names an existing file.
+bool CreateFolderPath(const QString& path);
+// Deletes everything inside the folder (into the trash when asked), keeping the folder.
+// False only when the folder cannot be listed; failures of single entries are not reported.
+bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive);
+
+// Whether the lower-cased extension is one of the image extensions the program places.
+bool IsImageFileName(const QString& path);
+
+// A free file name for a pasted image in the temporary folder, "YYYYMMDD_n.png" with the
+// first n that names no file. The folder is created.
+QString PastedImagePath(const QDate& today);
+
+// The full paths of a folder's entries, in the file system's order and in their real case.
+// With Recursive::Yes each sub-folder is listed at once after its own entry (depth first);
+// links to folders are not followed. Kinds chooses what is listed; recursion descends into
+// every sub-folder either way. An unreadable folder lists nothing.
+QStringList ListFolderEntries(const QString& folder, Recursive recursive, EntryKinds kinds = EntryKinds::All);

@@ -1,0 +1,173 @@
+#include "platform/QtUserPrompt.h"
+
+#include "platform/Paths.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStringList>
+
+#include <array>
+
+namespace {
+
+constexpr int kCustomColorCount = 16;
+
+// The colour dialog's custom colours belong to the process and are kept between calls.
+std::array<QRgb, kCustomColorCount>& CustomColors()
+{
+    static std::array<QRgb, kCustomColorCount> colors = [] {
+        std::array<QRgb, kCustomColorCount> white {};
+        white.fill(qRgb(255, 255, 255));
+        return white;
+    }();
+    return colors;
+}
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QWidget* DialogOwner()
+{
+    return QApplication::activeWindow();
+}
+
+void AddEntries(QMenu& menu, const std::vector<PopupMenuEntry>& entries)
+{
+    for (const PopupMenuEntry& entry : entries) {
+        if (entry.separator) {
+            menu.addSeparator();
+            continue;
+        }
+        if (!entry.submenu.empty()) {
+            QMenu* submenu = menu.addMenu(entry.text);
+            submenu->setEnabled(!entry.disabled);
+            AddEntries(*submenu, entry.submenu);
+            continue;
+        }
+        QAction* action = menu.addAction(entry.text);
+        action->setData(entry.id);
+        action->setEnabled(!entry.disabled);
+        // Only checked entries are checkable, so unchecked ones show no empty box.
+        if (entry.checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+    }
+}
+
+std::optional<QString> RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
+{
+    const QString initial_path = NormalizeSeparators(request.initial_path);
+    QFileDialog dialog(DialogOwner(), request.title);
+    dialog.setAcceptMode(mode);
+    dialog.setNameFilter(QtUserPrompt::ConvertFilter(request.filter));
+    if (!request.default_extension.isEmpty())
+        dialog.setDefaultSuffix(request.default_extension);
+    if (!initial_path.isEmpty())
+        dialog.setDirectory(FolderOf(initial_path));
+    if (mode == QFileDialog::AcceptOpen) {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!initial_path.isEmpty())
+            dialog.selectFile(NameOf(initial_path));
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty())
+        return std::nullopt;
+    return chosen.front();
+}
+
+}
+
+void QtUserPrompt::ShowMessage(const QString& text, const QString& caption, MessageIcon icon)
+{
+    QMessageBox box(ToQtIcon(icon), caption, text, QMessageBox::Ok, DialogOwner());
+    box.exec();
+}
+
+bool QtUserPrompt::AskYesNo(const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, DialogOwner());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtUserPrompt::AskOpenFile(const FileDialogRequest& request)
+{
+    return RunFileDialog(request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtUserPrompt::AskSaveFile(const FileDialogRequest& request)
+{
+    return RunFileDialog(request, QFileDialog::AcceptSave);
+}
+
+std::optional<quint32> QtUserPrompt::AskColor(quint32 initial_argb)
+{
+    auto& custom = CustomColors();
+    for (int i = 0; i < kCustomColorCount; ++i)
+        QColorDialog::setCustomColor(i, QColor::fromRgb(custom[i]));
+    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(initial_argb | 0xFF000000u), DialogOwner());
+    for (int i = 0; i < kCustomColorCount; ++i)
+        custom[i] = QColorDialog::customColor(i).rgb();
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen.rgb() | 0xFF000000u;
+}
+
+std::optional<int> QtUserPrompt::ShowPopupMenu(const PopupMenu& menu, QPoint screen_position)
+{
+    std::unique_ptr<QMenu> popup = BuildMenu(menu, DialogOwner());
+    QAction* chosen = popup->exec(screen_position);
+    if (!chosen)
+        return std::nullopt;
+    return chosen->data().toInt();
+}
+
+QString QtUserPrompt::ConvertFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    // Pairs of description and pattern until the empty part that ends the list; a description
+    // left without its pattern (a filter not ended by "||") is dropped.
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        if (description.isEmpty())
+            break;
+        QString pattern = parts[i + 1];
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString shown = QLatin1Char('(') + pattern + QLatin1Char(')');
+        if (description.endsWith(shown))
+            filters.append(description);
+        else
+            filters.append(description + QLatin1Char(' ') + shown);
+    }
+    return filters.join(QLatin1String(";;"));
+}
+
+std::unique_ptr<QMenu> QtUserPrompt::BuildMenu(const PopupMenu& menu, QWidget* parent)
+{
+    auto popup = std::make_unique<QMenu>(parent);
+    AddEntries(*popup, menu.entries);
+    return popup;
+}

@@ -1,0 +1,71 @@
+#include "platform/ScriptedUserPrompt.h"
+
+ScriptedUserPrompt& ScriptedUserPrompt::Install()
+{
+    auto prompt = std::make_unique<ScriptedUserPrompt>();
+    ScriptedUserPrompt& installed = *prompt;
+    SetPrompt(std::move(prompt));
+    return installed;
+}
+
+template <typename T>
+T ScriptedUserPrompt::TakeFront(std::deque<T>& queue, T fallback)
+{
+    if (queue.empty())
+        return fallback;
+    // The answer is copied out before the front is dropped.
+    struct PopFront {
+        std::deque<T>& queue;
+        ~PopFront() { queue.pop_front(); }
+    } pop { queue };
+    return queue.front();
+}
+
+ScriptedUserPrompt::Request& ScriptedUserPrompt::Record(Kind kind)
+{
+    Request& request = m_requests.emplace_back();
+    request.kind = kind;
+    return request;
+}
+
+void ScriptedUserPrompt::ShowMessage(const QString& text, const QString& caption, MessageIcon icon)
+{
+    Request& request = Record(Kind::Message);
+    request.text = text;
+    request.caption = caption;
+    request.icon = icon;
+}
+
+bool ScriptedUserPrompt::AskYesNo(const QString& text, const QString& caption)
+{
+    Request& request = Record(Kind::YesNo);
+    request.text = text;
+    request.caption = caption;
+    return TakeFront(m_yes_no, false);
+}
+
+std::optional<QString> ScriptedUserPrompt::AskOpenFile(const FileDialogRequest& request)
+{
+    Record(Kind::OpenFile).file = request;
+    return TakeFront<std::optional<QString>>(m_open_files, std::nullopt);
+}
+
+std::optional<QString> ScriptedUserPrompt::AskSaveFile(const FileDialogRequest& request)
+{
+    Record(Kind::SaveFile).file = request;
+    return TakeFront<std::optional<QString>>(m_save_files, std::nullopt);
+}
+
+std::optional<quint32> ScriptedUserPrompt::AskColor(quint32 initial_argb)
+{
+    Record(Kind::Color).initial_color = initial_argb;
+    return TakeFront<std::optional<quint32>>(m_colors, std::nullopt);
+}
+
+std::optional<int> ScriptedUserPrompt::ShowPopupMenu(const PopupMenu& menu, QPoint screen_position)
+{
+    Request& request = Record(Kind::PopupMenu);
+    request.menu = menu;
+    request.position = screen_position;
+    return TakeFront<std::optional<int>>(m_menu_choices, std::nullopt);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/UserPrompt.h"
+
+#include <deque>
+#include <vector>
+
+// A prompt for tests: answers from queues filled beforehand and records every request in
+// order. With an empty queue a question is answered No and a dialog or menu is cancelled.
+class ScriptedUserPrompt : public UserPrompt {
+public:
+    enum class Kind {
+        Message,
+        YesNo,
+        OpenFile,
+        SaveFile,
+        Color,
+        PopupMenu,
+    };
+
+    struct Request {
+        Kind kind { Kind::Message };
+        QString text;
+        QString caption;
+        MessageIcon icon { MessageIcon::None };
+        FileDialogRequest file;
+        quint32 initial_color { 0 };
+        PopupMenu menu;
+        QPoint position;
+    };
+
+    // Creates a scripted prompt, installs it as the program's prompt and returns it. It stays
+    // installed until another is set.
+    static ScriptedUserPrompt& Install();
+
+    void QueueYesNo(bool answer) { m_yes_no.push_back(answer); }
+    void QueueOpenFile(std::optional<QString> answer) { m_open_files.push_back(std::move(answer)); }
+    void QueueSaveFile(std::optional<QString> answer) { m_save_files.push_back(std::move(answer)); }
+    void QueueColor(std::optional<quint32> answer) { m_colors.push_back(answer); }
+    void QueueMenuChoice(std::optional<int> answer) { m_menu_choices.push_back(answer); }
+
+    const std::vector<Request>& Requests() const { return m_requests; }
+    void ClearRequests() { m_requests.clear(); }
+
+    void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
+    bool AskYesNo(const QString& text, const QString& caption) override;
+    std::optional<QString> AskOpenFile(const FileDialogRequest& request) override;
+    std::optional<QString> AskSaveFile(const FileDialogRequest& request) override;
+    std::optional<quint32> AskColor(quint32 initial_argb) override;
+    std::optional<int> ShowPopupMenu(const PopupMenu& menu, QPoint screen_position) override;
+
+private:
+    Request& Record(Kind kind);
+    template <typename T>
+    static T TakeFront(std::deque<T>& queue, T fallback);
+
+    std::deque<bool> m_yes_no;
+    std::deque<std::optional<QString>> m_open_files;
+    std::deque<std::optional<QString>> m_save_files;
+    std::deque<std::optional<quint32>> m_colors;
+    std::deque<std::optional<int>> m_menu_choices;
+    std::vector<Request> m_requests;
+};

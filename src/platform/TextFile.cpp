@@ -1,0 +1,37 @@
+#include "platform/TextFile.h"
+
+#include "platform/TextCodec.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+bool ReadTextFile(const QString& path, QString& text)
+{
+    text.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    text = DecodeTextBytes(bytes);
+    return true;
+}
+
+bool WriteTextFileSafely(const QString& path, const QString& text)
+{
+    if (path.isEmpty())
+        return false;
+    QSaveFile file(path);
+    // Writing into the target directly is never the fallback: a failure must leave it as it was.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = EncodeTextUtf8(text);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    // commit() flushes the new file to disk before it takes the target's place.
+    return file.commit();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QStringView>
+#include <QtGlobal>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The caption of every message box and question of the program.
+inline constexpr QStringView kPromptCaption = u"Tessary";
+
+enum class MessageIcon {
+    None,
+    Information,
+    Warning,
+    Error,
+    Question,
+};
+
+struct FileDialogRequest {
+    // Pairs of description and pattern separated by "|", ended by "||", for example
+    // "JPEG|*.jpg|GIF|*.gif||".
+    QString filter {};
+    QString default_extension {}; // without the dot, added when the user types none
+    QString initial_path {};      // the dialog opens in its folder; a save dialog presets its name
+    QString title {};
+};
+
+struct PopupMenuEntry {
+    QString text {};
+    int id { 0 };
+    bool separator { false };
+    bool checked { false };
+    bool disabled { false };
+    std::vector<PopupMenuEntry> submenu {};
+};
+
+struct PopupMenu {
+    std::vector<PopupMenuEntry> entries {};
+};
+
+// The one seam through which the program talks to the user: message boxes, questions, file
+// dialogs, the colour picker and popup menus. The program uses the Qt implementation; tests
+// install a scripted one that answers from a queue and records what was asked.
+class UserPrompt {
+public:
+    virtual ~UserPrompt() = default;
+
+    virtual void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) = 0;
+    // Yes answers true, No false.
+    virtual bool AskYesNo(const QString& text, const QString& caption) = 0;
+    // The chosen path, or none when the user cancelled.
+    virtual std::optional<QString> AskOpenFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> AskSaveFile(const FileDialogRequest& request) = 0;
+    // The chosen colour as opaque ARGB, or none when cancelled.
+    virtual std::optional<quint32> AskColor(quint32 initial_argb) = 0;
+    // The id of the chosen entry, or none when the menu was dismissed.
+    virtual std::optional<int> ShowPopupMenu(const PopupMenu& menu, QPoint screen_position) = 0;
+};
+
+// The prompt in use; the Qt one unless a test installed another.
+UserPrompt& Prompt();
+// Installs a prompt; null brings back the Qt one.
+void SetPrompt(std::unique_ptr<UserPrompt> prompt);

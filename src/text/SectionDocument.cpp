@@ -1,0 +1,231 @@
+#include "text/SectionDocument.h"
+
+#include "text/ValueForms.h"
+
+#include <cstring>
+
+int SectionDocument::Count() const
+{
+    return int(m_sections.size());
+}
+
+QString SectionDocument::Name(int index) const
+{
+    if (index < 0 || size_t(index) >= m_sections.size())
+        return {};
+    return m_sections[size_t(index)].name;
+}
+
+const KeyValueStore& SectionDocument::Store(int index) const
+{
+    static const KeyValueStore kEmpty;
+    if (index < 0 || size_t(index) >= m_sections.size())
+        return kEmpty;
+    return m_sections[size_t(index)].store;
+}
+
+void SectionDocument::Clear()
+{
+    m_sections.clear();
+}
+
+Section& SectionDocument::Append(const QString& name)
+{
+    m_sections.push_back({ name, {} });
+    return m_sections.back();
+}
+
+bool SectionDocument::operator==(const SectionDocument& other) const
+{
+    if (m_sections.size() != other.m_sections.size())
+        return false;
+    for (size_t i = 0; i < m_sections.size(); ++i) {
+        if (m_sections[i].name != other.m_sections[i].name || !(m_sections[i].store == other.m_sections[i].store))
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The line rules, shared by the UTF-16 and the UTF-8 parser. Units is QChar or char; the
+// markers the rules look for are all ASCII, so both forms split identically.
+template <typename Unit, typename Decoder>
+class LineParser {
+public:
+    LineParser(SectionDocument& document, Decoder& decoder)
+        : m_document(document)
+        , m_decoder(decoder)
+    {
+    }
+
+    void Parse(const Unit* text, qsizetype size)
+    {
+        const Unit* end = text + size;
+        const Unit* line = text;
+        for (;;) {
+            const Unit* line_end = FindCrLf(line, end);
+            ParseLine(line, line_end);
+            if (line_end == end)
+                return;
+            line = line_end + 2;
+        }
+    }
+
+private:
+    static bool Is(Unit unit, char ascii) { return unit == Unit(ascii); }
+
+    // The first CR LF at or after from, or end when there is none. A lone CR or LF is part of
+    // the line.
+    static const Unit* FindCrLf(const Unit* from, const Unit* end)
+    {
+        if constexpr (std::is_same_v<Unit, char>) {
+            while (from < end) {
+                const void* cr = std::memchr(from, '\r', size_t(end - from));
+                if (!cr)
+                    return end;
+                const char* at = static_cast<const char*>(cr);
+                if (at + 1 < end && at[1] == '\n')
+                    return at;
+                from = at + 1;
+            }
+            return end;
+        } else {
+            for (const Unit* at = from; at + 1 < end; ++at) {
+                if (Is(at[0], '\r') && Is(at[1], '\n'))
+                    return at;
+            }
+            return end;
+        }
+    }
+
+    static const Unit* FindEquals(const Unit* from, const Unit* end)
+    {
+        if constexpr (std::is_same_v<Unit, char>) {
+            const void* at = std::memchr(from, '=', size_t(end - from));
+            return at ? static_cast<const char*>(at) : end;
+        } else {
+            for (; from < end; ++from) {
+                if (Is(*from, '='))
+                    return from;
+            }
+            return end;
+        }
+    }
+
+    void ParseLine(const Unit* begin, const Unit* end)
+    {
+        const qsizetype length = end - begin;
+        if (length == 0 || Is(begin[0], ';'))
+            return;
+        if (length >= 2 && Is(begin[0], '/') && Is(begin[1], '/'))
+            return;
+        if (length >= 3 && Is(begin[0], '[') && Is(end[-1], ']')) {
+            m_current = &m_document.Append(m_decoder.Name(begin + 1, length - 2));
+            return;
+        }
+        const Unit* equals = FindEquals(begin, end);
+        if (equals == end || !m_current)
+            return;
+        QString key = m_decoder.Key(begin, equals - begin);
+        QString value = m_decoder.Value(equals + 1, end - equals - 1);
+        if (m_document.UnescapeOnLoad()) {
+            key = Unescape(key);
+            value = Unescape(value);
+        }
+        m_current->store.Set(key, value);
+    }
+
+    SectionDocument& m_document;
+    Decoder& m_decoder;
+    Section* m_current { nullptr };
+};
+
+struct Utf16Decoder {
+    QString Name(const QChar* text, qsizetype size) { return QString(text, size); }
+    QString Key(const QChar* text, qsizetype size) { return QString(text, size); }
+    QString Value(const QChar* text, qsizetype size) { return QString(text, size); }
+};
+
+// Converts keys and section names through a small cache: a note file repeats the same few of
+// them on every page, and a shared string costs no allocation.
+class Utf8Decoder {
+public:
+    QString Name(const char* text, qsizetype size) { return Cached(text, size); }
+    QString Key(const char* text, qsizetype size) { return Cached(text, size); }
+    QString Value(const char* text, qsizetype size)
+    {
+        return size == 0 ? QString() : QString::fromUtf8(text, size);
+    }
+
+private:
+    static constexpr size_t kCacheSize = 64;
+    static constexpr qsizetype kLongestCached = 48;
+
+    struct Entry {
+        QByteArray bytes;
+        QString text;
+    };
+
+    QString Cached(const char* text, qsizetype size)
+    {
+        if (size > kLongestCached)
+            return QString::fromUtf8(text, size);
+        for (const Entry& entry : m_entries) {
+            if (entry.bytes.size() == size && std::memcmp(entry.bytes.constData(), text, size_t(size)) == 0)
+                return entry.text;
+        }
+        QString converted = QString::fromUtf8(text, size);
+        if (m_entries.size() < kCacheSize)
+            m_entries.push_back({ QByteArray(text, size), converted });
+        return converted;
+    }
+
+    std::vector<Entry> m_entries;
+};
+
+}
+
+bool ParseSectionText(QStringView text, SectionDocument& document)
+{
+    document.Clear();
+    if (text.isEmpty())
+        return false;
+    // A byte-order mark left at the start by an editor is not part of the first line.
+    if (text.startsWith(QChar(0xfeff)))
+        text = text.mid(1);
+    Utf16Decoder decoder;
+    LineParser<QChar, Utf16Decoder>(document, decoder).Parse(text.data(), text.size());
+    return true;
+}
+
+bool ParseSectionText(const QByteArray& utf8, SectionDocument& document)
+{
+    document.Clear();
+    if (utf8.isEmpty())
+        return false;
+    const qsizetype skip = utf8.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    Utf8Decoder decoder;
+    LineParser<char, Utf8Decoder>(document, decoder).Parse(utf8.constData() + skip, utf8.size() - skip);
+    return true;
+}
+
+QString WriteSectionText(const SectionDocument& document)
+{
+    QString text;
+    for (int i = 0; i < document.Count(); ++i) {
+        if (i > 0)
+            text += u"\r\n";
+        text += u'[';
+        text += document.Name(i);
+        text += u"]\r\n";
+        const KeyValueStore& store = document.Store(i);
+        for (int pair = 0; pair < store.Count(); ++pair) {
+            text += store.KeyAt(pair);
+            text += u'=';
+            text += store.ValueAt(pair);
+            text += u"\r\n";
+        }
+    }
+    return text;
+}

@@ -1,0 +1,243 @@
+#include "noteitems/FolderListingCache.h"
+#include "noteitems/FolderScan.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+void Touch(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+}
+
+// A scan runs at idle priority, so on a busy machine it may take a while; the limit only
+// guards against a hang.
+bool WaitUntil(const std::function<bool()>& done)
+{
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!done() && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return done();
+}
+
+void WaitForScan(const FolderListingCache& cache)
+{
+    ASSERT_TRUE(WaitUntil([&cache] { return !cache.Running(); }));
+}
+
+QStringList Listing(FolderListingCache& cache, const QString& folder)
+{
+    QStringList paths;
+    QString path;
+    for (int i = 0; cache.Get(folder, i, path); ++i)
+        paths.append(path);
+    return paths;
+}
+
+QSet<QString> AsSet(const QStringList& list)
+{
+    return QSet<QString>(list.begin(), list.end());
+}
+
+// root: b.JPG, a.png, c.txt, x.jpeg, .h.png, link.png -> a.png, loop -> root, pipe.png (a fifo),
+// .git/z.png, s/d.gif, s/t/e.bmp, u/f.tif
+class ImageTree : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_root = m_dir.path() + u'/';
+        for (const char* name : { "b.JPG", "a.png", "c.txt", "x.jpeg", ".h.png", ".git/z.png", "s/d.gif", "s/t/e.bmp", "u/f.tif" })
+            Touch(m_root + QString::fromUtf8(name));
+        ASSERT_TRUE(QFile::link(m_root + "a.png", m_root + "link.png"));
+        ASSERT_TRUE(QFile::link(m_dir.path(), m_root + "loop"));
+        ASSERT_EQ(mkfifo(QFile::encodeName(m_root + "pipe.png").constData(), 0600), 0);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_root;
+};
+
+TEST_F(ImageTree, ScanListsOwnImagesThenSubFoldersDepthFirstInRealCase)
+{
+    FolderListingCache cache;
+    ASSERT_TRUE(cache.Open(m_root, FolderListingCache::Rescan::No));
+    WaitForScan(cache);
+    const QStringList paths = Listing(cache, m_root);
+
+    ASSERT_EQ(paths.size(), 6) << paths.join(u' ').toStdString();
+    // The folder's own images come first, in the file system's order; hidden files, the
+    // four-letter extension, the fifo and the linked folder are left out.
+    EXPECT_EQ(AsSet(paths.mid(0, 3)), (QSet<QString> { m_root + "b.JPG", m_root + "a.png", m_root + "link.png" }));
+    // Each sub-folder comes before its own sub-folders.
+    const qsizetype d = paths.indexOf(m_root + "s/d.gif");
+    ASSERT_GE(d, 3);
+    EXPECT_EQ(paths.value(d + 1), m_root + "s/t/e.bmp");
+    EXPECT_TRUE(paths.contains(m_root + "u/f.tif"));
+    // The folder may be named without its trailing separator.
+    EXPECT_EQ(cache.Count(m_dir.path()), 6);
+    EXPECT_EQ(cache.Progress(), -1);
+    EXPECT_EQ(cache.ProgressPercent(), 0);
+}
+
+TEST_F(ImageTree, PlainListingHoldsOnlyTheFolderOwnImages)
+{
+    QStringList paths { "stale" };
+    ASSERT_TRUE(FolderScan::ListImages(m_dir.path(), paths));
+    EXPECT_EQ(AsSet(paths), (QSet<QString> { m_root + "b.JPG", m_root + "a.png", m_root + "link.png", m_root + ".h.png" }));
+
+    EXPECT_FALSE(FolderScan::ListImages(m_root + "missing", paths));
+    EXPECT_TRUE(paths.isEmpty());
+}
+
+TEST_F(ImageTree, FindIndexPrefersTheExactNameThenIgnoresCase)
+{
+    Touch(m_root + "s/D.GIF");
+    FolderListingCache cache;
+    ASSERT_TRUE(cache.Open(m_root + "s", FolderListingCache::Rescan::No));
+    WaitForScan(cache);
+    const QString folder = m_root + "s/";
+    const QStringList paths = Listing(cache, folder);
+    ASSERT_EQ(paths.size(), 3);
+
+    EXPECT_EQ(cache.FindIndex(folder, m_root + "s/D.GIF"), paths.indexOf(m_root + "s/D.GIF"));
+    EXPECT_EQ(cache.FindIndex(folder, m_root + "s/d.gif"), paths.indexOf(m_root + "s/d.gif"));
+    EXPECT_EQ(cache.FindIndex(folder, m_root + "S/T/E.BMP"), paths.indexOf(m_root + "s/t/e.bmp"));
+    EXPECT_EQ(cache.FindIndex(folder, m_root + "s/none.gif"), -1);
+    EXPECT_EQ(cache.FindIndex(m_root + "elsewhere", m_root + "s/d.gif"), -1);
+}
+
+TEST_F(ImageTree, OpenScansOnceUnlessARescanIsAsked)
+{
+    FolderListingCache cache;
+    ASSERT_TRUE(cache.Open(m_root + "u", FolderListingCache::Rescan::No));
+    ASSERT_TRUE(cache.Open(m_root + "u/", FolderListingCache::Rescan::No));
+    EXPECT_EQ(cache.ScansStarted(), 1);
+    WaitForScan(cache);
+    Touch(m_root + "u/g.png");
+
+    ASSERT_TRUE(cache.Open(m_root + "u", FolderListingCache::Rescan::No));
+    EXPECT_EQ(cache.ScansStarted(), 1);
+    EXPECT_EQ(cache.Count(m_root + "u"), 1);
+
+    ASSERT_TRUE(cache.Open(m_root + "u", FolderListingCache::Rescan::Yes));
+    WaitForScan(cache);
+    EXPECT_EQ(cache.ScansStarted(), 2);
+    EXPECT_EQ(cache.Count(m_root + "u"), 2);
+}
+
+TEST(FolderScan, ProgressRisesPerSubFolderAndEndsAtMinusOne)
+{
+    QTemporaryDir dir;
+    for (const char* name : { "a/1.png", "b/2.png", "c/3.png", "d/4.png" })
+        Touch(dir.filePath(QString::fromUtf8(name)));
+    std::vector<double> progress;
+    int appended = 0;
+    FolderScan scan(
+        dir.path(), [&appended](std::vector<QString>& paths) { appended += int(paths.size()); }, {},
+        [&progress](double fraction) { progress.push_back(fraction); });
+
+    EXPECT_TRUE(scan.Run());
+    EXPECT_EQ(appended, 4);
+    EXPECT_EQ(progress, (std::vector<double> { 0, 0, 0.25, 0.5, 0.75, -1 }));
+}
+
+TEST(FolderScan, HonoursTheStopRequest)
+{
+    QTemporaryDir dir;
+    for (int i = 0; i < 50; ++i)
+        Touch(dir.filePath(QStringLiteral("f%1/p.png").arg(i)));
+    int looks = 0;
+    int appended = 0;
+    std::vector<double> progress;
+    FolderScan scan(
+        dir.path(), [&appended](std::vector<QString>& paths) { appended += int(paths.size()); },
+        [&looks] { return ++looks > 10; }, [&progress](double fraction) { progress.push_back(fraction); });
+
+    EXPECT_FALSE(scan.Run());
+    EXPECT_EQ(appended, 0);
+    EXPECT_EQ(progress.back(), -1);
+    EXPECT_LT(looks, 20);
+}
+
+// A scan that lists one entry and then waits until it is told to stop, so the tests below
+// control exactly when a scan is under way.
+class HeldScan {
+public:
+    FolderListingCache::ScanFunction Function()
+    {
+        return [this](const QString& folder, const FolderScan::AppendFunction& append,
+                      const FolderScan::StopFunction& stop_requested, const FolderScan::ProgressFunction& progress) {
+            progress(0.5);
+            std::vector<QString> paths { folder + "first.png" };
+            append(paths);
+            std::unique_lock lock(m_mutex);
+            if (m_hold.value(folder, false)) {
+                while (!stop_requested())
+                    m_wake.wait_for(lock, std::chrono::milliseconds(1));
+                return false;
+            }
+            return true;
+        };
+    }
+    void Hold(const QString& folder)
+    {
+        std::lock_guard lock(m_mutex);
+        m_hold[folder] = true;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    QHash<QString, bool> m_hold;
+};
+
+TEST(FolderListingCache, AnotherFolderStopsTheRunningScanWhoseListingIsDropped)
+{
+    HeldScan held;
+    held.Hold("/a/");
+    FolderListingCache cache(held.Function());
+    ASSERT_TRUE(cache.Open("/a", FolderListingCache::Rescan::No));
+    ASSERT_TRUE(WaitUntil([&cache] { return cache.Count("/a") == 1; }));
+    EXPECT_TRUE(cache.Running());
+    EXPECT_EQ(cache.ProgressPercent(), 50);
+
+    // Without the stop request this open would wait for the held scan for ever.
+    ASSERT_TRUE(cache.Open("/b", FolderListingCache::Rescan::No));
+    WaitForScan(cache);
+    EXPECT_EQ(cache.Count("/a"), 0);
+    EXPECT_EQ(cache.Count("/b"), 1);
+
+    // The dropped folder is scanned again when it is opened next.
+    ASSERT_TRUE(cache.Open("/a", FolderListingCache::Rescan::No));
+    EXPECT_EQ(cache.ScansStarted(), 3);
+}
+
+TEST(FolderListingCache, RescanOfARunningScanKeepsTheNewListing)
+{
+    HeldScan held;
+    held.Hold("/a/");
+    FolderListingCache cache(held.Function());
+    ASSERT_TRUE(cache.Open("/a/", FolderListingCache::Rescan::No));
+    ASSERT_TRUE(cache.Open("/a/", FolderListingCache::Rescan::Yes));
+    // The second scan is held too; the destructor's stop request ends it.
+    EXPECT_TRUE(WaitUntil([&cache] { return cache.Count("/a/") == 1; }));
+    EXPECT_EQ(cache.ScansStarted(), 2);
+}
+
+}

@@ -1,0 +1,134 @@
+#include "platform/QtUserPrompt.h"
+#include "platform/ScriptedUserPrompt.h"
+
+#include <QAction>
+#include <QMenu>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Kind = ScriptedUserPrompt::Kind;
+
+class UserPromptTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetPrompt(nullptr); }
+};
+
+TEST_F(UserPromptTest, ScriptedPromptAnswersFromItsQueuesAndRecordsInOrder)
+{
+    ScriptedUserPrompt& scripted = ScriptedUserPrompt::Install();
+    ASSERT_EQ(&Prompt(), &scripted);
+    scripted.QueueYesNo(true);
+    scripted.QueueOpenFile(QStringLiteral("/pictures/a.jpg"));
+    scripted.QueueSaveFile(std::nullopt);
+    scripted.QueueColor(0xFF102030u);
+    scripted.QueueMenuChoice(7);
+
+    Prompt().ShowMessage(QStringLiteral("saved"), kPromptCaption.toString(), MessageIcon::Information);
+    EXPECT_TRUE(Prompt().AskYesNo(QStringLiteral(u"ノートを消去しますか?"), kPromptCaption.toString()));
+    const FileDialogRequest open_request { QStringLiteral("JPEG|*.jpg||"), QStringLiteral("jpg"), QStringLiteral("/pictures/b.jpg"), QString() };
+    EXPECT_EQ(Prompt().AskOpenFile(open_request), QStringLiteral("/pictures/a.jpg"));
+    EXPECT_EQ(Prompt().AskSaveFile(FileDialogRequest {}), std::nullopt);
+    EXPECT_EQ(Prompt().AskColor(0xFFFFFFFFu), 0xFF102030u);
+    PopupMenu menu;
+    menu.entries.push_back({ .text = QStringLiteral("Copy"), .id = 7 });
+    EXPECT_EQ(Prompt().ShowPopupMenu(menu, QPoint(10, 20)), 7);
+
+    const auto& asked = scripted.Requests();
+    ASSERT_EQ(asked.size(), 6u);
+    EXPECT_EQ(asked[0].kind, Kind::Message);
+    EXPECT_EQ(asked[0].text, QStringLiteral("saved"));
+    EXPECT_EQ(asked[0].caption, QStringLiteral("Tessary"));
+    EXPECT_EQ(asked[0].icon, MessageIcon::Information);
+    EXPECT_EQ(asked[1].kind, Kind::YesNo);
+    EXPECT_EQ(asked[1].text, QStringLiteral(u"ノートを消去しますか?"));
+    EXPECT_EQ(asked[2].kind, Kind::OpenFile);
+    EXPECT_EQ(asked[2].file.filter, open_request.filter);
+    EXPECT_EQ(asked[2].file.initial_path, open_request.initial_path);
+    EXPECT_EQ(asked[3].kind, Kind::SaveFile);
+    EXPECT_EQ(asked[4].kind, Kind::Color);
+    EXPECT_EQ(asked[4].initial_color, 0xFFFFFFFFu);
+    EXPECT_EQ(asked[5].kind, Kind::PopupMenu);
+    ASSERT_EQ(asked[5].menu.entries.size(), 1u);
+    EXPECT_EQ(asked[5].menu.entries[0].text, QStringLiteral("Copy"));
+    EXPECT_EQ(asked[5].position, QPoint(10, 20));
+}
+
+TEST_F(UserPromptTest, EmptyQueuesAnswerNoAndCancel)
+{
+    ScriptedUserPrompt& scripted = ScriptedUserPrompt::Install();
+    EXPECT_FALSE(Prompt().AskYesNo(QStringLiteral("?"), kPromptCaption.toString()));
+    EXPECT_EQ(Prompt().AskOpenFile({}), std::nullopt);
+    EXPECT_EQ(Prompt().AskSaveFile({}), std::nullopt);
+    EXPECT_EQ(Prompt().AskColor(0), std::nullopt);
+    EXPECT_EQ(Prompt().ShowPopupMenu({}, QPoint()), std::nullopt);
+    EXPECT_EQ(scripted.Requests().size(), 5u);
+
+    // Answers are used once each, in the order queued.
+    scripted.QueueYesNo(true);
+    scripted.QueueYesNo(false);
+    EXPECT_TRUE(Prompt().AskYesNo(QString(), QString()));
+    EXPECT_FALSE(Prompt().AskYesNo(QString(), QString()));
+    EXPECT_FALSE(Prompt().AskYesNo(QString(), QString()));
+}
+
+TEST_F(UserPromptTest, ResettingThePromptBringsBackTheQtOne)
+{
+    ScriptedUserPrompt::Install();
+    SetPrompt(nullptr);
+    EXPECT_NE(dynamic_cast<QtUserPrompt*>(&Prompt()), nullptr);
+}
+
+TEST(QtUserPromptTest, ConvertsBarSeparatedFilters)
+{
+    struct Row {
+        QString filter;
+        QString expected;
+    };
+    const Row rows[] = {
+        { QStringLiteral("JPEG|*.jpg|GIF|*.gif|PNG|*.png|BMP|*.bmp|TIFF|*.tif||"),
+            QStringLiteral("JPEG (*.jpg);;GIF (*.gif);;PNG (*.png);;BMP (*.bmp);;TIFF (*.tif)") },
+        // A description that already shows its pattern is kept as it is.
+        { QStringLiteral(u"Tessary ノートファイル(*.tsy)|*.tsy||"), QStringLiteral(u"Tessary ノートファイル(*.tsy)") },
+        { QStringLiteral("Images|*.jpg;*.png||"), QStringLiteral("Images (*.jpg *.png)") },
+        // Without the closing "||" every complete pair still counts; a dangling description does not.
+        { QStringLiteral("JPEG|*.jpg"), QStringLiteral("JPEG (*.jpg)") },
+        { QStringLiteral("JPEG|*.jpg|GIF"), QStringLiteral("JPEG (*.jpg)") },
+        { QStringLiteral("JPEG|*.jpg||GIF|*.gif||"), QStringLiteral("JPEG (*.jpg)") },
+        { QString(), QString() },
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(QtUserPrompt::ConvertFilter(row.filter), row.expected) << row.filter.toStdString();
+}
+
+TEST(QtUserPromptTest, BuildsMenusWithIdsChecksSeparatorsAndSubmenus)
+{
+    PopupMenu menu;
+    menu.entries.push_back({ .text = QStringLiteral("1"), .id = 10, .checked = true });
+    menu.entries.push_back({ .text = QStringLiteral("\t"), .id = 11 });
+    menu.entries.push_back({ .separator = true });
+    menu.entries.push_back({ .text = QStringLiteral("Off"), .id = 12, .disabled = true });
+    PopupMenuEntry sub { .text = QStringLiteral("More") };
+    sub.submenu.push_back({ .text = QStringLiteral("Deep"), .id = 20 });
+    menu.entries.push_back(sub);
+
+    const std::unique_ptr<QMenu> built = QtUserPrompt::BuildMenu(menu, nullptr);
+    const QList<QAction*> actions = built->actions();
+    ASSERT_EQ(actions.size(), 5);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("1"));
+    EXPECT_EQ(actions[0]->data().toInt(), 10);
+    EXPECT_TRUE(actions[0]->isCheckable());
+    EXPECT_TRUE(actions[0]->isChecked());
+    EXPECT_FALSE(actions[1]->isCheckable());
+    EXPECT_EQ(actions[1]->data().toInt(), 11);
+    EXPECT_TRUE(actions[2]->isSeparator());
+    EXPECT_FALSE(actions[3]->isEnabled());
+    EXPECT_EQ(actions[3]->data().toInt(), 12);
+    ASSERT_NE(actions[4]->menu(), nullptr);
+    EXPECT_EQ(actions[4]->text(), QStringLiteral("More"));
+    const QList<QAction*> deep = actions[4]->menu()->actions();
+    ASSERT_EQ(deep.size(), 1);
+    EXPECT_EQ(deep[0]->data().toInt(), 20);
+}
+
+}
