@@ -75,7 +75,7 @@ void KeyValueStore::Set(const QString& key, const QString& value)
         return;
     }
     if (m_entries.empty())
-        m_entries.reserve(8);
+        m_entries.reserve(4);
     m_entries.push_back({ key, value });
     if (m_entries.size() <= kLinearLimit)
         return;

@@ -50,10 +50,10 @@ namespace {
 
 // The line rules, shared by the UTF-16 and the UTF-8 parser. Units is QChar or char; the
 // markers the rules look for are all ASCII, so both forms split identically.
-template <typename Unit, typename Decoder>
+template <typename Unit, typename Strings>
 class LineParser {
 public:
-    LineParser(SectionDocument& document, Decoder& decoder)
+    LineParser(SectionDocument& document, Strings& decoder)
         : m_document(document)
         , m_decoder(decoder)
     {
@@ -75,42 +75,28 @@ public:
 private:
     static bool Is(Unit unit, char ascii) { return unit == Unit(ascii); }
 
+    static const Unit* Find(const Unit* from, const Unit* end, char ascii)
+    {
+        if constexpr (std::is_same_v<Unit, char>) {
+            const void* at = std::memchr(from, ascii, size_t(end - from));
+            return at ? static_cast<const char*>(at) : end;
+        } else {
+            const qsizetype at = QStringView(from, end - from).indexOf(QLatin1Char(ascii));
+            return at < 0 ? end : from + at;
+        }
+    }
+
     // The first CR LF at or after from, or end when there is none. A lone CR or LF is part of
     // the line.
     static const Unit* FindCrLf(const Unit* from, const Unit* end)
     {
-        if constexpr (std::is_same_v<Unit, char>) {
-            while (from < end) {
-                const void* cr = std::memchr(from, '\r', size_t(end - from));
-                if (!cr)
-                    return end;
-                const char* at = static_cast<const char*>(cr);
-                if (at + 1 < end && at[1] == '\n')
-                    return at;
-                from = at + 1;
-            }
-            return end;
-        } else {
-            for (const Unit* at = from; at + 1 < end; ++at) {
-                if (Is(at[0], '\r') && Is(at[1], '\n'))
-                    return at;
-            }
-            return end;
+        while (from < end) {
+            const Unit* at = Find(from, end, '\r');
+            if (at == end || (at + 1 < end && Is(at[1], '\n')))
+                return at;
+            from = at + 1;
         }
-    }
-
-    static const Unit* FindEquals(const Unit* from, const Unit* end)
-    {
-        if constexpr (std::is_same_v<Unit, char>) {
-            const void* at = std::memchr(from, '=', size_t(end - from));
-            return at ? static_cast<const char*>(at) : end;
-        } else {
-            for (; from < end; ++from) {
-                if (Is(*from, '='))
-                    return from;
-            }
-            return end;
-        }
+        return end;
     }
 
     void ParseLine(const Unit* begin, const Unit* end)
@@ -124,7 +110,7 @@ private:
             m_current = &m_document.Append(m_decoder.Name(begin + 1, length - 2));
             return;
         }
-        const Unit* equals = FindEquals(begin, end);
+        const Unit* equals = Find(begin, end, '=');
         if (equals == end || !m_current)
             return;
         QString key = m_decoder.Key(begin, equals - begin);
@@ -137,47 +123,56 @@ private:
     }
 
     SectionDocument& m_document;
-    Decoder& m_decoder;
+    Strings& m_decoder;
     Section* m_current { nullptr };
 };
 
-struct Utf16Decoder {
-    QString Name(const QChar* text, qsizetype size) { return QString(text, size); }
-    QString Key(const QChar* text, qsizetype size) { return QString(text, size); }
-    QString Value(const QChar* text, qsizetype size) { return QString(text, size); }
-};
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+QString Convert(const QChar* text, qsizetype size)
+{
+    return QString(text, size);
+}
+
+// UTF-8 to UTF-16 keeping a byte-order mark at the start of the piece, which QString::fromUtf8
+// would drop: inside a text it is an ordinary character.
+QString Convert(const char* text, qsizetype size)
+{
+    QString converted = QString::fromUtf8(text, size);
+    if (size >= 3 && std::memcmp(text, kByteOrderMark, 3) == 0)
+        converted.prepend(QChar(0xfeff));
+    return converted;
+}
 
 // Converts keys and section names through a small cache: a note file repeats the same few of
-// them on every page, and a shared string costs no allocation.
-class Utf8Decoder {
+// them in every section, and a shared string costs no allocation.
+template <typename Unit>
+class Decoder {
 public:
-    QString Name(const char* text, qsizetype size) { return Cached(text, size); }
-    QString Key(const char* text, qsizetype size) { return Cached(text, size); }
-    QString Value(const char* text, qsizetype size)
-    {
-        return size == 0 ? QString() : QString::fromUtf8(text, size);
-    }
+    QString Name(const Unit* text, qsizetype size) { return Cached(text, size); }
+    QString Key(const Unit* text, qsizetype size) { return Cached(text, size); }
+    QString Value(const Unit* text, qsizetype size) { return size == 0 ? QString() : Convert(text, size); }
 
 private:
     static constexpr size_t kCacheSize = 64;
     static constexpr qsizetype kLongestCached = 48;
 
     struct Entry {
-        QByteArray bytes;
+        std::vector<Unit> units;
         QString text;
     };
 
-    QString Cached(const char* text, qsizetype size)
+    QString Cached(const Unit* text, qsizetype size)
     {
         if (size > kLongestCached)
-            return QString::fromUtf8(text, size);
+            return Convert(text, size);
         for (const Entry& entry : m_entries) {
-            if (entry.bytes.size() == size && std::memcmp(entry.bytes.constData(), text, size_t(size)) == 0)
+            if (qsizetype(entry.units.size()) == size && std::memcmp(entry.units.data(), text, size_t(size) * sizeof(Unit)) == 0)
                 return entry.text;
         }
-        QString converted = QString::fromUtf8(text, size);
+        QString converted = Convert(text, size);
         if (m_entries.size() < kCacheSize)
-            m_entries.push_back({ QByteArray(text, size), converted });
+            m_entries.push_back({ std::vector<Unit>(text, text + size), converted });
         return converted;
     }
 
@@ -191,11 +186,8 @@ bool ParseSectionText(QStringView text, SectionDocument& document)
     document.Clear();
     if (text.isEmpty())
         return false;
-    // A byte-order mark left at the start by an editor is not part of the first line.
-    if (text.startsWith(QChar(0xfeff)))
-        text = text.mid(1);
-    Utf16Decoder decoder;
-    LineParser<QChar, Utf16Decoder>(document, decoder).Parse(text.data(), text.size());
+    Decoder<QChar> decoder;
+    LineParser<QChar, Decoder<QChar>>(document, decoder).Parse(text.data(), text.size());
     return true;
 }
 
@@ -204,9 +196,10 @@ bool ParseSectionText(const QByteArray& utf8, SectionDocument& document)
     document.Clear();
     if (utf8.isEmpty())
         return false;
-    const qsizetype skip = utf8.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    Utf8Decoder decoder;
-    LineParser<char, Utf8Decoder>(document, decoder).Parse(utf8.constData() + skip, utf8.size() - skip);
+    // A byte-order mark at the start is not part of the first line, as in the text decoder.
+    const qsizetype skip = utf8.startsWith(kByteOrderMark) ? 3 : 0;
+    Decoder<char> decoder;
+    LineParser<char, Decoder<char>>(document, decoder).Parse(utf8.constData() + skip, utf8.size() - skip);
     return true;
 }
 

@@ -60,6 +60,7 @@ TEST(SectionText, ParsesLinesByTheirRules)
         { "header=value is a key", "[A]\r\n[B]=1", "[A][B]=1" },
         { "only blank lines", "\r\n\r\n", "" },
         { "non-ASCII", "[日本]\r\n名前=写真\r\nK=é", "[日本]K=é;名前=写真" },
+        { "byte-order mark inside", "[A]\r\n\uFEFFK=\uFEFF", "[A]\uFEFFK=\uFEFF" },
     };
     for (const ParseRow& row : rows) {
         SCOPED_TRACE(row.what);
@@ -120,11 +121,14 @@ TEST(SectionText, WrittenTextParsesBackToTheSameDocument)
     EXPECT_TRUE(Parse(WriteSectionText(document)) == document);
 }
 
-TEST(SectionText, UtfEightParserSkipsAByteOrderMark)
+TEST(SectionText, UtfEightParserSkipsOneLeadingByteOrderMark)
 {
     SectionDocument document;
     ParseSectionText(QByteArray("\xEF\xBB\xBF[A]\r\nK=1"), document);
     EXPECT_EQ(document.Name(0), QStringLiteral("A"));
+    ParseSectionText(QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[A]\r\n[B]"), document);
+    EXPECT_EQ(document.Count(), 1);
+    EXPECT_EQ(document.Name(0), QStringLiteral("B"));
 }
 
 }
