@@ -6,8 +6,9 @@
 
 namespace Exception {
 
-// The error kinds a worker's failure is reported with. Thrown by value.
-enum ExceptionProcessor2Error {
+// The error kinds a worker's failure is reported with. Thrown by value. The type is fixed to
+// int because a thrown value outside the list is possible and reads as undefined.
+enum ExceptionProcessor2Error : int {
     NormalEnd = 0,
     MemoryAllocatingError = 1,
     MemoryAccessError = 2,

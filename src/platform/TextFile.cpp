@@ -5,16 +5,24 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <new>
+
 bool ReadTextFile(const QString& path, QString& text)
 {
     text.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // A file too large for memory is unreadable like any other.
+    try {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return false;
+        text = DecodeTextBytes(bytes);
+    } catch (const std::bad_alloc&) {
+        text.clear();
         return false;
-    text = DecodeTextBytes(bytes);
+    }
     return true;
 }
 
