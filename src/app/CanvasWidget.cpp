@@ -203,9 +203,11 @@ void CanvasWidget::DeliverKey(QKeyEvent* event, MessageKind kind)
     message.auto_repeat = event->isAutoRepeat();
     FillStates(message, event->modifiers(), QGuiApplication::mouseButtons());
     bool consumed = DeliverMessage(message);
-    // Typed text follows its key press, as a character message follows a key-down.
+    // Typed text follows its key press, as a character message follows a key-down. Ctrl with a
+    // letter is a command, not text (Ctrl with Alt is AltGr, which types).
     const QString text = event->text();
-    if (kind == MessageKind::KeyDown && !text.isEmpty() && text.at(0).isPrint()) {
+    const bool command = event->modifiers().testFlag(Qt::ControlModifier) && !event->modifiers().testFlag(Qt::AltModifier);
+    if (kind == MessageKind::KeyDown && !command && !text.isEmpty() && text.at(0).isPrint()) {
         message.kind = MessageKind::Char;
         message.text = text;
         consumed |= DeliverMessage(message);

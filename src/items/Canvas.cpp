@@ -533,7 +533,7 @@ void Canvas::Paint(QPainter& painter, const QRect& device_clip) const
 void Canvas::ResizeBackBuffer(int width, int height, qreal device_pixel_ratio)
 {
     m_back_buffer = QImage();
-    m_buffer_size = QSize();
+    m_buffer_size = QSize(0, 0);
     if (width <= 0 || height <= 0)
         return;
     if (!(device_pixel_ratio > 0))

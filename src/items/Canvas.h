@@ -187,7 +187,7 @@ private:
     CanvasHost* m_host { nullptr };
     ItemList m_items;
     QImage m_back_buffer;
-    QSize m_buffer_size; // client size of the back buffer in logical pixels
+    QSize m_buffer_size { 0, 0 }; // client size of the back buffer in logical pixels
     QRectF m_dirty;
     QString m_current_group;
     float m_scroll_x { 0 };
