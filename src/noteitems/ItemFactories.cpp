@@ -1,0 +1,123 @@
+#include "noteitems/ItemFactories.h"
+
+#include "noteitems/BackGrid.h"
+#include "platform/SystemColors.h"
+#include "text/KeyValueStore.h"
+#include "widgets/Brush.h"
+#include "widgets/Edge.h"
+#include "widgets/GradationBrush.h"
+#include "widgets/Image.h"
+#include "widgets/Text.h"
+
+namespace {
+
+template <typename Kind>
+std::unique_ptr<Item> Make(Canvas& canvas)
+{
+    return std::make_unique<Kind>(canvas);
+}
+
+std::unique_ptr<Item> MakePageGrid(Canvas& canvas)
+{
+    auto grid = std::make_unique<BackGrid>(canvas);
+    grid->SetColor(SystemColorArgb(SystemColor::ButtonFace));
+    grid->SetInterval(1.0f);
+    grid->SetRateMode(true);
+    return grid;
+}
+
+// Note pages and the page frame layout.
+constexpr ItemFactories::Entry kPageTable[] = {
+    { "BackBrush", &Make<Brush> },
+    { "BackGrid", &MakePageGrid },
+    { "TSImage", nullptr },    // the image item
+    { "Text", nullptr },       // the text note item
+    { "Mandelbrot", nullptr }, // the Mandelbrot item
+};
+
+// Tool panels, the about box, the publish dialog and the property dialogs.
+constexpr ItemFactories::Entry kWidgetTable[] = {
+    { "Brush", &Make<Brush> },
+    { "Image", &Make<Image> },
+    { "Button", nullptr },
+    { "Text", &Make<Text> },
+    { "ImageButton", nullptr },
+    { "Edit", nullptr },
+    { "EditableText", nullptr },
+    { "RadioButtons", nullptr },
+    { "Knob", nullptr },
+    { "EditableTextWithMenu", nullptr },
+    { "Edge", &Make<Edge> },
+    { "GradationBrush", &Make<GradationBrush> },
+    { "CheckBox", nullptr },
+    { "Slider", nullptr },
+    { "ProgressBar", nullptr },
+};
+
+// The image save-quality dialog.
+constexpr ItemFactories::Entry kQualityTable[] = {
+    { "Brush", &Make<Brush> },
+    { "Button", nullptr },
+    { "Text", &Make<Text> },
+    { "Slider", nullptr },
+    { "EditableText", nullptr },
+};
+
+constexpr CanvasKind kAllKinds[] = {
+    CanvasKind::Page,
+    CanvasKind::Panel,
+    CanvasKind::Dialog,
+    CanvasKind::QualityDialog,
+    CanvasKind::PropertyDialog,
+};
+
+}
+
+std::span<const ItemFactories::Entry> ItemFactories::Table(CanvasKind kind)
+{
+    switch (kind) {
+    case CanvasKind::Page:
+        return kPageTable;
+    case CanvasKind::QualityDialog:
+        return kQualityTable;
+    case CanvasKind::Panel:
+    case CanvasKind::Dialog:
+    case CanvasKind::PropertyDialog:
+        return kWidgetTable;
+    }
+    return {};
+}
+
+std::unique_ptr<Item> ItemFactories::MakeItem(CanvasKind kind, Canvas& canvas, const QString& section_name)
+{
+    for (const Entry& entry : Table(kind)) {
+        if (section_name == QLatin1String(entry.section_name))
+            return entry.make ? entry.make(canvas) : nullptr;
+    }
+    return nullptr;
+}
+
+void ItemFactories::RegisterAll()
+{
+    for (CanvasKind kind : kAllKinds) {
+        Canvas::RegisterFactory(kind, [kind](Canvas& canvas, const QString& section_name) {
+            return MakeItem(kind, canvas, section_name);
+        });
+    }
+}
+
+bool ItemFactories::AddFromSection(Canvas& canvas, const QString& section_name, const KeyValueStore& store)
+{
+    if (std::unique_ptr<Item> item = MakeItem(canvas.Kind(), canvas, section_name)) {
+        item->ReadSection(store);
+        return canvas.AddItem(std::move(item));
+    }
+    if (section_name == QLatin1String("Viewer")) {
+        if (store.Contains(QStringLiteral("Group")))
+            canvas.SetCurrentGroup(store.GetText(QStringLiteral("Group")));
+        // A value that does not convert gives 0, which switches dpi scaling off.
+        if (store.Contains(QStringLiteral("Dpi")))
+            canvas.SetDpi(store.GetFloat(QStringLiteral("Dpi")));
+    }
+    return false;
+}

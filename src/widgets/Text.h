@@ -1,0 +1,67 @@
+#pragma once
+
+#include "items/PlacedItem.h"
+#include "text/PositionSpec.h"
+
+class QFont;
+
+// A block of text in the item's rectangle: aligned both ways, wrapped at word boundaries
+// unless told not to, optionally bold and outlined. Buttons, check boxes and the page's text
+// notes draw their texts with it.
+class Text : public PlacedItem {
+public:
+    explicit Text(Canvas& canvas);
+
+    bool SetProperty(const QString& key, const QString& value) override;
+    bool Draw(QPainter& painter, const QRectF& clip) override;
+    bool ReadSection(const KeyValueStore& store) override;
+    bool GetProperty(const QString& key, QString& value) const override;
+    bool Save(QString& section, QString& options, SaveMode mode) const override;
+
+    // The size in points a draw uses: the font size, or the item's height times the relative
+    // size while the font size is below 1; truncated.
+    static int PointSize(int font_size, float relative_size, float height);
+    // Fonts whose line spacing is 1.25 em or more are drawn at nine tenths of the size, so
+    // that tall-lined faces fit the layouts.
+    static int ReducedPointSize(int points, double line_spacing_ratio);
+
+    const QString& GetText() const { return m_text; }
+    const QString& FontName() const { return m_font_name; }
+    quint32 Color() const { return m_color; }
+    int FontSize() const { return m_font_size; }
+    float RelativeSize() const { return m_relative_size; }
+    Alignment HorizontalAlignment() const { return m_horizontal; }
+    Alignment VerticalAlignment() const { return m_vertical; }
+    bool NoWrap() const { return m_no_wrap; }
+    bool Bold() const { return m_bold; }
+    int OutlineSize() const { return m_outline_size; }
+    quint32 OutlineColor() const { return m_outline_color; }
+
+    bool SetText(const QString& text);
+    bool SetFontName(const QString& name);
+    bool SetFontSize(int points);
+    bool SetColor(quint32 argb);
+    bool SetAlignment(Alignment horizontal, Alignment vertical);
+    bool SetNoWrap(bool no_wrap);
+    bool SetBold(bool bold);
+    bool SetOutline(int size, quint32 argb);
+
+private:
+    bool ReadFont(const KeyValueStore& store);
+    QFont MakeFont(bool family_found, int points, float dots_per_inch, const QPainter& painter) const;
+    int TextFlags() const;
+    bool DrawOutlined(QPainter& painter, const QFont& font);
+    bool DrawPlain(QPainter& painter, const QFont& font);
+
+    QString m_text;
+    QString m_font_name;
+    quint32 m_color { 0xff000000 };
+    int m_font_size { 10 };
+    float m_relative_size { 0 };
+    Alignment m_horizontal { Alignment::Near };
+    Alignment m_vertical { Alignment::Near };
+    bool m_no_wrap { false };
+    bool m_bold { false };
+    int m_outline_size { 0 };
+    quint32 m_outline_color { 0xffffffff };
+};
