@@ -33,7 +33,9 @@ bool WriteTextFileSafely(const QString& path, const QString& text)
     QSaveFile file(path);
     // Writing into the target directly is never the fallback: a failure must leave it as it was.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a short write (disk full, file size limit) shows in write()'s count; a
+    // buffered one would be cut short silently when commit() flushes it.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const QByteArray bytes = EncodeTextUtf8(text);
     if (file.write(bytes) != bytes.size()) {
