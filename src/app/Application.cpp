@@ -1,10 +1,11 @@
 #include "app/Application.h"
 
+#include "app/MainWindow.h"
 #include "app/PageExport.h"
+#include "app/QtNativeEdit.h"
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QTextStream>
 
 namespace {
 
@@ -35,6 +36,15 @@ int RunApplication(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
-    QTextStream(stdout) << "Tessary: the editor window is not built yet.\n";
-    return 0;
+    // The process ends when the editor window closes, with its own exit code.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QtNativeEdit::Install();
+
+    MainWindow window;
+    if (!window.IsValid())
+        return kExitWindowFailed;
+    window.SetCloseHandler([] { QCoreApplication::exit(kExitWindowClosed); });
+    window.show();
+    window.ProcessCommandLine(ArgumentsAfterProgram(argc, argv));
+    return QApplication::exec();
 }

@@ -1,5 +1,8 @@
 #include "app/QtNativeEdit.h"
 
+#include "app/CanvasWidget.h"
+#include "items/Canvas.h"
+
 #include <QCursor>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -8,39 +11,6 @@
 #include <QTextCursor>
 
 namespace {
-
-Key KeyFromQt(int qt_key)
-{
-    if (qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z)
-        return static_cast<Key>(qt_key);
-    if (qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9)
-        return static_cast<Key>(qt_key);
-    if (qt_key >= Qt::Key_F1 && qt_key <= Qt::Key_F12)
-        return static_cast<Key>(static_cast<int>(Key::F1) + (qt_key - Qt::Key_F1));
-    switch (qt_key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return Key::Return;
-    case Qt::Key_Backspace: return Key::Back;
-    case Qt::Key_Tab: return Key::Tab;
-    case Qt::Key_Escape: return Key::Escape;
-    case Qt::Key_Space: return Key::Space;
-    case Qt::Key_PageUp: return Key::Prior;
-    case Qt::Key_PageDown: return Key::Next;
-    case Qt::Key_End: return Key::End;
-    case Qt::Key_Home: return Key::Home;
-    case Qt::Key_Left: return Key::Left;
-    case Qt::Key_Up: return Key::Up;
-    case Qt::Key_Right: return Key::Right;
-    case Qt::Key_Down: return Key::Down;
-    case Qt::Key_Insert: return Key::Insert;
-    case Qt::Key_Delete: return Key::Delete;
-    case Qt::Key_Shift: return Key::Shift;
-    case Qt::Key_Control: return Key::Control;
-    case Qt::Key_Alt: return Key::Menu;
-    default: return Key::None;
-    }
-}
 
 // The multi-line window holds LF line ends; the items see CR LF, so a position counts every
 // line end as two characters.
@@ -263,7 +233,7 @@ bool QtNativeEdit::Route(MessageKind kind, const QKeyEvent* key_event)
     if (m_widget && m_widget->parentWidget())
         message.position = m_widget->parentWidget()->mapFromGlobal(QCursor::pos());
     if (key_event) {
-        message.key = KeyFromQt(key_event->key());
+        message.key = CanvasWidget::KeyFromQt(key_event->key(), key_event->modifiers()).value_or(Key::None);
         message.ctrl = key_event->modifiers().testFlag(Qt::ControlModifier);
         message.shift = key_event->modifiers().testFlag(Qt::ShiftModifier);
         message.auto_repeat = key_event->isAutoRepeat();
@@ -289,4 +259,15 @@ void QtNativeEdit::WidgetDestroyed()
     m_plain = nullptr;
     const QString text = m_last_text;
     m_listener->NativeEditDestroyed(text);
+}
+
+void QtNativeEdit::Install()
+{
+    NativeEdit::SetFactory([](Canvas& canvas, const Style& style, Listener& listener) -> std::unique_ptr<NativeEdit> {
+        CanvasHost* host = canvas.Host();
+        QWidget* parent = host ? qobject_cast<QWidget*>(host->NativeParent()) : nullptr;
+        if (!parent)
+            return nullptr;
+        return std::make_unique<QtNativeEdit>(parent, style, listener);
+    });
 }

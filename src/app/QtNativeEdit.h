@@ -32,6 +32,9 @@ public:
 
     QWidget* Widget() const;
 
+    // Makes the edits of every canvas shown in a window native windows of this kind.
+    static void Install();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
