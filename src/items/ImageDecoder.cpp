@@ -65,7 +65,7 @@ std::shared_ptr<ImageDecoder> ImageDecoder::FromImage(const QImage& image)
     std::shared_ptr<ImageDecoder> decoder(new ImageDecoder);
     decoder->m_natural_size = image.size();
     decoder->m_header_alpha = image.hasAlphaChannel();
-    decoder->m_kept = image;
+    decoder->m_kept = PrepareForDrawing(image);
     return decoder;
 }
 
@@ -184,5 +184,15 @@ QImage ImageDecoder::Decode(const QString& path, QSize size)
     QImage image;
     if (!reader.read(&image))
         return {};
+    return PrepareForDrawing(std::move(image));
+}
+
+QImage ImageDecoder::PrepareForDrawing(QImage image)
+{
+    if (image.isNull())
+        return image;
+    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (image.format() != format)
+        image.convertTo(format);
     return image;
 }

@@ -60,8 +60,12 @@ public:
     // Forgets the decoded pixels; the next request decodes again.
     void DropPixels();
 
-    // Decodes path at size (an invalid size: natural size), synchronously. Used by the workers.
+    // Decodes path at size (an invalid size: natural size), synchronously, in the format that
+    // PrepareForDrawing gives. Used by the workers.
     static QImage Decode(const QString& path, QSize size);
+    // Converts to the format the raster painter copies fastest: premultiplied ARGB with an
+    // alpha channel, RGB32 without.
+    static QImage PrepareForDrawing(QImage image);
 
 private:
     ImageDecoder() = default;

@@ -1,6 +1,5 @@
 #include "items/Picture.h"
 
-#include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTransform>
@@ -9,17 +8,6 @@
 #include <cmath>
 
 namespace {
-
-// Decoded images are kept in the formats the raster painter copies fastest.
-QImage PrepareForDrawing(QImage image)
-{
-    if (image.isNull())
-        return image;
-    const QImage::Format format = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    if (image.format() != format)
-        image.convertTo(format);
-    return image;
-}
 
 bool Overlaps(const QRectF& a, const QRectF& b)
 {
@@ -45,32 +33,30 @@ bool Picture::Load(const QString& path, const QRect& cut_out)
         return false;
     Clear();
 
-    QImageReader reader(path);
-    reader.setAllocationLimit(kAllocationLimitMb);
-    const QSize header_size = reader.size();
-    QImage image = reader.read();
-    if (image.isNull())
-        return false;
-    QSize natural_size = header_size.isValid() ? header_size : image.size();
-
-    if (cut_out.width() != 0 || cut_out.height() != 0) {
-        // The part is clamped to the image's size; a part that then reaches outside the image
-        // or has no area is refused.
-        const int width = std::clamp(cut_out.width(), 0, image.width());
-        const int height = std::clamp(cut_out.height(), 0, image.height());
-        const QRect part(cut_out.x(), cut_out.y(), width, height);
-        if (part.isEmpty() || !image.rect().contains(part))
+    if (cut_out.width() == 0 && cut_out.height() == 0) {
+        // Only the header is read here; the pixels follow when the picture is drawn.
+        m_pixels = ImageDecoder::Open(path);
+        if (!m_pixels)
             return false;
-        image = image.copy(part);
-        if (image.isNull())
-            return false;
-        natural_size = part.size();
+        m_natural_size = m_pixels->NaturalSize();
+        m_file_name = path;
+        return true;
     }
 
-    m_image = PrepareForDrawing(std::move(image));
-    if (m_image.isNull())
+    const QImage image = ImageDecoder::Decode(path, {});
+    if (image.isNull())
         return false;
-    m_natural_size = natural_size;
+    // The part is clamped to the image's size; a part that then reaches outside the image
+    // or has no area is refused.
+    const int width = std::clamp(cut_out.width(), 0, image.width());
+    const int height = std::clamp(cut_out.height(), 0, image.height());
+    const QRect part(cut_out.x(), cut_out.y(), width, height);
+    if (part.isEmpty() || !image.rect().contains(part))
+        return false;
+    m_pixels = ImageDecoder::FromImage(image.copy(part));
+    if (!m_pixels)
+        return false;
+    m_natural_size = part.size();
     m_file_name = path;
     return true;
 }
@@ -78,14 +64,16 @@ bool Picture::Load(const QString& path, const QRect& cut_out)
 bool Picture::SetImage(const QImage& image)
 {
     Clear();
-    m_image = PrepareForDrawing(image);
-    m_natural_size = m_image.size();
-    return !m_image.isNull();
+    m_pixels = ImageDecoder::FromImage(image);
+    if (!m_pixels)
+        return false;
+    m_natural_size = m_pixels->NaturalSize();
+    return true;
 }
 
 void Picture::Clear()
 {
-    m_image = QImage();
+    m_pixels.reset();
     m_natural_size = QSize();
     m_file_name.clear();
     ReleaseCache();
@@ -93,15 +81,35 @@ void Picture::Clear()
 
 bool Picture::TurnQuarter(Turn turn)
 {
-    if (m_image.isNull())
+    if (!m_pixels)
         return false;
-    QImage turned = m_image.transformed(QTransform().rotate(turn == Turn::Right ? 90 : -90));
-    if (turned.isNull())
+    const QImage full = m_pixels->FullImage();
+    if (full.isNull())
         return false;
-    m_image = std::move(turned);
+    QImage turned = full.transformed(QTransform().rotate(turn == Turn::Right ? 90 : -90));
+    auto pixels = ImageDecoder::FromImage(turned);
+    if (!pixels)
+        return false;
+    m_pixels = std::move(pixels);
     m_natural_size.transpose();
     ReleaseCache();
     return true;
+}
+
+QImage Picture::Image() const
+{
+    return m_pixels ? m_pixels->FullImage() : QImage();
+}
+
+void Picture::Prefetch(const QSizeF& device_size) const
+{
+    if (m_pixels)
+        m_pixels->Prefetch(QSize(int(std::ceil(device_size.width())), int(std::ceil(device_size.height()))));
+}
+
+QImage Picture::PixelsFor(const QSizeF& device_size) const
+{
+    return m_pixels->Image(QSize(int(std::ceil(device_size.width())), int(std::ceil(device_size.height()))));
 }
 
 bool Picture::IsOpaque() const
@@ -179,13 +187,16 @@ bool Picture::DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& are
     const auto [column_from, column_to] = TileRange(rect.left(), tile_width, columns, area.left(), area.right());
     const auto [row_from, row_to] = TileRange(rect.top(), tile_height, rows, area.top(), area.bottom());
 
+    const QImage tile_pixels = PixelsFor(painter.deviceTransform().mapRect(QRectF(0, 0, tile_width, tile_height)).size());
+    if (tile_pixels.isNull())
+        return false;
     bool drawn = false;
     for (qint64 row = row_from; row < row_to; ++row) {
         for (qint64 column = column_from; column < column_to; ++column) {
             const QRectF tile(rect.left() + column * tile_width, rect.top() + row * tile_height, tile_width, tile_height);
             if (!Overlaps(tile, area))
                 continue;
-            painter.drawImage(tile, m_image);
+            painter.drawImage(tile, tile_pixels);
             drawn = true;
         }
     }
@@ -202,12 +213,15 @@ bool Picture::DrawStretched(QPainter& painter, const QRectF& rect, const QRectF&
     if (destination.isEmpty())
         return false;
     // Source pixels are those of the decoded image, which may be smaller than the natural size.
-    const double x_factor = m_image.width() / rect.width();
-    const double y_factor = m_image.height() / rect.height();
+    const QImage pixels = PixelsFor(painter.deviceTransform().mapRect(rect).size());
+    if (pixels.isNull())
+        return false;
+    const double x_factor = pixels.width() / rect.width();
+    const double y_factor = pixels.height() / rect.height();
     const QRectF source((destination.left() - rect.left()) * x_factor, (destination.top() - rect.top()) * y_factor,
         destination.width() * x_factor, destination.height() * y_factor);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(destination, m_image, source);
+    painter.drawImage(destination, pixels, source);
     return true;
 }
 
@@ -230,7 +244,9 @@ bool Picture::DrawCached(QPainter& painter, const QRectF& rect)
             ReleaseCache();
             return false;
         }
-        m_cache = m_image.scaled(cache_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // Decoded at the cache's size where the format allows, so scaling is then a no-op.
+        const QImage pixels = PixelsFor(cache_size);
+        m_cache = pixels.isNull() ? QImage() : pixels.scaled(cache_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         if (m_cache.isNull()) {
             ReleaseCache();
             return false;

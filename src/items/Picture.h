@@ -1,5 +1,7 @@
 #pragma once
 
+#include "items/ImageDecoder.h"
+
 #include <QImage>
 #include <QPointF>
 #include <QRect>
@@ -7,6 +9,8 @@
 #include <QSize>
 #include <QSizeF>
 #include <QString>
+
+#include <memory>
 
 class QPainter;
 
@@ -17,14 +21,16 @@ enum class Turn { Right, Left };
 // mapping of source pixels and the reduction test all derive from it, so the decoded image may
 // hold fewer pixels than that when it is only ever shown reduced.
 //
+// Loading a whole file reads only its header; the pixels are decoded on worker threads at the
+// size they are drawn at (see ImageDecoder), and at full size only when the picture is shown
+// larger than that, turned or asked for its full image.
+//
 // A picture reduced on screen and not turned is drawn through the device-size cache: the image
 // scaled once, smoothly, to its size in device pixels and copied at whole device positions.
 // The cache is rebuilt only when that device size changes; a move alone keeps it.
 class Picture {
 public:
-    // Photographs of 6000 x 4000 pixels need about 96 MB decoded; this leaves room for larger
-    // ones while still refusing files whose header claims absurd sizes.
-    static constexpr int kAllocationLimitMb = 1024;
+    static constexpr int kAllocationLimitMb = ImageDecoder::kAllocationLimitMb;
 
     // Loads a file, or the part (x, y, width, height) of it when width or height is not 0.
     // A part is clamped to the image's size and must then lie inside the image. A failure
@@ -37,11 +43,14 @@ public:
     // Turns the image by a quarter turn, swapping its natural width and height.
     bool TurnQuarter(Turn turn);
 
-    bool IsLoaded() const { return !m_image.isNull(); }
+    bool IsLoaded() const { return m_pixels != nullptr; }
     const QString& FileName() const { return m_file_name; }
     QSize NaturalSize() const { return m_natural_size; }
-    const QImage& Image() const { return m_image; }
-    bool HasAlpha() const { return m_image.hasAlphaChannel(); }
+    // The image at its natural size, decoded now when needed; null when decoding failed.
+    QImage Image() const;
+    bool HasAlpha() const { return m_pixels && m_pixels->HasAlpha(); }
+    // Starts decoding in the background for a picture drawn at device_size device pixels.
+    void Prefetch(const QSizeF& device_size) const;
     // Paints every pixel of its rectangle fully: loaded, without alpha and not turned freely.
     bool IsOpaque() const;
 
@@ -68,8 +77,11 @@ private:
     bool DrawStretched(QPainter& painter, const QRectF& rect, const QRectF& area);
     bool DrawCached(QPainter& painter, const QRectF& rect);
     void ReleaseCache();
+    // The decoded pixels for drawing at device_size device pixels.
+    QImage PixelsFor(const QSizeF& device_size) const;
 
-    QImage m_image;
+    // Shared between copies of a picture; replaced, never changed, when the image changes.
+    std::shared_ptr<ImageDecoder> m_pixels;
     QSize m_natural_size;
     QString m_file_name;
     float m_rotation_angle { 0 };
