@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/PageExport.h"
 #include "app/QtNativeEdit.h"
+#include "app/TerminationRequest.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -34,6 +35,7 @@ int RunApplication(int argc, char** argv)
     if (PageExport::IsRequested(ArgumentsAfterProgram(argc, argv)))
         return RunPageExport(argc, argv);
 
+    TerminationRequest::InstallHandlers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     // The process ends when the editor window closes, with its own exit code.
@@ -44,6 +46,9 @@ int RunApplication(int argc, char** argv)
     if (!window.IsValid())
         return kExitWindowFailed;
     window.SetCloseHandler([] { QCoreApplication::exit(kExitWindowClosed); });
+    // A termination request from the session closes the window as the user would.
+    TerminationRequest termination;
+    QObject::connect(&termination, &TerminationRequest::Requested, &window, &QWidget::close);
     window.show();
     window.ProcessCommandLine(ArgumentsAfterProgram(argc, argv));
     return QApplication::exec();

@@ -17,7 +17,7 @@ bool Image::Load(const QString& path, const QRect& cut_out)
     if (!m_picture.Load(full_path, cut_out))
         return false;
     Anchors anchors = GetAnchors();
-    if (ApplyNaturalSize(anchors, QSizeF(m_picture.NaturalSize()))) {
+    if (::ApplyNaturalSize(anchors, QSizeF(m_picture.NaturalSize()))) {
         SetAnchor(kRight, anchors[kRight]);
         SetAnchor(kBottom, anchors[kBottom]);
     }

@@ -95,8 +95,9 @@ protected:
     void MakePages(int count)
     {
         for (int page = 1; page <= count; ++page) {
-            if (page > 1)
+            if (page > 1) {
                 ASSERT_TRUE(m_pages.Next());
+            }
             Place(QString::number(page));
         }
     }
@@ -213,9 +214,11 @@ TEST_F(PagesTest, UndoSwitchesToThePageOfTheStep)
     ASSERT_TRUE(m_pages.GoTo(1));
     Place(QStringLiteral("2b"));
     ASSERT_TRUE(m_pages.GoTo(3));
+    // Undo first records the page that is shown, so the first step back is the newest
+    // change, on page 2.
     EXPECT_TRUE(m_pages.Undo());
     EXPECT_EQ(m_pages.Current(), 1);
-    EXPECT_EQ(Shown(), QStringList { QStringLiteral("2") });
+    EXPECT_EQ(Shown(), (QStringList { QStringLiteral("2"), QStringLiteral("2b") }));
     // The page that was shown kept its content.
     ASSERT_TRUE(m_pages.GoTo(3));
     EXPECT_EQ(Shown(), QStringList { QStringLiteral("4") });
