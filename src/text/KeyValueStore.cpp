@@ -16,6 +16,13 @@ size_t HashOf(const QString& key)
     return qHash(key, QHashSeed::globalSeed());
 }
 
+// The converted text, or the fallback when there is none.
+template <typename T, typename Text>
+T Converted(const Text& text, T fallback, T (*convert)(QStringView))
+{
+    return text ? convert(*text) : fallback;
+}
+
 }
 
 int KeyValueStore::IndexOf(const QString& key) const
@@ -139,26 +146,22 @@ QString KeyValueStore::GetText(const QString& key, const QString& fallback, Esca
 
 int KeyValueStore::GetInt(const QString& key, int fallback) const
 {
-    const QString* value = Find(key);
-    return value ? ToInt(*value) : fallback;
+    return Converted(Find(key), fallback, ToInt);
 }
 
 float KeyValueStore::GetFloat(const QString& key, float fallback) const
 {
-    const QString* value = Find(key);
-    return value ? ToFloat(*value) : fallback;
+    return Converted(Find(key), fallback, ToFloat);
 }
 
 double KeyValueStore::GetDouble(const QString& key, double fallback) const
 {
-    const QString* value = Find(key);
-    return value ? ToDouble(*value) : fallback;
+    return Converted(Find(key), fallback, ToDouble);
 }
 
 quint32 KeyValueStore::GetColor(const QString& key, quint32 fallback) const
 {
-    const QString* value = Find(key);
-    return value ? ScanColor(*value) : fallback;
+    return Converted(Find(key), fallback, ScanColor);
 }
 
 quint32 KeyValueStore::GetColorOrNamed(const QString& key, quint32 fallback) const
@@ -199,20 +202,17 @@ QString KeyValueStore::GetListText(const QString& key, int index, const QString&
 
 int KeyValueStore::GetListInt(const QString& key, int index, int fallback) const
 {
-    const std::optional<QStringView> field = PlainField(Find(key), index);
-    return field ? ToInt(*field) : fallback;
+    return Converted(PlainField(Find(key), index), fallback, ToInt);
 }
 
 float KeyValueStore::GetListFloat(const QString& key, int index, float fallback) const
 {
-    const std::optional<QStringView> field = PlainField(Find(key), index);
-    return field ? ToFloat(*field) : fallback;
+    return Converted(PlainField(Find(key), index), fallback, ToFloat);
 }
 
 double KeyValueStore::GetListDouble(const QString& key, int index, double fallback) const
 {
-    const std::optional<QStringView> field = PlainField(Find(key), index);
-    return field ? ToDouble(*field) : fallback;
+    return Converted(PlainField(Find(key), index), fallback, ToDouble);
 }
 
 int KeyValueStore::GetListCount(const QString& key) const

@@ -45,23 +45,9 @@ QStringList TokenizeRow(QStringView row, ListTokenizer::EmptyFields empty_fields
     for (QChar c : row) {
         if (escape_pending) {
             escape_pending = false;
-            switch (c.unicode()) {
-            case 'n':
-                field += u'\n';
-                break;
-            case 'r':
-                field += u'\r';
-                break;
-            case 't':
-                field += u'\t';
-                break;
-            case '\\':
-            case '"':
-                field += c;
-                break;
-            default:
-                break;
-            }
+            // An unknown escape is dropped together with its backslash.
+            if (const std::optional<QChar> escaped = EscapedCharacter(c))
+                field += *escaped;
         } else if (!in_quotes && c == u',') {
             store();
         } else if (in_quotes && c == u'\\') {

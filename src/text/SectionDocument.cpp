@@ -48,7 +48,7 @@ bool SectionDocument::operator==(const SectionDocument& other) const
 
 namespace {
 
-// The line rules, shared by the UTF-16 and the UTF-8 parser. Units is QChar or char; the
+// The line rules, shared by the UTF-16 and the UTF-8 parser. Unit is QChar or char; the
 // markers the rules look for are all ASCII, so both forms split identically.
 template <typename Unit, typename Strings>
 class LineParser {
@@ -167,7 +167,9 @@ private:
         if (size > kLongestCached)
             return Convert(text, size);
         for (const Entry& entry : m_entries) {
-            if (qsizetype(entry.units.size()) == size && std::memcmp(entry.units.data(), text, size_t(size) * sizeof(Unit)) == 0)
+            if (qsizetype(entry.units.size()) != size)
+                continue;
+            if (size == 0 || std::memcmp(entry.units.data(), text, size_t(size) * sizeof(Unit)) == 0)
                 return entry.text;
         }
         QString converted = Convert(text, size);

@@ -36,7 +36,8 @@ private:
 // Clears the document and parses the text into it. Lines end only at CR LF. Returns false for
 // an empty text and true otherwise, whatever lines were skipped.
 bool ParseSectionText(QStringView text, SectionDocument& document);
-// The same for UTF-8 bytes, splitting the bytes before converting keys and values.
+// The same for UTF-8 bytes, splitting the bytes before converting keys and values. A leading
+// byte-order mark is skipped; malformed sequences become U+FFFD.
 bool ParseSectionText(const QByteArray& utf8, SectionDocument& document);
 
 // Writes the sections with CR LF line ends and one empty line between sections.

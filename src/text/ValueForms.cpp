@@ -163,6 +163,23 @@ QStringList SplitPlainList(QStringView value)
     }
 }
 
+std::optional<QChar> EscapedCharacter(QChar letter)
+{
+    switch (letter.unicode()) {
+    case '"':
+    case '\\':
+        return letter;
+    case 'n':
+        return QChar(u'\n');
+    case 'r':
+        return QChar(u'\r');
+    case 't':
+        return QChar(u'\t');
+    default:
+        return std::nullopt;
+    }
+}
+
 QString Unescape(const QString& text)
 {
     if (!text.contains(u'"') && !text.contains(u'\\'))
@@ -173,24 +190,11 @@ QString Unescape(const QString& text)
     for (QChar c : text) {
         if (escape_pending) {
             escape_pending = false;
-            switch (c.unicode()) {
-            case '"':
-            case '\\':
-                result += c;
-                break;
-            case 'n':
-                result += u'\n';
-                break;
-            case 'r':
-                result += u'\r';
-                break;
-            case 't':
-                result += u'\t';
-                break;
-            default:
+            if (const std::optional<QChar> escaped = EscapedCharacter(c)) {
+                result += *escaped;
+            } else {
                 result += u'\\';
                 result += c;
-                break;
             }
         } else if (c == u'\\') {
             escape_pending = true;

@@ -34,6 +34,10 @@ QStringList SplitPlainList(QStringView value);
 // Resolves backslash escapes and drops unescaped double quotes.
 QString Unescape(const QString& text);
 
+// The character a backslash followed by letter stands for: n, r, t, a backslash or a double
+// quote. Nothing for any other letter.
+std::optional<QChar> EscapedCharacter(QChar letter);
+
 // "%f" and "%g" of the C library, independent of the user's locale.
 QString FormatFixed(double value);
 QString FormatGeneral(double value);

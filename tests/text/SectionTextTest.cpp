@@ -55,7 +55,7 @@ TEST(SectionText, ParsesLinesByTheirRules)
         { "blanks belong to the name", "[ A ]\r\n[[x]]", "[ A ]|[[x]]" },
         { "no trimming", "[A]\r\n K = v ", "[A] K = v " },
         { "line without =", "[A]\r\nplain\r\nK=", "[A]K=" },
-        { "line starting with =", "[A]\r\n=v", "[A]=v" },
+        { "line starting with =", "[A]\r\n=v\r\n=w", "[A]=w" },
         { "repeated names", "[T]\r\nK=1\r\n\r\n\r\n[T]\r\nK=2\r\n", "[T]K=1|[T]K=2" },
         { "header=value is a key", "[A]\r\n[B]=1", "[A][B]=1" },
         { "only blank lines", "\r\n\r\n", "" },
