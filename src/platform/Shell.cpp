@@ -3,20 +3,31 @@
 #include "platform/Paths.h"
 
 #include <QDesktopServices>
-#include <QUrl>
 
 bool OpenFolder(const QString& folder)
 {
-    const QString normalized = NormalizeSeparators(folder);
-    if (normalized.isEmpty())
-        return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(normalized));
+    const QUrl url = FolderUrl(folder);
+    return !url.isEmpty() && QDesktopServices::openUrl(url);
 }
 
 bool OpenWebPage(const QString& address)
 {
+    const QUrl url = WebPageUrl(address);
+    return !url.isEmpty() && QDesktopServices::openUrl(url);
+}
+
+QUrl FolderUrl(const QString& folder)
+{
+    const QString normalized = NormalizeSeparators(folder);
+    if (normalized.isEmpty())
+        return QUrl();
+    return QUrl::fromLocalFile(normalized);
+}
+
+QUrl WebPageUrl(const QString& address)
+{
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().isEmpty())
-        return false;
-    return QDesktopServices::openUrl(url);
+        return QUrl();
+    return url;
 }

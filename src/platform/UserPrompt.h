@@ -61,7 +61,8 @@ public:
     virtual std::optional<int> ShowPopupMenu(const PopupMenu& menu, QPoint screen_position) = 0;
 };
 
-// The prompt in use; the Qt one unless a test installed another.
+// The prompt in use; the Qt one unless a test installed another. Only the user-interface
+// thread asks; workers queue their reports to it.
 UserPrompt& Prompt();
 // Installs a prompt; null brings back the Qt one.
 void SetPrompt(std::unique_ptr<UserPrompt> prompt);
