@@ -10,7 +10,9 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QShowEvent>
 #include <QToolTip>
+#include <QWindow>
 #include <QWheelEvent>
 
 namespace {
@@ -133,6 +135,18 @@ void CanvasWidget::paintEvent(QPaintEvent* event)
 void CanvasWidget::resizeEvent(QResizeEvent* event)
 {
     m_canvas.ResizeBackBuffer(event->size().width(), event->size().height(), devicePixelRatioF());
+}
+
+// A window moved to a screen of another pixel ratio or resolution gets a back buffer for it.
+void CanvasWidget::showEvent(QShowEvent*)
+{
+    QWindow* handle = window()->windowHandle();
+    if (!handle || m_screen_watch)
+        return;
+    m_screen_watch = connect(handle, &QWindow::screenChanged, this, [this] {
+        if (m_canvas.HasBackBuffer())
+            m_canvas.ResizeBackBuffer(width(), height(), devicePixelRatioF());
+    });
 }
 
 void CanvasWidget::DeliverMouse(QMouseEvent* event, MessageKind left, MessageKind middle, MessageKind right)

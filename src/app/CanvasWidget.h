@@ -46,6 +46,7 @@ protected:
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -64,5 +65,5 @@ private:
 
     Canvas m_canvas;
     float m_screen_dpi_override { 0 };
-    bool m_grabbing { false };
+    QMetaObject::Connection m_screen_watch;
 };

@@ -27,6 +27,21 @@ ToolTipState s_tooltip;
 
 std::array<Canvas::ItemFactory, 5> s_factories;
 
+// The messages from a pointer move up to a right-button press.
+bool IsPointerMessage(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::MouseMove:
+    case MessageKind::LButtonDown:
+    case MessageKind::LButtonUp:
+    case MessageKind::LButtonDblClk:
+    case MessageKind::RButtonDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
 template <typename T>
 void MoveToEnd(std::vector<T*>& list, const T* value)
 {
@@ -55,43 +70,49 @@ bool Contains(const std::vector<T*>& list, const T* value)
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
-// Device rectangles of drawn and covered areas follow the pixel-centre rule: a pixel belongs to
-// a rectangle when its centre lies inside it, which is what a fill without smoothing covers.
-QRect PixelRect(const QRectF& device)
+// A device coordinate as a whole pixel within [low, high]. Anchors may resolve to huge or
+// undefined values (an overflowing number, infinity minus infinity); those end at the limits.
+int ClampedPixel(double value, double low, double high, double (*round)(double))
 {
-    const int left = static_cast<int>(std::lround(device.left()));
-    const int top = static_cast<int>(std::lround(device.top()));
-    const int right = static_cast<int>(std::lround(device.right()));
-    const int bottom = static_cast<int>(std::lround(device.bottom()));
+    if (!(value > low))
+        return static_cast<int>(low);
+    if (!(value < high))
+        return static_cast<int>(high);
+    return static_cast<int>(round(value));
+}
+
+double RoundHalfAway(double value)
+{
+    return std::round(value);
+}
+
+// Drawn and covered areas follow the pixel-centre rule: a pixel belongs to a rectangle when
+// its centre lies inside it, which is what a fill without smoothing covers. The result lies
+// within the back buffer.
+QRect PixelRect(const QRectF& device, QSize buffer)
+{
+    const int left = ClampedPixel(device.left(), 0, buffer.width(), RoundHalfAway);
+    const int top = ClampedPixel(device.top(), 0, buffer.height(), RoundHalfAway);
+    const int right = ClampedPixel(device.right(), 0, buffer.width(), RoundHalfAway);
+    const int bottom = ClampedPixel(device.bottom(), 0, buffer.height(), RoundHalfAway);
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
 }
 
-// Keeps items that are removed while a message or an event is being handled alive until the
-// handling is over, so that no handler runs on a destroyed item.
-class DispatchScope {
-public:
-    explicit DispatchScope(int& depth, Canvas::ItemList& pending)
-        : m_depth(depth)
-        , m_pending(pending)
-    {
-        ++m_depth;
-    }
-    ~DispatchScope()
-    {
-        if (--m_depth == 0) {
-            Canvas::ItemList doomed;
-            doomed.swap(m_pending);
-        }
-    }
-    DispatchScope(const DispatchScope&) = delete;
-    DispatchScope& operator=(const DispatchScope&) = delete;
+Canvas::DispatchGuard::DispatchGuard(Canvas& canvas)
+    : m_canvas(canvas)
+{
+    ++m_canvas.m_dispatch_depth;
+}
 
-private:
-    int& m_depth;
-    Canvas::ItemList& m_pending;
-};
+Canvas::DispatchGuard::~DispatchGuard()
+{
+    if (--m_canvas.m_dispatch_depth == 0) {
+        ItemList doomed;
+        doomed.swap(m_canvas.m_pending_removal);
+    }
+}
 
 Canvas::Canvas(CanvasKind kind, CanvasHost* host)
     : m_kind(kind)
@@ -157,13 +178,17 @@ bool Canvas::Present(PresentScope scope, UpdateTiming timing)
     }
     if (m_dirty.isEmpty())
         return false;
+    // Left and top are truncated, right and bottom rounded up, all within the back buffer.
     const QRectF device = ToDevice(m_dirty);
-    const QPoint top_left(static_cast<int>(std::floor(device.left())), static_cast<int>(std::floor(device.top())));
-    const QPoint bottom_right(static_cast<int>(std::ceil(device.right())), static_cast<int>(std::ceil(device.bottom())));
-    const QRect buffer_area(QPoint(static_cast<int>(std::floor(m_origin_x)), static_cast<int>(std::floor(m_origin_y))),
-        QPoint(static_cast<int>(std::ceil(m_origin_x + m_buffer_size.width())),
-            static_cast<int>(std::ceil(m_origin_y + m_buffer_size.height()))));
-    const QRect invalid = QRect(top_left, bottom_right - QPoint(1, 1)).intersected(buffer_area.adjusted(0, 0, -1, -1));
+    const double left_limit = std::floor(m_origin_x);
+    const double top_limit = std::floor(m_origin_y);
+    const double right_limit = std::ceil(double(m_origin_x) + m_buffer_size.width());
+    const double bottom_limit = std::ceil(double(m_origin_y) + m_buffer_size.height());
+    const QPoint top_left(ClampedPixel(device.left(), left_limit, right_limit, std::floor),
+        ClampedPixel(device.top(), top_limit, bottom_limit, std::floor));
+    const QPoint bottom_right(ClampedPixel(device.right(), left_limit, right_limit, std::ceil),
+        ClampedPixel(device.bottom(), top_limit, bottom_limit, std::ceil));
+    const QRect invalid(top_left, bottom_right - QPoint(1, 1));
     if (!invalid.isEmpty())
         m_host->Invalidate(invalid, timing);
     const QRectF dirty = m_dirty;
@@ -220,7 +245,7 @@ bool Canvas::RemoveItem(Item* item)
     std::unique_ptr<Item> owned = std::move(m_items[index]);
     m_items.erase(m_items.begin() + index);
     ForgetItem(item);
-    if (m_routing_depth > 0)
+    if (m_dispatch_depth > 0)
         m_pending_removal.push_back(std::move(owned));
     else
         owned.reset();
@@ -237,7 +262,7 @@ void Canvas::Clear()
     m_input_items.clear();
     ItemList items;
     items.swap(m_items);
-    if (m_routing_depth > 0) {
+    if (m_dispatch_depth > 0) {
         for (auto& item : items)
             m_pending_removal.push_back(std::move(item));
     }
@@ -477,7 +502,7 @@ bool Canvas::RenderItems(const QRectF& area, OpaqueShortcut shortcut)
     const auto draw_clipped = [&](Item* item, const QRegion& covered) -> QRect {
         if (item->Right() < item->Left() || item->Bottom() < item->Top())
             return QRect();
-        const QRect pixels = PixelRect(page_transform.mapRect(item->GetBounds().intersected(area)));
+        const QRect pixels = PixelRect(page_transform.mapRect(item->GetBounds().intersected(area)), m_buffer_size);
         const QRegion clip = QRegion(pixels).subtracted(covered);
         if (clip.isEmpty())
             return QRect();
@@ -538,6 +563,10 @@ void Canvas::ResizeBackBuffer(int width, int height, qreal device_pixel_ratio)
         return;
     if (!(device_pixel_ratio > 0))
         device_pixel_ratio = 1.0;
+    // Sizes beyond what an image can hold leave the canvas without a back buffer.
+    constexpr double kMaxSide = 1 << 20;
+    if (width * device_pixel_ratio > kMaxSide || height * device_pixel_ratio > kMaxSide)
+        return;
     QImage buffer(static_cast<int>(std::ceil(width * device_pixel_ratio)), static_cast<int>(std::ceil(height * device_pixel_ratio)),
         QImage::Format_ARGB32_Premultiplied);
     if (buffer.isNull())
@@ -561,10 +590,10 @@ bool Canvas::RouteMessage(const Message& message)
     if (!(EffectiveScale() > 0))
         return false;
     const QPointF page = ToPage(QPointF(message.position));
-    if (message.IsMouse() && s_tooltip.canvas && s_tooltip.canvas != this)
+    if (IsPointerMessage(message.kind) && s_tooltip.canvas && s_tooltip.canvas != this)
         s_tooltip.canvas->ForgetToolTip();
 
-    DispatchScope scope(m_routing_depth, m_pending_removal);
+    DispatchGuard guard(*this);
     if (m_active_item && m_active_item->IsShownIn(m_current_group)) {
         switch (message.kind) {
         case MessageKind::KeyDown:
@@ -602,7 +631,7 @@ bool Canvas::RouteMessage(const Message& message)
 
 bool Canvas::TakeItemEvent(const ItemEvent& event)
 {
-    DispatchScope scope(m_routing_depth, m_pending_removal);
+    DispatchGuard guard(*this);
     switch (event.code) {
     case ItemEvent::kStartCapture:
         CaptureMouse();
@@ -677,7 +706,9 @@ void Canvas::ShowToolTip(const QString& text, const Item* item)
     if (s_tooltip.canvas && s_tooltip.canvas != this)
         s_tooltip.canvas->ForgetToolTip();
     const QPointF below = ToDevice(QPointF(item->Left(), item->Bottom())) + QPointF(0, 8);
-    m_host->ShowToolTip(m_host->MapToScreen(below.toPoint()), text);
+    constexpr double kFar = 1 << 24;
+    const QPoint point(ClampedPixel(below.x(), -kFar, kFar, RoundHalfAway), ClampedPixel(below.y(), -kFar, kFar, RoundHalfAway));
+    m_host->ShowToolTip(m_host->MapToScreen(point), text);
     s_tooltip = ToolTipState { this, item, text };
 }
 

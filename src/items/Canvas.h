@@ -85,9 +85,22 @@ public:
     // pseudo-section "Viewer" configures the canvas instead. Returns whether an item was added.
     bool AddFromSection(const QString& section_name, const KeyValueStore& store);
     // Removes and destroys the item, re-renders the visible area and presents. While the canvas
-    // is routing a message the item leaves the lists at once and is destroyed after routing.
+    // is dispatching (DispatchGuard) the item leaves the lists at once and is destroyed after.
     bool RemoveItem(Item* item);
     void Clear();
+    // While a guard lives, removed items leave every list at once but are destroyed only when
+    // the last guard goes, so that no handler runs on a destroyed item. Routing and item events
+    // hold one; other entry points into items (a native edit's notification) take their own.
+    class DispatchGuard {
+    public:
+        explicit DispatchGuard(Canvas& canvas);
+        ~DispatchGuard();
+        DispatchGuard(const DispatchGuard&) = delete;
+        DispatchGuard& operator=(const DispatchGuard&) = delete;
+
+    private:
+        Canvas& m_canvas;
+    };
     // Called by an item as it is destroyed: forgets every non-owning reference to it.
     void ForgetItem(const Item* item);
 
@@ -204,6 +217,6 @@ private:
     std::vector<Item*> m_windowed_items;
     ItemFactory m_factory;
     EventHandler m_event_handler;
-    int m_routing_depth { 0 };
+    int m_dispatch_depth { 0 };
     ItemList m_pending_removal;
 };

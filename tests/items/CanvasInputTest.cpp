@@ -355,3 +355,31 @@ TEST(CanvasInputTest, RemovedItemsLeaveEveryList)
     EXPECT_TRUE(shown.host.tooltip_text.isEmpty());
     EXPECT_FALSE(shown.canvas.RemoveItem(item));
 }
+
+TEST(CanvasInputTest, ItemsClearedUnderAGuardLiveUntilItEnds)
+{
+    struct Watched : PlacedItem {
+        Watched(Canvas& canvas, int* destroyed)
+            : PlacedItem(canvas)
+            , m_destroyed(destroyed)
+        {
+        }
+        ~Watched() override { ++*m_destroyed; }
+        int* m_destroyed;
+    };
+    Canvas canvas;
+    int destroyed = 0;
+    canvas.AddItem(std::make_unique<Watched>(canvas, &destroyed));
+    canvas.AddItem(std::make_unique<Watched>(canvas, &destroyed));
+    {
+        Canvas::DispatchGuard outer(canvas);
+        {
+            Canvas::DispatchGuard inner(canvas);
+            canvas.RemoveItem(canvas.ItemAt(0));
+            canvas.Clear();
+        }
+        EXPECT_EQ(canvas.ItemCount(), 0);
+        EXPECT_EQ(destroyed, 0);
+    }
+    EXPECT_EQ(destroyed, 2);
+}
