@@ -2,7 +2,6 @@
 
 #include "platform/Paths.h"
 #include "text/KeyValueStore.h"
-#include "text/PositionSpec.h"
 
 Image::Image(Canvas& canvas)
     : PlacedItem(canvas)
@@ -16,11 +15,7 @@ bool Image::Load(const QString& path, const QRect& cut_out)
         full_path = CurrentFolder() + full_path;
     if (!m_picture.Load(full_path, cut_out))
         return false;
-    Anchors anchors = GetAnchors();
-    if (::ApplyNaturalSize(anchors, QSizeF(m_picture.NaturalSize()))) {
-        SetAnchor(kRight, anchors[kRight]);
-        SetAnchor(kBottom, anchors[kBottom]);
-    }
+    ApplyNaturalSize(QSizeF(m_picture.NaturalSize()));
     return true;
 }
 

@@ -54,11 +54,12 @@ double LineSpacingRatio(const QString& family, bool bold)
     return metrics.lineSpacing() / kProbePixels;
 }
 
-// The note file form of a text: backslashes doubled, then each CR LF written as the escapes
-// that reading undoes.
+// The note file form of a text: backslashes doubled, double quotes escaped (reading drops a
+// bare one), then each CR LF written as the escapes that reading undoes.
 QString EscapedForSave(QString text)
 {
     text.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    text.replace(QLatin1String("\""), QLatin1String("\\\""));
     text.replace(QLatin1String("\r\n"), QLatin1String("\\r\\n"));
     return text;
 }

@@ -1,0 +1,170 @@
+#include "document/NoteDocument.h"
+
+#include "document/NoteFileText.h"
+#include "document/NoteHost.h"
+#include "items/Canvas.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "platform/UserPrompt.h"
+#include "text/SectionDocument.h"
+
+#include <QFileInfo>
+
+namespace {
+
+constexpr QStringView kNoteExtension = u".tsy";
+
+NoteHost& DefaultHost()
+{
+    static NoteHost host;
+    return host;
+}
+
+FileDialogRequest NoteFileRequest()
+{
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Tessary ノートファイル(*.tsy)|*.tsy||");
+    request.default_extension = QStringLiteral("tsy");
+    request.initial_path = QStringLiteral("NewFile");
+    return request;
+}
+
+QString CaptionText()
+{
+    return kPromptCaption.toString();
+}
+
+}
+
+NoteDocument::NoteDocument(Canvas& page_canvas, NoteHost* host)
+    : m_page_canvas(page_canvas)
+    , m_host(host ? *host : DefaultHost())
+{
+}
+
+QString NoteDocument::PageText(int index) const
+{
+    return IsValidPage(index) ? m_pages[index] : QString();
+}
+
+bool NoteDocument::SetPageText(int index, const QString& text)
+{
+    if (!IsValidPage(index) || m_pages[index] == text)
+        return false;
+    m_pages[index] = text;
+    return true;
+}
+
+bool NoteDocument::InsertPage(int index)
+{
+    if (index < 0 || index > PageCount())
+        return false;
+    m_pages.insert(index, QString());
+    return true;
+}
+
+bool NoteDocument::RemovePage(int index)
+{
+    // The list is never left empty.
+    if (!IsValidPage(index) || PageCount() < 2)
+        return false;
+    m_pages.removeAt(index);
+    return true;
+}
+
+bool NoteDocument::SetCurrentPage(int index)
+{
+    if (!IsValidPage(index) || index == m_current_page)
+        return false;
+    m_current_page = index;
+    return true;
+}
+
+QString NoteDocument::PageFolder() const
+{
+    return m_note_path.isEmpty() ? ProgramFolder() : FolderOf(m_note_path);
+}
+
+QString NoteDocument::PageTextOf(const Canvas& canvas)
+{
+    QString text;
+    canvas.SaveItems(text);
+    return text;
+}
+
+bool NoteDocument::LoadPageText(Canvas& canvas, const QString& text)
+{
+    if (text.isEmpty())
+        return true;
+    SectionDocument sections;
+    if (!ParseSectionText(QStringView(text), sections))
+        return false;
+    for (int i = 0; i < sections.Count(); ++i)
+        canvas.AddFromSection(sections.Name(i), sections.Store(i));
+    return true;
+}
+
+void NoteDocument::StoreCurrentPage()
+{
+    if (IsValidPage(m_current_page))
+        m_pages[m_current_page] = PageTextOf(m_page_canvas);
+}
+
+bool NoteDocument::ShowPage(int index)
+{
+    if (!IsValidPage(index))
+        return false;
+    m_current_page = index;
+    if (m_pages[index].isEmpty())
+        return true;
+    SetCurrentFolder(PageFolder());
+    return LoadPageText(m_page_canvas, m_pages[index]);
+}
+
+bool NoteDocument::ClearNote()
+{
+    if (!m_pages.isEmpty() && !m_pages.first().isEmpty()
+        && !Prompt().AskYesNo(QStringLiteral("ノートを消去しますか?"), CaptionText()))
+        return false;
+    m_host.ResetPageCanvas(m_page_canvas);
+    m_note_path.clear();
+    m_pages = QStringList { QString() };
+    m_current_page = 0;
+    m_host.NoteCleared();
+    m_host.PagesChanged();
+    return true;
+}
+
+bool NoteDocument::SaveNote(const QString& path)
+{
+    const QString target = path.isEmpty() ? Prompt().AskSaveFile(NoteFileRequest()).value_or(QString()) : path;
+    if (target.isEmpty())
+        return false;
+    StoreCurrentPage();
+    if (WriteTextFileSafely(target, JoinNotePages(m_pages)))
+        return true;
+    Prompt().ShowMessage(QStringLiteral("ノートの保存に失敗しました。"), CaptionText(), MessageIcon::Warning);
+    return false;
+}
+
+bool NoteDocument::OpenNote(const QString& path)
+{
+    QString source = path.isEmpty() ? Prompt().AskOpenFile(NoteFileRequest()).value_or(QString()) : path;
+    if (source.isEmpty() || ExtensionOf(source) != kNoteExtension || !IsValidPage(m_current_page))
+        return false;
+    // Kept absolute, so the page folder stays right after the working folder has moved.
+    source = QFileInfo(source).absoluteFilePath();
+    QString text;
+    if (!ReadTextFile(source, text) || !ClearNote())
+        return false;
+
+    m_pages = CutNotePages(text);
+    m_current_page = 0;
+    m_host.PagesChanged();
+    SetCurrentFolder(FolderOf(source));
+    if (!LoadPageText(m_page_canvas, m_pages.first()))
+        return false;
+    m_note_path = source;
+    m_host.NoteOpened();
+    return true;
+}

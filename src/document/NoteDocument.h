@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class Canvas;
+class NoteHost;
+
+// The note in memory: one section text per page, of which only the current page lives as
+// items on the page canvas, and the path of the note file it was opened from. Saving joins the
+// page texts into one note file; opening cuts a note file into page texts and loads the first
+// one onto the page canvas.
+//
+// Relative image paths in a page resolve against the working folder at the moment the page is
+// loaded, which is the folder of the note file (the program's folder for a note never opened).
+class NoteDocument {
+public:
+    // Both must outlive the document. Without a host the page canvas is simply emptied where
+    // a window would rebuild its page frame.
+    explicit NoteDocument(Canvas& page_canvas, NoteHost* host = nullptr);
+
+    int PageCount() const { return int(m_pages.size()); }
+    const QStringList& Pages() const { return m_pages; }
+    bool IsValidPage(int index) const { return index >= 0 && index < PageCount(); }
+    // The text of a page; empty outside the list.
+    QString PageText(int index) const;
+    bool SetPageText(int index, const QString& text);
+    bool InsertPage(int index);
+    bool RemovePage(int index);
+
+    int CurrentPage() const { return m_current_page; }
+    bool SetCurrentPage(int index);
+
+    // The path of the note file as last opened, absolute; empty for a note never opened.
+    // Saving under another name keeps it.
+    const QString& NotePath() const { return m_note_path; }
+    // The folder a page's relative image paths resolve against.
+    QString PageFolder() const;
+
+    // The section text of the items on a canvas that save themselves into a note.
+    static QString PageTextOf(const Canvas& canvas);
+    // Adds one item per section of the text, in order, through the canvas's factory. Sections
+    // the canvas does not know are skipped. An empty text loads nothing and succeeds.
+    static bool LoadPageText(Canvas& canvas, const QString& text);
+
+    // Replaces the current page's text by the page text of the page canvas.
+    void StoreCurrentPage();
+    // Makes the page current and, when its text is not empty, loads it onto the page canvas
+    // from the page folder. The caller has reset the page canvas.
+    bool ShowPage(int index);
+
+    // Starts a new note of one empty page. When the first page has content the user is asked
+    // first; answering No keeps everything and gives false.
+    bool ClearNote();
+    // Writes all pages, the current one as the page canvas shows it, into a note file. An
+    // empty path asks the user for one. The old file is replaced only by a complete new one; a
+    // failed write leaves it as it was and tells the user.
+    bool SaveNote(const QString& path);
+    // Opens a note file (extension "tsy" in any case) after the erase question, and shows its
+    // first page, locked. An empty path asks the user for one. Any failure before the question
+    // leaves the note as it was and is not reported.
+    bool OpenNote(const QString& path);
+
+private:
+    QStringList m_pages { QString() };
+    int m_current_page { 0 };
+    QString m_note_path;
+    Canvas& m_page_canvas;
+    NoteHost& m_host;
+};
