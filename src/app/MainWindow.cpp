@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "app/LayoutResources.h"
-#include "document/NoteFileText.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
 #include "noteitems/FolderListingCache.h"
@@ -12,7 +11,6 @@
 #include "noteitems/ItemFactories.h"
 #include "platform/Paths.h"
 #include "platform/Screens.h"
-#include "platform/TextFile.h"
 #include "platform/UserPrompt.h"
 #include "text/ValueForms.h"
 
@@ -83,15 +81,6 @@ QString GreyColourText(int level)
 int RoundHalfUp(float value)
 {
     return static_cast<int>(std::floor(value + 0.5f));
-}
-
-FileDialogRequest NoteDialog()
-{
-    FileDialogRequest request;
-    request.filter = QStringLiteral("Tessary ノートファイル(*.tsy)|*.tsy||");
-    request.default_extension = QStringLiteral("tsy");
-    request.initial_path = QStringLiteral("NewFile");
-    return request;
 }
 
 FileDialogRequest ImageDialog()
@@ -1028,52 +1017,22 @@ void MainWindow::closeEvent(QCloseEvent* event)
         m_close_handler();
 }
 
-bool MainWindow::OpenNote(const QString& given_path)
+bool MainWindow::OpenNote(const QString& path)
 {
-    QString path = given_path;
-    if (path.isEmpty()) {
-        const auto chosen = Prompt().AskOpenFile(NoteDialog());
-        if (!chosen)
-            return false;
-        path = *chosen;
-    }
-    if (ExtensionOf(path) != QLatin1String(".tsy") || !m_pages.IsValid(m_pages.Current()))
-        return false;
-    path = QFileInfo(path).absoluteFilePath();
-    QString text;
-    if (!ReadTextFile(path, text))
-        return false;
-    if (!m_pages.ClearNote())
-        return false;
-    m_pages.ReplaceAll(CutNotePages(text));
-    ShowPageCounter();
-    SetCurrentFolder(FolderOf(path));
-    if (!m_pages.List().first().isEmpty() && !m_pages.LoadPageText(m_pages.List().first()))
-        return false;
+    return m_pages.Document().OpenNote(path);
+}
+
+bool MainWindow::SaveNote(const QString& path)
+{
+    return m_pages.Document().SaveNote(path);
+}
+
+void MainWindow::NoteOpened()
+{
     // A note that was opened starts locked.
     m_page_bar->GetCanvas().UpdateItemProperty(kLockPage, kPushed, BoolText(true));
     ReadLock();
     RepaintPageCanvas();
-    m_pages.RestartHistory();
-    m_pages.SetNotePath(path);
-    return true;
-}
-
-bool MainWindow::SaveNote(const QString& given_path)
-{
-    QString path = given_path;
-    if (path.isEmpty()) {
-        const auto chosen = Prompt().AskSaveFile(NoteDialog());
-        if (!chosen)
-            return false;
-        path = *chosen;
-    }
-    m_pages.SaveCanvasBack();
-    if (!WriteTextFileSafely(path, JoinNotePages(m_pages.List()))) {
-        Prompt().ShowMessage(QStringLiteral("ノートの保存に失敗しました。"), Caption(), MessageIcon::Error);
-        return false;
-    }
-    return true;
 }
 
 void MainWindow::ProcessCommandLine(const QStringList& arguments)

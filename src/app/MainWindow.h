@@ -123,6 +123,7 @@ public:
     void RepaintPageCanvas() override;
     void ShowPageCounter() override;
     void NoteCleared() override;
+    void NoteOpened() override;
 
 signals:
     void IdlePassDone();

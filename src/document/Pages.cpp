@@ -1,24 +1,12 @@
 #include "document/Pages.h"
 
 #include "items/Canvas.h"
-#include "platform/Paths.h"
 #include "platform/UserPrompt.h"
-#include "text/SectionDocument.h"
-
-#include <algorithm>
-
-namespace {
-
-bool AskYesNo(const QString& question)
-{
-    return Prompt().AskYesNo(question, kPromptCaption.toString());
-}
-
-}
 
 Pages::Pages(Canvas& page_canvas, PagesHost& host)
     : m_canvas(page_canvas)
     , m_host(host)
+    , m_document(page_canvas, this)
 {
 }
 
@@ -27,67 +15,26 @@ bool Pages::PageHasContent() const
     return m_canvas.ItemCount() > kFrameItemCount;
 }
 
-QString Pages::PageTextOfCanvas() const
-{
-    QString text;
-    m_canvas.SaveItems(text);
-    return text;
-}
-
-bool Pages::LoadPageText(const QString& text)
-{
-    SectionDocument document;
-    if (!ParseSectionText(text, document))
-        return false;
-    for (int index = 0; index < document.Count(); ++index)
-        m_canvas.AddFromSection(document.Name(index), document.Store(index));
-    return true;
-}
-
-void Pages::SaveCanvasBack()
-{
-    if (IsValid(m_current))
-        m_pages[m_current] = PageTextOfCanvas();
-}
-
-void Pages::ReplaceAll(const QStringList& pages)
-{
-    m_pages = pages.isEmpty() ? QStringList { QString() } : pages;
-    m_current = 0;
-}
-
-QString Pages::NoteFolder() const
-{
-    return m_note_path.isEmpty() ? ProgramFolder() : FolderOf(m_note_path);
-}
-
 void Pages::RecordStep()
 {
-    if (!IsValid(m_current))
+    if (!IsValid(Current()))
         return;
-    SaveCanvasBack();
-    m_history.Record(m_current, m_pages[m_current]);
-}
-
-void Pages::RestartHistory()
-{
-    m_history.Clear();
-    RecordStep();
+    m_document.StoreCurrentPage();
+    m_history.Record(Current(), m_document.PageText(Current()));
 }
 
 bool Pages::GoTo(int target, SaveBack save_back)
 {
-    if (!IsValid(m_current)) {
+    if (!IsValid(Current())) {
         m_host.ShowPageCounter();
         return false;
     }
     if (save_back == SaveBack::Yes) {
-        if (target == m_current)
+        if (target == Current())
             return true;
-        SaveCanvasBack();
+        m_document.StoreCurrentPage();
     }
-    const bool past_end = target == Count() && !m_host.IsLocked();
-    if (past_end) {
+    if (target == Count() && !m_host.IsLocked()) {
         // A new page is made only from a page that holds something, so repeated next-page
         // presses stop at one empty page.
         if (!PageHasContent()) {
@@ -95,15 +42,11 @@ bool Pages::GoTo(int target, SaveBack save_back)
             return false;
         }
         m_host.ResetPageCanvas(Repaint::Yes);
-        m_current = target;
-        m_pages.append(QString());
+        m_document.InsertPage(target);
+        m_document.SetCurrentPage(target);
     } else if (IsValid(target)) {
         m_host.ResetPageCanvas(Repaint::No);
-        m_current = target;
-        if (!m_pages[target].isEmpty()) {
-            SetCurrentFolder(NoteFolder());
-            LoadPageText(m_pages[target]);
-        }
+        m_document.ShowPage(target);
         m_host.RepaintPageCanvas();
     } else {
         m_host.ShowPageCounter();
@@ -115,10 +58,9 @@ bool Pages::GoTo(int target, SaveBack save_back)
 
 bool Pages::Insert()
 {
-    SaveCanvasBack();
+    m_document.StoreCurrentPage();
     m_host.ResetPageCanvas(Repaint::Yes);
-    m_current = std::clamp(m_current, 0, Count());
-    m_pages.insert(m_current, QString());
+    m_document.InsertPage(Current());
     RecordStep();
     m_host.ShowPageCounter();
     return true;
@@ -126,12 +68,14 @@ bool Pages::Insert()
 
 bool Pages::Delete()
 {
-    if (Count() < 2 || !IsValid(m_current))
+    if (Count() < 2 || !IsValid(Current()))
         return false;
     m_host.ResetPageCanvas(Repaint::Yes);
-    m_pages.removeAt(m_current);
-    m_current = std::min(m_current, Count() - 1);
-    GoTo(m_current, SaveBack::No);
+    const int deleted = Current();
+    m_document.RemovePage(deleted);
+    const int shown = std::min(deleted, Count() - 1);
+    m_document.SetCurrentPage(shown);
+    GoTo(shown, SaveBack::No);
     RecordStep();
     m_host.ShowPageCounter();
     return true;
@@ -139,25 +83,10 @@ bool Pages::Delete()
 
 void Pages::ClearPage()
 {
-    if (!AskYesNo(QStringLiteral("このページを消去しますか?")))
+    if (!Prompt().AskYesNo(QStringLiteral("このページを消去しますか?"), kPromptCaption.toString()))
         return;
     m_host.ResetPageCanvas(Repaint::Yes);
     RecordStep();
-}
-
-bool Pages::ClearNote()
-{
-    if (!m_pages.isEmpty() && !m_pages.first().isEmpty() && !AskYesNo(QStringLiteral("ノートを消去しますか?")))
-        return false;
-    m_host.ResetPageCanvas(Repaint::Yes);
-    m_note_path.clear();
-    m_pages = QStringList { QString() };
-    m_current = 0;
-    m_history.Clear();
-    m_history.Record(0, QString());
-    m_host.ShowPageCounter();
-    m_host.NoteCleared();
-    return true;
 }
 
 bool Pages::Undo()
@@ -179,6 +108,30 @@ bool Pages::ShowStep()
     const HistoryStep* step = m_history.Current();
     if (!step || !IsValid(step->page))
         return false;
-    m_pages[step->page] = step->text;
+    m_document.SetPageText(step->page, step->text);
     return GoTo(step->page, SaveBack::No);
+}
+
+void Pages::ResetPageCanvas(Canvas&)
+{
+    m_host.ResetPageCanvas(Repaint::Yes);
+}
+
+void Pages::NoteCleared()
+{
+    m_history.Clear();
+    m_history.Record(0, QString());
+    m_host.NoteCleared();
+}
+
+void Pages::PagesChanged()
+{
+    m_host.ShowPageCounter();
+}
+
+void Pages::NoteOpened()
+{
+    m_host.NoteOpened();
+    m_history.Clear();
+    RecordStep();
 }

@@ -21,4 +21,6 @@ public:
     virtual bool IsLocked() const = 0;
     // A new note was started: show the grid divisions and release the lock.
     virtual void NoteCleared() = 0;
+    // A note file was opened and its first page loaded: lock it and repaint the page.
+    virtual void NoteOpened() = 0;
 };

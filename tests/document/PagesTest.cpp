@@ -5,6 +5,7 @@
 #include "platform/ScriptedUserPrompt.h"
 #include "text/KeyValueStore.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -52,6 +53,7 @@ public:
         locked = false;
         ++notes_cleared;
     }
+    void NoteOpened() override { locked = true; }
 
     bool locked { false };
     int counter_shown { 0 };
@@ -259,11 +261,9 @@ TEST_F(PagesTest, ClearPageAsksAndEmptiesOnlyOnYes)
 TEST_F(PagesTest, ClearNoteAsksWhenTheFirstPageHasContent)
 {
     MakePages(2);
-    m_pages.SetNotePath(QStringLiteral("/tmp/note.tsy"));
     m_prompt->QueueYesNo(false);
     EXPECT_FALSE(m_pages.ClearNote());
     EXPECT_EQ(m_pages.Count(), 2);
-    EXPECT_EQ(m_pages.NotePath(), QStringLiteral("/tmp/note.tsy"));
 
     m_host.locked = true;
     m_prompt->QueueYesNo(true);
@@ -274,4 +274,23 @@ TEST_F(PagesTest, ClearNoteAsksWhenTheFirstPageHasContent)
     EXPECT_EQ(m_pages.History().Count(), 1);
     EXPECT_FALSE(m_pages.History().CanUndo());
     EXPECT_EQ(m_prompt->Requests().back().text, QStringLiteral("ノートを消去しますか?"));
+}
+
+TEST_F(PagesTest, OpenedNoteIsLockedWithOneHistoryStep)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("note.tsy"));
+    MakePages(3);
+    ASSERT_TRUE(m_pages.Document().SaveNote(path));
+    m_prompt->QueueYesNo(true);
+    ASSERT_TRUE(m_pages.Document().OpenNote(path));
+    EXPECT_EQ(m_pages.Count(), 3);
+    EXPECT_EQ(m_pages.Current(), 0);
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("1") });
+    EXPECT_TRUE(m_host.locked);
+    EXPECT_EQ(m_pages.History().Count(), 1);
+    EXPECT_FALSE(m_pages.History().CanUndo());
+    // Locked, the last page is the end of the note.
+    ASSERT_TRUE(m_pages.Last());
+    EXPECT_FALSE(m_pages.Next());
 }
