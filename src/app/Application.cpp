@@ -18,11 +18,20 @@ QStringList ArgumentsAfterProgram(int argc, char** argv)
     return arguments;
 }
 
+// The export reports a failure in one line of its own; notices of Qt about the environment
+// (no runtime folder, no display) or about a user's image files would only bury it.
+void KeepOnlySeriousMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        QTextStream(stderr) << message << '\n';
+}
+
 // The export renders off-screen and needs no display.
 int RunPageExport(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(KeepOnlySeriousMessages);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Tessary"));
     return PageExport::Run(ArgumentsAfterProgram(argc, argv));

@@ -1,5 +1,14 @@
 #include "app/PageExport.h"
 
+#include "document/NoteDocument.h"
+#include "document/NoteFileText.h"
+#include "items/ImageFileWriter.h"
+#include "items/OffscreenCanvas.h"
+#include "noteitems/ItemFactories.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -97,8 +106,51 @@ std::optional<PageExport::Options> PageExport::ParseArguments(const QStringList&
 
 bool PageExport::Export(const Options& options, QString& error)
 {
-    error = QStringLiteral("export is not available yet");
-    return false;
+    if (ImageFileWriter::FormatForPath(options.output_path).isEmpty()) {
+        error = QStringLiteral("cannot write %1: the extension must be .jpg, .gif, .png, .bmp or .tif").arg(options.output_path);
+        return false;
+    }
+    const QString note_path = QFileInfo(options.note_path).absoluteFilePath();
+    QString note_text;
+    if (QFileInfo(note_path).isDir() || !ReadTextFile(note_path, note_text)) {
+        error = QStringLiteral("cannot read the note %1").arg(options.note_path);
+        return false;
+    }
+    const QStringList pages = CutNotePages(note_text);
+    if (options.page > pages.size()) {
+        error = QStringLiteral("the note %1 has no page %2 (it has %3)").arg(options.note_path).arg(options.page).arg(pages.size());
+        return false;
+    }
+
+    OffscreenCanvas page(options.size, CanvasKind::Page);
+    if (!page.IsValid()) {
+        error = QStringLiteral("cannot make a page of %1x%2 pixels").arg(options.size.width()).arg(options.size.height());
+        return false;
+    }
+    ItemFactories::RegisterAll();
+    const quint32 back_colour = 0xFF000000u + quint32(options.back_level) * 0x010101u;
+    NoteDocument::LoadPageText(page.GetCanvas(),
+        QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n").arg(back_colour, 0, 16));
+    // Relative image paths of a page resolve against the note's folder.
+    const QString saved_folder = CurrentFolder();
+    SetCurrentFolder(FolderOf(note_path));
+    const bool loaded = NoteDocument::LoadPageText(page.GetCanvas(), pages[options.page - 1]);
+    SetCurrentFolder(saved_folder);
+    if (!loaded) {
+        error = QStringLiteral("cannot read page %1 of the note %2").arg(options.page).arg(options.note_path);
+        return false;
+    }
+
+    const QImage picture = page.Render();
+    if (picture.isNull()) {
+        error = QStringLiteral("cannot render page %1").arg(options.page);
+        return false;
+    }
+    if (ImageFileWriter::Write(picture, options.output_path, options.quality) != ImageFileWriter::Result::Written) {
+        error = QStringLiteral("cannot write %1").arg(options.output_path);
+        return false;
+    }
+    return true;
 }
 
 int PageExport::Run(const QStringList& arguments)

@@ -61,6 +61,17 @@ bool Picture::Load(const QString& path, const QRect& cut_out)
     return true;
 }
 
+bool Picture::Load(std::shared_ptr<ImageDecoder> pixels)
+{
+    if (!pixels || pixels->Path().isEmpty())
+        return false;
+    Clear();
+    m_pixels = std::move(pixels);
+    m_natural_size = m_pixels->NaturalSize();
+    m_file_name = m_pixels->Path();
+    return true;
+}
+
 bool Picture::SetImage(const QImage& image)
 {
     Clear();

@@ -36,6 +36,8 @@ public:
     // A part is clamped to the image's size and must then lie inside the image. A failure
     // leaves the picture empty.
     bool Load(const QString& path, const QRect& cut_out = {});
+    // Shows a file whose header was read already, with whatever of its pixels were decoded.
+    bool Load(std::shared_ptr<ImageDecoder> pixels);
     // Takes an image that has no file (pasted or dropped bitmaps).
     bool SetImage(const QImage& image);
     void Clear();
@@ -49,6 +51,8 @@ public:
     // The image at its natural size, decoded now when needed; null when decoding failed.
     QImage Image() const;
     bool HasAlpha() const { return m_pixels && m_pixels->HasAlpha(); }
+    // The size of the pixels decoded so far; empty when none are.
+    QSize DecodedSize() const { return m_pixels ? m_pixels->KeptImage().size() : QSize(); }
     // Starts decoding in the background for a picture drawn at device_size device pixels.
     void Prefetch(const QSizeF& device_size) const;
     // Paints every pixel of its rectangle fully: loaded, without alpha and not turned freely.

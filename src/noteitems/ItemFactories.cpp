@@ -1,6 +1,7 @@
 #include "noteitems/ItemFactories.h"
 
 #include "noteitems/BackGrid.h"
+#include "noteitems/ImageItem.h"
 #include "platform/SystemColors.h"
 #include "text/KeyValueStore.h"
 #include "widgets/Brush.h"
@@ -30,7 +31,7 @@ std::unique_ptr<Item> MakePageGrid(Canvas& canvas)
 constexpr ItemFactories::Entry kPageTable[] = {
     { "BackBrush", &Make<Brush> },
     { "BackGrid", &MakePageGrid },
-    { "TSImage", nullptr },    // the image item
+    { "TSImage", &Make<ImageItem> },
     { "Text", nullptr },       // the text note item
     { "Mandelbrot", nullptr }, // the Mandelbrot item
 };

@@ -1,0 +1,536 @@
+#include "noteitems/ImageItem.h"
+
+#include "items/Canvas.h"
+#include "platform/Paths.h"
+#include "text/KeyValueStore.h"
+#include "text/ValueForms.h"
+
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPainter>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <utility>
+
+namespace {
+
+const QString kFileNameKey = QStringLiteral("FileName");
+const QString kFolderPathKey = QStringLiteral("FolderPath");
+const QString kRotateKey = QStringLiteral("Rotate");
+const QString kOptionKey = QStringLiteral("Option");
+const QString kRepeatWord = QStringLiteral("Repeat");
+const QString kStatusKey = QStringLiteral("Status");
+
+// The selection frame is this many device pixels wide at any zoom.
+constexpr float kFrameDevicePixels = 5;
+
+// The hatch of the selection frame and the drag rectangle: half-transparent white over
+// half-transparent black, in a fifty-percent pattern.
+const QColor kHatchFore = QColor::fromRgba(0x80FFFFFF);
+const QColor kHatchBack = QColor::fromRgba(0x80000000);
+
+bool IsFolder(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+QString WithTrailingSeparator(const QString& folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString Absolute(const QString& path)
+{
+    const QString normal = NormalizeSeparators(path);
+    return IsRelativePath(normal) ? CurrentFolder() + normal : normal;
+}
+
+float NotNegative(float value)
+{
+    return value < 0 || std::isnan(value) ? 0 : value;
+}
+
+}
+
+ImageItem::ImageItem(Canvas& canvas)
+    : PlacedItem(canvas)
+{
+}
+
+ImageItem::~ImageItem() = default;
+
+ImageItem::FileNameValue ImageItem::ParseFileName(const QString& value)
+{
+    const QStringList fields = SplitPlainList(value);
+    FileNameValue parsed;
+    if (fields.isEmpty())
+        return parsed;
+    // Files written by the program always carry the four trims, so a value with more than
+    // five fields is a path that holds commas.
+    const int path_fields = fields.size() > 5 ? int(fields.size()) - 4 : 1;
+    parsed.path = fields.mid(0, path_fields).join(u',');
+    const auto trim = [&](int index) {
+        const int field = path_fields + index;
+        return field < fields.size() ? NotNegative(ToFloat(fields[field])) : 0.0f;
+    };
+    parsed.trims = { trim(0), trim(1), trim(2), trim(3) };
+    return parsed;
+}
+
+bool ImageItem::ReadSection(const KeyValueStore& store)
+{
+    bool changed = false;
+    const bool has_file_name = store.Contains(kFileNameKey);
+    const FileNameValue file_name = ParseFileName(store.GetText(kFileNameKey));
+    if (has_file_name)
+        changed |= Load(file_name.path, store.GetText(kFolderPathKey), FolderListingCache::Rescan::No);
+    // A file that did not load leaves nothing to turn; that is not a failed turn.
+    if (store.Contains(kRotateKey) && m_picture.IsLoaded()) {
+        const qint64 turns = store.GetInt(kRotateKey);
+        const bool right = turns > 0;
+        for (qint64 index = 0; index < (right ? turns : -turns) % 4; ++index) {
+            if (!TurnQuarter(right ? Turn::Right : Turn::Left))
+                break;
+        }
+        changed = true;
+    }
+    if (has_file_name)
+        changed |= SetTrims(file_name.trims);
+    if (store.Contains(kOptionKey))
+        changed |= m_picture.SetRepeat(store.ListContains(kOptionKey, kRepeatWord));
+    changed |= PlacedItem::ReadSection(store);
+    // Image items are never named, so their notifications carry an empty name.
+    SetName({});
+    PrefetchPixels();
+    return changed;
+}
+
+bool ImageItem::Load(const QString& file_name, const QString& folder_path, FolderListingCache::Rescan rescan)
+{
+    const QString path = Absolute(file_name);
+    QString folder = folder_path.isEmpty() ? QString() : Absolute(folder_path);
+    if (!IsFolder(folder))
+        folder = path;
+    const bool folder_mode = IsFolder(path);
+    if (!folder_mode)
+        folder = FolderOf(path);
+    m_folder_path = WithTrailingSeparator(folder);
+    if (!IsFolder(m_folder_path))
+        return false;
+    FolderListingCache::Instance().Open(m_folder_path, rescan);
+    m_folder_index = -1;
+
+    if (folder_mode) {
+        if (!LoadFolderMode(m_folder_path))
+            return false;
+    } else {
+        if (!m_picture.Load(path))
+            return false;
+        m_folder_index = ListedIndexOf(path);
+    }
+    ApplyNaturalSize(QSizeF(m_picture.NaturalSize()));
+    return true;
+}
+
+bool ImageItem::LoadFolderMode(const QString& folder)
+{
+    // The scan fills the listing while this waits: entries are tried as they appear, until
+    // one loads or the scan has ended with every entry tried.
+    FolderListingCache& cache = FolderListingCache::Instance();
+    int next = 0;
+    for (;;) {
+        const bool scanning = cache.Running();
+        const int count = cache.Count(folder);
+        for (; next < count; ++next) {
+            QString listed;
+            if (cache.Get(folder, next, listed) && m_picture.Load(listed)) {
+                m_folder_index = next;
+                return true;
+            }
+        }
+        if (!scanning)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+int ImageItem::ListedIndexOf(const QString& path) const
+{
+    return FolderListingCache::Instance().FindIndex(m_folder_path, path);
+}
+
+QRectF ImageItem::PictureRect() const
+{
+    const QRectF bounds = GetBounds();
+    return QRectF(bounds.left() - m_trims.left, bounds.top() - m_trims.top,
+        bounds.width() + m_trims.left + m_trims.right, bounds.height() + m_trims.top + m_trims.bottom);
+}
+
+bool ImageItem::SetTrims(const Trims& trims)
+{
+    const Trims kept { NotNegative(trims.left), NotNegative(trims.top), NotNegative(trims.right), NotNegative(trims.bottom) };
+    if (m_trims == kept)
+        return false;
+    m_trims = kept;
+    return true;
+}
+
+bool ImageItem::SetFitMode(bool fit)
+{
+    if (m_fit_mode == fit)
+        return false;
+    m_fit_mode = fit;
+    return true;
+}
+
+bool ImageItem::SetDragRectangle(const DragRectangle& rectangle)
+{
+    if (m_drag_rectangle == rectangle)
+        return false;
+    m_drag_rectangle = rectangle;
+    return true;
+}
+
+void ImageItem::PrefetchPixels()
+{
+    const Canvas& canvas = GetCanvas();
+    if (!m_picture.IsLoaded() || canvas.EffectiveScale() <= 0 || !canvas.HasBackBuffer())
+        return;
+    m_picture.Prefetch(canvas.ToDevice(PictureRect()).size());
+}
+
+bool ImageItem::Draw(QPainter& painter, const QRectF& clip)
+{
+    bool drawn = m_picture.Draw(painter, PictureRect(), clip);
+    if (!m_drag_rectangle.IsEmpty()) {
+        DrawDragRectangle(painter);
+        drawn = true;
+    }
+    if (GetCanvas().ActiveItem() == this && GetCanvas().EffectiveScale() > 0) {
+        DrawSelectionFrame(painter);
+        drawn = true;
+    }
+    return drawn;
+}
+
+void ImageItem::DrawHatch(QPainter& painter, const QPainterPath& area) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillPath(area, kHatchBack);
+    painter.fillPath(area, QBrush(kHatchFore, Qt::Dense4Pattern));
+    painter.restore();
+}
+
+void ImageItem::DrawDragRectangle(QPainter& painter) const
+{
+    const DragRectangle& drag = m_drag_rectangle;
+    QPainterPath area;
+    area.addRect(QRectF(Left() + std::min(drag.x0, drag.x0 + drag.dx), Top() + std::min(drag.y0, drag.y0 + drag.dy),
+        std::abs(drag.dx), std::abs(drag.dy)));
+    DrawHatch(painter, area);
+}
+
+void ImageItem::DrawSelectionFrame(QPainter& painter) const
+{
+    const QRectF bounds = GetBounds();
+    const float inset = kFrameDevicePixels / GetCanvas().EffectiveScale();
+    QPainterPath frame;
+    frame.setFillRule(Qt::OddEvenFill);
+    frame.addRect(bounds);
+    const QRectF inner = bounds.adjusted(inset, inset, -inset, -inset);
+    if (inner.width() > 0 && inner.height() > 0)
+        frame.addRect(inner);
+    DrawHatch(painter, frame);
+}
+
+bool ImageItem::GetProperty(const QString& key, QString& value) const
+{
+    if (key != kStatusKey || !m_picture.IsLoaded())
+        return false;
+    value = StatusText();
+    return true;
+}
+
+QString ImageItem::StatusText() const
+{
+    if (!m_picture.IsLoaded())
+        return {};
+    const QRectF bounds = GetBounds();
+    const QSize natural = m_picture.NaturalSize();
+    const QString file = m_picture.FileName();
+    return QStringLiteral("位置: %1,%2-%3x%4, 倍率: %5%, 元サイズ: %6x%7\nファイル名: %8\nフォルダパス: %9")
+        .arg(int(bounds.left()))
+        .arg(int(bounds.top()))
+        .arg(int(bounds.width()))
+        .arg(int(bounds.height()))
+        .arg(int(ZoomFactor() * 100))
+        .arg(natural.width())
+        .arg(natural.height())
+        .arg(file.isEmpty() ? QString() : NameOf(file), file.isEmpty() ? QString() : FolderOf(file));
+}
+
+bool ImageItem::Save(QString& section, QString& options, SaveMode mode) const
+{
+    if (mode != SaveMode::Persistent || m_picture.FileName().isEmpty())
+        return false;
+    section += u'[' + kSectionName.toString() + QStringLiteral("]\r\n");
+    section += kFileNameKey + u'=' + m_picture.FileName() + u',' + FormatFixed(m_trims.left) + u','
+        + FormatFixed(m_trims.top) + u',' + FormatFixed(m_trims.right) + u',' + FormatFixed(m_trims.bottom)
+        + QStringLiteral("\r\n");
+    section += kFolderPathKey + u'=' + m_folder_path + QStringLiteral("\r\n");
+    section += kRotateKey + u'=' + QString::number(m_quarter_turns) + QStringLiteral("\r\n");
+    if (m_picture.Repeat()) {
+        if (!options.isEmpty())
+            options += u',';
+        options += kRepeatWord;
+    }
+    return PlacedItem::Save(section, options, SaveMode::Plain);
+}
+
+bool ImageItem::IsOpaque() const
+{
+    return m_picture.IsOpaque();
+}
+
+float ImageItem::ZoomFactor() const
+{
+    const int natural_width = m_picture.NaturalSize().width();
+    if (!m_picture.IsLoaded() || natural_width <= 0)
+        return 0;
+    return (Width() + m_trims.left + m_trims.right) / natural_width;
+}
+
+bool ImageItem::SetZoom(float zoom)
+{
+    if (!m_picture.IsLoaded() || !(zoom > 0))
+        return false;
+    const float current = ZoomFactor();
+    // An item without width has no zoom to scale the trims from: they are dropped.
+    const float factor = current > 0 ? zoom / current : 0;
+    m_trims = { m_trims.left * factor, m_trims.top * factor, m_trims.right * factor, m_trims.bottom * factor };
+    const QSize natural = m_picture.NaturalSize();
+    SetAnchor(kRight, u'W' + FormatFixed(zoom * natural.width() - m_trims.left - m_trims.right));
+    SetAnchor(kBottom, u'H' + FormatFixed(zoom * natural.height() - m_trims.top - m_trims.bottom));
+    return true;
+}
+
+bool ImageItem::FitToPage()
+{
+    const float width = Width();
+    const float height = Height();
+    if (width == 0 || height == 0 || !m_picture.IsLoaded())
+        return false;
+    const float page_width = GetCanvas().ReferenceWidth();
+    const float page_height = GetCanvas().ReferenceHeight();
+    const float ratio_x = page_width / width;
+    const float ratio_y = page_height / height;
+    if (ratio_y > ratio_x) {
+        SetZoom(ratio_x * ZoomFactor());
+        SetAnchor(kLeft, u'L' + FormatFixed(0));
+        SetAnchor(kTop, u'T' + FormatFixed((page_height - Height()) * 0.5));
+        SetAnchor(kRight, QStringLiteral("W100%"));
+    } else {
+        SetZoom(ratio_y * ZoomFactor());
+        SetAnchor(kLeft, u'L' + FormatFixed((page_width - Width()) * 0.5));
+        SetAnchor(kTop, u'T' + FormatFixed(0));
+        SetAnchor(kBottom, QStringLiteral("H100%"));
+    }
+    PrefetchPixels();
+    return true;
+}
+
+bool ImageItem::RotateRight()
+{
+    return TurnQuarter(Turn::Right);
+}
+
+bool ImageItem::RotateLeft()
+{
+    return TurnQuarter(Turn::Left);
+}
+
+bool ImageItem::TurnQuarter(Turn turn)
+{
+    const QRectF bounds = GetBounds();
+    if (!m_picture.TurnQuarter(turn)) {
+        TurnFailed();
+        return false;
+    }
+    const QPointF centre = bounds.center();
+    const float new_width = bounds.height();
+    const float new_height = bounds.width();
+    SetAnchor(kLeft, u'L' + FormatFixed(centre.x() - new_width / 2));
+    SetAnchor(kRight, u'W' + FormatFixed(new_width));
+    SetAnchor(kTop, u'T' + FormatFixed(centre.y() - new_height / 2));
+    SetAnchor(kBottom, u'H' + FormatFixed(new_height));
+    const Trims old = m_trims;
+    if (turn == Turn::Right) {
+        m_trims = { old.bottom, old.left, old.top, old.right };
+        ++m_quarter_turns;
+    } else {
+        m_trims = { old.top, old.right, old.bottom, old.left };
+        --m_quarter_turns;
+    }
+    if (m_fit_mode)
+        FitToPage();
+    return true;
+}
+
+void ImageItem::TurnFailed()
+{
+    // The image is deleted so that a failure for want of memory cannot repeat, and the item
+    // leaves the page. The canvas destroys it once the message being handled is done.
+    m_picture.Clear();
+    SendItemEvent(ItemEvent::kShowMessage, {}, kTurnFailedMessage.toString());
+    GetCanvas().RemoveItem(this);
+}
+
+bool ImageItem::NextImage(int count)
+{
+    return StepImage(count, Step::Forward);
+}
+
+bool ImageItem::PreviousImage(int count)
+{
+    return StepImage(count, Step::Backward);
+}
+
+qint64 ImageItem::WrappedIndex(qint64 index, int listed, Step step)
+{
+    // Stepping off either end goes to the first (forward) or last (backward) file, not round
+    // by the remainder.
+    if (index < 0 || index >= listed)
+        return step == Step::Forward ? 0 : listed - 1;
+    return index;
+}
+
+QSizeF ImageItem::SteppedSize(QSize natural) const
+{
+    const float aspect = natural.height() == 0 ? 0 : float(natural.width()) / natural.height();
+    const float height = (Width() + Height()) / (aspect + 1);
+    return QSizeF(aspect * height, height);
+}
+
+bool ImageItem::StepImage(int count, Step step)
+{
+    if (m_folder_index < 0)
+        m_folder_index = ListedIndexOf(m_picture.FileName());
+    const QRectF before = PictureRect();
+    const int direction = step == Step::Forward ? 1 : -1;
+    qint64 index = qint64(m_folder_index) + qint64(direction) * count;
+
+    FolderListingCache& cache = FolderListingCache::Instance();
+    const int listed = cache.Count(m_folder_path);
+    bool loaded = false;
+    for (int tries = 0; tries < listed && !loaded; ++tries, index += direction) {
+        index = WrappedIndex(index, listed, step);
+        // The old image stays until a new one has loaded, so a folder whose files all fail
+        // leaves the item as it was.
+        QString path;
+        Picture candidate = m_picture;
+        if (!cache.Get(m_folder_path, int(index), path))
+            continue;
+        const std::shared_ptr<ImageDecoder> ahead = TakeAhead(path);
+        if (!(ahead ? candidate.Load(ahead) : candidate.Load(path)))
+            continue;
+        m_picture = std::move(candidate);
+        m_folder_index = int(index);
+        loaded = true;
+    }
+    if (!loaded) {
+        m_ahead.clear();
+        m_folder_index = -1;
+        return false;
+    }
+    const QSizeF size = SteppedSize(m_picture.NaturalSize());
+    SetAnchor(kBottom, u'H' + FormatFixed(size.height()));
+    SetAnchor(kRight, u'W' + FormatFixed(size.width()));
+    m_trims = {};
+    if (m_fit_mode)
+        FitToPage();
+    PrefetchPixels();
+    PrefetchAhead(count, step);
+    RepaintPictureArea(before);
+    return true;
+}
+
+std::shared_ptr<ImageDecoder> ImageItem::TakeAhead(const QString& path)
+{
+    for (auto& ahead : m_ahead) {
+        // A file removed since its header was read is stepped over like any that fails.
+        if (ahead && ahead->Path() == path)
+            return QFileInfo::exists(path) ? std::exchange(ahead, nullptr) : nullptr;
+    }
+    return nullptr;
+}
+
+void ImageItem::PrefetchAhead(int count, Step step)
+{
+    // Users step through a folder one photograph after another: the ones the next steps in the
+    // same direction would show are decoded in the background meanwhile, on every core, at the
+    // size they would get, so that those steps find them ready.
+    const Canvas& canvas = GetCanvas();
+    FolderListingCache& cache = FolderListingCache::Instance();
+    const int listed = cache.Count(m_folder_path);
+    std::vector<std::shared_ptr<ImageDecoder>> ahead;
+    if (canvas.EffectiveScale() > 0 && canvas.HasBackBuffer() && listed > 1) {
+        const int direction = step == Step::Forward ? 1 : -1;
+        qint64 index = m_folder_index;
+        for (int steps = 0; steps < kReadAhead; ++steps) {
+            index = WrappedIndex(index + qint64(direction) * count, listed, step);
+            QString path;
+            if (index == m_folder_index || !cache.Get(m_folder_path, int(index), path))
+                break;
+            std::shared_ptr<ImageDecoder> pixels = TakeAhead(path);
+            if (!pixels && (pixels = ImageDecoder::Open(path)))
+                pixels->Prefetch(AheadDeviceSize(pixels->NaturalSize()));
+            if (pixels)
+                ahead.push_back(std::move(pixels));
+        }
+    }
+    m_ahead = std::move(ahead);
+}
+
+QSize ImageItem::AheadDeviceSize(QSize natural) const
+{
+    const Canvas& canvas = GetCanvas();
+    QSizeF size = SteppedSize(natural);
+    if (m_fit_mode && size.width() > 0 && size.height() > 0) {
+        const qreal ratio_x = canvas.ReferenceWidth() / size.width();
+        const qreal ratio_y = canvas.ReferenceHeight() / size.height();
+        size *= ratio_y > ratio_x ? ratio_x : ratio_y;
+    }
+    const float scale = canvas.EffectiveScale();
+    return QSize(int(std::ceil(size.width() * scale)), int(std::ceil(size.height() * scale)));
+}
+
+void ImageItem::RepaintPictureArea(const QRectF& before)
+{
+    Canvas& canvas = GetCanvas();
+    canvas.RenderItems(before.united(PictureRect()), OpaqueShortcut::On);
+    canvas.Present(PresentScope::Dirty, UpdateTiming::Now);
+}
+
+bool ImageItem::TakeImageFromClipboard()
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+    if (!data || !data->hasImage())
+        return false;
+    return TakeImage(clipboard->image());
+}
+
+bool ImageItem::TakeImage(const QImage& image)
+{
+    if (!m_picture.SetImage(image))
+        return false;
+    const QSize natural = m_picture.NaturalSize();
+    SetAnchor(kRight, u'W' + FormatFixed(natural.width()));
+    SetAnchor(kBottom, u'H' + FormatFixed(natural.height()));
+    return true;
+}

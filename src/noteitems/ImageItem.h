@@ -1,0 +1,148 @@
+#pragma once
+
+#include "items/Picture.h"
+#include "items/PlacedItem.h"
+#include "noteitems/FolderListingCache.h"
+
+#include <QImage>
+#include <QPainterPath>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringView>
+
+#include <memory>
+#include <vector>
+
+// The image of a page: one image file shown in a rectangle, whole or trimmed, scaled, turned
+// by quarter turns or tiled. The item knows the folder its file came from and steps through
+// that folder's images (the folder listing cache keeps the listings).
+//
+// The item's bounds are the part that shows. The picture rectangle is the item rectangle
+// grown by the trims, and the whole image is always scaled into the picture rectangle; the
+// canvas clips drawing to the item's bounds. Trims are in page units, so they scale with the
+// item.
+class ImageItem : public PlacedItem {
+public:
+    static constexpr QStringView kSectionName = u"TSImage";
+    // How many images beyond the shown one stepping decodes in advance.
+    static constexpr int kReadAhead = 2;
+    static constexpr QStringView kTurnFailedMessage = u"回転操作中にエラーが発生しました。\r\nメモリーエラー回避のため画像が削除されます。";
+
+    struct Trims {
+        float left { 0 };
+        float top { 0 };
+        float right { 0 };
+        float bottom { 0 };
+        bool operator==(const Trims&) const = default;
+    };
+
+    // The drag rectangle relative to the item's top left corner: a corner (x0, y0) and the
+    // drag (dx, dy) from it, which may be negative.
+    struct DragRectangle {
+        float x0 { 0 };
+        float y0 { 0 };
+        float dx { 0 };
+        float dy { 0 };
+        bool IsEmpty() const { return x0 == 0 && y0 == 0 && dx == 0 && dy == 0; }
+        bool operator==(const DragRectangle&) const = default;
+    };
+
+    // The value of the FileName key: the image file and the four trims.
+    struct FileNameValue {
+        QString path;
+        Trims trims;
+    };
+
+    explicit ImageItem(Canvas& canvas);
+    ~ImageItem() override;
+
+    bool Draw(QPainter& painter, const QRectF& clip) override;
+    bool ReadSection(const KeyValueStore& store) override;
+    // Only "Status", and only with an image.
+    bool GetProperty(const QString& key, QString& value) const override;
+    bool Save(QString& section, QString& options, SaveMode mode) const override;
+    bool IsOpaque() const override;
+
+    // Loads a file, or with a folder as file name the first image of that folder that loads
+    // (folder mode). Relative names resolve against the working folder. The folder path names
+    // the folder whose images the item steps through; when it is not an existing folder the
+    // file's own folder is used. Empty right and bottom anchors take the image's natural size.
+    bool Load(const QString& file_name, const QString& folder_path, FolderListingCache::Rescan rescan);
+
+    // Scales the item to fill the page along one axis, centred along the other.
+    bool FitToPage();
+    // Scales the image to zoom times its natural size; the trims scale with it.
+    bool SetZoom(float zoom);
+    // The shown size of one image pixel: picture width over natural width; 0 without image.
+    float ZoomFactor() const;
+
+    // Quarter turns. A failed turn shows its message through the canvas and removes the item
+    // from its canvas; when the canvas is not routing a message the item is then already
+    // destroyed, so the caller must not touch it after a false answer.
+    bool RotateRight();
+    bool RotateLeft();
+
+    // Steps count places through the folder listing, wrapping at either end, and shows the
+    // first image from there that loads. The item keeps the sum of its width and height.
+    bool NextImage(int count);
+    bool PreviousImage(int count);
+
+    // Shows an image that has no file (pasted or dropped). Such an item is not saved until it
+    // has been written to a file.
+    bool TakeImageFromClipboard();
+    bool TakeImage(const QImage& image);
+
+    // "位置: ...", "ファイル名: ..." and "フォルダパス: ..." lines; empty without image.
+    QString StatusText() const;
+
+    QRectF PictureRect() const;
+    Picture& GetPicture() { return m_picture; }
+    const Picture& GetPicture() const { return m_picture; }
+    const QString& FolderPath() const { return m_folder_path; }
+    int FolderIndex() const { return m_folder_index; }
+    const Trims& GetTrims() const { return m_trims; }
+    bool SetTrims(const Trims& trims);
+    int QuarterTurns() const { return m_quarter_turns; }
+    bool FitMode() const { return m_fit_mode; }
+    bool SetFitMode(bool fit);
+    const DragRectangle& GetDragRectangle() const { return m_drag_rectangle; }
+    bool SetDragRectangle(const DragRectangle& rectangle);
+
+    // The path and trims of a FileName value. A path may hold commas: when the value has more
+    // than five fields, the path is everything before the last four.
+    static FileNameValue ParseFileName(const QString& value);
+
+    // Starts decoding the pixels for the size the picture has on the canvas now, so that
+    // drawing finds them ready.
+    void PrefetchPixels();
+
+private:
+    enum class Step { Forward, Backward };
+    bool TurnQuarter(Turn turn);
+    void TurnFailed();
+    bool StepImage(int count, Step step);
+    static qint64 WrappedIndex(qint64 index, int listed, Step step);
+    // The size a step gives the item for an image of the natural size: its width plus height
+    // stay, the aspect ratio becomes the image's.
+    QSizeF SteppedSize(QSize natural) const;
+    void PrefetchAhead(int count, Step step);
+    std::shared_ptr<ImageDecoder> TakeAhead(const QString& path);
+    QSize AheadDeviceSize(QSize natural) const;
+    bool LoadFolderMode(const QString& folder);
+    int ListedIndexOf(const QString& path) const;
+    void RepaintPictureArea(const QRectF& before);
+    void DrawHatch(QPainter& painter, const QPainterPath& area) const;
+    void DrawSelectionFrame(QPainter& painter) const;
+    void DrawDragRectangle(QPainter& painter) const;
+
+    Picture m_picture;
+    QString m_folder_path;
+    int m_folder_index { -1 };
+    Trims m_trims;
+    int m_quarter_turns { 0 };
+    DragRectangle m_drag_rectangle;
+    bool m_fit_mode { false };
+    // The images the next steps would show, decoding in the background.
+    std::vector<std::shared_ptr<ImageDecoder>> m_ahead;
+};

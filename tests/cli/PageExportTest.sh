@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Exports pages of hand-written notes from the command line and probes pixels of the pictures.
+# Arguments: the tessary executable and the tests/data folder.
+set -uo pipefail
+tessary=$(realpath "$1")
+data=$(realpath "$2")/export
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+export QT_QPA_PLATFORM=offscreen
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# The colour of one pixel as "r,g,b".
+pixel() {
+    convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:
+}
+
+# expect_pixel FILE X Y R,G,B [TOLERANCE]
+expect_pixel() {
+    local actual tolerance=${5:-0}
+    actual=$(pixel "$1" "$2" "$3")
+    IFS=, read -r ar ag ab <<<"$actual"
+    IFS=, read -r er eg eb <<<"$4"
+    for pair in "$ar $er" "$ag $eg" "$ab $eb"; do
+        set -- $pair "$@"
+        local difference=$(($1 - $2))
+        shift 2
+        if ((difference > tolerance || -difference > tolerance)); then
+            fail "$(basename "$1") pixel ($2,$3) is $actual, expected $4"
+            return
+        fi
+    done
+}
+
+expect_size() {
+    local size
+    size=$(identify -format '%wx%h' "$1")
+    [[ "$size" == "$2" ]] || fail "$(basename "$1") is $size, expected $2"
+}
+
+# expect_failure EXPECTED_CODE ARGUMENTS...: a non-zero exit, one line on stderr, no crash.
+expect_failure() {
+    local expected=$1 code lines
+    shift
+    "$tessary" --export "$@" 2>"$out/stderr" >/dev/null
+    code=$?
+    lines=$(wc -l <"$out/stderr")
+    [[ $code -eq $expected ]] || fail "'$*' exited with $code, expected $expected: $(cat "$out/stderr")"
+    [[ $lines -eq 1 ]] || fail "'$*' wrote $lines lines on stderr: $(cat "$out/stderr")"
+}
+
+# Page 1 at the default size: two red images (one turned a quarter), a missing one, white back.
+if "$tessary" --export "$out/one.png" "$data/images.tsy"; then
+    expect_size "$out/one.png" 800x600
+    expect_pixel "$out/one.png" 150 150 255,0,0
+    expect_pixel "$out/one.png" 99 150 255,255,255
+    expect_pixel "$out/one.png" 299 199 255,0,0
+    expect_pixel "$out/one.png" 300 150 255,255,255
+    # 100 x 50 turned to 50 x 100 at L500,T100.
+    expect_pixel "$out/one.png" 525 190 255,0,0
+    expect_pixel "$out/one.png" 575 120 255,255,255
+    expect_pixel "$out/one.png" 50 350 255,255,255
+else
+    fail "exporting page 1 failed"
+fi
+
+# Page 2 through a backslash path, black back, other size, every format.
+for extension in png jpg gif bmp tif; do
+    file="$out/two.$extension"
+    if "$tessary" --export "$file" --page 2 --size 640x480 --back 0 "$data/images.tsy"; then
+        expect_size "$file" 640x480
+        expect_pixel "$file" 200 150 0,0,255 12
+        expect_pixel "$file" 500 400 0,0,0 12
+    else
+        fail "exporting page 2 as $extension failed"
+    fi
+done
+
+# A grey back level.
+"$tessary" --export "$out/grey.png" --back 128 "$data/images.tsy" && expect_pixel "$out/grey.png" 700 500 128,128,128
+
+# JPEG quality is taken without asking.
+"$tessary" --export "$out/low.jpg" --quality 5 "$data/sections.tsy" \
+    && "$tessary" --export "$out/high.jpg" --quality 100 "$data/sections.tsy" \
+    && (($(stat -c %s "$out/low.jpg") < $(stat -c %s "$out/high.jpg"))) \
+    || fail "JPEG quality makes no difference"
+
+# BackBrush, BackGrid and Viewer sections; the item outside the viewer's group is not drawn.
+if "$tessary" --export "$out/sections.png" "$data/sections.tsy"; then
+    expect_pixel "$out/sections.png" 100 100 0,255,0
+    expect_pixel "$out/sections.png" 500 100 255,255,255
+    expect_pixel "$out/sections.png" 400 450 255,0,255
+    expect_pixel "$out/sections.png" 200 300 255,0,255
+    expect_pixel "$out/sections.png" 550 425 255,255,255
+    expect_pixel "$out/sections.png" 650 425 255,0,0
+else
+    fail "exporting the sections note failed"
+fi
+
+# No display and no platform chosen: the export picks the off-screen one itself.
+env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$tessary" --export "$out/nodisplay.png" "$data/images.tsy" \
+    && expect_pixel "$out/nodisplay.png" 150 150 255,0,0 || fail "exporting without a display failed"
+
+# Run from another folder: relative image paths still resolve against the note's folder.
+(cd / && "$tessary" --export "$out/elsewhere.png" "$data/images.tsy") && expect_pixel "$out/elsewhere.png" 150 150 255,0,0
+
+# Failures: one line on stderr and a non-zero exit code, never a crash.
+printf 'not a note\r\n' >"$out/plain.tsy"
+expect_failure 1 "$out/x.png" "$data/missing.tsy"
+expect_failure 1 "$out/x.png" "$data"
+expect_failure 1 "$out/x.png" --page 3 "$data/images.tsy"
+expect_failure 1 "$out/x.webp" "$data/images.tsy"
+expect_failure 1 "$out/no/such/folder/x.png" "$data/images.tsy"
+expect_failure 2 "$out/x.png" --size 10 "$data/images.tsy"
+expect_failure 2 "$out/x.png" --back 300 "$data/images.tsy"
+expect_failure 2 "$out/x.png" --frobnicate 1 "$data/images.tsy"
+expect_failure 2 "$out/x.png"
+expect_failure 2
+[[ ! -e "$out/x.png" && ! -e "$out/x.webp" ]] || fail "a failed export left a file"
+
+if ((failures > 0)); then
+    echo "$failures failures"
+    exit 1
+fi
+echo "all page export checks passed"
