@@ -5,9 +5,19 @@
 #include "platform/SystemColors.h"
 #include "text/KeyValueStore.h"
 #include "widgets/Brush.h"
+#include "widgets/Button.h"
+#include "widgets/CheckBox.h"
 #include "widgets/Edge.h"
+#include "widgets/Edit.h"
+#include "widgets/EditableText.h"
+#include "widgets/EditableTextWithMenu.h"
 #include "widgets/GradationBrush.h"
 #include "widgets/Image.h"
+#include "widgets/ImageButton.h"
+#include "widgets/Knob.h"
+#include "widgets/ProgressBar.h"
+#include "widgets/RadioButtons.h"
+#include "widgets/Slider.h"
 #include "widgets/Text.h"
 
 namespace {
@@ -40,28 +50,28 @@ constexpr ItemFactories::Entry kPageTable[] = {
 constexpr ItemFactories::Entry kWidgetTable[] = {
     { "Brush", &Make<Brush> },
     { "Image", &Make<Image> },
-    { "Button", nullptr },
+    { "Button", &Make<Button> },
     { "Text", &Make<Text> },
-    { "ImageButton", nullptr },
-    { "Edit", nullptr },
-    { "EditableText", nullptr },
-    { "RadioButtons", nullptr },
-    { "Knob", nullptr },
-    { "EditableTextWithMenu", nullptr },
+    { "ImageButton", &Make<ImageButton> },
+    { "Edit", &Make<Edit> },
+    { "EditableText", &Make<EditableText> },
+    { "RadioButtons", &Make<RadioButtons> },
+    { "Knob", &Make<Knob> },
+    { "EditableTextWithMenu", &Make<EditableTextWithMenu> },
     { "Edge", &Make<Edge> },
     { "GradationBrush", &Make<GradationBrush> },
-    { "CheckBox", nullptr },
-    { "Slider", nullptr },
-    { "ProgressBar", nullptr },
+    { "CheckBox", &Make<CheckBox> },
+    { "Slider", &Make<Slider> },
+    { "ProgressBar", &Make<ProgressBar> },
 };
 
 // The image save-quality dialog.
 constexpr ItemFactories::Entry kQualityTable[] = {
     { "Brush", &Make<Brush> },
-    { "Button", nullptr },
+    { "Button", &Make<Button> },
     { "Text", &Make<Text> },
-    { "Slider", nullptr },
-    { "EditableText", nullptr },
+    { "Slider", &Make<Slider> },
+    { "EditableText", &Make<EditableText> },
 };
 
 constexpr CanvasKind kAllKinds[] = {

@@ -3,16 +3,9 @@
 #include "items/Canvas.h"
 #include "platform/Message.h"
 #include "text/KeyValueStore.h"
+#include "widgets/Assign.h"
 
 namespace {
-
-bool Assign(bool& field, bool value)
-{
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
 
 QString BoolText(bool value)
 {
@@ -45,11 +38,8 @@ bool ButtonBase::ReadSection(const KeyValueStore& store)
         changed |= Assign(m_pushed, store.ListContains(QStringLiteral("Option"), QStringLiteral("Pushed")));
         changed |= Assign(m_check_button, store.ListContains(QStringLiteral("Option"), QStringLiteral("CheckButton")));
     }
-    if (store.Contains(QStringLiteral("ToolTip"))) {
-        const QString tooltip = store.GetText(QStringLiteral("ToolTip"));
-        changed |= tooltip != m_tooltip;
-        m_tooltip = tooltip;
-    }
+    if (store.Contains(QStringLiteral("ToolTip")))
+        changed |= Assign(m_tooltip, store.GetText(QStringLiteral("ToolTip")));
     changed |= PlacedItem::ReadSection(store);
     return changed;
 }

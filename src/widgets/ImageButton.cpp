@@ -1,8 +1,8 @@
 #include "widgets/ImageButton.h"
 
-#include "platform/Paths.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
+#include "widgets/Placement.h"
 
 #include <cmath>
 
@@ -22,22 +22,23 @@ constexpr PictureKey kPictureKeys[] = {
 
 // "path, x, y, width, height"; the part is the whole file while width and height are 0.
 // A file that does not load leaves the picture empty.
-bool LoadPicture(Picture& picture, const KeyValueStore& store, const QString& key)
+bool LoadPicture(Image& image, const KeyValueStore& store, const QString& key)
 {
     const QRect cut_out(store.GetListInt(key, 1), store.GetListInt(key, 2), store.GetListInt(key, 3), store.GetListInt(key, 4));
-    return picture.Load(NormalizeSeparators(store.GetListText(key, 0)), cut_out);
+    return image.Load(store.GetListText(key, 0), cut_out);
 }
 
 }
 
 ImageButton::ImageButton(Canvas& canvas, Hosting hosting)
     : ButtonBase(canvas, hosting)
+    , m_images { Image(canvas), Image(canvas), Image(canvas), Image(canvas) }
 {
 }
 
 const Picture& ImageButton::StatePicture(State state) const
 {
-    return m_pictures[static_cast<int>(state)];
+    return m_images[static_cast<int>(state)].GetPicture();
 }
 
 bool ImageButton::ReadSection(const KeyValueStore& store)
@@ -47,8 +48,9 @@ bool ImageButton::ReadSection(const KeyValueStore& store)
         const QString key = QLatin1String(entry.key);
         if (!store.Contains(key))
             continue;
-        Picture& picture = m_pictures[static_cast<int>(entry.state)];
-        changed |= LoadPicture(picture, store, key);
+        Image& image = m_images[static_cast<int>(entry.state)];
+        changed |= LoadPicture(image, store, key);
+        const Picture& picture = image.GetPicture();
         if (entry.state != State::Normal)
             continue;
         // The normal picture gives the button its size unless the position says otherwise.
@@ -61,25 +63,26 @@ bool ImageButton::ReadSection(const KeyValueStore& store)
     return changed;
 }
 
-Picture& ImageButton::ShownPicture()
+Image& ImageButton::ShownImage()
 {
-    Picture& picture = m_pictures[static_cast<int>(CurrentState())];
-    return picture.IsLoaded() ? picture : m_pictures[0];
+    Image& image = m_images[static_cast<int>(CurrentState())];
+    return image.GetPicture().IsLoaded() ? image : m_images[0];
 }
 
 const Picture& ImageButton::ShownPicture() const
 {
-    const Picture& picture = m_pictures[static_cast<int>(CurrentState())];
-    return picture.IsLoaded() ? picture : m_pictures[0];
+    const Picture& picture = StatePicture(CurrentState());
+    return picture.IsLoaded() ? picture : StatePicture(State::Normal);
 }
 
 bool ImageButton::Draw(QPainter& painter, const QRectF& clip)
 {
-    Picture& picture = ShownPicture();
-    if (!picture.IsLoaded())
+    Image& image = ShownImage();
+    if (!image.GetPicture().IsLoaded())
         return false;
-    picture.SetRepeat(false);
-    return picture.Draw(painter, GetBounds(), clip);
+    image.GetPicture().SetRepeat(false);
+    PlaceItem(image, GetBounds());
+    return image.Draw(painter, clip);
 }
 
 bool ImageButton::HitTest(QPointF page_point) const

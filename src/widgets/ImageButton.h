@@ -1,7 +1,7 @@
 #pragma once
 
-#include "items/Picture.h"
 #include "widgets/ButtonBase.h"
+#include "widgets/Image.h"
 
 #include <array>
 
@@ -20,8 +20,9 @@ public:
 
 private:
     // The picture of the current state when it has an image, else the normal one.
-    Picture& ShownPicture();
+    Image& ShownImage();
     const Picture& ShownPicture() const;
 
-    std::array<Picture, 4> m_pictures;
+    // Pictures without positions of their own, placed on the button when drawn.
+    std::array<Image, 4> m_images;
 };

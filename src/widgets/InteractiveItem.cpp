@@ -10,7 +10,7 @@ InteractiveItem::InteractiveItem(Canvas& canvas, Hosting hosting)
         canvas.AddInputItem(this);
 }
 
-void InteractiveItem::SetOwner(const Item* owner, EventOwner events)
+void InteractiveItem::SetOwner(const InteractiveItem* owner, EventOwner events)
 {
     m_owner = owner;
     m_events = std::move(events);
@@ -18,15 +18,14 @@ void InteractiveItem::SetOwner(const Item* owner, EventOwner events)
 
 bool InteractiveItem::IsShownWithOwner() const
 {
-    return IsEnabled() && IsVisibleInGroup() && (!m_owner || m_owner->IsEnabled());
+    return IsEnabled() && IsVisibleInGroup() && (!m_owner || m_owner->IsShownWithOwner());
 }
 
 bool InteractiveItem::IsVisibleInGroup() const
 {
-    const QString& group = GetCanvas().CurrentGroup();
-    if (!IsVisible() || !IsInGroup(group))
+    if (!IsVisible() || !IsInGroup(GetCanvas().CurrentGroup()))
         return false;
-    return !m_owner || (m_owner->IsVisible() && m_owner->IsInGroup(group));
+    return !m_owner || m_owner->IsVisibleInGroup();
 }
 
 void InteractiveItem::Notify(int code)

@@ -20,7 +20,7 @@ public:
 
     Hosting GetHosting() const { return m_hosting; }
     // For parts: the widget they belong to, and where their events go.
-    void SetOwner(const Item* owner, EventOwner events);
+    void SetOwner(const InteractiveItem* owner, EventOwner events);
 
     // Enabled, visible and in the canvas's current group; for a part, its owner too.
     bool IsShownWithOwner() const;
@@ -35,6 +35,6 @@ protected:
 
 private:
     Hosting m_hosting;
-    const Item* m_owner { nullptr };
+    const InteractiveItem* m_owner { nullptr };
     EventOwner m_events;
 };

@@ -1,9 +1,14 @@
+#include "../widgets/InputTestHarness.h"
+
+#include "app/CanvasWidget.h"
 #include "app/QtNativeEdit.h"
+#include "widgets/EditableText.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -155,4 +160,41 @@ TEST(QtNativeEditTest, ParentGoingAwayReportsTheLastText)
     EXPECT_EQ(listener.destroyed_texts[0], QStringLiteral("kept"));
     EXPECT_EQ(edit.Text(), QStringLiteral("kept"));
     edit.SetText(QStringLiteral("ignored")); // no window: nothing happens, nothing crashes
+}
+
+TEST(QtNativeEditTest, EditableTextInAWindowEditsInALineEdit)
+{
+    QtNativeEdit::Install();
+    CanvasWidget widget(CanvasKind::Dialog);
+    widget.SetScreenDpiOverride(96);
+    widget.resize(200, 100);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    Canvas& canvas = widget.GetCanvas();
+    std::vector<int> codes;
+    canvas.SetEventHandler([&codes](const ItemEvent& event) {
+        codes.push_back(event.code);
+        return true;
+    });
+    auto item = std::make_unique<EditableText>(canvas);
+    EditableText& field = *item;
+    field.ReadSection(InputTest::StoreOf(QStringLiteral("[EditableText]\nPos=L10,T10,W80,H20\nText=3\nOption=Edge,Number")));
+    canvas.AddItem(std::move(item));
+
+    QTest::mouseClick(&widget, Qt::LeftButton, {}, QPoint(20, 15));
+    auto* line = widget.findChild<QLineEdit*>();
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->geometry(), QRect(11, 11, 78, 18));
+    EXPECT_EQ(line->text(), QStringLiteral("3"));
+    EXPECT_EQ(codes, (std::vector<int> { 6 }));
+
+    QTest::keyClicks(line, QStringLiteral("5"));
+    QTest::keyClick(line, Qt::Key_Return);
+    EXPECT_FALSE(field.IsEditing());
+    EXPECT_EQ(field.Display().GetText(), QStringLiteral("35"));
+    EXPECT_EQ(codes, (std::vector<int> { 6, 1, 2 }));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(widget.findChild<QLineEdit*>(), nullptr);
+    NativeEdit::SetFactory({});
 }

@@ -60,11 +60,11 @@ struct QualityCanvasTest : ItemFactoriesTest {
 
 TEST_F(ItemFactoriesTest, WidgetTableMakesEachNamedKindInSectionOrder)
 {
-    EXPECT_EQ(Load(kMixedLayout), 6);
-    EXPECT_EQ(KindNames(GetCanvas()), (std::vector<std::string> { "Brush", "Image", "Text", "Edge", "GradationBrush", "Text" }));
+    EXPECT_EQ(Load(kMixedLayout), 7);
+    EXPECT_EQ(KindNames(GetCanvas()), (std::vector<std::string> { "Brush", "Image", "Knob", "Text", "Edge", "GradationBrush", "Text" }));
     // Two sections of one name are two independent items.
-    EXPECT_EQ(ItemAs<Text>(2)->GetText(), QStringLiteral("first"));
-    EXPECT_EQ(ItemAs<Text>(5)->GetText(), QStringLiteral("second"));
+    EXPECT_EQ(ItemAs<Text>(3)->GetText(), QStringLiteral("first"));
+    EXPECT_EQ(ItemAs<Text>(6)->GetText(), QStringLiteral("second"));
 }
 
 TEST_F(PageCanvasTest, PageTableMakesBackBrushButNotBrush)
