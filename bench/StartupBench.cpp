@@ -1,5 +1,4 @@
 #include "app/MainWindow.h"
-#include "app/QtNativeEdit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -42,7 +41,6 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QtNativeEdit::Install();
     // The very first window pays for the font database and the first picture decoders.
     {
         QElapsedTimer timer;

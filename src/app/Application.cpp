@@ -2,7 +2,6 @@
 
 #include "app/MainWindow.h"
 #include "app/PageExport.h"
-#include "app/QtNativeEdit.h"
 #include "app/TerminationRequest.h"
 
 #include <QApplication>
@@ -49,7 +48,6 @@ int RunApplication(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     // The process ends when the editor window closes, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);
-    QtNativeEdit::Install();
 
     MainWindow window;
     if (!window.IsValid())

@@ -1,13 +1,11 @@
 #include "app/MainWindow.h"
 
 #include "app/LayoutResources.h"
+#include "app/QtNativeEdit.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
 #include "noteitems/FolderListingCache.h"
-#if __has_include("noteitems/ImageItem.h")
 #include "noteitems/ImageItem.h"
-#define TESSARY_HAS_IMAGE_ITEM 1
-#endif
 #include "noteitems/ItemFactories.h"
 #include "platform/Paths.h"
 #include "platform/Screens.h"
@@ -148,6 +146,8 @@ MainWindow::MainWindow()
     , m_pages(m_page_view->GetCanvas(), *this)
 {
     ItemFactories::RegisterAll();
+    // The edit boxes of the bars edit in native text fields.
+    QtNativeEdit::Install();
     setWindowTitle(QStringLiteral("Tessary by Veldran"));
     setWindowIcon(QIcon(ProgramFolder() + QStringLiteral("resource/icon.png")));
     setCentralWidget(m_client);
@@ -541,7 +541,6 @@ void MainWindow::ShowStatus()
     const Canvas& canvas = PageCanvas();
     if (m_page_view->isVisible() && m_page_view->rect().contains(m_page_view->mapFromGlobal(QCursor::pos()))) {
         const QPointF point = canvas.ToPage(QPointF(m_page_view->mapFromGlobal(QCursor::pos())));
-#ifdef TESSARY_HAS_IMAGE_ITEM
         for (int index = canvas.ItemCount() - 1; index >= Pages::kFrameItemCount; --index) {
             const auto* image = dynamic_cast<const ImageItem*>(canvas.ItemAt(index));
             if (image && image->IsShown() && image->GetBounds().contains(point)) {
@@ -549,9 +548,6 @@ void MainWindow::ShowStatus()
                 break;
             }
         }
-#else
-        (void)point;
-#endif
     }
     m_page_bar->GetCanvas().UpdateItemProperty(kStatus, kText, status);
 }
@@ -1054,10 +1050,6 @@ bool MainWindow::PlaceImage(const QString& path, QPoint window_point, Placement 
 {
     if (target_page >= 0 && !m_pages.GoTo(target_page))
         return false;
-#ifndef TESSARY_HAS_IMAGE_ITEM
-    (void)path, (void)window_point, (void)placement, (void)sequence;
-    return false;
-#else
     Canvas& canvas = PageCanvas();
     auto item = std::make_unique<ImageItem>(canvas);
     if (!item->Load(QFileInfo(path).absoluteFilePath(), {}, FolderListingCache::Rescan::Yes))
@@ -1077,7 +1069,6 @@ bool MainWindow::PlaceImage(const QString& path, QPoint window_point, Placement 
         RepaintPageCanvas();
     m_pages.RecordStep();
     return true;
-#endif
 }
 
 void MainWindow::OpenImageWithDialog()
