@@ -131,6 +131,12 @@ PageCanvasWidget::PageCanvasWidget(QWidget* parent)
 {
 }
 
+void PageCanvasWidget::resizeEvent(QResizeEvent* event)
+{
+    CanvasWidget::resizeEvent(event);
+    emit Resized();
+}
+
 bool PageCanvasWidget::DeliverMessage(const Message& message)
 {
     if (m_input_blocked)
@@ -169,6 +175,11 @@ MainWindow::MainWindow()
     m_tool_bar->GetCanvas().SetEventHandler(bar_handler);
     m_page_bar->GetCanvas().SetEventHandler(bar_handler);
     PageCanvas().SetEventHandler([this](const ItemEvent& event) { return OnPageEvent(event); });
+    // The first sizing also sets the page resolution, which changes the scale.
+    connect(m_page_view, &PageCanvasWidget::Resized, this, [this] {
+        if (CentrePage())
+            RepaintPageCanvas();
+    });
 
     resize(kMinClientWidth, kMinClientHeight + menuBar()->sizeHint().height());
     LayOutCanvases();
@@ -389,9 +400,6 @@ void MainWindow::LayOutCanvases()
         m_page_view->setGeometry(0, kBarHeight, width, std::max(0, height - 2 * kBarHeight));
         m_page_bar->setGeometry(0, height - kBarHeight, width, kBarHeight);
     }
-    // The page stays in the middle of the window as it is resized.
-    if (CentrePage())
-        RepaintPageCanvas();
 }
 
 bool MainWindow::ResetPageCanvas(Repaint repaint)

@@ -25,8 +25,13 @@ public:
     // Hands a message to the page's items, as the window does with keys it does not handle.
     bool Route(const Message& message) { return DeliverMessage(message); }
 
+signals:
+    // The page canvas has its new size (and, the first time, its resolution).
+    void Resized();
+
 protected:
     bool DeliverMessage(const Message& message) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     bool m_input_blocked { false };
