@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -413,4 +414,25 @@ TEST_F(MainWindowTest, ImageThenNoteArgumentsAskBeforeReplacing)
     EXPECT_EQ(m_prompt->Requests()[0].text, QStringLiteral("ノートを消去しますか?"));
     EXPECT_EQ(second.GetPages().Count(), 2);
     EXPECT_TRUE(second.IsLocked());
+}
+
+TEST_F(MainWindowTest, WheelWithShiftTurnsPagesAndWithCtrlZooms)
+{
+    m_window->ProcessCommandLine(MakeImages(2));
+    PageCanvasWidget& view = m_window->PageWidget();
+    auto turn = [&view](int delta, Qt::KeyboardModifiers modifiers) {
+        const QPointF position(view.width() / 2.0, view.height() / 2.0);
+        QWheelEvent event(position, view.mapToGlobal(position), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view, &event);
+    };
+    turn(-120, Qt::ShiftModifier); // towards the user: the next page
+    EXPECT_EQ(m_window->GetPages().Current(), 1);
+    turn(120, Qt::ShiftModifier);
+    EXPECT_EQ(m_window->GetPages().Current(), 0);
+    turn(-120, Qt::ControlModifier); // towards the user: the next zoom entry
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 0.75f);
+    turn(240, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 0.25f);
+    EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("Zoom")), QStringLiteral("25%"));
 }
