@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -307,10 +308,17 @@ TEST_F(MainWindowTest, EscapeInANormalWindowDoesNothing)
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_Escape);
     EXPECT_FALSE(m_window->IsFullScreen());
     EXPECT_TRUE(m_window->menuBar()->isVisible());
+    TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerWidth"), QStringLiteral("400"));
+    TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerHeight"), QStringLiteral("200"));
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_F11);
     EXPECT_TRUE(m_window->IsFullScreen());
     EXPECT_FALSE(m_window->menuBar()->isVisible());
     EXPECT_FLOAT_EQ(m_window->PageCanvas().Dpi(), 96.0f);
+    // The page fits the screen.
+    const QRect desktop = m_window->screen()->geometry();
+    const float across = desktop.width() / 400.0f;
+    const float down = desktop.height() / 200.0f;
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), std::min(across, down));
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_Escape);
     EXPECT_FALSE(m_window->IsFullScreen());
     // Leaving takes the zoom back from the page bar.
