@@ -28,11 +28,19 @@ void RaiseAllocationLimit()
     (void)raised;
 }
 
+// Whether pixels of the format a header announces may be transparent. Unknown and indexed
+// formats may be (a palette can hold a transparent colour), until the pixels tell.
 bool FormatHasAlpha(QImage::Format format)
 {
-    if (format == QImage::Format_Invalid)
-        return true; // unknown until decoded: assume the worst
-    return QImage(1, 1, format).hasAlphaChannel();
+    switch (format) {
+    case QImage::Format_Invalid:
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+    case QImage::Format_Indexed8:
+        return true;
+    default:
+        return QImage(1, 1, format).hasAlphaChannel();
+    }
 }
 
 }

@@ -95,8 +95,8 @@ bool ImageItem::ReadSection(const KeyValueStore& store)
         for (qint64 index = 0; index < (right ? turns : -turns) % 4; ++index) {
             if (!TurnQuarter(right ? Turn::Right : Turn::Left))
                 break;
+            changed = true;
         }
-        changed = true;
     }
     if (has_file_name)
         changed |= SetTrims(file_name.trims);

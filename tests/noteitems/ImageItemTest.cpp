@@ -5,7 +5,9 @@
 #include "platform/Paths.h"
 #include "text/KeyValueStore.h"
 
+#include <QClipboard>
 #include <QColor>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -404,4 +406,11 @@ TEST_F(ImageItemTest, TakesAnImageWithoutAFile)
     QString options;
     EXPECT_FALSE(item.Save(section, options, SaveMode::Persistent));
     EXPECT_FALSE(item.TakeImage({}));
+
+    QGuiApplication::clipboard()->setImage(pasted.scaled(12, 8));
+    ImageItem& from_clipboard = Add(Store({ { "Pos", "L0,T0" } }));
+    ASSERT_TRUE(from_clipboard.TakeImageFromClipboard());
+    EXPECT_EQ(from_clipboard.GetBounds(), QRectF(0, 0, 12, 8));
+    QGuiApplication::clipboard()->setText("no image");
+    EXPECT_FALSE(Add(Store({})).TakeImageFromClipboard());
 }
