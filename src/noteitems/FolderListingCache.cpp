@@ -3,8 +3,10 @@
 #include "noteitems/FolderScan.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <new>
+#include <thread>
 
 FolderListingCache::FolderListingCache(ScanFunction scan)
     : m_scan(std::move(scan))
@@ -130,6 +132,23 @@ int FolderListingCache::FindIndex(const QString& folder, const QString& file_pat
         });
     }
     return found == paths.end() ? -1 : int(found - paths.begin());
+}
+
+int FolderListingCache::FirstAccepted(const QString& folder, const std::function<bool(const QString& path)>& try_load)
+{
+    QString path;
+    for (int index = 0;;) {
+        // The running state is read before the count, so entries a scan adds as it ends are
+        // still seen in the next round.
+        const bool running = Running();
+        for (; Get(folder, index, path); ++index) {
+            if (try_load(path))
+                return index;
+        }
+        if (!running)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 bool FolderListingCache::Running() const

@@ -52,6 +52,12 @@ public:
     // otherwise the first that matches regardless of case.
     int FindIndex(const QString& folder, const QString& file_path);
 
+    // Folder mode of an image item: offers the listed paths in order, as the scan lists them,
+    // until `try_load` accepts one, and answers its index. While the scan runs and every
+    // listed path has been tried, it looks again every millisecond. -1 when nothing was
+    // accepted and no scan runs any more.
+    int FirstAccepted(const QString& folder, const std::function<bool(const QString& path)>& try_load);
+
     bool Running() const;
     // The fraction of the running scan done, from 0; -1 once a scan has ended.
     double Progress() const { return m_progress; }

@@ -3,7 +3,6 @@
 #include "noteitems/BackGrid.h"
 #include "noteitems/ImageItem.h"
 #include "platform/SystemColors.h"
-#include "text/KeyValueStore.h"
 #include "widgets/Brush.h"
 #include "widgets/Button.h"
 #include "widgets/CheckBox.h"
@@ -119,16 +118,7 @@ void ItemFactories::RegisterAll()
 
 bool ItemFactories::AddFromSection(Canvas& canvas, const QString& section_name, const KeyValueStore& store)
 {
-    if (std::unique_ptr<Item> item = MakeItem(canvas.Kind(), canvas, section_name)) {
-        item->ReadSection(store);
-        return canvas.AddItem(std::move(item));
-    }
-    if (section_name == QLatin1String("Viewer")) {
-        if (store.Contains(QStringLiteral("Group")))
-            canvas.SetCurrentGroup(store.GetText(QStringLiteral("Group")));
-        // A value that does not convert gives 0, which switches dpi scaling off.
-        if (store.Contains(QStringLiteral("Dpi")))
-            canvas.SetDpi(store.GetFloat(QStringLiteral("Dpi")));
-    }
-    return false;
+    static const bool registered = (RegisterAll(), true);
+    Q_UNUSED(registered);
+    return canvas.AddFromSection(section_name, store);
 }

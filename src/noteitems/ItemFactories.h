@@ -28,8 +28,8 @@ public:
     // Installs the tables as the canvases' factories, once for the process.
     static void RegisterAll();
 
-    // Makes the item a section names, lets it read the section and adds it on top of the
-    // canvas. The pseudo-section "Viewer" sets the canvas's group and dpi instead. Returns
-    // whether an item was added.
+    // The canvas's add-from-section with the tables installed: makes the item a section names,
+    // lets it read the section and adds it on top of the canvas; the pseudo-section "Viewer"
+    // sets the canvas's group and dpi instead. Returns whether an item was added.
     static bool AddFromSection(Canvas& canvas, const QString& section_name, const KeyValueStore& store);
 };

@@ -241,3 +241,28 @@ TEST(FolderListingCache, RescanOfARunningScanKeepsTheNewListing)
 }
 
 }
+
+namespace {
+
+TEST_F(ImageTree, FolderModeTakesTheFirstPathThatLoads)
+{
+    FolderListingCache cache;
+    ASSERT_TRUE(cache.Open(m_root, FolderListingCache::Rescan::No));
+    QStringList tried;
+    const int index = cache.FirstAccepted(m_root, [&tried](const QString& path) {
+        tried.append(path);
+        return path.endsWith("e.bmp");
+    });
+    ASSERT_GE(index, 0);
+    QString path;
+    ASSERT_TRUE(cache.Get(m_root, index, path));
+    EXPECT_EQ(path, m_root + "s/t/e.bmp");
+    // Every path is offered once, in listing order.
+    EXPECT_EQ(tried, Listing(cache, m_root).mid(0, index + 1));
+
+    WaitForScan(cache);
+    EXPECT_EQ(cache.FirstAccepted(m_root, [](const QString&) { return false; }), -1);
+    EXPECT_EQ(cache.FirstAccepted(m_root + "never-opened", [](const QString&) { return true; }), -1);
+}
+
+}
