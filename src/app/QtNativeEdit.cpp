@@ -12,6 +12,42 @@
 
 namespace {
 
+// Keys reach the items once, through the event filter; what the edit control itself does not
+// use goes no further, as a key typed into an edit window never reaches its parent.
+class LineEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        QLineEdit::keyPressEvent(event);
+        event->accept();
+    }
+    void keyReleaseEvent(QKeyEvent* event) override
+    {
+        QLineEdit::keyReleaseEvent(event);
+        event->accept();
+    }
+};
+
+class PlainTextEdit : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        QPlainTextEdit::keyPressEvent(event);
+        event->accept();
+    }
+    void keyReleaseEvent(QKeyEvent* event) override
+    {
+        QPlainTextEdit::keyReleaseEvent(event);
+        event->accept();
+    }
+};
+
 // The multi-line window holds LF line ends; the items see CR LF, so a position counts every
 // line end as two characters.
 QString ToCrLf(const QString& text)
@@ -56,7 +92,7 @@ QtNativeEdit::QtNativeEdit(QWidget* parent, const Style& style, Listener& listen
         : style.alignment == 2                          ? Qt::AlignRight
                                                         : Qt::AlignLeft;
     if (style.multi_line) {
-        m_plain = new QPlainTextEdit(parent);
+        m_plain = new PlainTextEdit(parent);
         // Lines scroll sideways instead of wrapping, as the window always scrolls horizontally.
         m_plain->setLineWrapMode(QPlainTextEdit::NoWrap);
         m_plain->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -71,7 +107,7 @@ QtNativeEdit::QtNativeEdit(QWidget* parent, const Style& style, Listener& listen
         connect(m_plain, &QPlainTextEdit::textChanged, this, &QtNativeEdit::TextChanged);
         m_widget = m_plain;
     } else {
-        m_line = new QLineEdit(parent);
+        m_line = new LineEdit(parent);
         m_line->setFrame(style.client_edge);
         m_line->setAlignment(horizontal | Qt::AlignVCenter);
         m_line->setReadOnly(style.read_only);
@@ -217,9 +253,10 @@ bool QtNativeEdit::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyRelease:
         return Route(MessageKind::KeyUp, static_cast<QKeyEvent*>(event));
     case QEvent::FocusOut:
-        if (watched == m_widget)
-            return Route(MessageKind::KillFocus, nullptr);
-        return false;
+        // A popup menu opened over the window does not take the keyboard focus from it.
+        if (watched != m_widget || static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
+            return false;
+        return Route(MessageKind::KillFocus, nullptr);
     default:
         return false;
     }

@@ -46,6 +46,10 @@ bool EditableTextWithMenu::ReadSection(const KeyValueStore& store)
         changed |= Assign(m_editable, !store.ListContains(QStringLiteral("Option"), QStringLiteral("NoEditable")));
         changed |= m_field.ReadSection(store);
     }
+    // "Invisible" and "Disable" are the control's: a field hidden by its section could never
+    // edit again once the control is shown.
+    m_field.SetVisible(true);
+    m_field.SetEnabled(true);
     changed |= PlacedItem::ReadSection(store);
     return changed;
 }

@@ -3,6 +3,7 @@
 #include "platform/Message.h"
 #include "platform/SystemColors.h"
 #include "text/KeyValueStore.h"
+#include "widgets/Assign.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -45,11 +46,8 @@ bool Knob::ReadSection(const KeyValueStore& store)
 {
     bool changed = false;
     const auto read = [&store, &changed](const char* key, quint32& field) {
-        if (!store.Contains(QLatin1String(key)))
-            return;
-        const quint32 color = store.GetColor(QLatin1String(key));
-        changed |= color != field;
-        field = color;
+        if (store.Contains(QLatin1String(key)))
+            changed |= Assign(field, store.GetColor(QLatin1String(key)));
     };
     read("FaceColor", m_face_color);
     read("ShadowColor", m_shadow_color);
@@ -97,22 +95,6 @@ bool Knob::Draw(QPainter& painter, const QRectF&)
     return true;
 }
 
-bool Knob::HandleMessage(const Message& message, QPointF page_point)
-{
-    switch (message.kind) {
-    case MessageKind::MouseWheel:
-        return HandleWheel(message, page_point);
-    case MessageKind::LButtonDown:
-        return HandleButtonDown(page_point);
-    case MessageKind::MouseMove:
-        return HandleMouseMove(message, page_point);
-    case MessageKind::LButtonUp:
-        return HandleButtonUp();
-    default:
-        return false;
-    }
-}
-
 // Turning the wheel away from the user lowers the value; Ctrl makes the step a tenth, Ctrl
 // and Shift a hundredth.
 bool Knob::HandleWheel(const Message& message, QPointF page_point)
@@ -135,21 +117,16 @@ bool Knob::HandleButtonDown(QPointF page_point)
     const QPointF offset = page_point - bounds.center();
     if (offset.x() * offset.x() + offset.y() * offset.y() > radius * radius)
         return false;
-    m_dragging = true;
-    m_anchor_point = page_point;
     m_anchor_value = ClampedValue();
-    Notify(ItemEvent::kTakeFocus);
-    Notify(ItemEvent::kStartCapture);
+    BeginDrag(page_point);
     return true;
 }
 
 // Only vertical movement counts: up raises, and 100 pixels sweep the whole range (1000 with
 // Ctrl, 10000 with Ctrl and Shift). A change of Ctrl or Shift re-anchors the drag so the
 // value does not jump.
-bool Knob::HandleMouseMove(const Message& message, QPointF page_point)
+void Knob::HandleDragMove(const Message& message, QPointF page_point)
 {
-    if (!m_dragging)
-        return false;
     if (s_modifiers.Update(message)) {
         m_anchor_point = page_point;
         m_anchor_value = ClampedValue();
@@ -158,15 +135,4 @@ bool Knob::HandleMouseMove(const Message& message, QPointF page_point)
     SetValue(m_anchor_value + float(m_anchor_point.y() - page_point.y()) * (Upper() - Lower()) / divisor);
     Repaint();
     Notify(ItemEvent::kChanged);
-    return true;
-}
-
-bool Knob::HandleButtonUp()
-{
-    if (!m_dragging)
-        return false;
-    m_dragging = false;
-    Notify(ItemEvent::kReleaseCapture);
-    Notify(ItemEvent::kChangeFinished);
-    return true;
 }

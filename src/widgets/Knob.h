@@ -13,16 +13,16 @@ public:
 
     bool Draw(QPainter& painter, const QRectF& clip) override;
     bool ReadSection(const KeyValueStore& store) override;
-    bool HandleMessage(const Message& message, QPointF page_point) override;
 
     // The indicator dot's rectangle for the current value.
     QRectF DotRect() const;
 
+protected:
+    bool HandleWheel(const Message& message, QPointF page_point) override;
+    bool HandleButtonDown(QPointF page_point) override;
+    void HandleDragMove(const Message& message, QPointF page_point) override;
+
 private:
-    bool HandleWheel(const Message& message, QPointF page_point);
-    bool HandleButtonDown(QPointF page_point);
-    bool HandleMouseMove(const Message& message, QPointF page_point);
-    bool HandleButtonUp();
 
     quint32 m_face_color;
     quint32 m_shadow_color;

@@ -128,18 +128,7 @@ bool Slider::HandleMessage(const Message& message, QPointF page_point)
 {
     if (!IsEnabled())
         return false;
-    switch (message.kind) {
-    case MessageKind::MouseWheel:
-        return HandleWheel(message, page_point);
-    case MessageKind::LButtonDown:
-        return HandleButtonDown(page_point);
-    case MessageKind::MouseMove:
-        return HandleMouseMove(message, page_point);
-    case MessageKind::LButtonUp:
-        return HandleButtonUp();
-    default:
-        return false;
-    }
+    return ValueWidget::HandleMessage(message, page_point);
 }
 
 // Turning the wheel away from the user raises a vertical slider and lowers a horizontal one.
@@ -170,10 +159,8 @@ void Slider::AnchorAt(QPointF page_point)
 bool Slider::HandleButtonDown(QPointF page_point)
 {
     if (ThumbRect().contains(page_point)) {
-        m_dragging = true;
         AnchorAt(page_point);
-        Notify(ItemEvent::kTakeFocus);
-        Notify(ItemEvent::kStartCapture);
+        BeginDrag(page_point);
         return true;
     }
     if (!GetBounds().contains(page_point))
@@ -186,10 +173,8 @@ bool Slider::HandleButtonDown(QPointF page_point)
 
 // With Ctrl the thumb follows the pointer at a tenth of its speed (a hundredth with Shift
 // too). A change of Ctrl or Shift re-anchors the drag so the value does not jump.
-bool Slider::HandleMouseMove(const Message& message, QPointF page_point)
+void Slider::HandleDragMove(const Message& message, QPointF page_point)
 {
-    if (!m_dragging)
-        return false;
     if (s_modifiers.Update(message))
         AnchorAt(page_point);
     const float side = ThumbSide();
@@ -204,15 +189,4 @@ bool Slider::HandleMouseMove(const Message& message, QPointF page_point)
     SetValue(Lower() + (Upper() - Lower()) * FractionAt(position));
     Repaint();
     Notify(ItemEvent::kChanged);
-    return true;
-}
-
-bool Slider::HandleButtonUp()
-{
-    if (!m_dragging)
-        return false;
-    m_dragging = false;
-    Notify(ItemEvent::kReleaseCapture);
-    Notify(ItemEvent::kChangeFinished);
-    return true;
 }

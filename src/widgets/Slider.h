@@ -20,12 +20,13 @@ public:
     // Where a pointer position along the slider's axis lies on the track, 0 to 1.
     float FractionAt(float position) const;
 
+protected:
+    bool HandleWheel(const Message& message, QPointF page_point) override;
+    bool HandleButtonDown(QPointF page_point) override;
+    void HandleDragMove(const Message& message, QPointF page_point) override;
+
 private:
     float ThumbSide() const;
-    bool HandleWheel(const Message& message, QPointF page_point);
-    bool HandleButtonDown(QPointF page_point);
-    bool HandleMouseMove(const Message& message, QPointF page_point);
-    bool HandleButtonUp();
     void AnchorAt(QPointF page_point);
     float AlongAxis(QPointF point) const;
 

@@ -3,6 +3,7 @@
 #include "platform/Message.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
+#include "widgets/Assign.h"
 
 #include <algorithm>
 
@@ -61,11 +62,8 @@ bool ValueWidget::ReadSection(const KeyValueStore& store)
 {
     bool changed = false;
     const auto read = [&store, &changed](const char* key, float& field) {
-        if (!store.Contains(QLatin1String(key)))
-            return;
-        const float value = store.GetFloat(QLatin1String(key));
-        changed |= value != field;
-        field = value;
+        if (store.Contains(QLatin1String(key)))
+            changed |= Assign(field, store.GetFloat(QLatin1String(key)));
     };
     read("Max", m_max);
     read("Min", m_min);
@@ -87,4 +85,36 @@ int ValueWidget::WheelStep(const Message& message)
 {
     const int notches = message.wheel_delta / 120;
     return notches * std::abs(notches);
+}
+
+bool ValueWidget::HandleMessage(const Message& message, QPointF page_point)
+{
+    switch (message.kind) {
+    case MessageKind::MouseWheel:
+        return HandleWheel(message, page_point);
+    case MessageKind::LButtonDown:
+        return HandleButtonDown(page_point);
+    case MessageKind::MouseMove:
+        if (!m_dragging)
+            return false;
+        HandleDragMove(message, page_point);
+        return true;
+    case MessageKind::LButtonUp:
+        if (!m_dragging)
+            return false;
+        m_dragging = false;
+        Notify(ItemEvent::kReleaseCapture);
+        Notify(ItemEvent::kChangeFinished);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ValueWidget::BeginDrag(QPointF page_point)
+{
+    m_dragging = true;
+    m_anchor_point = page_point;
+    Notify(ItemEvent::kTakeFocus);
+    Notify(ItemEvent::kStartCapture);
 }

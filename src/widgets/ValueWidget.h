@@ -14,6 +14,8 @@ public:
     bool ReadSection(const KeyValueStore& store) override;
     // "Value" only.
     bool GetProperty(const QString& key, QString& value) const override;
+    // Hands the wheel, the press, the moves of a drag and its end to the kind's handlers.
+    bool HandleMessage(const Message& message, QPointF page_point) override;
 
     float Min() const { return m_min; }
     float Max() const { return m_max; }
@@ -38,6 +40,11 @@ public:
     };
 
 protected:
+    virtual bool HandleWheel(const Message& message, QPointF page_point) = 0;
+    virtual bool HandleButtonDown(QPointF page_point) = 0;
+    virtual void HandleDragMove(const Message& message, QPointF page_point) = 0;
+    // Starts a drag at the point: takes the focus and the mouse.
+    void BeginDrag(QPointF page_point);
 
     // Wheel notches as a step: one notch 1, two notches 4, with the sign of the turn.
     static int WheelStep(const Message& message);

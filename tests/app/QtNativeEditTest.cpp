@@ -126,6 +126,11 @@ TEST(QtNativeEditTest, ConsumedKeysNeverReachTheWindow)
 
     SendKey(edit.Widget(), Qt::Key_Return);
     EXPECT_EQ(listener.messages.back().key, Key::Return);
+
+    // A key the edit control does not use is not passed on to the canvas's window.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(edit.Widget(), &escape);
+    EXPECT_TRUE(escape.isAccepted());
 }
 
 TEST(QtNativeEditTest, ListenerMayDestroyTheWindowWhileItLosesFocus)
@@ -140,6 +145,10 @@ TEST(QtNativeEditTest, ListenerMayDestroyTheWindowWhileItLosesFocus)
         return false;
     };
     QPointer<QWidget> widget = edit->Widget();
+    QFocusEvent to_popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QApplication::sendEvent(widget, &to_popup);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(listener.Count(MessageKind::KillFocus), 0);
     QFocusEvent focus_out(QEvent::FocusOut, Qt::OtherFocusReason);
     QApplication::sendEvent(widget, &focus_out);
     EXPECT_EQ(edit, nullptr);

@@ -12,13 +12,6 @@ namespace {
 const QString kSection = QStringLiteral("[Edit]\nName=Note\nPos=L10,T20,W100,H30\nText=hello\nGroup=main\n"
                                         "Option=MultiLine,VScroll,ReadOnly,Password,Edge\nAlign=R\nFont=12.5,Serif");
 
-QString TextOf(const Item& item)
-{
-    QString text;
-    item.GetProperty(QStringLiteral("Text"), text);
-    return text;
-}
-
 }
 
 TEST(EditTest, WindowExistsExactlyWhileShownAndKeepsItsText)
@@ -45,14 +38,14 @@ TEST(EditTest, WindowExistsExactlyWhileShownAndKeepsItsText)
     EXPECT_EQ(window->font.family(), QStringLiteral("Serif"));
 
     window->Type(QStringLiteral(" world"));
-    EXPECT_EQ(TextOf(edit), QStringLiteral("hello world"));
+    EXPECT_EQ(PropertyOf(edit, "Text"), QStringLiteral("hello world"));
 
     // Hidden: the window goes, the text stays readable.
     edit.SetProperty(QStringLiteral("Visible"), QStringLiteral("false"));
     harness.canvas.Present(PresentScope::All, UpdateTiming::Later);
     EXPECT_FALSE(edit.HasWindow());
     EXPECT_TRUE(FakeNativeEdit::Live().empty());
-    EXPECT_EQ(TextOf(edit), QStringLiteral("hello world"));
+    EXPECT_EQ(PropertyOf(edit, "Text"), QStringLiteral("hello world"));
 
     // Shown again: a new window with that text, which takes the focus.
     edit.SetProperty(QStringLiteral("Visible"), QStringLiteral("true"));
@@ -151,7 +144,7 @@ TEST(EditTest, TextAndFontPropertiesWithAndWithoutAWindow)
     window->Type(QStringLiteral("d"));
     edit.HandleMessage(Mouse(MessageKind::Destroy, {}), {});
     edit.DestroyWindow();
-    EXPECT_EQ(TextOf(edit), QStringLiteral("cd"));
+    EXPECT_EQ(PropertyOf(edit, "Text"), QStringLiteral("cd"));
     // The edit answers only its own keys.
     QString value;
     EXPECT_FALSE(edit.GetProperty(QStringLiteral("Enable"), value));
@@ -164,5 +157,5 @@ TEST(EditTest, WithoutAWindowFactoryTheTextIsKept)
     harness.canvas.Present(PresentScope::All, UpdateTiming::Later);
     EXPECT_FALSE(edit.HasWindow());
     EXPECT_TRUE(edit.SetProperty(QStringLiteral("Text"), QStringLiteral("kept")));
-    EXPECT_EQ(TextOf(edit), QStringLiteral("kept"));
+    EXPECT_EQ(PropertyOf(edit, "Text"), QStringLiteral("kept"));
 }

@@ -15,13 +15,6 @@ const QString kPageField = QStringLiteral("[EditableText]\nName=ThisPage\nPos=L1
 constexpr QPoint kInside(20, 15);
 constexpr QPoint kElsewhere(200, 200);
 
-QString PropertyOf(const Item& item, const char* key)
-{
-    QString value;
-    item.GetProperty(QLatin1String(key), value);
-    return value;
-}
-
 class EditableTextTest : public ::testing::Test {
 protected:
     // Begins editing with a click and returns the window that appears.

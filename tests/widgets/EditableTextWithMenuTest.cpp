@@ -16,13 +16,6 @@ const QString kGridSize = QStringLiteral("[EditableTextWithMenu]\nName=GridSize\
 constexpr QPoint kDropDown(81, 20);
 constexpr QPoint kField(30, 20);
 
-QString PropertyOf(const Item& item, const QString& key)
-{
-    QString value;
-    item.GetProperty(key, value);
-    return value;
-}
-
 class EditableTextWithMenuTest : public ::testing::Test {
 protected:
     ScriptedUserPrompt& m_prompt { ScriptedUserPrompt::Install() };
@@ -54,7 +47,7 @@ TEST_F(EditableTextWithMenuTest, PickingAChoiceSendsPickedChangedFinished)
     EXPECT_EQ(m_harness.events[0].text, QStringLiteral("GridSize"));
     EXPECT_EQ(m_harness.TakeCodes(), (Codes { 3, 1, 2 }));
     EXPECT_EQ(control.CurrentText(), QStringLiteral("8"));
-    EXPECT_EQ(PropertyOf(control, QStringLiteral("Index")), QStringLiteral("3"));
+    EXPECT_EQ(PropertyOf(control, "Index"), QStringLiteral("3"));
 
     // The empty choice can be picked too.
     m_prompt.QueueMenuChoice(2);
@@ -84,7 +77,7 @@ TEST_F(EditableTextWithMenuTest, TypingIntoTheFieldCommitsAsAChange)
     EXPECT_EQ(window->geometry, QRect(11, 11, 63, 18));
     EXPECT_EQ(m_harness.TakeCodes(), (Codes { 6 }));
     EXPECT_EQ(m_harness.canvas.ActiveItem(), &control);
-    EXPECT_EQ(PropertyOf(control, QStringLiteral("Editing")), QStringLiteral("true"));
+    EXPECT_EQ(PropertyOf(control, "Editing"), QStringLiteral("true"));
 
     window->Type(QStringLiteral("2"));
     EXPECT_TRUE(window->PressKey(Key::Return));
@@ -92,6 +85,15 @@ TEST_F(EditableTextWithMenuTest, TypingIntoTheFieldCommitsAsAChange)
     EXPECT_EQ(m_harness.TakeCodes(), (Codes { 1, 2, 6 }));
     EXPECT_EQ(control.CurrentText(), QStringLiteral("42"));
     EXPECT_TRUE(FakeNativeEdit::Live().empty());
+}
+
+TEST_F(EditableTextWithMenuTest, ControlHiddenByItsSectionEditsOnceShown)
+{
+    EditableTextWithMenu& control = m_harness.Add<EditableTextWithMenu>(kGridSize + QStringLiteral("\nOption=Edge,Invisible"));
+    EXPECT_FALSE(m_harness.Send(MessageKind::LButtonDown, kField));
+    control.SetProperty(QStringLiteral("Visible"), QStringLiteral("true"));
+    m_harness.Send(MessageKind::LButtonDown, kField);
+    EXPECT_NE(FakeNativeEdit::Current(), nullptr);
 }
 
 TEST_F(EditableTextWithMenuTest, FixedListTakesOnlyItsChoices)
@@ -137,15 +139,15 @@ TEST_F(EditableTextWithMenuTest, ChoicesReadByName)
     };
     for (const Row& row : rows) {
         control.SetProperty(QStringLiteral("Text"), QLatin1String(row.text));
-        EXPECT_EQ(PropertyOf(control, QLatin1String(row.key)), QString::fromUtf8(row.expected)) << row.text << " " << row.key;
+        EXPECT_EQ(PropertyOf(control, row.key), QString::fromUtf8(row.expected)) << row.text << " " << row.key;
     }
     QString value;
     EXPECT_FALSE(control.GetProperty(QStringLiteral("Enable"), value));
 
     // Without choices both steps keep the text.
     EXPECT_TRUE(control.SetProperty(QStringLiteral("List"), QString()));
-    EXPECT_EQ(PropertyOf(control, QStringLiteral("NextText")), QStringLiteral("4"));
-    EXPECT_EQ(PropertyOf(control, QStringLiteral("PrevText")), QStringLiteral("4"));
+    EXPECT_EQ(PropertyOf(control, "NextText"), QStringLiteral("4"));
+    EXPECT_EQ(PropertyOf(control, "PrevText"), QStringLiteral("4"));
 }
 
 TEST_F(EditableTextWithMenuTest, ListPropertyReplacesOnlyADifferentList)

@@ -47,6 +47,14 @@ inline KeyValueStore StoreOf(const QString& section_text)
     return document.Count() > 0 ? document.Store(0) : KeyValueStore();
 }
 
+// A property read by name, or an empty text when the item does not answer the key.
+inline QString PropertyOf(const Item& item, const char* key)
+{
+    QString value;
+    item.GetProperty(QLatin1String(key), value);
+    return value;
+}
+
 inline Message Mouse(MessageKind kind, QPoint point, bool ctrl = false, bool shift = false)
 {
     Message message;

@@ -15,13 +15,6 @@ QString KnobSection(const QString& extra = {})
     return QStringLiteral("[Knob]\nPos=L30,T30,W40,H40\nMin=0\nMax=255\nValue=100\n") + extra;
 }
 
-float ValueOf(const Knob& knob)
-{
-    QString text;
-    knob.GetProperty(QStringLiteral("Value"), text);
-    return text.toFloat();
-}
-
 }
 
 TEST(KnobTest, ValueIsStoredAsGivenAndReadClamped)
@@ -100,7 +93,7 @@ TEST(KnobTest, DragRaisesByVerticalMovementAndReportsEveryStep)
     // Far beyond the top the stored value runs past Max; the value read is clamped.
     harness.Send(MessageKind::MouseMove, kCentre + QPoint(0, -200));
     EXPECT_GT(knob.Value(), 255.0f);
-    EXPECT_FLOAT_EQ(ValueOf(knob), 255.0f);
+    EXPECT_FLOAT_EQ(PropertyOf(knob, "Value").toFloat(), 255.0f);
 
     EXPECT_TRUE(harness.Send(MessageKind::LButtonUp, kCentre + QPoint(0, -200)));
     EXPECT_FALSE(knob.IsDragging());
@@ -179,5 +172,5 @@ TEST(KnobTest, WheelStepsBySixteenthsSquaredPerNotch)
     EXPECT_FALSE(harness.Send(Wheel(QPoint(5, 5), -120)));
     EXPECT_TRUE(harness.Send(Wheel(kCentre, -120)));
     EXPECT_TRUE(harness.Send(Wheel(kCentre, -120)));
-    EXPECT_FLOAT_EQ(ValueOf(knob), 100.0f);
+    EXPECT_FLOAT_EQ(PropertyOf(knob, "Value").toFloat(), 100.0f);
 }

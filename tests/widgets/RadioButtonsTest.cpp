@@ -15,13 +15,6 @@ const QString kGroup = QStringLiteral("[RadioButtons]\nName=Align\nPos=L0,T0,W20
                                       "RadioButton10=L10,T50,W80,H16,Right\n"
                                       "RadioButton1=L10,T10,W80,H16,Left,true\n");
 
-QString SelectedOf(const RadioButtons& group)
-{
-    QString value;
-    group.GetProperty(QStringLiteral("SelectedIndex"), value);
-    return value;
-}
-
 }
 
 TEST(RadioButtonsTest, ButtonsAreBuiltFromTheirKeys)
@@ -34,7 +27,7 @@ TEST(RadioButtonsTest, ButtonsAreBuiltFromTheirKeys)
     EXPECT_EQ(group.ButtonAt(2).Name(), QStringLiteral("RadioButton10"));
     EXPECT_EQ(group.ButtonAt(1).GetBounds(), QRectF(10, 30, 80, 16));
     EXPECT_EQ(group.ButtonAt(1).Caption().GetText(), QStringLiteral("Centre"));
-    EXPECT_EQ(SelectedOf(group), QStringLiteral("0"));
+    EXPECT_EQ(PropertyOf(group, "SelectedIndex"), QStringLiteral("0"));
 
     // A size takes exactly the numbered keys up to it.
     RadioButtons& sized = harness.Add<RadioButtons>(kGroup + QStringLiteral("RadioButtonSize=2"));
@@ -47,7 +40,7 @@ TEST(RadioButtonsTest, ClickSelectsAndReportsOnlyAChange)
     Harness harness;
     RadioButtons& group = harness.Add<RadioButtons>(kGroup);
     EXPECT_TRUE(harness.Send(MessageKind::LButtonDown, QPoint(20, 35)));
-    EXPECT_EQ(SelectedOf(group), QStringLiteral("1"));
+    EXPECT_EQ(PropertyOf(group, "SelectedIndex"), QStringLiteral("1"));
     ASSERT_EQ(harness.events.size(), 1u);
     EXPECT_EQ(harness.events[0].text, QStringLiteral("Align"));
     EXPECT_EQ(harness.TakeCodes(), (Codes { 1 }));
@@ -69,17 +62,17 @@ TEST(RadioButtonsTest, EnableListAndSelectedIndex)
     EXPECT_TRUE(group.ButtonAt(2).IsEnabled());
     EXPECT_TRUE(group.IsEnabled());
     EXPECT_FALSE(harness.Send(MessageKind::LButtonDown, QPoint(20, 35)));
-    EXPECT_EQ(SelectedOf(group), QStringLiteral("0"));
+    EXPECT_EQ(PropertyOf(group, "SelectedIndex"), QStringLiteral("0"));
     // A single field reaches only the first button.
     EXPECT_FALSE(group.SetProperty(QStringLiteral("Enable"), QStringLiteral("true")));
     EXPECT_TRUE(group.SetProperty(QStringLiteral("Enable"), QStringLiteral("true,true")));
     EXPECT_TRUE(group.ButtonAt(1).IsEnabled());
 
     EXPECT_TRUE(group.SetProperty(QStringLiteral("SelectedIndex"), QStringLiteral("2")));
-    EXPECT_EQ(SelectedOf(group), QStringLiteral("2"));
+    EXPECT_EQ(PropertyOf(group, "SelectedIndex"), QStringLiteral("2"));
     EXPECT_FALSE(group.SetProperty(QStringLiteral("SelectedIndex"), QStringLiteral("2")));
     EXPECT_TRUE(group.SetProperty(QStringLiteral("SelectedIndex"), QStringLiteral("5")));
-    EXPECT_EQ(SelectedOf(group), QStringLiteral("-1"));
+    EXPECT_EQ(PropertyOf(group, "SelectedIndex"), QStringLiteral("-1"));
     // The group's other properties cannot be set or read by name.
     EXPECT_FALSE(group.SetProperty(QStringLiteral("Visible"), QStringLiteral("false")));
     QString value;
