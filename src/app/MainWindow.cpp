@@ -414,7 +414,7 @@ bool MainWindow::ResetPageCanvas(Repaint repaint)
     // A rebuilt frame keeps the grid's visibility and divisions as the window shows them.
     canvas.SetItemProperty(kFrameGrid, kVisible, BoolText(m_grid_visible));
     QString divisions;
-    if (m_page_bar && m_tool_bar->GetCanvas().GetItemProperty(kGridSize, kText, divisions)) {
+    if (m_tool_bar->GetCanvas().GetItemProperty(kGridSize, kText, divisions)) {
         const int count = ToInt(divisions);
         canvas.SetItemProperty(kFrameGrid, kInterval, FormatGeneral(count > 0 ? 1.0 / count : 1.0));
     }
