@@ -4,6 +4,7 @@
 #include "platform/ScriptedUserPrompt.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
@@ -443,4 +444,24 @@ TEST_F(MainWindowTest, WheelWithShiftTurnsPagesAndWithCtrlZooms)
     turn(240, Qt::ControlModifier);
     EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 0.25f);
     EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("Zoom")), QStringLiteral("25%"));
+}
+
+TEST_F(MainWindowTest, ArgumentsThatAreNeitherNotesNorImagesAreSkipped)
+{
+    auto write = [this](const QString& name, const QByteArray& bytes) {
+        QFile file(m_folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QString broken = write(QStringLiteral("broken.jpg"), QByteArray("\xff\xd8\xff\xe0 not really", 16));
+    const QString empty = write(QStringLiteral("empty.png"), {});
+    const QString text = write(QStringLiteral("notes.txt"), "[TSImage]\r\nFileName=x.jpg\r\n");
+    const QString good = MakeImage(QStringLiteral("good.png"));
+    m_window->ProcessCommandLine({ broken, empty, text, m_folder.filePath(QStringLiteral("nothing.png")), good,
+                                   QCoreApplication::applicationFilePath() });
+    EXPECT_EQ(m_window->GetPages().Count(), 1);
+    EXPECT_EQ(NoteItemsShown(), 1);
+    EXPECT_FALSE(m_window->IsLocked());
+    EXPECT_TRUE(m_prompt->Requests().empty());
 }
