@@ -19,7 +19,11 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QCheckBox>
 #include <QMenuBar>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QVBoxLayout>
 #include <QScreen>
 #include <QWheelEvent>
 
@@ -137,6 +141,48 @@ void PageCanvasWidget::resizeEvent(QResizeEvent* event)
     emit Resized();
 }
 
+bool PageCanvasWidget::SetColourKey(std::optional<quint32> key)
+{
+    if (key == m_colour_key)
+        return false;
+    m_colour_key = key;
+    update();
+    return true;
+}
+
+QImage PageCanvasWidget::KeyedOut(const QImage& image, quint32 key)
+{
+    QImage keyed = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QRgb opaque_key = 0xFF000000u | (key & 0xFFFFFFu);
+    for (int y = 0; y < keyed.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+        for (int x = 0; x < keyed.width(); ++x)
+            if (line[x] == opaque_key)
+                line[x] = 0;
+    }
+    return keyed;
+}
+
+void PageCanvasWidget::paintEvent(QPaintEvent* event)
+{
+    const Canvas& canvas = GetCanvas();
+    if (!m_colour_key || !canvas.HasBackBuffer()) {
+        CanvasWidget::paintEvent(event);
+        return;
+    }
+    // The window is translucent: what is painted replaces what was there, and pixels of the
+    // colour key let the desktop show through.
+    const QImage& buffer = canvas.BackBuffer();
+    const qreal ratio = buffer.devicePixelRatio();
+    const QRect area = event->rect();
+    const QRect source(QPointF(area.topLeft() * ratio).toPoint(), QSizeF(area.size() * ratio).toSize());
+    QImage part = KeyedOut(buffer.copy(source), *m_colour_key);
+    part.setDevicePixelRatio(ratio);
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(area.topLeft(), part);
+}
+
 bool PageCanvasWidget::DeliverMessage(const Message& message)
 {
     if (m_input_blocked)
@@ -200,6 +246,7 @@ MainWindow::MainWindow()
 MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
+    delete m_switch_window;
     // The canvases go first, while the window they report to is still whole.
     for (CanvasWidget* widget : { static_cast<CanvasWidget*>(m_tool_bar), static_cast<CanvasWidget*>(m_page_bar),
                                   static_cast<CanvasWidget*>(m_page_view) })
@@ -292,7 +339,7 @@ void MainWindow::RefreshMenuStates()
 {
     const std::map<int, bool> checks {
         { kGrid, m_grid_visible }, { kSnap, m_snap }, { kLock, m_locked }, { kBottomMost, m_bottom_most },
-        { kTransparentBackground, false }, { kTransparentWindow, false },
+        { kTransparentBackground, m_transparent_background }, { kTransparentWindow, m_transparent_window },
     };
     for (auto& [command, action] : m_actions) {
         action->setEnabled(IsCommandEnabled(command));
@@ -319,8 +366,6 @@ bool MainWindow::IsCommandEnabled(int command) const
     case kAbout:
     case kMakerSite:
     case kProductPage:
-    case kTransparentBackground:
-    case kTransparentWindow:
         return false; // not available in this version
     default:
         return true;
@@ -376,6 +421,14 @@ bool MainWindow::RunCommand(int command)
     case kBringToFront:
         raise();
         activateWindow();
+        return true;
+    case kTransparentBackground:
+        m_transparent_background = !m_transparent_background;
+        ReapplyTransparency();
+        return true;
+    case kTransparentWindow:
+        m_transparent_window = !m_transparent_window;
+        ReapplyTransparency();
         return true;
     case kBottomMost:
         m_bottom_most = !m_bottom_most;
@@ -658,6 +711,58 @@ void MainWindow::ToggleFullScreen()
     LayOutCanvases();
     CentrePage();
     RepaintPageCanvas();
+    ReapplyTransparency();
+}
+
+void MainWindow::ReapplyTransparency()
+{
+    // A translucent window needs a native window made for it, so switching recreates it.
+    const bool was_visible = isVisible();
+    bool recreate = false;
+    if (testAttribute(Qt::WA_TranslucentBackground) != m_transparent_background) {
+        setAttribute(Qt::WA_TranslucentBackground, m_transparent_background);
+        recreate = true;
+    }
+    m_page_view->SetColourKey(m_transparent_background ? std::optional<quint32>(m_colour_key) : std::nullopt);
+
+    const bool click_through = m_transparent_window && m_transparent_background;
+    if (click_through)
+        ShowSwitchWindow();
+    else if (m_switch_window) {
+        m_switch_window->close();
+        m_switch_window->deleteLater();
+        m_switch_window = nullptr;
+    }
+    const Qt::WindowFlags flags = windowFlags();
+    Qt::WindowFlags wanted = flags;
+    wanted.setFlag(Qt::WindowStaysOnTopHint, click_through);
+    wanted.setFlag(Qt::WindowTransparentForInput, click_through);
+    if (wanted != flags || recreate) {
+        setWindowFlags(wanted);
+        if (was_visible)
+            show();
+    }
+}
+
+void MainWindow::ShowSwitchWindow()
+{
+    if (m_switch_window)
+        return;
+    m_switch_window = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+    auto* check = new QCheckBox(QStringLiteral("透過ウィンドウ"), m_switch_window);
+    check->setObjectName(QStringLiteral("SwitchCheck"));
+    check->setChecked(true);
+    auto* layout = new QVBoxLayout(m_switch_window);
+    layout->addWidget(check);
+    // Unchecking turns the click-through window off again.
+    connect(check, &QCheckBox::clicked, this, [this] { RunCommand(kTransparentWindow); });
+    m_switch_window->adjustSize();
+    const QScreen* current = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (current) {
+        const QRect desktop = current->availableGeometry();
+        m_switch_window->move(desktop.bottomRight() - QPoint(m_switch_window->width(), m_switch_window->height()));
+    }
+    m_switch_window->show();
 }
 
 void MainWindow::PeekFrame(bool peek)
@@ -761,8 +866,10 @@ bool MainWindow::OnBarEvent(const ItemEvent& event)
             CommitDpi();
         } else if (is("GridSize")) {
             CommitGridSize();
+        } else if (is("BackColor")) {
+            ReapplyTransparency(); // the colour key follows the new colour
         } else {
-            return is("BackColor"); // the colour key would follow here; the window is never see-through
+            return false;
         }
         return true;
     }
@@ -908,7 +1015,8 @@ bool MainWindow::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
     }
     switch (key) {
     case Qt::Key_Tab:
-        RaiseLowestItem();
+        if (!m_switch_window)
+            RaiseLowestItem();
         return true;
     case Qt::Key_Escape:
         if (m_full_screen)
@@ -935,8 +1043,7 @@ bool MainWindow::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
         ToggleFullScreen();
         return true;
     case Qt::Key_F7:
-        RunCommand(kTransparentBackground);
-        return true;
+        return RunCommand(kTransparentBackground);
     case Qt::Key_F8:
         return RunCommand(kBringToFront);
     case Qt::Key_F9:

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -22,6 +23,10 @@ public:
     explicit PageCanvasWidget(QWidget* parent = nullptr);
 
     void SetInputBlocked(bool blocked) { m_input_blocked = blocked; }
+    // Pixels of the colour (0xRRGGBB) are shown fully transparent; none shows everything.
+    bool SetColourKey(std::optional<quint32> key);
+    // The back buffer's pixels with those of the colour key made transparent.
+    static QImage KeyedOut(const QImage& image, quint32 key);
     // Hands a message to the page's items, as the window does with keys it does not handle.
     bool Route(const Message& message) { return DeliverMessage(message); }
 
@@ -32,9 +37,11 @@ signals:
 protected:
     bool DeliverMessage(const Message& message) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool m_input_blocked { false };
+    std::optional<quint32> m_colour_key;
 };
 
 // Whether placed images are fitted to the page, one per page, or cascaded at a point.
@@ -96,6 +103,10 @@ public:
     Pages& GetPages() { return m_pages; }
     bool IsLocked() const override { return m_locked; }
     bool IsFullScreen() const { return m_full_screen; }
+    bool IsBackgroundTransparent() const { return m_transparent_background; }
+    bool IsClickThrough() const { return m_transparent_window && m_transparent_background; }
+    // The small window that turns click-through off again; null while there is none.
+    QWidget* SwitchWindow() const { return m_switch_window; }
     bool IsGridVisible() const { return m_grid_visible; }
     bool IsSnapOn() const { return m_snap; }
     const std::vector<float>& SnapLinesX() const { return m_snap_x; }
@@ -174,6 +185,8 @@ private:
     void RaiseLowestItem();
     void Deselect();
     void OpenImageWithDialog();
+    void ReapplyTransparency();
+    void ShowSwitchWindow();
 
     bool m_valid { true };
     std::function<void()> m_close_handler;
@@ -189,6 +202,9 @@ private:
     bool m_snap { true };
     bool m_full_screen { false };
     bool m_bottom_most { false };
+    bool m_transparent_background { false };
+    bool m_transparent_window { false };
+    QWidget* m_switch_window { nullptr };
     bool m_peeking { false };
     quint32 m_colour_key { 0xFFFFFF };
     QRect m_saved_geometry;

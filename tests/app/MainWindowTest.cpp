@@ -4,6 +4,7 @@
 #include "platform/ScriptedUserPrompt.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -464,4 +465,69 @@ TEST_F(MainWindowTest, ArgumentsThatAreNeitherNotesNorImagesAreSkipped)
     EXPECT_EQ(NoteItemsShown(), 1);
     EXPECT_FALSE(m_window->IsLocked());
     EXPECT_TRUE(m_prompt->Requests().empty());
+}
+
+TEST(MainWindowKeyTest, ColourKeyPixelsBecomeTransparent)
+{
+    QImage image(3, 1, QImage::Format_ARGB32_Premultiplied);
+    image.setPixel(0, 0, 0xFFFFFFFF);
+    image.setPixel(1, 0, 0xFFFFFFFE);
+    image.setPixel(2, 0, 0x80404040);
+    const QImage keyed = PageCanvasWidget::KeyedOut(image, 0xFFFFFF);
+    EXPECT_EQ(keyed.pixel(0, 0), 0u);
+    EXPECT_EQ(keyed.pixel(1, 0), 0xFFFFFFFEu);
+    EXPECT_EQ(qAlpha(keyed.pixel(2, 0)), 0x80);
+}
+
+TEST_F(MainWindowTest, TransparentBackgroundShowsThroughThePageColour)
+{
+    m_window->ProcessCommandLine({ MakeImage(QStringLiteral("small.png"), QSize(100, 100), Qt::red) });
+    const Canvas& page = m_window->PageCanvas();
+    const Item* image = page.ItemAt(Pages::kFrameItemCount);
+    // Shrink the image to the top-left quarter, away from the grid lines.
+    const_cast<Item*>(image)->SetBoundsAsAnchors(QRectF(10, 10, 100, 100));
+    m_window->RepaintPageCanvas();
+    auto alpha_at = [this, &page](QPointF page_point) {
+        QImage shot(m_window->PageWidget().size(), QImage::Format_ARGB32_Premultiplied);
+        shot.fill(Qt::transparent);
+        m_window->PageWidget().render(&shot);
+        return qAlpha(shot.pixel(page.ToDevice(page_point).toPoint()));
+    };
+    const QPointF background(page.LayoutWidth() * 0.4, page.LayoutHeight() * 0.4);
+    EXPECT_EQ(alpha_at(background), 255);
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_F7);
+    ASSERT_TRUE(m_window->IsBackgroundTransparent());
+    EXPECT_TRUE(m_window->testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_EQ(alpha_at(background), 0);
+    EXPECT_EQ(alpha_at(QPointF(50, 50)), 255);
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_F7);
+    EXPECT_EQ(alpha_at(background), 255);
+}
+
+TEST_F(MainWindowTest, ClickThroughWindowEndsFromItsSwitchOrWithTheBackground)
+{
+    m_window->RunCommand(MainWindow::kTransparentWindow);
+    EXPECT_FALSE(m_window->IsClickThrough()); // needs the transparent background too
+    EXPECT_EQ(m_window->SwitchWindow(), nullptr);
+    m_window->RunCommand(MainWindow::kTransparentBackground);
+    ASSERT_TRUE(m_window->IsClickThrough());
+    ASSERT_NE(m_window->SwitchWindow(), nullptr);
+    EXPECT_TRUE(m_window->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    EXPECT_TRUE(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    auto* check = m_window->SwitchWindow()->findChild<QCheckBox*>();
+    ASSERT_NE(check, nullptr);
+    EXPECT_TRUE(check->isChecked());
+    QTest::mouseClick(check, Qt::LeftButton, Qt::NoModifier, check->rect().center());
+    EXPECT_FALSE(m_window->IsClickThrough());
+    EXPECT_EQ(m_window->SwitchWindow(), nullptr);
+    EXPECT_FALSE(m_window->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    EXPECT_TRUE(m_window->IsBackgroundTransparent());
+
+    m_window->RunCommand(MainWindow::kTransparentWindow);
+    ASSERT_TRUE(m_window->IsClickThrough());
+    m_window->RunCommand(MainWindow::kTransparentBackground);
+    EXPECT_FALSE(m_window->IsClickThrough());
+    EXPECT_EQ(m_window->SwitchWindow(), nullptr);
+    EXPECT_FALSE(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
