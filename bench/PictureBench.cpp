@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -67,9 +68,42 @@ void BM_PlainCopy(benchmark::State& state)
     }
 }
 
+// Loading the photograph as a JPEG file whole, and decoded only as large as a screen.
+const QString& PhotographFile()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString file = dir.filePath(QStringLiteral("photo.jpg"));
+        Photograph().save(file, "JPEG", 90);
+        return file;
+    }();
+    return path;
+}
+
+void LoadPhotograph(benchmark::State& state, QSize decode_limit)
+{
+    const QString& path = PhotographFile();
+    for (auto _ : state) {
+        Picture picture;
+        benchmark::DoNotOptimize(picture.Load(path, {}, decode_limit));
+    }
+}
+
+void BM_LoadWhole(benchmark::State& state)
+{
+    LoadPhotograph(state, {});
+}
+
+void BM_LoadReduced(benchmark::State& state)
+{
+    LoadPhotograph(state, QSize(1600, 1200));
+}
+
 BENCHMARK(BM_CachedDraw)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RescaleEveryPaint)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadWhole)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadReduced)->Unit(benchmark::kMillisecond);
 
 }
 

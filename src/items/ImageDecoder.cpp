@@ -4,6 +4,10 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 namespace {
 
 // Decoding has its own pool, one thread per core, so that a page of photographs keeps every
@@ -93,10 +97,19 @@ bool ImageDecoder::HasAlpha() const
 
 QSize ImageDecoder::DecodeSizeFor(QSize device_size) const
 {
-    if (device_size.width() < m_natural_size.width() && device_size.height() < m_natural_size.height()
-        && device_size.width() > 0 && device_size.height() > 0)
-        return device_size;
-    return m_natural_size;
+    if (device_size.width() <= 0 || device_size.height() <= 0)
+        return m_natural_size;
+    // The smallest size of the image's own proportions that covers the device size; a picture
+    // shown in its own proportions is decoded at exactly its device size.
+    const double factor = std::max(double(device_size.width()) / m_natural_size.width(),
+        double(device_size.height()) / m_natural_size.height());
+    if (!(factor < 1))
+        return m_natural_size;
+    const QSize covering(std::max(1, int(std::ceil(m_natural_size.width() * factor))),
+        std::max(1, int(std::ceil(m_natural_size.height() * factor))));
+    if (std::abs(covering.width() - device_size.width()) <= 1 && std::abs(covering.height() - device_size.height()) <= 1)
+        return device_size.boundedTo(m_natural_size);
+    return covering.boundedTo(m_natural_size);
 }
 
 bool ImageDecoder::Covers(QSize have, QSize need)
@@ -121,7 +134,7 @@ void ImageDecoder::StartDecode(QSize size)
     const QString path = m_path;
     const QSize natural = m_natural_size;
     m_pending = QtConcurrent::run(&DecodePool(), [path, size, natural] {
-        return Decode(path, size == natural ? QSize() : size);
+        return Decode(path, size == natural ? QSize() : size, natural);
     });
     m_pending_size = size;
 }
@@ -183,10 +196,13 @@ void ImageDecoder::DropPixels()
     m_pending_size = {};
 }
 
-QImage ImageDecoder::Decode(const QString& path, QSize size)
+QImage ImageDecoder::Decode(const QString& path, QSize size, QSize natural_size)
 {
     RaiseAllocationLimit();
     QImageReader reader(path);
+    // A file replaced by another picture since its header was read is not mixed in.
+    if (natural_size.isValid() && reader.size() != natural_size)
+        return {};
     if (size.isValid() && !size.isEmpty())
         reader.setScaledSize(size);
     QImage image;

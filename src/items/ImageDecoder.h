@@ -43,8 +43,9 @@ public:
     // then from the decoded image.
     bool HasAlpha() const;
 
-    // The size of the decode that serves a display of device_size pixels: device_size when
-    // that reduces the image on both axes, the natural size otherwise.
+    // The size of the decode that serves a display of device_size pixels: the smallest size
+    // of the image's proportions that covers it (device_size itself when the proportions
+    // agree), at most the natural size.
     QSize DecodeSizeFor(QSize device_size) const;
 
     // Starts decoding for device_size in the background unless the kept image or a decode
@@ -61,8 +62,8 @@ public:
     void DropPixels();
 
     // Decodes path at size (an invalid size: natural size), synchronously, in the format that
-    // PrepareForDrawing gives. Used by the workers.
-    static QImage Decode(const QString& path, QSize size);
+    // PrepareForDrawing gives; null when the file's size is not natural_size (when given).
+    static QImage Decode(const QString& path, QSize size, QSize natural_size = {});
     // Converts to the format the raster painter copies fastest: premultiplied ARGB with an
     // alpha channel, RGB32 without.
     static QImage PrepareForDrawing(QImage image);

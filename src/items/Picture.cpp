@@ -9,6 +9,26 @@
 
 namespace {
 
+// Device-size caches larger than this on a side are not worth their memory; such pictures
+// are drawn directly.
+constexpr double kMaxCacheSide = 16384;
+
+bool IsFinite(const QRectF& rect)
+{
+    return std::isfinite(rect.x()) && std::isfinite(rect.y()) && std::isfinite(rect.width()) && std::isfinite(rect.height());
+}
+
+// The size to decode an image of natural_size so that it fits in limit, or an invalid size
+// when it fits already.
+QSize FittingSize(QSize natural_size, QSize limit)
+{
+    if (!limit.isValid() || limit.isEmpty() || (natural_size.width() <= limit.width() && natural_size.height() <= limit.height()))
+        return {};
+    const double factor = std::min(static_cast<double>(limit.width()) / natural_size.width(), static_cast<double>(limit.height()) / natural_size.height());
+    return QSize(std::max(1, static_cast<int>(std::ceil(natural_size.width() * factor))),
+        std::max(1, static_cast<int>(std::ceil(natural_size.height() * factor))));
+}
+
 bool Overlaps(const QRectF& a, const QRectF& b)
 {
     return a.left() < b.right() && b.left() < a.right() && a.top() < b.bottom() && b.top() < a.bottom();
@@ -27,17 +47,23 @@ std::pair<qint64, qint64> TileRange(double begin, double step, qint64 count, dou
 
 }
 
-bool Picture::Load(const QString& path, const QRect& cut_out)
+bool Picture::Load(const QString& path, const QRect& cut_out, QSize decode_limit)
 {
     if (path.isEmpty())
         return false;
     Clear();
 
     if (cut_out.width() == 0 && cut_out.height() == 0) {
-        // Only the header is read here; the pixels follow when the picture is drawn.
+        // Without a limit only the header is read here; the pixels follow when the picture is
+        // drawn.
         m_pixels = ImageDecoder::Open(path);
         if (!m_pixels)
             return false;
+        const QSize reduced_size = FittingSize(m_pixels->NaturalSize(), decode_limit);
+        if (reduced_size.isValid() && m_pixels->Image(reduced_size).isNull()) {
+            m_pixels.reset();
+            return false;
+        }
         m_natural_size = m_pixels->NaturalSize();
         m_file_name = path;
         return true;
@@ -109,7 +135,23 @@ bool Picture::TurnQuarter(Turn turn)
 
 QImage Picture::Image() const
 {
-    return m_pixels ? m_pixels->FullImage() : QImage();
+    if (!m_pixels)
+        return {};
+    const QImage kept = m_pixels->KeptImage();
+    return kept.isNull() ? m_pixels->FullImage() : kept;
+}
+
+bool Picture::IsReduced() const
+{
+    if (!m_pixels)
+        return false;
+    const QImage kept = m_pixels->KeptImage();
+    return !kept.isNull() && kept.size() != m_natural_size;
+}
+
+bool Picture::EnsureFullImage()
+{
+    return m_pixels && m_pixels->FullImage().size() == m_natural_size;
 }
 
 void Picture::Prefetch(const QSizeF& device_size) const
@@ -167,7 +209,7 @@ bool Picture::Draw(QPainter& painter, const QRectF& rect, const QRectF& area)
 {
     if (!IsLoaded() || m_natural_size.isEmpty())
         return false;
-    if (rect.left() == rect.right() && rect.top() == rect.bottom())
+    if ((rect.left() == rect.right() && rect.top() == rect.bottom()) || !IsFinite(rect))
         return false;
     if (m_repeat)
         return DrawTiles(painter, rect, area);
@@ -193,8 +235,9 @@ bool Picture::DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& are
     const double tile_width = m_natural_size.width();
     const double tile_height = m_natural_size.height();
     // One tile more than fits wholly along each axis; the clip cuts the last one.
-    const qint64 columns = static_cast<qint64>(std::max(0.0, std::trunc(rect.width() / tile_width))) + 1;
-    const qint64 rows = static_cast<qint64>(std::max(0.0, std::trunc(rect.height() / tile_height))) + 1;
+    constexpr double kMaxTiles = 1e15;
+    const qint64 columns = static_cast<qint64>(std::clamp(std::trunc(rect.width() / tile_width), 0.0, kMaxTiles)) + 1;
+    const qint64 rows = static_cast<qint64>(std::clamp(std::trunc(rect.height() / tile_height), 0.0, kMaxTiles)) + 1;
     const auto [column_from, column_to] = TileRange(rect.left(), tile_width, columns, area.left(), area.right());
     const auto [row_from, row_to] = TileRange(rect.top(), tile_height, rows, area.top(), area.bottom());
 
@@ -250,11 +293,13 @@ bool Picture::DrawCached(QPainter& painter, const QRectF& rect)
             ReleaseCache();
             return false;
         }
-        const QSize cache_size(static_cast<int>(std::ceil(device_size.width())), static_cast<int>(std::ceil(device_size.height())));
-        if (cache_size.isEmpty()) {
+        const double cache_width = std::ceil(device_size.width());
+        const double cache_height = std::ceil(device_size.height());
+        if (!(cache_width >= 1 && cache_height >= 1 && cache_width <= kMaxCacheSide && cache_height <= kMaxCacheSide)) {
             ReleaseCache();
             return false;
         }
+        const QSize cache_size(static_cast<int>(cache_width), static_cast<int>(cache_height));
         // Decoded at the cache's size where the format allows, so scaling is then a no-op.
         const QImage pixels = PixelsFor(cache_size);
         m_cache = pixels.isNull() ? QImage() : pixels.scaled(cache_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

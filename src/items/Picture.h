@@ -35,20 +35,33 @@ public:
     // Loads a file, or the part (x, y, width, height) of it when width or height is not 0.
     // A part is clamped to the image's size and must then lie inside the image. A failure
     // leaves the picture empty.
-    bool Load(const QString& path, const QRect& cut_out = {});
+    //
+    // With a decode limit, a whole file larger than the limit is decoded at once, only as large
+    // as fits in it (aspect kept); drawing decodes it again, larger, once it is shown larger
+    // than what was decoded. The natural size is always the file's.
+    bool Load(const QString& path, const QRect& cut_out = {}, QSize decode_limit = {});
     // Shows a file whose header was read already, with whatever of its pixels were decoded.
     bool Load(std::shared_ptr<ImageDecoder> pixels);
     // Takes an image that has no file (pasted or dropped bitmaps).
     bool SetImage(const QImage& image);
     void Clear();
 
-    // Turns the image by a quarter turn, swapping its natural width and height.
+    // Turns the image by a quarter turn, swapping its natural width and height. The whole
+    // image is decoded first.
     bool TurnQuarter(Turn turn);
+
+    // Whether the decoded image holds fewer pixels than the natural size.
+    bool IsReduced() const;
+    // Decodes the whole file when only a reduced image is held: needed before the pixels are
+    // turned, saved or edited. False when nothing is loaded or the file no longer decodes as
+    // the image whose header was read.
+    bool EnsureFullImage();
 
     bool IsLoaded() const { return m_pixels != nullptr; }
     const QString& FileName() const { return m_file_name; }
     QSize NaturalSize() const { return m_natural_size; }
-    // The image at its natural size, decoded now when needed; null when decoding failed.
+    // The decoded pixels: of the natural size, or fewer while IsReduced(). When nothing is
+    // decoded yet the whole image is decoded now; null when that fails.
     QImage Image() const;
     bool HasAlpha() const { return m_pixels && m_pixels->HasAlpha(); }
     // The size of the pixels decoded so far; empty when none are.

@@ -1,6 +1,7 @@
 #include "noteitems/ImageItem.h"
 
 #include "items/Canvas.h"
+#include "noteitems/FolderScan.h"
 #include "platform/Paths.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
@@ -138,8 +139,19 @@ bool ImageItem::Load(const QString& file_name, const QString& folder_path, Folde
 
 bool ImageItem::LoadFolderMode(const QString& folder)
 {
-    // The scan fills the listing while this waits: entries are tried as they appear, until
-    // one loads or the scan has ended with every entry tried.
+    // The listing starts with the folder's own images, in the file system's order. Those are
+    // read here at once, so a folder with images shows its first one without waiting for the
+    // background scan of a large tree of sub-folders.
+    QStringList own_images;
+    FolderScan::ListImages(folder, own_images);
+    for (const QString& path : own_images) {
+        if (m_picture.Load(path)) {
+            m_folder_index = ListedIndexOf(path);
+            return true;
+        }
+    }
+    // Otherwise the scan fills the listing while this waits: entries are tried as they
+    // appear, until one loads or the scan has ended with every entry tried.
     FolderListingCache& cache = FolderListingCache::Instance();
     int next = 0;
     for (;;) {

@@ -138,7 +138,14 @@ TEST_F(ImageItemTest, FolderModeShowsTheFirstImageThatLoads)
     Write(m_folder + "broken/1.png", { 10, 10 }, Qt::green);
     EXPECT_TRUE(item.Load(m_folder + "broken", "", FolderListingCache::Rescan::Yes));
     EXPECT_EQ(item.GetPicture().FileName(), m_folder + "broken/1.png");
-    EXPECT_GE(item.FolderIndex(), 0);
+    WaitForScan();
+
+    // A folder without images of its own shows the first image of its sub-folders.
+    QDir(m_dir.path()).mkpath("deep/inner");
+    Write(m_folder + "deep/inner/c.png", { 10, 10 }, Qt::green);
+    EXPECT_TRUE(item.Load("deep", "", FolderListingCache::Rescan::No));
+    EXPECT_EQ(item.GetPicture().FileName(), m_folder + "deep/inner/c.png");
+    EXPECT_EQ(item.FolderIndex(), 0);
 }
 
 TEST_F(ImageItemTest, KeysAreReadInOrder)
@@ -391,8 +398,11 @@ TEST_F(ImageItemTest, AReducedPhotographKeepsItsNaturalSize)
     QString status;
     ASSERT_TRUE(item.GetProperty("Status", status));
     EXPECT_TRUE(status.contains("倍率: 10%, 元サイズ: 1200x800")) << status.toStdString();
+    EXPECT_TRUE(item.GetPicture().IsReduced());
     // Asking for the full image decodes it at full size.
+    EXPECT_TRUE(item.GetPicture().EnsureFullImage());
     EXPECT_EQ(item.GetPicture().Image().size(), QSize(1200, 800));
+    EXPECT_FALSE(item.GetPicture().IsReduced());
 }
 
 TEST_F(ImageItemTest, TakesAnImageWithoutAFile)

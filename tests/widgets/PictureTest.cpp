@@ -236,6 +236,22 @@ TEST_F(PictureTest, ReducedPictureUsesTheDeviceSizeCacheUntilTheSizeChanges)
     EXPECT_EQ(target.pixel(250, 100), kBlue);
 }
 
+TEST_F(PictureTest, CacheIsMadeInDevicePixelsOfAHighResolutionBuffer)
+{
+    Picture picture;
+    ASSERT_TRUE(picture.Load(WriteHalves("large.png", { 600, 400 }, kRed, kBlue)));
+    QImage target = Target({ 400, 300 });
+    target.setDevicePixelRatio(2);
+    QPainter painter(&target);
+    ASSERT_TRUE(picture.Draw(painter, QRectF(10, 10, 120, 80), QRectF(0, 0, 200, 150)));
+    painter.end();
+    EXPECT_EQ(picture.Cache().size(), QSize(240, 160));
+    EXPECT_EQ(target.pixel(19, 100), kWhite);
+    EXPECT_EQ(target.pixel(20, 100), kRed);
+    EXPECT_EQ(target.pixel(259, 100), kBlue);
+    EXPECT_EQ(target.pixel(260, 100), kWhite);
+}
+
 TEST_F(PictureTest, EnlargedOrUncachedPictureIsDrawnDirectly)
 {
     Picture picture;
@@ -254,6 +270,56 @@ TEST_F(PictureTest, EnlargedOrUncachedPictureIsDrawnDirectly)
     EXPECT_EQ(target.pixel(10, 50), kRed);
     EXPECT_EQ(target.pixel(90, 50), kBlue);
     EXPECT_EQ(target.pixel(50, 120), kBlue);
+}
+
+TEST_F(PictureTest, ReducedDecodingKeepsTheNaturalSizeAndGrowsWhenShownLarger)
+{
+    const QString path = WriteHalves("photo.png", { 600, 400 }, kRed, kBlue);
+    Picture picture;
+    ASSERT_TRUE(picture.Load(path, {}, QSize(150, 150)));
+    EXPECT_EQ(picture.NaturalSize(), QSize(600, 400));
+    EXPECT_EQ(picture.Image().size(), QSize(150, 100));
+    EXPECT_TRUE(picture.IsReduced());
+
+    QImage target = Target({ 400, 300 });
+    QPainter painter(&target);
+    // Shown smaller than decoded: nothing is decoded again.
+    ASSERT_TRUE(picture.Draw(painter, QRectF(0, 0, 120, 80), QRectF(0, 0, 400, 300)));
+    EXPECT_EQ(picture.Image().size(), QSize(150, 100));
+    EXPECT_EQ(target.pixel(10, 40), kRed);
+    EXPECT_EQ(target.pixel(110, 40), kBlue);
+
+    // Shown larger: decoded again just large enough, still below the natural size.
+    ASSERT_TRUE(picture.Draw(painter, QRectF(0, 0, 300, 150), QRectF(0, 0, 400, 300)));
+    EXPECT_EQ(picture.Image().size(), QSize(300, 200));
+    EXPECT_TRUE(picture.IsReduced());
+    painter.end();
+    EXPECT_EQ(target.pixel(140, 100), kRed);
+    EXPECT_EQ(target.pixel(160, 100), kBlue);
+
+    // A turn needs every pixel.
+    ASSERT_TRUE(picture.TurnQuarter(Turn::Right));
+    EXPECT_EQ(picture.Image().size(), QSize(400, 600));
+    EXPECT_EQ(picture.NaturalSize(), QSize(400, 600));
+    EXPECT_FALSE(picture.IsReduced());
+}
+
+TEST_F(PictureTest, SmallFilesAndCutOutsIgnoreTheDecodeLimit)
+{
+    const QString path = WriteBands("bands.png", 95, 40, { kRed, kGreen, kBlue });
+    Picture picture;
+    ASSERT_TRUE(picture.Load(path, {}, QSize(200, 200)));
+    EXPECT_FALSE(picture.IsReduced());
+    ASSERT_TRUE(picture.Load(path, QRect(0, 40, 95, 40), QSize(10, 10)));
+    EXPECT_EQ(picture.Image().size(), QSize(95, 40));
+    EXPECT_FALSE(picture.IsReduced());
+
+    // A file replaced by a different picture is not mixed in: the reduced image stays.
+    const QString photo = WriteHalves("photo.png", { 600, 400 }, kRed, kBlue);
+    ASSERT_TRUE(picture.Load(photo, {}, QSize(60, 60)));
+    WriteHalves("photo.png", { 30, 30 }, kGreen, kGreen);
+    EXPECT_FALSE(picture.EnsureFullImage());
+    EXPECT_EQ(picture.Image().size(), QSize(60, 40));
 }
 
 }
