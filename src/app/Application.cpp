@@ -1,11 +1,11 @@
 #include "app/Application.h"
 
+#include "app/MainWindow.h"
 #include "app/PageExport.h"
-#include "app/QtNativeEdit.h"
+#include "app/TerminationRequest.h"
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QTextStream>
 
 namespace {
 
@@ -43,9 +43,20 @@ int RunApplication(int argc, char** argv)
     if (PageExport::IsRequested(ArgumentsAfterProgram(argc, argv)))
         return RunPageExport(argc, argv);
 
+    TerminationRequest::InstallHandlers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
-    QtNativeEdit::Install();
-    QTextStream(stdout) << "Tessary: the editor window is not built yet.\n";
-    return 0;
+    // The process ends when the editor window closes, with its own exit code.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    MainWindow window;
+    if (!window.IsValid())
+        return kExitWindowFailed;
+    window.SetCloseHandler([] { QCoreApplication::exit(kExitWindowClosed); });
+    // A termination request from the session closes the window as the user would.
+    TerminationRequest termination;
+    QObject::connect(&termination, &TerminationRequest::Requested, &window, &QWidget::close);
+    window.show();
+    window.ProcessCommandLine(ArgumentsAfterProgram(argc, argv));
+    return QApplication::exec();
 }

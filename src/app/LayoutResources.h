@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class Canvas;
+
+// The layout texts that ship inside the program, by resource number.
+enum class LayoutResource {
+    Frame = 201,   // the frame of every page: background, grid and margins
+    ToolBar = 203, // the main window's tool bar
+    PageBar = 204, // the main window's page bar
+};
+
+// The text of a layout resource; empty when it is missing.
+QString LoadLayoutText(LayoutResource id);
+
+// Adds one item per section of the layout on top of the canvas. False when the resource is
+// missing or empty.
+bool BuildLayout(Canvas& canvas, LayoutResource id);

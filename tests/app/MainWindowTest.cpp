@@ -1,0 +1,533 @@
+#include "app/MainWindow.h"
+
+#include "items/Canvas.h"
+#include "platform/ScriptedUserPrompt.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QPoint CentreOf(CanvasWidget& widget, const QString& name)
+{
+    const Item* item = widget.GetCanvas().FindItem(name);
+    EXPECT_NE(item, nullptr) << name.toStdString();
+    return item ? widget.GetCanvas().ToDevice(item->GetBounds()).center().toPoint() : QPoint();
+}
+
+void ClickAt(QWidget& widget, QPoint point)
+{
+    QTest::mouseMove(&widget, point);
+    QTest::mouseClick(&widget, Qt::LeftButton, Qt::NoModifier, point);
+}
+
+void Click(CanvasWidget& widget, const QString& name)
+{
+    ClickAt(widget, CentreOf(widget, name));
+}
+
+QString TextOf(CanvasWidget& widget, const QString& name)
+{
+    QString text;
+    widget.GetCanvas().GetItemProperty(name, QStringLiteral("Text"), text);
+    return text;
+}
+
+bool IsEnabled(CanvasWidget& widget, const QString& name)
+{
+    bool enabled = false;
+    widget.GetCanvas().GetItemPropertyBool(name, QStringLiteral("Enable"), enabled);
+    return enabled;
+}
+
+// Clicks an edit box, replaces its text by typing and commits it with Return.
+void TypeInto(CanvasWidget& widget, const QString& name, const QString& typed)
+{
+    const Item* item = widget.GetCanvas().FindItem(name);
+    ASSERT_NE(item, nullptr);
+    // The left part of the box: a box with a list has its drop-down button at the right end.
+    const QRectF bounds = widget.GetCanvas().ToDevice(item->GetBounds());
+    ClickAt(widget, QPoint(static_cast<int>(bounds.left() + 8), static_cast<int>(bounds.center().y())));
+    // An edit of an earlier field may still wait for its deletion, hidden.
+    QLineEdit* edit = nullptr;
+    for (QLineEdit* candidate : widget.findChildren<QLineEdit*>())
+        if (candidate->isVisible())
+            edit = candidate;
+    ASSERT_NE(edit, nullptr) << "no edit for " << name.toStdString();
+    edit->selectAll();
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest()
+    {
+        m_prompt = &ScriptedUserPrompt::Install();
+        m_window = std::make_unique<MainWindow>();
+        m_window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    ~MainWindowTest() override { m_window.reset(); }
+
+    // Writes a photograph-like picture and returns its path.
+    QString MakeImage(const QString& name, QSize size = QSize(640, 480), QColor colour = Qt::darkGreen)
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString path = m_folder.filePath(name);
+        EXPECT_TRUE(image.save(path));
+        return path;
+    }
+    QStringList MakeImages(int count)
+    {
+        QStringList paths;
+        for (int index = 0; index < count; ++index)
+            paths << MakeImage(QStringLiteral("photo%1.png").arg(index + 1));
+        return paths;
+    }
+    int NoteItemsShown() { return m_window->PageCanvas().ItemCount() - Pages::kFrameItemCount; }
+    // The colour the window shows at a point of the page.
+    QColor PagePixel(QPointF page_point)
+    {
+        PageCanvasWidget& view = m_window->PageWidget();
+        const QPoint device = view.GetCanvas().ToDevice(page_point).toPoint();
+        const QImage shot = m_window->grab().toImage();
+        return shot.pixelColor(view.mapTo(m_window.get(), device) * shot.devicePixelRatio());
+    }
+
+    QTemporaryDir m_folder;
+    ScriptedUserPrompt* m_prompt { nullptr };
+    std::unique_ptr<MainWindow> m_window;
+};
+
+}
+
+TEST_F(MainWindowTest, StartsWithOneEmptyUnlockedPageAndBuiltBars)
+{
+    ASSERT_TRUE(m_window->IsValid());
+    EXPECT_EQ(m_window->GetPages().Count(), 1);
+    EXPECT_FALSE(m_window->IsLocked());
+    EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("ThisPage")), QStringLiteral("1"));
+    EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("MaxPage")), QStringLiteral("1"));
+    EXPECT_EQ(m_window->PageCanvas().ItemCount(), Pages::kFrameItemCount);
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 0.5f);
+    EXPECT_EQ(m_window->centralWidget()->size(), QSize(800, 670));
+    EXPECT_EQ(m_window->PageWidget().geometry(), QRect(0, 70, 800, 530));
+    EXPECT_EQ(m_window->PageBarWidget().geometry(), QRect(0, 600, 800, 70));
+    m_window->RunIdlePass();
+    for (const char* name : { "UndoNote", "RedoNote", "NextPage", "PrevPage", "TopPage", "EndPage" })
+        EXPECT_FALSE(IsEnabled(m_window->ToolBarWidget(), QString::fromLatin1(name))
+                     || IsEnabled(m_window->PageBarWidget(), QString::fromLatin1(name)))
+            << name;
+    EXPECT_TRUE(IsEnabled(m_window->ToolBarWidget(), QStringLiteral("ClearNote")));
+    EXPECT_TRUE(m_prompt->Requests().empty());
+}
+
+TEST_F(MainWindowTest, MenuOffersOnlyWhatIsAvailable)
+{
+    EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kUndo));
+    EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kDeletePage));
+    EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kPublish));
+    EXPECT_TRUE(m_window->IsCommandEnabled(MainWindow::kNewNote));
+    m_window->RunCommand(MainWindow::kLock);
+    EXPECT_TRUE(m_window->IsLocked());
+    EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kNewNote));
+    EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kClearPage));
+}
+
+TEST_F(MainWindowTest, ThreeImageArgumentsGiveThreeFittedPages)
+{
+    m_window->ProcessCommandLine(MakeImages(3) << m_folder.filePath(QStringLiteral("missing.png")));
+    Pages& pages = m_window->GetPages();
+    ASSERT_EQ(pages.Count(), 3);
+    EXPECT_EQ(pages.Current(), 0);
+    const Canvas& canvas = m_window->PageCanvas();
+    for (int page = 0; page < 3; ++page) {
+        ASSERT_TRUE(pages.GoTo(page));
+        EXPECT_EQ(pages.List().at(page).count(QStringLiteral("[TSImage]")), 1) << page;
+        ASSERT_EQ(NoteItemsShown(), 1) << page;
+        // 640 x 480 on a page of the viewer size: as large as the page allows, centred.
+        const QRectF bounds = canvas.ItemAt(Pages::kFrameItemCount)->GetBounds();
+        const QRectF page_rect(0, 0, canvas.LayoutWidth(), canvas.LayoutHeight());
+        EXPECT_TRUE(qAbs(bounds.width() - page_rect.width()) < 1 || qAbs(bounds.height() - page_rect.height()) < 1);
+        EXPECT_NEAR(bounds.center().x(), page_rect.center().x(), 1);
+        EXPECT_NEAR(bounds.center().y(), page_rect.center().y(), 1);
+        EXPECT_NEAR(bounds.width() / bounds.height(), 640.0 / 480.0, 0.01);
+    }
+    EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("MaxPage")), QStringLiteral("3"));
+}
+
+TEST_F(MainWindowTest, NextAndPreviousPageButtonsMoveThroughTheNote)
+{
+    m_window->ProcessCommandLine(MakeImages(2));
+    CanvasWidget& bar = m_window->PageBarWidget();
+    m_window->RunIdlePass();
+    Click(bar, QStringLiteral("NextPage"));
+    EXPECT_EQ(m_window->GetPages().Current(), 1);
+    EXPECT_EQ(TextOf(bar, QStringLiteral("ThisPage")), QStringLiteral("2"));
+    // The last page holds an image, so the next page is a new one.
+    m_window->RunIdlePass();
+    Click(bar, QStringLiteral("NextPage"));
+    EXPECT_EQ(m_window->GetPages().Count(), 3);
+    EXPECT_EQ(NoteItemsShown(), 0);
+    // An empty last page ends the note: the button is disabled.
+    m_window->RunIdlePass();
+    EXPECT_FALSE(IsEnabled(bar, QStringLiteral("NextPage")));
+    Click(bar, QStringLiteral("NextPage"));
+    EXPECT_EQ(m_window->GetPages().Count(), 3);
+    Click(bar, QStringLiteral("PrevPage"));
+    Click(bar, QStringLiteral("PrevPage"));
+    EXPECT_EQ(m_window->GetPages().Current(), 0);
+    EXPECT_EQ(NoteItemsShown(), 1);
+    EXPECT_EQ(TextOf(bar, QStringLiteral("ThisPage")), QStringLiteral("1"));
+}
+
+TEST_F(MainWindowTest, LockPageButtonLocksTheNote)
+{
+    m_window->ProcessCommandLine(MakeImages(1));
+    CanvasWidget& bar = m_window->PageBarWidget();
+    Click(bar, QStringLiteral("LockPage"));
+    ASSERT_TRUE(m_window->IsLocked());
+    m_window->RunIdlePass();
+    for (const char* name : { "ClearNote", "ClearPage", "OpenImage", "UndoNote", "RedoNote" })
+        EXPECT_FALSE(IsEnabled(m_window->ToolBarWidget(), QString::fromLatin1(name))) << name;
+    // The page takes no input: a drag over the image leaves it where it is.
+    PageCanvasWidget& view = m_window->PageWidget();
+    const Item* image = m_window->PageCanvas().ItemAt(Pages::kFrameItemCount);
+    const auto anchors = image->GetAnchors();
+    const QPoint from = m_window->PageCanvas().ToDevice(image->GetBounds()).center().toPoint();
+    QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(&view, from + QPoint(40, 30));
+    QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, from + QPoint(40, 30));
+    EXPECT_EQ(image->GetAnchors(), anchors);
+    // A locked note makes no new page.
+    Click(bar, QStringLiteral("NextPage"));
+    EXPECT_EQ(m_window->GetPages().Count(), 1);
+    Click(bar, QStringLiteral("LockPage"));
+    EXPECT_FALSE(m_window->IsLocked());
+}
+
+TEST_F(MainWindowTest, PageNumberTypedIntoThisPageWithReturn)
+{
+    m_window->ProcessCommandLine(MakeImages(3));
+    TypeInto(m_window->PageBarWidget(), QStringLiteral("ThisPage"), QStringLiteral("3"));
+    EXPECT_EQ(m_window->GetPages().Current(), 2);
+    EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("ThisPage")), QStringLiteral("3"));
+    // A page that does not exist only refreshes the counter.
+    TypeInto(m_window->PageBarWidget(), QStringLiteral("ThisPage"), QStringLiteral("9"));
+    EXPECT_EQ(m_window->GetPages().Current(), 2);
+    EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("ThisPage")), QStringLiteral("3"));
+}
+
+TEST_F(MainWindowTest, BackColorKnobDarkensThePageBackground)
+{
+    const Canvas& page = m_window->PageCanvas();
+    // Between the grid lines of the quarter grid.
+    const QPointF probe(page.LayoutWidth() * 0.4, page.LayoutHeight() * 0.4);
+    EXPECT_EQ(PagePixel(probe), QColor(Qt::white));
+
+    CanvasWidget& bar = m_window->ToolBarWidget();
+    const QPoint knob = CentreOf(bar, QStringLiteral("BackColor"));
+    QTest::mouseMove(&bar, knob);
+    QTest::mousePress(&bar, Qt::LeftButton, Qt::NoModifier, knob);
+    // 100 pixels down sweep the whole range.
+    for (int step = 1; step <= 5; ++step)
+        QTest::mouseMove(&bar, knob + QPoint(0, 20 * step));
+    QTest::mouseRelease(&bar, Qt::LeftButton, Qt::NoModifier, knob + QPoint(0, 100));
+
+    EXPECT_EQ(PagePixel(probe), QColor(Qt::black));
+    float value = -1;
+    bar.GetCanvas().GetItemPropertyFloat(QStringLiteral("BackColor"), QStringLiteral("Value"), value);
+    EXPECT_EQ(value, 0.0f);
+    // The background colour stays on the pages that follow.
+    m_window->GetPages().Insert();
+    EXPECT_EQ(PagePixel(probe), QColor(Qt::black));
+}
+
+TEST_F(MainWindowTest, ZoomChosenFromTheDropDownList)
+{
+    CanvasWidget& bar = m_window->PageBarWidget();
+    const Item* zoom = bar.GetCanvas().FindItem(QStringLiteral("Zoom"));
+    ASSERT_NE(zoom, nullptr);
+    const QRectF bounds = bar.GetCanvas().ToDevice(zoom->GetBounds());
+    // The choices are "25%,50%,75%,90%,100%,200%,400%"; the sixth is 200%.
+    m_prompt->QueueMenuChoice(6);
+    ClickAt(bar, QPoint(static_cast<int>(bounds.right()) - 5, static_cast<int>(bounds.center().y())));
+    ASSERT_FALSE(m_prompt->Requests().empty());
+    EXPECT_EQ(m_prompt->Requests().back().kind, ScriptedUserPrompt::Kind::PopupMenu);
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 2.0f);
+    EXPECT_EQ(TextOf(bar, QStringLiteral("Zoom")), QStringLiteral("200%"));
+    // Ctrl+Left steps back to the entry before.
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 1.0f);
+    EXPECT_EQ(TextOf(bar, QStringLiteral("Zoom")), QStringLiteral("100%"));
+}
+
+TEST_F(MainWindowTest, CtrlZAndCtrlYUndoAndRedoEvenWhileLocked)
+{
+    m_window->ProcessCommandLine(MakeImages(1));
+    ASSERT_EQ(NoteItemsShown(), 1);
+    QWidget& view = m_window->PageWidget();
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(NoteItemsShown(), 0);
+    QTest::keyClick(&view, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(NoteItemsShown(), 1);
+    QTest::keyClick(&view, Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(m_window->IsLocked());
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(NoteItemsShown(), 0);
+}
+
+TEST_F(MainWindowTest, SpaceOnTheLastPageOfALockedNoteGoesBackToTheFirst)
+{
+    m_window->ProcessCommandLine(MakeImages(2));
+    QWidget& view = m_window->PageWidget();
+    QTest::keyClick(&view, Qt::Key_L, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_EQ(m_window->GetPages().Current(), 1);
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_EQ(m_window->GetPages().Current(), 0);
+    EXPECT_EQ(m_window->GetPages().Count(), 2);
+    QTest::keyClick(&view, Qt::Key_PageDown);
+    EXPECT_EQ(m_window->GetPages().Current(), 1);
+    QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(m_window->GetPages().Current(), 0);
+}
+
+TEST_F(MainWindowTest, EscapeInANormalWindowDoesNothing)
+{
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(m_window->IsFullScreen());
+    EXPECT_TRUE(m_window->menuBar()->isVisible());
+    TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerWidth"), QStringLiteral("400"));
+    TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerHeight"), QStringLiteral("200"));
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_F11);
+    EXPECT_TRUE(m_window->IsFullScreen());
+    EXPECT_FALSE(m_window->menuBar()->isVisible());
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Dpi(), 96.0f);
+    // The page fits the screen.
+    const QRect desktop = m_window->screen()->geometry();
+    const float across = desktop.width() / 400.0f;
+    const float down = desktop.height() / 200.0f;
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), std::min(across, down));
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(m_window->IsFullScreen());
+    // Leaving takes the zoom back from the page bar.
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 0.5f);
+    EXPECT_EQ(m_window->PageWidget().y(), MainWindow::kBarHeight);
+}
+
+TEST_F(MainWindowTest, PeekingAtTheFrameKeepsItsOrder)
+{
+    m_window->ProcessCommandLine(MakeImages(1));
+    const Canvas& canvas = m_window->PageCanvas();
+    auto names = [&canvas] {
+        QStringList list;
+        for (int index = 0; index < canvas.ItemCount(); ++index)
+            list << canvas.ItemAt(index)->Name();
+        return list;
+    };
+    const QStringList before = names();
+    QTest::keyPress(&m_window->PageWidget(), Qt::Key_F3);
+    // The image (it has no name) is now below the frame, above the page background.
+    EXPECT_EQ(names().at(1), QString());
+    EXPECT_EQ(names().last(), QStringLiteral("FrameG"));
+    QTest::keyRelease(&m_window->PageWidget(), Qt::Key_F3);
+    EXPECT_EQ(names(), before);
+}
+
+struct CommittedValue {
+    const char* box;
+    const char* typed;
+    const char* shown;
+};
+
+class MainWindowValueTest : public MainWindowTest, public ::testing::WithParamInterface<CommittedValue> { };
+
+TEST_P(MainWindowValueTest, TypedValuesAreClamped)
+{
+    const CommittedValue& row = GetParam();
+    const QString box = QString::fromLatin1(row.box);
+    CanvasWidget& widget = box == QLatin1String("GridSize") ? m_window->ToolBarWidget() : m_window->PageBarWidget();
+    TypeInto(widget, box, QString::fromLatin1(row.typed));
+    EXPECT_EQ(TextOf(widget, box), QString::fromLatin1(row.shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, MainWindowValueTest,
+                         ::testing::Values(CommittedValue { "ViewerWidth", "0", "1" },
+                                           CommittedValue { "ViewerWidth", "5000", "4800" },
+                                           CommittedValue { "ViewerHeight", "700", "700" },
+                                           CommittedValue { "Dpi", "50", "72" }));
+
+TEST_F(MainWindowTest, GridSizeSetsTheGridInterval)
+{
+    CanvasWidget& bar = m_window->ToolBarWidget();
+    float interval = 0;
+    TypeInto(bar, QStringLiteral("GridSize"), QStringLiteral("8"));
+    m_window->PageCanvas().GetItemPropertyFloat(QStringLiteral("FrameG"), QStringLiteral("Interval"), interval);
+    EXPECT_FLOAT_EQ(interval, 0.125f);
+    EXPECT_EQ(m_window->SnapLinesX().size(), 8u);
+    TypeInto(bar, QStringLiteral("GridSize"), QStringLiteral("0"));
+    m_window->PageCanvas().GetItemPropertyFloat(QStringLiteral("FrameG"), QStringLiteral("Interval"), interval);
+    EXPECT_FLOAT_EQ(interval, 1.0f);
+    EXPECT_TRUE(m_window->SnapLinesX().empty());
+}
+
+TEST_F(MainWindowTest, SavedNoteOpensLockedWithOneHistoryStep)
+{
+    m_window->ProcessCommandLine(MakeImages(2));
+    const QString note = m_folder.filePath(QStringLiteral("note.tsy"));
+    m_prompt->QueueSaveFile(note);
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QFileInfo::exists(note));
+
+    m_prompt->QueueYesNo(true);
+    m_window->RunCommand(MainWindow::kNewNote);
+    ASSERT_EQ(m_window->GetPages().Count(), 1);
+
+    // Another extension is refused without a word.
+    m_prompt->ClearRequests();
+    EXPECT_FALSE(m_window->OpenNote(m_folder.filePath(QStringLiteral("photo1.png"))));
+    EXPECT_TRUE(m_prompt->Requests().empty());
+
+    EXPECT_TRUE(m_window->OpenNote(note));
+    EXPECT_EQ(m_window->GetPages().Count(), 2);
+    EXPECT_EQ(NoteItemsShown(), 1);
+    EXPECT_TRUE(m_window->IsLocked());
+    EXPECT_EQ(m_window->GetPages().History().Count(), 1);
+    EXPECT_EQ(m_window->GetPages().NotePath(), note);
+}
+
+TEST_F(MainWindowTest, ImageThenNoteArgumentsAskBeforeReplacing)
+{
+    const QString note = m_folder.filePath(QStringLiteral("two.tsy"));
+    m_window->ProcessCommandLine(MakeImages(2));
+    m_prompt->QueueSaveFile(note);
+    ASSERT_TRUE(m_window->SaveNote({}));
+
+    MainWindow second;
+    m_prompt->ClearRequests();
+    m_prompt->QueueYesNo(true);
+    second.ProcessCommandLine({ MakeImage(QStringLiteral("single.png")), note, MakeImage(QStringLiteral("ignored.png")) });
+    ASSERT_EQ(m_prompt->Requests().size(), 1u);
+    EXPECT_EQ(m_prompt->Requests()[0].text, QStringLiteral("ノートを消去しますか?"));
+    EXPECT_EQ(second.GetPages().Count(), 2);
+    EXPECT_TRUE(second.IsLocked());
+}
+
+TEST_F(MainWindowTest, WheelWithShiftTurnsPagesAndWithCtrlZooms)
+{
+    m_window->ProcessCommandLine(MakeImages(2));
+    PageCanvasWidget& view = m_window->PageWidget();
+    auto turn = [&view](int delta, Qt::KeyboardModifiers modifiers) {
+        const QPointF position(view.width() / 2.0, view.height() / 2.0);
+        QWheelEvent event(position, view.mapToGlobal(position), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view, &event);
+    };
+    turn(-120, Qt::ShiftModifier); // towards the user: the next page
+    EXPECT_EQ(m_window->GetPages().Current(), 1);
+    turn(120, Qt::ShiftModifier);
+    EXPECT_EQ(m_window->GetPages().Current(), 0);
+    turn(-120, Qt::ControlModifier); // towards the user: the next zoom entry
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 0.75f);
+    turn(240, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 0.25f);
+    EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("Zoom")), QStringLiteral("25%"));
+}
+
+TEST_F(MainWindowTest, ArgumentsThatAreNeitherNotesNorImagesAreSkipped)
+{
+    auto write = [this](const QString& name, const QByteArray& bytes) {
+        QFile file(m_folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QString broken = write(QStringLiteral("broken.jpg"), QByteArray("\xff\xd8\xff\xe0 not really", 16));
+    const QString empty = write(QStringLiteral("empty.png"), {});
+    const QString text = write(QStringLiteral("notes.txt"), "[TSImage]\r\nFileName=x.jpg\r\n");
+    const QString good = MakeImage(QStringLiteral("good.png"));
+    m_window->ProcessCommandLine({ broken, empty, text, m_folder.filePath(QStringLiteral("nothing.png")), good,
+                                   QCoreApplication::applicationFilePath() });
+    EXPECT_EQ(m_window->GetPages().Count(), 1);
+    EXPECT_EQ(NoteItemsShown(), 1);
+    EXPECT_FALSE(m_window->IsLocked());
+    EXPECT_TRUE(m_prompt->Requests().empty());
+}
+
+TEST(MainWindowKeyTest, ColourKeyPixelsBecomeTransparent)
+{
+    QImage image(3, 1, QImage::Format_ARGB32_Premultiplied);
+    image.setPixel(0, 0, 0xFFFFFFFF);
+    image.setPixel(1, 0, 0xFFFFFFFE);
+    image.setPixel(2, 0, 0x80404040);
+    const QImage keyed = PageCanvasWidget::KeyedOut(image, 0xFFFFFF);
+    EXPECT_EQ(keyed.pixel(0, 0), 0u);
+    EXPECT_EQ(keyed.pixel(1, 0), 0xFFFFFFFEu);
+    EXPECT_EQ(qAlpha(keyed.pixel(2, 0)), 0x80);
+}
+
+TEST_F(MainWindowTest, TransparentBackgroundShowsThroughThePageColour)
+{
+    m_window->ProcessCommandLine({ MakeImage(QStringLiteral("small.png"), QSize(100, 100), Qt::red) });
+    const Canvas& page = m_window->PageCanvas();
+    const Item* image = page.ItemAt(Pages::kFrameItemCount);
+    // Shrink the image to the top-left quarter, away from the grid lines.
+    const_cast<Item*>(image)->SetBoundsAsAnchors(QRectF(10, 10, 100, 100));
+    m_window->RepaintPageCanvas();
+    auto alpha_at = [this, &page](QPointF page_point) {
+        QImage shot(m_window->PageWidget().size(), QImage::Format_ARGB32_Premultiplied);
+        shot.fill(Qt::transparent);
+        m_window->PageWidget().render(&shot);
+        return qAlpha(shot.pixel(page.ToDevice(page_point).toPoint()));
+    };
+    const QPointF background(page.LayoutWidth() * 0.4, page.LayoutHeight() * 0.4);
+    EXPECT_EQ(alpha_at(background), 255);
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_F7);
+    ASSERT_TRUE(m_window->IsBackgroundTransparent());
+    EXPECT_TRUE(m_window->testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_EQ(alpha_at(background), 0);
+    EXPECT_EQ(alpha_at(QPointF(50, 50)), 255);
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_F7);
+    EXPECT_EQ(alpha_at(background), 255);
+}
+
+TEST_F(MainWindowTest, ClickThroughWindowEndsFromItsSwitchOrWithTheBackground)
+{
+    m_window->RunCommand(MainWindow::kTransparentWindow);
+    EXPECT_FALSE(m_window->IsClickThrough()); // needs the transparent background too
+    EXPECT_EQ(m_window->SwitchWindow(), nullptr);
+    m_window->RunCommand(MainWindow::kTransparentBackground);
+    ASSERT_TRUE(m_window->IsClickThrough());
+    ASSERT_NE(m_window->SwitchWindow(), nullptr);
+    EXPECT_TRUE(m_window->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    EXPECT_TRUE(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    auto* check = m_window->SwitchWindow()->findChild<QCheckBox*>();
+    ASSERT_NE(check, nullptr);
+    EXPECT_TRUE(check->isChecked());
+    QTest::mouseClick(check, Qt::LeftButton, Qt::NoModifier, check->rect().center());
+    EXPECT_FALSE(m_window->IsClickThrough());
+    EXPECT_EQ(m_window->SwitchWindow(), nullptr);
+    EXPECT_FALSE(m_window->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    EXPECT_TRUE(m_window->IsBackgroundTransparent());
+
+    m_window->RunCommand(MainWindow::kTransparentWindow);
+    ASSERT_TRUE(m_window->IsClickThrough());
+    m_window->RunCommand(MainWindow::kTransparentBackground);
+    EXPECT_FALSE(m_window->IsClickThrough());
+    EXPECT_EQ(m_window->SwitchWindow(), nullptr);
+    EXPECT_FALSE(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}

@@ -1,0 +1,296 @@
+#include "document/Pages.h"
+
+#include "items/Canvas.h"
+#include "items/PlacedItem.h"
+#include "platform/ScriptedUserPrompt.h"
+#include "text/KeyValueStore.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A note item that saves one value, standing in for the image and text items.
+class StubNoteItem : public PlacedItem {
+public:
+    using PlacedItem::PlacedItem;
+
+    bool ReadSection(const KeyValueStore& store) override
+    {
+        m_value = store.GetText(QStringLiteral("Value"));
+        return PlacedItem::ReadSection(store);
+    }
+    bool Save(QString& section, QString& options, SaveMode mode) const override
+    {
+        if (mode != SaveMode::Persistent)
+            return false;
+        section += QStringLiteral("[Stub]\r\nValue=") + m_value + QStringLiteral("\r\n");
+        return PlacedItem::Save(section, options, SaveMode::Plain);
+    }
+
+    QString m_value;
+};
+
+class FakeHost : public PagesHost {
+public:
+    explicit FakeHost(Canvas& canvas)
+        : m_canvas(canvas)
+    {
+    }
+
+    bool ResetPageCanvas(Repaint) override
+    {
+        m_canvas.Clear();
+        for (int index = 0; index < Pages::kFrameItemCount; ++index)
+            m_canvas.AddItem(std::make_unique<PlacedItem>(m_canvas));
+        return true;
+    }
+    void RepaintPageCanvas() override { }
+    void ShowPageCounter() override { ++counter_shown; }
+    bool IsLocked() const override { return locked; }
+    void NoteCleared() override
+    {
+        locked = false;
+        ++notes_cleared;
+    }
+    void NoteOpened() override { locked = true; }
+
+    bool locked { false };
+    int counter_shown { 0 };
+    int notes_cleared { 0 };
+
+private:
+    Canvas& m_canvas;
+};
+
+class PagesTest : public ::testing::Test {
+protected:
+    PagesTest()
+    {
+        m_canvas.SetFactory([](Canvas& canvas, const QString& name) -> std::unique_ptr<Item> {
+            if (name == QLatin1String("Stub"))
+                return std::make_unique<StubNoteItem>(canvas);
+            return nullptr;
+        });
+        m_prompt = &ScriptedUserPrompt::Install();
+        m_pages.ClearNote();
+    }
+
+    // Places an item on the current page and records the change, as the window does when an
+    // item reports a finished change.
+    void Place(const QString& value)
+    {
+        auto item = std::make_unique<StubNoteItem>(m_canvas);
+        item->m_value = value;
+        m_canvas.AddItem(std::move(item));
+        m_pages.RecordStep();
+    }
+    // The values of the note items on the page canvas, bottom to top.
+    QStringList Shown() const
+    {
+        QStringList values;
+        for (int index = Pages::kFrameItemCount; index < m_canvas.ItemCount(); ++index)
+            values << static_cast<StubNoteItem*>(m_canvas.ItemAt(index))->m_value;
+        return values;
+    }
+    // Builds a note whose pages each hold one item named after the page number.
+    void MakePages(int count)
+    {
+        for (int page = 1; page <= count; ++page) {
+            if (page > 1) {
+                ASSERT_TRUE(m_pages.Next());
+            }
+            Place(QString::number(page));
+        }
+    }
+
+    Canvas m_canvas { CanvasKind::Page };
+    FakeHost m_host { m_canvas };
+    Pages m_pages { m_canvas, m_host };
+    ScriptedUserPrompt* m_prompt { nullptr };
+};
+
+}
+
+TEST_F(PagesTest, FreshNoteHasOneEmptyPageAndNothingToUndo)
+{
+    EXPECT_EQ(m_pages.Count(), 1);
+    EXPECT_EQ(m_pages.Current(), 0);
+    EXPECT_EQ(m_canvas.ItemCount(), Pages::kFrameItemCount);
+    EXPECT_FALSE(m_pages.History().CanUndo());
+    EXPECT_FALSE(m_pages.History().CanRedo());
+    EXPECT_TRUE(m_prompt->Requests().empty()); // an empty note is cleared without asking
+}
+
+TEST_F(PagesTest, UndoClearsAPlacedItemAndRedoBringsItBack)
+{
+    Place(QStringLiteral("photo"));
+    EXPECT_TRUE(m_pages.History().CanUndo());
+    EXPECT_TRUE(m_pages.Undo());
+    EXPECT_TRUE(Shown().isEmpty());
+    EXPECT_TRUE(m_pages.List().at(0).isEmpty());
+    EXPECT_FALSE(m_pages.History().CanUndo());
+    EXPECT_TRUE(m_pages.Redo());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("photo") });
+    EXPECT_FALSE(m_pages.History().CanRedo());
+}
+
+TEST_F(PagesTest, UndoOfAnUnrecordedEditKeepsItRedoable)
+{
+    Place(QStringLiteral("a"));
+    // A change the history has not seen yet: undo records it first.
+    static_cast<StubNoteItem*>(m_canvas.ItemAt(Pages::kFrameItemCount))->m_value = QStringLiteral("b");
+    EXPECT_TRUE(m_pages.Undo());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("a") });
+    EXPECT_TRUE(m_pages.Redo());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("b") });
+}
+
+TEST_F(PagesTest, NextPageStopsCreatingPagesOnAnEmptyLastPage)
+{
+    Place(QStringLiteral("1"));
+    EXPECT_TRUE(m_pages.Next());
+    EXPECT_EQ(m_pages.Count(), 2);
+    EXPECT_FALSE(m_pages.Next());
+    EXPECT_FALSE(m_pages.Next());
+    EXPECT_EQ(m_pages.Count(), 2);
+    EXPECT_EQ(m_pages.Current(), 1);
+    EXPECT_TRUE(m_pages.Previous());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("1") });
+}
+
+TEST_F(PagesTest, LockedNoteMakesNoNewPage)
+{
+    Place(QStringLiteral("1"));
+    m_host.locked = true;
+    const int shown_before = m_host.counter_shown;
+    EXPECT_FALSE(m_pages.Next());
+    EXPECT_EQ(m_pages.Count(), 1);
+    EXPECT_GT(m_host.counter_shown, shown_before); // a refused move still refreshes the counter
+}
+
+TEST_F(PagesTest, MovingBetweenPagesKeepsEachPageAndRecordsNothing)
+{
+    MakePages(3);
+    const int steps = m_pages.History().Count();
+    EXPECT_TRUE(m_pages.First());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("1") });
+    EXPECT_TRUE(m_pages.Last());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("3") });
+    EXPECT_FALSE(m_pages.GoTo(7));
+    EXPECT_FALSE(m_pages.GoTo(-1));
+    EXPECT_EQ(m_pages.Current(), 2);
+    EXPECT_EQ(m_pages.History().Count(), steps);
+    EXPECT_EQ(m_pages.List().size(), 3);
+}
+
+TEST_F(PagesTest, InsertPutsAnEmptyPageBeforeTheCurrentOne)
+{
+    MakePages(5);
+    ASSERT_TRUE(m_pages.GoTo(2));
+    EXPECT_TRUE(m_pages.Insert());
+    EXPECT_EQ(m_pages.Count(), 6);
+    EXPECT_EQ(m_pages.Current(), 2);
+    EXPECT_TRUE(Shown().isEmpty());
+    ASSERT_TRUE(m_pages.Next());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("3") });
+}
+
+TEST_F(PagesTest, DeleteShowsThePageBeforeTheDeletedLastPage)
+{
+    MakePages(3);
+    EXPECT_TRUE(m_pages.Delete());
+    EXPECT_EQ(m_pages.Count(), 2);
+    EXPECT_EQ(m_pages.Current(), 1);
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("2") });
+    ASSERT_TRUE(m_pages.First());
+    EXPECT_TRUE(m_pages.Delete());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("2") });
+    EXPECT_FALSE(m_pages.Delete()); // one page left
+    EXPECT_EQ(m_pages.Count(), 1);
+}
+
+TEST_F(PagesTest, UndoSwitchesToThePageOfTheStep)
+{
+    MakePages(4);
+    ASSERT_TRUE(m_pages.GoTo(1));
+    Place(QStringLiteral("2b"));
+    ASSERT_TRUE(m_pages.GoTo(3));
+    // Undo first records the page that is shown, so the first step back is the newest
+    // change, on page 2.
+    EXPECT_TRUE(m_pages.Undo());
+    EXPECT_EQ(m_pages.Current(), 1);
+    EXPECT_EQ(Shown(), (QStringList { QStringLiteral("2"), QStringLiteral("2b") }));
+    // The page that was shown kept its content.
+    ASSERT_TRUE(m_pages.GoTo(3));
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("4") });
+}
+
+TEST_F(PagesTest, UndoOfAStepWhosePageWasDeletedFails)
+{
+    MakePages(3);
+    // Steps for pages 2 and 3 are older; delete pages until index 2 names nothing.
+    ASSERT_TRUE(m_pages.Delete());
+    ASSERT_TRUE(m_pages.Delete());
+    ASSERT_EQ(m_pages.Count(), 1);
+    bool failed = false;
+    for (int attempt = 0; attempt < UndoHistory::kMaxSteps && !failed; ++attempt)
+        failed = !m_pages.Undo();
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(m_pages.Count(), 1);
+    EXPECT_EQ(m_pages.Current(), 0);
+}
+
+TEST_F(PagesTest, ClearPageAsksAndEmptiesOnlyOnYes)
+{
+    Place(QStringLiteral("keep"));
+    m_prompt->QueueYesNo(false);
+    m_pages.ClearPage();
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("keep") });
+    m_prompt->QueueYesNo(true);
+    m_pages.ClearPage();
+    EXPECT_TRUE(Shown().isEmpty());
+    EXPECT_TRUE(m_pages.List().at(0).isEmpty());
+    ASSERT_EQ(m_prompt->Requests().size(), 2u);
+    EXPECT_EQ(m_prompt->Requests()[0].text, QStringLiteral("このページを消去しますか?"));
+    EXPECT_EQ(m_prompt->Requests()[0].caption, QStringLiteral("Tessary"));
+    EXPECT_TRUE(m_pages.Undo()); // the cleared page is a step like any other
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("keep") });
+}
+
+TEST_F(PagesTest, ClearNoteAsksWhenTheFirstPageHasContent)
+{
+    MakePages(2);
+    m_prompt->QueueYesNo(false);
+    EXPECT_FALSE(m_pages.ClearNote());
+    EXPECT_EQ(m_pages.Count(), 2);
+
+    m_host.locked = true;
+    m_prompt->QueueYesNo(true);
+    EXPECT_TRUE(m_pages.ClearNote());
+    EXPECT_EQ(m_pages.Count(), 1);
+    EXPECT_TRUE(m_pages.NotePath().isEmpty());
+    EXPECT_FALSE(m_host.locked);
+    EXPECT_EQ(m_pages.History().Count(), 1);
+    EXPECT_FALSE(m_pages.History().CanUndo());
+    EXPECT_EQ(m_prompt->Requests().back().text, QStringLiteral("ノートを消去しますか?"));
+}
+
+TEST_F(PagesTest, OpenedNoteIsLockedWithOneHistoryStep)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("note.tsy"));
+    MakePages(3);
+    ASSERT_TRUE(m_pages.Document().SaveNote(path));
+    m_prompt->QueueYesNo(true);
+    ASSERT_TRUE(m_pages.Document().OpenNote(path));
+    EXPECT_EQ(m_pages.Count(), 3);
+    EXPECT_EQ(m_pages.Current(), 0);
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("1") });
+    EXPECT_TRUE(m_host.locked);
+    EXPECT_EQ(m_pages.History().Count(), 1);
+    EXPECT_FALSE(m_pages.History().CanUndo());
+    // Locked, the last page is the end of the note.
+    ASSERT_TRUE(m_pages.Last());
+    EXPECT_FALSE(m_pages.Next());
+}
