@@ -5,6 +5,7 @@
 #include "app/TerminationRequest.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QGuiApplication>
 
 namespace {
@@ -16,6 +17,7 @@ QStringList ArgumentsAfterProgram(int argc, char** argv)
         arguments << QString::fromLocal8Bit(argv[index]);
     return arguments;
 }
+
 
 // The export reports a failure in one line of its own; notices of Qt about the environment
 // (no runtime folder, no display) or about a user's image files would only bury it.
@@ -38,11 +40,20 @@ int RunPageExport(int argc, char** argv)
 
 }
 
+QStringList AbsoluteArguments(const QStringList& arguments, const QDir& start_folder)
+{
+    QStringList absolute;
+    for (const QString& argument : arguments)
+        absolute << (argument.isEmpty() ? argument : QDir::cleanPath(start_folder.absoluteFilePath(argument)));
+    return absolute;
+}
+
 int RunApplication(int argc, char** argv)
 {
     if (PageExport::IsRequested(ArgumentsAfterProgram(argc, argv)))
         return RunPageExport(argc, argv);
 
+    const QDir start_folder = QDir::current();
     TerminationRequest::InstallHandlers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
@@ -57,6 +68,6 @@ int RunApplication(int argc, char** argv)
     TerminationRequest termination;
     QObject::connect(&termination, &TerminationRequest::Requested, &window, &QWidget::close);
     window.show();
-    window.ProcessCommandLine(ArgumentsAfterProgram(argc, argv));
+    window.ProcessCommandLine(AbsoluteArguments(ArgumentsAfterProgram(argc, argv), start_folder));
     return QApplication::exec();
 }

@@ -1,8 +1,16 @@
 #pragma once
 
+#include <QDir>
+#include <QStringList>
+
 // Process exit codes of the editor.
 inline constexpr int kExitWindowFailed = 0; // the editor window could not be built
 inline constexpr int kExitWindowClosed = 2; // the editor window was closed
 
 // Runs the program with its command line; returns the process exit code.
 int RunApplication(int argc, char** argv);
+
+// The editor moves its working folder to the program's folder while it builds its windows,
+// so notes and images named relative to the folder the user started it from are made
+// absolute against that folder first.
+QStringList AbsoluteArguments(const QStringList& arguments, const QDir& start_folder);

@@ -1,3 +1,4 @@
+#include "app/Application.h"
 #include "app/MainWindow.h"
 
 #include "items/Canvas.h"
@@ -144,6 +145,20 @@ TEST_F(MainWindowTest, MenuOffersOnlyWhatIsAvailable)
     EXPECT_TRUE(m_window->IsLocked());
     EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kNewNote));
     EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kClearPage));
+}
+
+TEST_F(MainWindowTest, ImageArgumentsRelativeToTheStartFolderArePlaced)
+{
+    const QStringList images = MakeImages(2);
+    QStringList relative;
+    for (const QString& image : images)
+        relative << QFileInfo(image).fileName();
+    // The window has already moved the working folder away from the folder of the images.
+    ASSERT_NE(QDir::currentPath(), m_folder.path());
+    m_window->ProcessCommandLine(AbsoluteArguments(relative, QDir(m_folder.path())));
+    EXPECT_EQ(m_window->GetPages().Count(), 2);
+    EXPECT_EQ(AbsoluteArguments({ QStringLiteral("/abs/a.png"), QStringLiteral("../b.tsy") }, QDir(QStringLiteral("/home/u/notes"))),
+        QStringList({ QStringLiteral("/abs/a.png"), QStringLiteral("/home/u/b.tsy") }));
 }
 
 TEST_F(MainWindowTest, ThreeImageArgumentsGiveThreeFittedPages)
