@@ -38,6 +38,9 @@ void BM_StartupToFirstIdlePass(benchmark::State& state)
         window.reset();
     }
 }
+// The first start in a process is the cold one (fonts and interface pictures not loaded yet);
+// it is registered first so that it runs first, once.
+BENCHMARK(BM_StartupToFirstIdlePass)->Name("BM_ColdStartupToFirstIdlePass")->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartupToFirstIdlePass)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 constexpr int kPhotographs = 20;
