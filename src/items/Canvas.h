@@ -3,7 +3,7 @@
 #include "items/CanvasHost.h"
 #include "items/Item.h"
 #include "items/ItemEvent.h"
-#include "text/PositionSpec.h"
+#include "text/PositionAnchors.h"
 
 #include <QImage>
 #include <QPointF>

@@ -2,7 +2,7 @@
 
 #include "items/Canvas.h"
 #include "text/KeyValueStore.h"
-#include "text/PositionSpec.h"
+#include "text/PositionAnchors.h"
 #include "text/ValueForms.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "items/PlacedItem.h"
-#include "text/PositionSpec.h"
+#include "text/PositionAnchors.h"
 
 class QFont;
 

@@ -1,4 +1,4 @@
-#include "text/PositionSpec.h"
+#include "text/PositionAnchors.h"
 
 #include "text/ValueForms.h"
 

@@ -1,4 +1,4 @@
-#include "text/PositionSpec.h"
+#include "text/PositionAnchors.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ struct AnchorRow {
 // Layout 400 by 300; visible area from (30, 20) to (530, 420); item left / top edge 10.
 constexpr AnchorReference kReference { 400, 300, 30, 20, 530, 420 };
 
-TEST(PositionSpec, HorizontalAnchorsResolveByLetter)
+TEST(PositionAnchors, HorizontalAnchorsResolveByLetter)
 {
     const AnchorRow rows[] = {
         { u"L10", 10 },
@@ -49,7 +49,7 @@ TEST(PositionSpec, HorizontalAnchorsResolveByLetter)
     }
 }
 
-TEST(PositionSpec, VerticalAnchorsResolveByLetter)
+TEST(PositionAnchors, VerticalAnchorsResolveByLetter)
 {
     const AnchorRow rows[] = {
         { u"T10", 10 },
@@ -76,7 +76,7 @@ TEST(PositionSpec, VerticalAnchorsResolveByLetter)
     }
 }
 
-TEST(PositionSpec, PercentTruncatesTowardZero)
+TEST(PositionAnchors, PercentTruncatesTowardZero)
 {
     const AnchorReference hundred { 100, 100, 0, 0, 0, 0 };
     EXPECT_FLOAT_EQ(ResolveAnchorX(u"L-0.5%", hundred, 0), 0);
@@ -86,7 +86,7 @@ TEST(PositionSpec, PercentTruncatesTowardZero)
     EXPECT_FLOAT_EQ(ResolveAnchorY(u"T33.9%", hundred, 0), 33);
 }
 
-TEST(PositionSpec, EmptyCanvasHasZeroSize)
+TEST(PositionAnchors, EmptyCanvasHasZeroSize)
 {
     const AnchorReference none;
     EXPECT_FLOAT_EQ(ResolveAnchorX(u"R10", none, 0), -10);
@@ -94,7 +94,7 @@ TEST(PositionSpec, EmptyCanvasHasZeroSize)
     EXPECT_FLOAT_EQ(ResolveAnchorX(u"R50%", none, 0), 0);
 }
 
-TEST(PositionSpec, RelativeFieldsMeasureFromThePreviousItem)
+TEST(PositionAnchors, RelativeFieldsMeasureFromThePreviousItem)
 {
     const RelativeReference previous { QRectF(10, 20, 100, 50), { "R10", "T5", "W100", "H50" } };
     struct Row {
@@ -130,7 +130,7 @@ TEST(PositionSpec, RelativeFieldsMeasureFromThePreviousItem)
     }
 }
 
-TEST(PositionSpec, SetBoundsAnchorsToTheTopLeft)
+TEST(PositionAnchors, SetBoundsAnchorsToTheTopLeft)
 {
     Anchors anchors { "R10", "B10", "W50", "H20", "L1", "", "", "" };
     EXPECT_TRUE(SetBoundsAsAnchors(anchors, QRectF(340, 270.5, 50, 20)));
@@ -148,7 +148,7 @@ TEST(PositionSpec, SetBoundsAnchorsToTheTopLeft)
     EXPECT_EQ(anchors[0], QStringLiteral("L1.23457e+06"));
 }
 
-TEST(PositionSpec, NaturalSizeFillsOnlyEmptyFarEdges)
+TEST(PositionAnchors, NaturalSizeFillsOnlyEmptyFarEdges)
 {
     Anchors anchors { "L10", "T15", "", "", "", "", "", "" };
     EXPECT_TRUE(ApplyNaturalSize(anchors, QSizeF(640, 480)));
@@ -162,7 +162,7 @@ TEST(PositionSpec, NaturalSizeFillsOnlyEmptyFarEdges)
     EXPECT_EQ(half[3], QStringLiteral("H2.500000"));
 }
 
-TEST(PositionSpec, AlignmentWords)
+TEST(PositionAnchors, AlignmentWords)
 {
     const std::pair<const char16_t*, Alignment> rows[] = {
         { u"L", Alignment::Near }, { u"T", Alignment::Near }, { u"C", Alignment::Centre },
@@ -173,7 +173,7 @@ TEST(PositionSpec, AlignmentWords)
         EXPECT_EQ(AlignmentFromWord(word), alignment) << QString::fromUtf16(word).toStdString();
 }
 
-TEST(PositionSpec, SplitAnchorKeepsTheEdgesLetters)
+TEST(PositionAnchors, SplitAnchorKeepsTheEdgesLetters)
 {
     struct Row {
         int edge;
