@@ -14,39 +14,26 @@ namespace {
 
 // Keys reach the items once, through the event filter; what the edit control itself does not
 // use goes no further, as a key typed into an edit window never reaches its parent.
-class LineEdit : public QLineEdit {
+template <typename EditBase>
+class KeyKeepingEdit : public EditBase {
 public:
-    using QLineEdit::QLineEdit;
+    using EditBase::EditBase;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
     {
-        QLineEdit::keyPressEvent(event);
+        EditBase::keyPressEvent(event);
         event->accept();
     }
     void keyReleaseEvent(QKeyEvent* event) override
     {
-        QLineEdit::keyReleaseEvent(event);
+        EditBase::keyReleaseEvent(event);
         event->accept();
     }
 };
 
-class PlainTextEdit : public QPlainTextEdit {
-public:
-    using QPlainTextEdit::QPlainTextEdit;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        QPlainTextEdit::keyPressEvent(event);
-        event->accept();
-    }
-    void keyReleaseEvent(QKeyEvent* event) override
-    {
-        QPlainTextEdit::keyReleaseEvent(event);
-        event->accept();
-    }
-};
+using LineEdit = KeyKeepingEdit<QLineEdit>;
+using PlainTextEdit = KeyKeepingEdit<QPlainTextEdit>;
 
 // The multi-line window holds LF line ends; the items see CR LF, so a position counts every
 // line end as two characters.
