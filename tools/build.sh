@@ -5,8 +5,15 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=$1
 shift
+# ccache, when the machine has it, lets several work trees share compiled objects.
+if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+else
+    launcher=()
+fi
 if [[ ! -f "$build_dir/build.ninja" ]]; then
-    cmake -S "$root" -B "$build_dir" -G Ninja "$@" >/dev/null
+    cmake -S "$root" -B "$build_dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 fi
 # Qt's automatic moc step does not notice a header that is new to a target when it was
 # built before. When the set of source files changed since the last build, run it again.

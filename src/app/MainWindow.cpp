@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 
-#include "app/LayoutResources.h"
+#include "items/LayoutResources.h"
 #include "app/QtNativeEdit.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"

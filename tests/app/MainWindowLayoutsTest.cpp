@@ -1,4 +1,4 @@
-#include "app/LayoutResources.h"
+#include "items/LayoutResources.h"
 
 #include "items/Canvas.h"
 #include "items/Item.h"

@@ -1,4 +1,4 @@
-#include "app/LayoutResources.h"
+#include "items/LayoutResources.h"
 
 #include "items/Canvas.h"
 #include "platform/TextCodec.h"
@@ -17,6 +17,14 @@ QString ResourcePath(LayoutResource id)
         return QStringLiteral(":/layouts/toolbar.txt");
     case LayoutResource::PageBar:
         return QStringLiteral(":/layouts/pagebar.txt");
+    case LayoutResource::About:
+        return QStringLiteral(":/layouts/about.txt");
+    case LayoutResource::Publish:
+        return QStringLiteral(":/layouts/publish.txt");
+    case LayoutResource::TextProperties:
+        return QStringLiteral(":/layouts/textproperties.txt");
+    case LayoutResource::MandelbrotProperties:
+        return QStringLiteral(":/layouts/mandelbrotproperties.txt");
     }
     return {};
 }

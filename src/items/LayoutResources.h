@@ -9,6 +9,10 @@ enum class LayoutResource {
     Frame = 201,   // the frame of every page: background, grid and margins
     ToolBar = 203, // the main window's tool bar
     PageBar = 204, // the main window's page bar
+    About = 205,                // the about box
+    Publish = 208,              // the publish settings dialog
+    TextProperties = 209,       // a text note item's properties dialog
+    MandelbrotProperties = 210, // a Mandelbrot item's properties dialog
 };
 
 // The text of a layout resource; empty when it is missing.
