@@ -4,8 +4,9 @@ namespace {
 
 constexpr QStringView kPageSeparator = u"-\r\n\r\n";
 constexpr QStringView kSeparatorLine = u"\r\n-\r\n";
-// The part of a separator line that ends the page before it: its first line end and the dash.
-constexpr qsizetype kSeparatorHead = 3;
+constexpr QStringView kLineEnd = u"\r\n";
+// A page keeps the line end before the dash: it ends its last line.
+constexpr qsizetype kPageLineEnd = 2;
 
 }
 
@@ -28,10 +29,13 @@ QStringList CutNotePages(const QString& text)
     qsizetype start = 0;
     for (;;) {
         const qsizetype separator = text.indexOf(kSeparatorLine, start);
-        if (separator <= start)
+        if (separator < 0)
             break;
-        pages.append(text.mid(start, separator - start));
-        start = separator + kSeparatorHead;
+        pages.append(text.mid(start, separator + kPageLineEnd - start));
+        start = separator + kSeparatorLine.size();
+        // The empty line that joining writes after the dash belongs to the separator.
+        if (QStringView(text).mid(start).startsWith(kLineEnd))
+            start += kLineEnd.size();
     }
     pages.append(text.mid(start));
     return pages;
