@@ -3,6 +3,7 @@
 #include "items/CanvasHost.h"
 #include "items/Item.h"
 #include "items/ItemEvent.h"
+#include "items/SnapGuides.h"
 #include "text/PositionAnchors.h"
 
 #include <QImage>
@@ -142,6 +143,10 @@ public:
     // The screen resolution used while there is a back buffer; the host's at each resize.
     bool SetScreenDpi(float dpi);
 
+    // The window that shows the page keeps its snap settings here for the items to read.
+    void SetSnapGuides(SnapGuides guides) { m_snap_guides = std::move(guides); }
+    const SnapGuides& GetSnapGuides() const { return m_snap_guides; }
+
     float Zoom() const { return m_zoom; }
     float ScrollX() const { return m_scroll_x; }
     float ScrollY() const { return m_scroll_y; }
@@ -219,4 +224,5 @@ private:
     EventHandler m_event_handler;
     int m_dispatch_depth { 0 };
     ItemList m_pending_removal;
+    SnapGuides m_snap_guides;
 };
