@@ -26,7 +26,11 @@ public:
     bool PlaceImage(const QString& path, QPoint window_point, Placement placement, int sequence, int target_page);
     // Asks for an image file and fits it to the current page; a failure is reported.
     void OpenWithDialog();
+    // Asks for an image file and places it with its top left corner at the point.
+    void OpenWithDialogAt(QPoint window_point);
 
 private:
+    void OpenAndPlace(Placement placement, QPoint window_point);
+
     MainWindow& m_window;
 };

@@ -105,6 +105,7 @@ MainWindow::MainWindow()
     , m_commands(std::make_unique<CommandTable>(*this))
     , m_import(std::make_unique<ImageImport>(*this))
     , m_page_saver(std::make_unique<PageImageSaver>(*this))
+    , m_page_menu(std::make_unique<PageContextMenu>(*this))
     , m_modes(std::make_unique<WindowModes>(*this))
 {
     ItemFactories::RegisterAll();
@@ -131,6 +132,8 @@ MainWindow::MainWindow()
     m_tool_bar->GetCanvas().SetEventHandler(bar_handler);
     m_page_bar->GetCanvas().SetEventHandler(bar_handler);
     PageCanvas().SetEventHandler([this](const ItemEvent& event) { return m_commands->HandlePageEvent(event); });
+    connect(m_page_view, &PageCanvasWidget::ContextMenuRequested, this,
+        [this](QPoint position) { m_page_menu->Show(position); });
     // The first sizing also sets the page resolution, which changes the scale.
     connect(m_page_view, &PageCanvasWidget::Resized, this, [this] {
         if (CentrePage())
@@ -316,6 +319,13 @@ void MainWindow::ApplyGridDivisions()
         m_snap_x.push_back(static_cast<float>(index) * width / static_cast<float>(divisions));
         m_snap_y.push_back(static_cast<float>(index) * height / static_cast<float>(divisions));
     }
+    PublishSnapGrid();
+}
+
+// The page's items read the snap lines from their canvas.
+void MainWindow::PublishSnapGrid()
+{
+    PageCanvas().SetSnapGrid({ m_snap, m_snap_x, m_snap_y });
 }
 
 int MainWindow::BackgroundLevel() const

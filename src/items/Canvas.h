@@ -3,7 +3,6 @@
 #include "items/CanvasHost.h"
 #include "items/Item.h"
 #include "items/ItemEvent.h"
-#include "items/SnapGuides.h"
 #include "text/PositionAnchors.h"
 
 #include <QImage>
@@ -25,6 +24,14 @@ enum class CanvasKind {
     Dialog,
     QualityDialog,
     PropertyDialog,
+};
+
+// The lines the page's edges are drawn to while an item is dragged: the grid divisions the
+// window sets, in page units. With snapping off no line attracts.
+struct SnapGrid {
+    bool on { true };
+    std::vector<float> x;
+    std::vector<float> y;
 };
 
 enum class PresentScope {
@@ -143,10 +150,6 @@ public:
     // The screen resolution used while there is a back buffer; the host's at each resize.
     bool SetScreenDpi(float dpi);
 
-    // The window that shows the page keeps its snap settings here for the items to read.
-    void SetSnapGuides(SnapGuides guides) { m_snap_guides = std::move(guides); }
-    const SnapGuides& GetSnapGuides() const { return m_snap_guides; }
-
     float Zoom() const { return m_zoom; }
     float ScrollX() const { return m_scroll_x; }
     float ScrollY() const { return m_scroll_y; }
@@ -157,6 +160,8 @@ public:
     float Dpi() const { return m_dpi; }
     const QString& CurrentGroup() const { return m_current_group; }
     QRectF DirtyRect() const { return m_dirty; }
+    void SetSnapGrid(SnapGrid grid) { m_snap_grid = std::move(grid); }
+    const SnapGrid& GetSnapGrid() const { return m_snap_grid; }
 
     // Geometry that anchors resolve against.
     float EffectiveScale() const;
@@ -217,6 +222,7 @@ private:
     float m_zoom { 1.0f };
     float m_dpi { 0 };
     float m_screen_dpi { kDefaultScreenDpi };
+    SnapGrid m_snap_grid;
     std::vector<Item*> m_input_items;
     Item* m_active_item { nullptr };
     std::vector<Item*> m_windowed_items;
@@ -224,5 +230,4 @@ private:
     EventHandler m_event_handler;
     int m_dispatch_depth { 0 };
     ItemList m_pending_removal;
-    SnapGuides m_snap_guides;
 };

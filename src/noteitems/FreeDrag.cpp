@@ -2,9 +2,8 @@
 
 #include "items/Canvas.h"
 #include "items/Item.h"
+#include "noteitems/SnapLines.h"
 #include "text/ValueForms.h"
-
-#include <cmath>
 
 namespace {
 
@@ -14,30 +13,9 @@ float CanvasScale(const Item& item)
     return canvas ? canvas->EffectiveScale() : 0;
 }
 
-enum class Axis { X, Y };
-
-std::vector<float> SnapLines(const Item& item, Axis axis)
+const Canvas& HostOf(const Item& item)
 {
-    const Canvas* canvas = item.HostCanvas();
-    if (!canvas || !canvas->GetSnapGuides().enabled)
-        return {};
-    const SnapGuides& guides = canvas->GetSnapGuides();
-    std::vector<float> lines = axis == Axis::X ? guides.x : guides.y;
-    const QRectF visible = canvas->VisibleArea();
-    lines.push_back(float(axis == Axis::X ? visible.left() : visible.top()));
-    lines.push_back(float(axis == Axis::X ? visible.right() : visible.bottom()));
-    for (const auto& other : canvas->Items()) {
-        if (other.get() == &item)
-            continue;
-        lines.push_back(axis == Axis::X ? other->Left() : other->Top());
-        lines.push_back(axis == Axis::X ? other->Right() : other->Bottom());
-    }
-    return lines;
-}
-
-float Snapped(float value, const std::vector<float>& lines, float distance)
-{
-    return FreeDrag::SnapTo(value, lines, distance).value_or(value);
+    return *item.HostCanvas();
 }
 
 }
@@ -80,25 +58,6 @@ Qt::CursorShape FreeDrag::ZoneCursor(int zone)
     }
 }
 
-std::vector<float> FreeDrag::SnapLinesX(const Item& item)
-{
-    return SnapLines(item, Axis::X);
-}
-
-std::vector<float> FreeDrag::SnapLinesY(const Item& item)
-{
-    return SnapLines(item, Axis::Y);
-}
-
-std::optional<float> FreeDrag::SnapTo(float value, const std::vector<float>& lines, float distance)
-{
-    for (float line : lines) {
-        if (std::abs(line - value) <= distance)
-            return line;
-    }
-    return std::nullopt;
-}
-
 int FreeDrag::Press(const Item& item, QPointF page_point)
 {
     m_mode = HitZone(item, page_point, CanvasScale(item));
@@ -126,15 +85,14 @@ bool FreeDrag::Move(Item& item, QPointF page_point, float scale) const
     const float height = float(bounds.height());
     float left = float(page_point.x()) - m_anchor_x;
     float top = float(page_point.y()) - m_anchor_y;
-    const std::vector<float> lines_x = SnapLinesX(item);
-    if (const auto line = SnapTo(left, lines_x, kSnapDistance / scale))
+    const SnapLines lines = SnapLines::Gather(HostOf(item), item);
+    if (const auto line = lines.FirstX(left, kSnapDistance / scale))
         left = *line;
-    else if (const auto line = SnapTo(left + width, lines_x, kSnapDistance / scale))
+    else if (const auto line = lines.FirstX(left + width, kSnapDistance / scale))
         left = *line - width;
-    const std::vector<float> lines_y = SnapLinesY(item);
-    if (const auto line = SnapTo(top, lines_y, kSnapDistance))
+    if (const auto line = lines.FirstY(top, kSnapDistance))
         top = *line;
-    else if (const auto line = SnapTo(top + height, lines_y, kSnapDistance))
+    else if (const auto line = lines.FirstY(top + height, kSnapDistance))
         top = *line - height;
     bool changed = item.SetAnchor(Item::kLeft, u'L' + FormatFixed(left));
     changed |= item.SetAnchor(Item::kTop, u'T' + FormatFixed(top));
@@ -151,14 +109,11 @@ bool FreeDrag::Resize(Item& item, QPointF page_point, float scale) const
     const float distance = kSnapDistance / scale;
     const float x = float(page_point.x()) - m_anchor_x;
     const float y = float(page_point.y()) - m_anchor_y;
-    if (m_mode & (kLeft | kRight)) {
-        const float snapped = Snapped(x, SnapLinesX(item), distance);
-        ((m_mode & kLeft) ? left : right) = snapped;
-    }
-    if (m_mode & (kTop | kBottom)) {
-        const float snapped = Snapped(y, SnapLinesY(item), distance);
-        ((m_mode & kTop) ? top : bottom) = snapped;
-    }
+    const SnapLines lines = SnapLines::Gather(HostOf(item), item);
+    if (m_mode & (kLeft | kRight))
+        ((m_mode & kLeft) ? left : right) = lines.FirstX(x, distance).value_or(x);
+    if (m_mode & (kTop | kBottom))
+        ((m_mode & kTop) ? top : bottom) = lines.FirstY(y, distance).value_or(y);
     const float width = right - left;
     const float height = bottom - top;
     if (!(width > 0) || !(height > 0))

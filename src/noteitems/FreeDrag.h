@@ -3,9 +3,6 @@
 #include <QPointF>
 #include <Qt>
 
-#include <optional>
-#include <vector>
-
 class Item;
 
 // Moving and resizing a page item with the mouse, the edges and corners following the pointer
@@ -23,7 +20,9 @@ class Item;
 //   48    top-right corner         both of its edges                  size north-east-south-west
 //   72    bottom-left corner       both of its edges                  size north-east-south-west
 //
-// The edges are 5 device pixels deep at any zoom.
+// The edges are 5 device pixels deep at any zoom. A move snaps its left or right edge within
+// 7 device pixels and its top or bottom within 7 page units; a dragged edge snaps within 7
+// device pixels (the lines are the page's snap lines).
 class FreeDrag {
 public:
     static constexpr int kNone = 0;
@@ -40,13 +39,6 @@ public:
     static int HitZone(const Item& item, QPointF page_point, float scale);
     static Qt::CursorShape ZoneCursor(int zone);
 
-    // The snap lines of an item on its canvas, in order: the canvas's snap guides, the
-    // visible area's edges, then the edges of every other item of the canvas. None while
-    // snapping is off.
-    static std::vector<float> SnapLinesX(const Item& item);
-    static std::vector<float> SnapLinesY(const Item& item);
-    // The first line within the distance of the value, if any.
-    static std::optional<float> SnapTo(float value, const std::vector<float>& lines, float distance);
 
     int Mode() const { return m_mode; }
     bool IsDragging() const { return m_mode != kNone; }

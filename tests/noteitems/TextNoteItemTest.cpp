@@ -36,6 +36,8 @@ protected:
     {
         ItemFactories::RegisterAll();
         m_canvas.ResizeBackBuffer(m_host.size.width(), m_host.size.height());
+        // Snapping is tested on its own.
+        m_canvas.SetSnapGrid(SnapGrid { false, {}, {} });
         m_canvas.SetEventHandler([this](const ItemEvent& event) {
             m_events.push_back(event);
             return true;
@@ -270,7 +272,7 @@ TEST_F(TextNoteItemTest, EdgesAndCornersFollowThePointerAtFractionalPositionsAnd
 
 TEST_F(TextNoteItemTest, DraggedEdgesSnapWithinSevenDevicePixelsAndMovedTopsWithinSevenUnits)
 {
-    m_canvas.SetSnapGuides(SnapGuides { true, { 200 }, { 150 } });
+    m_canvas.SetSnapGrid(SnapGrid { true, { 200 }, { 150 } });
     m_canvas.SetZoom(0.5f);
     TextNoteItem& item = Add("[Text]\nText=x\nPos=L100,T100,W50,H60");
     // The right edge comes 12 page units (6 device pixels) from the line at 200 and takes it.
