@@ -101,6 +101,18 @@ else
     fail "exporting the sections note failed"
 fi
 
+# Text notes: one at the top left of its box, one centred both ways with its size half the box's
+# height; an unknown section beside them draws nothing.
+if "$tessary" --export "$out/texts.png" "$data/texts.tsy"; then
+    expect_pixel "$out/texts.png" 148 148 0,0,255 12
+    expect_pixel "$out/texts.png" 250 150 255,255,255
+    expect_pixel "$out/texts.png" 550 395 255,0,0 12
+    expect_pixel "$out/texts.png" 450 395 255,255,255
+    expect_pixel "$out/texts.png" 650 395 255,255,255
+else
+    fail "exporting the texts note failed"
+fi
+
 # No display and no platform chosen: the export picks the off-screen one itself.
 env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$tessary" --export "$out/nodisplay.png" "$data/images.tsy" \
     && expect_pixel "$out/nodisplay.png" 150 150 255,0,0 || fail "exporting without a display failed"
