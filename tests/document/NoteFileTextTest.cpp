@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 const QString kFirst = QStringLiteral("[Text]\r\nPos=L0,T0,W10,H10\r\n\r\n");
@@ -63,6 +65,23 @@ TEST(NotePages, CuttingAndJoiningSettleAfterOneCycle)
 TEST(NotePages, ALineHoldingOnlyADashSeparatesPagesWithoutTheEmptyLine)
 {
     EXPECT_EQ(CutNotePages("A\r\n-\r\n-\r\nB\r\n-\r\nC"), (QStringList { "A\r\n", "-\r\nB\r\n", "C" }));
+}
+
+// Texts made of the pieces that matter to cutting, in every order: the pages cut from any of
+// them join into a text that cuts into the same pages.
+TEST(NotePages, PagesOfAnyTextJoinIntoTheSamePages)
+{
+    const QString pieces[] = { "\r\n", "-", "\r", "\n", "A", "-\r\n" };
+    std::mt19937 random(7);
+    for (int round = 0; round < 5000; ++round) {
+        QString text;
+        const int count = int(random() % 12);
+        for (int index = 0; index < count; ++index)
+            text += pieces[random() % std::size(pieces)];
+        const QStringList pages = CutNotePages(text);
+        ASSERT_FALSE(pages.isEmpty());
+        ASSERT_EQ(CutNotePages(JoinNotePages(pages)), pages) << text.toStdString();
+    }
 }
 
 }
