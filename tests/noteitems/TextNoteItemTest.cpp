@@ -293,6 +293,34 @@ TEST_F(TextNoteItemTest, DraggedEdgesSnapWithinSevenDevicePixelsAndMovedTopsWith
     EXPECT_FLOAT_EQ(item.Top(), 150);
 }
 
+// What the drag repaints piece by piece equals a full repaint: no frame or text is left
+// behind, at zoom 0.5 on a screen of pixel ratio 2.
+TEST_F(TextNoteItemTest, DragRepaintsMatchAFullRepaintAtHalfZoomAndDoublePixels)
+{
+    m_canvas.SetZoom(0.5f);
+    m_canvas.ResizeBackBuffer(m_host.size.width(), m_host.size.height(), 2.0);
+    ASSERT_TRUE(ItemFactories::AddFromSection(m_canvas, QStringLiteral("BackBrush"),
+        StoreOf("[BackBrush]\nPos=L0,T0,R0,B0\nColor=0xffe0e0e0")));
+    Add("[Text]\nText=Moving text\nFont=24,Sans\nColor=0xff0000ff\nPos=L40.5,T30.25,W300,H120");
+    m_canvas.RenderVisibleArea(OpaqueShortcut::On);
+    const QPoint steps[] = { { 100, 60 }, { 113, 71 }, { 140, 95 }, { 141, 96 }, { 60, 40 } };
+    Send(MessageKind::LButtonDown, { 90, 50 });
+    for (const QPoint& step : steps)
+        m_canvas.RouteMessage(Mouse(MessageKind::MouseMove, step));
+    // The right edge, then the bottom-left corner.
+    const QRectF device = m_canvas.ToDevice(m_canvas.ItemAt(1)->GetBounds());
+    Send(MessageKind::LButtonUp, { 60, 40 });
+    Send(MessageKind::LButtonDown, QPointF(device.right() - 1, device.center().y()));
+    m_canvas.RouteMessage(Mouse(MessageKind::MouseMove, QPointF(device.right() + 37, device.center().y()).toPoint()));
+    Send(MessageKind::LButtonUp, QPointF(device.right() + 37, device.center().y()));
+    Send(MessageKind::LButtonDown, QPointF(device.left() + 1, device.bottom() - 1));
+    m_canvas.RouteMessage(Mouse(MessageKind::MouseMove, QPointF(device.left() + 20, device.bottom() + 15).toPoint()));
+    const QImage pieces = m_canvas.BackBuffer().copy();
+    m_canvas.RenderVisibleArea(OpaqueShortcut::Off);
+    EXPECT_TRUE(pieces == m_canvas.BackBuffer());
+    EXPECT_NE(m_canvas.ItemAt(1)->GetBounds().topLeft(), QPointF(40.5, 30.25));
+}
+
 TEST_F(TextNoteItemTest, PressAndReleaseReportFocusCaptureAndAChange)
 {
     TextNoteItem& item = Add("[Text]\nText=x\nPos=L10,T10,W100,H40");
