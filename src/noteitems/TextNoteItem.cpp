@@ -81,12 +81,15 @@ bool TextNoteItem::HandleMessage(const Message& message, QPointF page_point)
 {
     switch (message.kind) {
     case MessageKind::LButtonDblClk:
-        return HitTest(page_point) && (OpenProperties(), true);
+        if (!HitTest(page_point))
+            return false;
+        OpenProperties();
+        return true;
     case MessageKind::KeyDown:
         // The item has no keys of its own, and no other item gets them while it is active.
         return IsActive();
     case MessageKind::MouseMove:
-        return DragStep(message, page_point);
+        return DragStep(page_point);
     case MessageKind::LButtonDown:
         return Press(page_point);
     case MessageKind::LButtonUp:
@@ -126,7 +129,7 @@ bool TextNoteItem::Press(QPointF page_point)
     return true;
 }
 
-bool TextNoteItem::DragStep(const Message&, QPointF page_point)
+bool TextNoteItem::DragStep(QPointF page_point)
 {
     const int zone = m_drag.IsDragging() ? m_drag.Mode() : FreeDrag::HitZone(*this, page_point, GetCanvas().EffectiveScale());
     GetCanvas().SetCursorShape(FreeDrag::ZoneCursor(zone));

@@ -44,7 +44,7 @@ public:
 private:
     bool IsActive() const;
     bool Press(QPointF page_point);
-    bool DragStep(const Message& message, QPointF page_point);
+    bool DragStep(QPointF page_point);
     bool RightPress(QPointF page_point);
     bool ShowContextMenu(const Message& message);
     void RemoveFromPage();

@@ -435,6 +435,18 @@ TEST_F(TextNoteItemTest, PropertiesDialogIsFilledFromTheItemAndAppliesChangesAtO
     EXPECT_EQ(request.kind, CanvasKind::PropertyDialog);
 }
 
+TEST_F(TextNoteItemTest, DoubleClickOpensThePropertiesOverTheItem)
+{
+    Add("[Text]\nText=x\nPos=L10,T10,W100,H40");
+    EXPECT_FALSE(m_canvas.RouteMessage(Mouse(MessageKind::LButtonDblClk, { 300, 200 })));
+    EXPECT_TRUE(m_dialogs->Requests().empty());
+    EXPECT_TRUE(m_canvas.RouteMessage(Mouse(MessageKind::LButtonDblClk, { 50, 30 })));
+    ASSERT_EQ(m_dialogs->Requests().size(), 1u);
+    // Starting at the middle of the item on screen, centred on it vertically.
+    EXPECT_EQ(m_dialogs->Requests()[0].position, std::optional<QPoint>(QPoint(1060, 530 - 175)));
+    EXPECT_EQ(m_dialogs->Requests()[0].layout, std::optional<LayoutResource>(LayoutResource::TextProperties));
+}
+
 TEST_F(TextNoteItemTest, CancelGivesTheItemBackAsItWas)
 {
     TextNoteItem& item = Add("[Text]\nText=before\nFont=50%,Sans\nColor=0xff112233\nPos=L10,T10,W100,H40");
