@@ -7,6 +7,8 @@
 #include "noteitems/TextNoteItem.h"
 #include "platform/ScriptedUserPrompt.h"
 
+#include <QImage>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -160,6 +162,33 @@ TEST_F(PageContextMenuTest, AcceptedTextStaysAtThePointerWithOneStep)
     ASSERT_EQ(menus.size(), 1u);
     ASSERT_EQ(menus[0].entries.size(), 2u);
     EXPECT_EQ(menus[0].entries[0].text, "プロパティ(&P)");
+}
+
+TEST_F(PageContextMenuTest, OpenFilePlacesTheImageAtThePointerOrTellsOfAFailure)
+{
+    QTemporaryDir folder;
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const QString path = folder.filePath(QStringLiteral("green.png"));
+    ASSERT_TRUE(image.save(path));
+    const int steps = Steps();
+    m_prompt->QueueMenuChoice(PageContextMenu::kOpenFile);
+    m_prompt->QueueOpenFile(path);
+    RightClick(m_window->PageWidget(), m_on_page);
+    ASSERT_EQ(NoteItems(), 1);
+    EXPECT_EQ(Steps(), steps + 1);
+    Canvas& page = m_window->PageCanvas();
+    const QPointF at = page.ToPage(QPointF(m_on_page));
+    EXPECT_NEAR(page.ItemAt(page.ItemCount() - 1)->Left(), int(at.x()), 1e-3);
+    EXPECT_NEAR(page.ItemAt(page.ItemCount() - 1)->Top(), int(at.y()), 1e-3);
+
+    m_prompt->ClearRequests();
+    m_prompt->QueueMenuChoice(PageContextMenu::kOpenFile);
+    m_prompt->QueueOpenFile(folder.filePath(QStringLiteral("missing.png")));
+    RightClick(m_window->PageWidget(), m_on_page);
+    EXPECT_EQ(NoteItems(), 1);
+    ASSERT_FALSE(m_prompt->Requests().empty());
+    EXPECT_EQ(m_prompt->Requests().back().text, "ファイルオープンに失敗しました。");
 }
 
 TEST_F(PageContextMenuTest, MandelbrotAddsOneStepAtOnceWhenTheKindIsBuilt)
