@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
@@ -118,6 +120,8 @@ MainWindow::MainWindow()
     m_tool_bar->setObjectName(QStringLiteral("ToolBar"));
     m_page_bar->setObjectName(QStringLiteral("PageBar"));
 
+    // Files and pictures can be dropped anywhere on the window.
+    setAcceptDrops(true);
     qApp->installEventFilter(this);
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &MainWindow::OnAboutToBlock);
@@ -436,6 +440,25 @@ void MainWindow::ToggleGrid()
         RepaintPageCanvas();
 }
 
+void MainWindow::RebuildNativeWindow(Qt::WindowFlags flags, bool translucent)
+{
+    const bool visible = isVisible();
+    const Qt::WindowStates states = windowState();
+    const QRect normal = states & (Qt::WindowFullScreen | Qt::WindowMaximized) ? normalGeometry() : geometry();
+    if (visible)
+        hide();
+    destroy(true, true);
+    setAttribute(Qt::WA_TranslucentBackground, translucent);
+    // Without it a window that is no longer translucent would still leave its background
+    // unpainted.
+    setAttribute(Qt::WA_NoSystemBackground, translucent);
+    setWindowFlags(flags);
+    setGeometry(normal);
+    setWindowState(states);
+    if (visible)
+        show();
+}
+
 void MainWindow::PeekFrame(bool peek)
 {
     if (peek == m_peeking)
@@ -547,6 +570,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (!widget || widget->window() != this)
         return false;
     switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::Leave:
+        // The status follows the pointer onto and off the page's items at once.
+        if (m_valid && !m_closing)
+            ShowStatus();
+        return false;
     case QEvent::KeyPress:
         return m_commands->HandleKeyDown(watched, static_cast<QKeyEvent*>(event));
     case QEvent::KeyRelease:
@@ -556,6 +585,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     default:
         return false;
     }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (ImageImport::AcceptsDrag(*event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (ImageImport::AcceptsDrag(*event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    if (!m_import->Drop(*event->mimeData(), event->position().toPoint(), event->modifiers()))
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
