@@ -5,7 +5,6 @@
 #include "items/ItemEvent.h"
 #include "items/LayoutResources.h"
 #include "noteitems/FolderListingCache.h"
-#include "noteitems/ImageItem.h"
 #include "noteitems/ItemFactories.h"
 #include "platform/Paths.h"
 #include "platform/Screens.h"
@@ -352,16 +351,18 @@ bool MainWindow::ApplyFrameColour(Repaint repaint)
     return changed;
 }
 
-void MainWindow::ShowStatus()
+void MainWindow::ShowStatus(QPoint global_pointer)
 {
     QString status;
     const Canvas& canvas = PageCanvas();
-    if (m_page_view->isVisible() && m_page_view->rect().contains(m_page_view->mapFromGlobal(QCursor::pos()))) {
-        const QPointF point = canvas.ToPage(QPointF(m_page_view->mapFromGlobal(QCursor::pos())));
+    const QPoint pointer = m_page_view->mapFromGlobal(global_pointer);
+    if (m_page_view->isVisible() && m_page_view->rect().contains(pointer)) {
+        // The topmost note item under the pointer tells its status.
+        const QPointF point = canvas.ToPage(QPointF(pointer));
         for (int index = canvas.ItemCount() - 1; index >= Pages::kFrameItemCount; --index) {
-            const auto* image = dynamic_cast<const ImageItem*>(canvas.ItemAt(index));
-            if (image && image->IsShown() && image->GetBounds().contains(point)) {
-                status = image->StatusText();
+            const Item* item = canvas.ItemAt(index);
+            if (item->IsShown() && item->GetBounds().contains(point)) {
+                item->GetProperty(kStatus, status);
                 break;
             }
         }
@@ -542,7 +543,7 @@ void MainWindow::RunIdlePass()
     }
     m_tool_bar->GetCanvas().UpdateItemPropertyFloat(kProgressBar, kValue,
                                                     static_cast<float>(FolderListingCache::Instance().ProgressPercent()));
-    ShowStatus();
+    ShowStatus(QCursor::pos());
     emit IdlePassDone();
 }
 
@@ -571,10 +572,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         return false;
     switch (event->type()) {
     case QEvent::MouseMove:
-    case QEvent::Leave:
         // The status follows the pointer onto and off the page's items at once.
         if (m_valid && !m_closing)
-            ShowStatus();
+            ShowStatus(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return false;
+    case QEvent::Leave:
+        if (m_valid && !m_closing)
+            ShowStatus(QCursor::pos());
         return false;
     case QEvent::KeyPress:
         return m_commands->HandleKeyDown(watched, static_cast<QKeyEvent*>(event));

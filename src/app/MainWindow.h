@@ -125,7 +125,8 @@ private:
     void ShowViewerSize();
     void ShowGridDivisions();
     void ApplyGridDivisions();
-    void ShowStatus();
+    // The status of the note item at a point of the screen.
+    void ShowStatus(QPoint global_pointer);
     void SetLocked(bool locked);
 
     bool m_valid { true };
