@@ -63,9 +63,15 @@ TEST_F(PageImageSaverTest, JpegAsksForTheQualityAndCancelWritesNothing)
     EXPECT_GT(page.pixelColor(10, 10).lightness(), 240); // the white background at the knob's 255
 }
 
-TEST_F(PageImageSaverTest, UnknownExtensionWritesNothing)
+TEST_F(PageImageSaverTest, FailuresAreReportedAndLeaveNoFile)
 {
     MakePage();
-    EXPECT_FALSE(m_window->PageSaver().ExportPage(m_folder.filePath(QStringLiteral("page.xyz"))));
-    EXPECT_FALSE(QFileInfo::exists(m_folder.filePath(QStringLiteral("page.xyz"))));
+    for (const char* name : { "page.xyz", "missing-folder/page.png" }) {
+        m_prompt->ClearRequests();
+        const QString path = m_folder.filePath(QString::fromLatin1(name));
+        EXPECT_FALSE(m_window->PageSaver().ExportPage(path)) << name;
+        EXPECT_FALSE(QFileInfo::exists(path)) << name;
+        ASSERT_EQ(m_prompt->Requests().size(), 1u) << name;
+        EXPECT_EQ(m_prompt->Requests()[0].text, QStringLiteral("ページ画像の保存に失敗しました。"));
+    }
 }
