@@ -140,6 +140,10 @@ bool ImageImport::PlaceBitmap(const QImage& image, QPoint window_point)
     const QString path = PastedImagePath(QDate::currentDate());
     if (ImageFileWriter::Write(image, path) == ImageFileWriter::Result::Written)
         item->Load(path, {}, FolderListingCache::Rescan::Yes);
+    else
+        // Without a file the picture would silently be missing from the saved note.
+        Prompt().ShowMessage(QStringLiteral("画像ファイルの保存に失敗しました。この画像はノートに保存されません。"),
+                             kPromptCaption.toString(), MessageIcon::Warning);
     m_window.RepaintPageCanvas();
     m_window.GetPages().RecordStep();
     return true;

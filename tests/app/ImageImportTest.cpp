@@ -213,3 +213,24 @@ TEST_F(ImageImportTest, OpenImageButtonAsksWithTheImageFilterAndReportsAFailure)
     Click(m_window->ToolBarWidget(), QStringLiteral("OpenImage"));
     EXPECT_EQ(NoteItemsShown(), 1);
 }
+
+TEST_F(ImageImportTest, APictureThatCannotBeKeptAsAFileIsReported)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString folder = data + QStringLiteral("/clipboard");
+    QDir(folder).removeRecursively();
+    // A file where the folder should be.
+    ASSERT_TRUE(QDir().mkpath(data));
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    QImage picture(30, 20, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    EXPECT_TRUE(m_window->Import().PlaceBitmap(picture, QPoint(300, 300)));
+    ASSERT_EQ(m_prompt->Requests().size(), 1u);
+    EXPECT_EQ(m_prompt->Requests()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(NoteItemsShown(), 1); // shown, though it cannot be saved
+    QFile::remove(folder);
+}
