@@ -34,19 +34,18 @@ fail() {
     exit 1
 }
 
-# A display number of our own: tests run side by side, so a server that cannot take the
-# number (another took it first) makes us try the next one.
+# A display number of our own: tests run side by side, so a number another server holds (its
+# lock file names that server's process) makes us try the next one.
 start_server() {
-    local display
+    local display pid
     for display in $(seq 120 199); do
         [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]] && continue
         Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        local pid=$!
+        pid=$!
         for _ in $(seq 100); do
-            if ! kill -0 "$pid" 2>/dev/null; then
-                break
-            fi
-            if DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; then
+            kill -0 "$pid" 2>/dev/null || break
+            if [[ $(tr -d ' \n' <"/tmp/.X$display-lock" 2>/dev/null) == "$pid" ]] \
+                && DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; then
                 pids+=("$pid")
                 export DISPLAY=":$display"
                 return 0
