@@ -444,6 +444,7 @@ void MainWindow::ToggleGrid()
 void MainWindow::RebuildNativeWindow(Qt::WindowFlags flags, bool translucent)
 {
     const bool visible = isVisible();
+    const bool active = isActiveWindow();
     const Qt::WindowStates states = windowState();
     const QRect normal = states & (Qt::WindowFullScreen | Qt::WindowMaximized) ? normalGeometry() : geometry();
     if (visible)
@@ -458,6 +459,9 @@ void MainWindow::RebuildNativeWindow(Qt::WindowFlags flags, bool translucent)
     setWindowState(states);
     if (visible)
         show();
+    // The new window takes the keyboard back, so F7 can be pressed again at once.
+    if (active)
+        activateWindow();
 }
 
 void MainWindow::PeekFrame(bool peek)
