@@ -53,7 +53,7 @@ PopupMenu PageContextMenu::Build() const
     PopupMenu menu;
     menu.entries = {
         MenuEntry("ファイルを開く(&O)", kOpenFile, locked),
-        MenuEntry("貼り付け(&P)", kPaste, locked || !m_paste || !ClipboardHoldsPicture()),
+        MenuEntry("貼り付け(&P)", kPaste, locked || !ClipboardHoldsPicture()),
         Separator(),
         add,
         Separator(),
@@ -88,7 +88,7 @@ bool PageContextMenu::Run(int entry, QPoint page_widget_point)
         m_window.Import().OpenWithDialogAt(window_point);
         return true;
     case kPaste:
-        return m_paste && m_paste(window_point);
+        return m_window.Import().PasteAt(window_point);
     case kAddText:
         return AddText(page_widget_point);
     case kAddMandelbrot:

@@ -4,7 +4,6 @@
 
 #include <QPoint>
 #include <QString>
-#include <functional>
 
 class Item;
 class MainWindow;
@@ -33,10 +32,6 @@ public:
     // Carries out an entry for a point of the page canvas's window; false when it did nothing.
     bool Run(int entry, QPoint page_widget_point);
 
-    // Pasting is done by the image import; the window hands it over.
-    using PasteHandler = std::function<bool(QPoint window_point)>;
-    void SetPasteHandler(PasteHandler handler) { m_paste = std::move(handler); }
-
     // Adds a text at the point and opens its properties dialog: OK keeps it and records an
     // undo step, Cancel takes it away again.
     bool AddText(QPoint page_widget_point);
@@ -50,5 +45,4 @@ private:
     static bool ClipboardHoldsPicture();
 
     MainWindow& m_window;
-    PasteHandler m_paste;
 };

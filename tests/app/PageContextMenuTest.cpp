@@ -1,38 +1,27 @@
-#include "app/MainWindow.h"
-#include "app/PageContextMenu.h"
+#include "MainWindowFixture.h"
 
-#include "items/Canvas.h"
+#include "app/PageContextMenu.h"
 #include "items/ScriptedLayoutDialogs.h"
+#include "noteitems/ImageItem.h"
 #include "noteitems/ItemFactories.h"
 #include "noteitems/TextNoteItem.h"
-#include "platform/ScriptedUserPrompt.h"
 
-#include <QImage>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include <memory>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QStandardPaths>
 
 namespace {
 
-class PageContextMenuTest : public ::testing::Test {
+class PageContextMenuTest : public MainWindowTest {
 protected:
     PageContextMenuTest()
     {
-        m_prompt = &ScriptedUserPrompt::Install();
         auto runner = std::make_unique<ScriptedLayoutDialogs>();
         m_dialogs = runner.get();
         SetDialogs(std::move(runner));
-        m_window = std::make_unique<MainWindow>();
-        m_window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
     }
-    ~PageContextMenuTest() override
-    {
-        m_window.reset();
-        SetDialogs(nullptr);
-    }
+    ~PageContextMenuTest() override { SetDialogs(nullptr); }
 
     void RightClick(QWidget& widget, QPoint point)
     {
@@ -51,12 +40,9 @@ protected:
         return menus;
     }
 
-    int NoteItems() { return m_window->PageCanvas().ItemCount() - Pages::kFrameItemCount; }
     int Steps() { return m_window->GetPages().History().Count(); }
 
-    ScriptedUserPrompt* m_prompt { nullptr };
     ScriptedLayoutDialogs* m_dialogs { nullptr };
-    std::unique_ptr<MainWindow> m_window;
     const QPoint m_on_page { 300, 200 };
 };
 
@@ -108,7 +94,7 @@ TEST_F(PageContextMenuTest, ShowsOverThePageOnlyWithItsEntriesAndStates)
             { "マンデルブロ集合(&M)", true }, { "背景透明化(&T)", false }, { "最大化(&M)", false },
             { "最前面に(&F)", false }, { "最背面に(&B)", false }, { "バージョン情報(&V)", false } });
     EXPECT_FALSE(m_window->PageMenu().Run(PageContextMenu::kAddText, m_on_page));
-    EXPECT_EQ(NoteItems(), 0);
+    EXPECT_EQ(NoteItemsShown(), 0);
     EXPECT_TRUE(m_window->PageMenu().Run(CommandTable::kBottomMost, m_on_page));
     EXPECT_TRUE(m_window->Modes().IsBottomMost());
     RightClick(m_window->PageWidget(), m_on_page);
@@ -122,7 +108,7 @@ TEST_F(PageContextMenuTest, CancelledTextIsTakenAwayWithoutAStep)
     const int steps = Steps();
     bool shown_while_open = false;
     m_dialogs->Queue([&](ScriptedDialog& dialog) {
-        shown_while_open = NoteItems() == 1;
+        shown_while_open = NoteItemsShown() == 1;
         dialog.Change(QStringLiteral("Text"), QStringLiteral("Text"), QStringLiteral("gone"));
         dialog.Press(QStringLiteral("Cancel"));
     });
@@ -130,7 +116,7 @@ TEST_F(PageContextMenuTest, CancelledTextIsTakenAwayWithoutAStep)
     RightClick(m_window->PageWidget(), m_on_page);
     EXPECT_EQ(m_dialogs->Requests().size(), 1u);
     EXPECT_TRUE(shown_while_open);
-    EXPECT_EQ(NoteItems(), 0);
+    EXPECT_EQ(NoteItemsShown(), 0);
     EXPECT_EQ(Steps(), steps);
 }
 
@@ -143,7 +129,7 @@ TEST_F(PageContextMenuTest, AcceptedTextStaysAtThePointerWithOneStep)
     });
     m_prompt->QueueMenuChoice(PageContextMenu::kAddText);
     RightClick(m_window->PageWidget(), m_on_page);
-    ASSERT_EQ(NoteItems(), 1);
+    ASSERT_EQ(NoteItemsShown(), 1);
     EXPECT_EQ(Steps(), steps + 1);
     Canvas& page = m_window->PageCanvas();
     const auto* text = dynamic_cast<const TextNoteItem*>(page.ItemAt(page.ItemCount() - 1));
@@ -166,16 +152,12 @@ TEST_F(PageContextMenuTest, AcceptedTextStaysAtThePointerWithOneStep)
 
 TEST_F(PageContextMenuTest, OpenFilePlacesTheImageAtThePointerOrTellsOfAFailure)
 {
-    QTemporaryDir folder;
-    QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    const QString path = folder.filePath(QStringLiteral("green.png"));
-    ASSERT_TRUE(image.save(path));
+    const QString path = MakeImage(QStringLiteral("green.png"), QSize(64, 48));
     const int steps = Steps();
     m_prompt->QueueMenuChoice(PageContextMenu::kOpenFile);
     m_prompt->QueueOpenFile(path);
     RightClick(m_window->PageWidget(), m_on_page);
-    ASSERT_EQ(NoteItems(), 1);
+    ASSERT_EQ(NoteItemsShown(), 1);
     EXPECT_EQ(Steps(), steps + 1);
     Canvas& page = m_window->PageCanvas();
     const QPointF at = page.ToPage(QPointF(m_on_page));
@@ -184,11 +166,32 @@ TEST_F(PageContextMenuTest, OpenFilePlacesTheImageAtThePointerOrTellsOfAFailure)
 
     m_prompt->ClearRequests();
     m_prompt->QueueMenuChoice(PageContextMenu::kOpenFile);
-    m_prompt->QueueOpenFile(folder.filePath(QStringLiteral("missing.png")));
+    m_prompt->QueueOpenFile(m_folder.filePath(QStringLiteral("missing.png")));
     RightClick(m_window->PageWidget(), m_on_page);
-    EXPECT_EQ(NoteItems(), 1);
+    EXPECT_EQ(NoteItemsShown(), 1);
     ASSERT_FALSE(m_prompt->Requests().empty());
     EXPECT_EQ(m_prompt->Requests().back().text, "ファイルオープンに失敗しました。");
+}
+
+TEST_F(PageContextMenuTest, PasteIsOfferedWithAPictureOnTheClipboardAndPlacesItAtThePointer)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(picture);
+    m_prompt->QueueMenuChoice(PageContextMenu::kPaste);
+    RightClick(m_window->PageWidget(), m_on_page);
+    const std::vector<PopupMenu> menus = TakeMenus();
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_FALSE(menus[0].entries[1].disabled);
+    ASSERT_EQ(NoteItemsShown(), 1);
+    Canvas& page = m_window->PageCanvas();
+    const Item* pasted = page.ItemAt(page.ItemCount() - 1);
+    const QPointF at = page.ToPage(QPointF(m_on_page));
+    EXPECT_NEAR(pasted->Left(), at.x(), 1.0);
+    EXPECT_NEAR(pasted->Top(), at.y(), 1.0);
+    QFile::remove(static_cast<const ImageItem*>(pasted)->GetPicture().FileName());
+    QGuiApplication::clipboard()->clear();
 }
 
 TEST_F(PageContextMenuTest, MandelbrotAddsOneStepAtOnceWhenTheKindIsBuilt)
@@ -198,11 +201,11 @@ TEST_F(PageContextMenuTest, MandelbrotAddsOneStepAtOnceWhenTheKindIsBuilt)
     RightClick(m_window->PageWidget(), m_on_page);
     Canvas& page = m_window->PageCanvas();
     if (!ItemFactories::MakeItem(CanvasKind::Page, page, QStringLiteral("Mandelbrot"))) {
-        EXPECT_EQ(NoteItems(), 0);
+        EXPECT_EQ(NoteItemsShown(), 0);
         EXPECT_EQ(Steps(), steps);
         GTEST_SKIP() << "no Mandelbrot item in this build";
     }
-    ASSERT_EQ(NoteItems(), 1);
+    ASSERT_EQ(NoteItemsShown(), 1);
     EXPECT_EQ(Steps(), steps + 1);
     EXPECT_EQ(page.ItemAt(page.ItemCount() - 1)->GetAnchors()[Item::kBottom], "H200.000000");
     EXPECT_TRUE(m_dialogs->Requests().empty());
