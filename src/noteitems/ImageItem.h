@@ -132,7 +132,6 @@ private:
     bool LoadFolderMode(const QString& folder);
     int ListedIndexOf(const QString& path) const;
     void RepaintPictureArea(const QRectF& before);
-    void DrawHatch(QPainter& painter, const QPainterPath& area) const;
     void DrawSelectionFrame(QPainter& painter) const;
     void DrawDragRectangle(QPainter& painter) const;
 
