@@ -97,6 +97,7 @@ public:
 
     // The colour of a count under the current map, as ARGB.
     quint32 ColorOf(int count) const;
+    static quint32 ColorOf(const Parameters& colours, int count);
 
     // Brings the counts and the bitmap up to date for the canvas's current scale.
     void Render();
@@ -112,9 +113,10 @@ public:
 
     // Computes the counts of a view with the render workers and waits for them.
     static void ComputeCounts(const MandelbrotView& view, std::uint8_t* counts);
-    // Colours counts into a bitmap of the same size.
-    static void Colorize(const std::uint8_t* counts, QImage& bitmap, const std::array<quint32, 256>& table);
-    std::array<quint32, 256> ColorTable() const;
+    // Colours counts into a premultiplied bitmap of the same size.
+    static void Colorize(const std::uint8_t* counts, QImage& bitmap, const Parameters& colours);
+    // The premultiplied colour of every count.
+    static std::array<quint32, 256> ColorTable(const Parameters& colours);
 
 private:
     bool HandleSelectionDrag(QPointF page_point);

@@ -188,6 +188,37 @@ TEST_F(MandelbrotItemTest, ColourChangesRecolourWithoutIterating)
     EXPECT_EQ(picture.RenderCount(), 2);
 }
 
+// Opaque maps are coloured by arithmetic where the processor allows it; every count and every
+// map must give the colour of the table.
+TEST(MandelbrotColoursTest, RecolourMatchesTheColourMapForEveryCount)
+{
+    std::vector<std::uint8_t> counts(2 * 263);
+    for (std::size_t index = 0; index < counts.size(); ++index)
+        counts[index] = std::uint8_t(index * 7);
+    MandelbrotPicture::Parameters maps[4];
+    maps[1].color_rate = { 0, 70000, -3, 255 };
+    maps[1].color_shift = { 255, -1, 300, 65537 };
+    maps[1].infinity_color = { 511, 256, -1, 7 };
+    maps[1].min = -20;
+    maps[1].max = 4000;
+    maps[2].min = 200;
+    maps[2].max = 10;
+    maps[3].color_rate = { 1, 1, 1, 1 }; // not opaque: premultiplied
+    maps[3].color_shift = { 0, 0, 0, 0 };
+    for (const MandelbrotPicture::Parameters& map : maps) {
+        QImage bitmap(263, 2, QImage::Format_ARGB32_Premultiplied);
+        MandelbrotPicture::Colorize(counts.data(), bitmap, map);
+        const std::array<quint32, 256> table = MandelbrotPicture::ColorTable(map);
+        for (int y = 0; y < 2; ++y) {
+            const auto* line = reinterpret_cast<const quint32*>(bitmap.constScanLine(y));
+            for (int x = 0; x < 263; ++x)
+                ASSERT_EQ(line[x], table[counts[std::size_t(y) * 263 + x]]) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(MandelbrotPicture::ColorOf(maps[0], 3), 0xFF03060Cu);
+    EXPECT_EQ(MandelbrotPicture::ColorOf(maps[0], 255), 0xFF000000u);
+}
+
 TEST_F(MandelbrotItemTest, ReducedPageComputesAtScreenResolution)
 {
     MandelbrotItem& item = Add(Store({ { "Pos", "L0,T0,W300,H300" } }));
