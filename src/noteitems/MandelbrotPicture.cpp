@@ -158,7 +158,7 @@ int PixelCount(float page_units)
 
 bool MandelbrotPicture::Parameters::operator==(const Parameters& other) const
 {
-    // Compared by bits, so that a NaN shift read from a file still equals itself.
+    // A NaN shift equals itself here, so that setting the same parameters again changes nothing.
     const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
     return same(zoom_rate, other.zoom_rate) && same(shift_x, other.shift_x) && same(shift_y, other.shift_y)
         && color_rate == other.color_rate && color_shift == other.color_shift

@@ -469,6 +469,12 @@ TEST_F(MandelbrotItemTest, HostileValuesDrawNothingOrSomethingButDoNotFail)
             << pos;
         Page().Clear();
     }
+    // Beyond the range of doubles: the view's points are infinite or not numbers at all.
+    MandelbrotItem& far = Add(Store({ { "Pos", "L0,T0,W50,H50" }, { "Shift", "1e400,-1e400" }, { "ZoomRate", "1e400" } }));
+    EXPECT_EQ(far.GetPicture().GetParameters().zoom_rate, 3.0);
+    Render();
+    EXPECT_EQ(far.GetPicture().Bitmap().size(), QSize(50, 50));
+    Page().Clear();
     MandelbrotItem& item = Add(Store({ { "Pos", "L0,T0,W50,H50" } }));
     item.GetPicture().SetShift(nan, nan);
     Render();
