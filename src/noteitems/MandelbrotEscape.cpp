@@ -26,6 +26,17 @@
 // from the extended one by at most (2|z| + E) E + 3.01 u |z|^2, which is below 4.1e-6 while
 // S <= 1e-12. So a pixel is decided on the fast path only while S <= 1e-12 and |z|^2 stays
 // outside 4 +- 5e-6; any other pixel is computed again on the exact path.
+//
+// Points inside the set are decided early when their orbit is caught by an attracting fixed
+// point or 2-cycle. Let w0, w1 be z(n-2), z(n-1) and r = 2^-10. If |w1|^2 <= 0.2 and
+// |z(n) - w1| <= 1e-4, then |f(z) - w1| <= r (2|w1| + r) + |f(w1) - w1| + b <= r for every z
+// within r of w1, since 2|w1| + r <= 0.8956 and r * 0.1044 > 1e-4 + 2b: the disc of radius r
+// about w1 is mapped into itself even with the rounding of either orbit, the extended orbit
+// is in it (its distance from the double one is at most E <= 1e-6), so it stays there with
+// |z| < 1/2 and never escapes. Likewise for two steps when |w0|^2, |w1|^2 <= 2.25,
+// 16 |w0|^2 |w1|^2 <= 0.64 and |z(n) - w0| <= 1e-4: the contraction of two steps over the disc
+// about w0 is at most 0.812, r * 0.188 > 1e-4 + 10b, and the orbit keeps |z|^2 below 2.3.
+// Such a pixel counts 255.
 
 namespace {
 
@@ -42,6 +53,23 @@ constexpr double kFastReach = 8.0;
 // A padding point: it escapes at the first step.
 constexpr double kPaddingReal = 4.0;
 constexpr int kGroup = 8; // pixels per vector group: two vectors of four
+// The trap of an attracting fixed point or 2-cycle is looked for at every eighth step.
+constexpr int kTrapPeriod = 8;
+constexpr double kTrapDistance = 1e-8;      // squared distance of z(n) from z(n-1) or z(n-2)
+constexpr double kFixedPointNorm = 0.2;     // |z(n-1)|^2 for a fixed point
+constexpr double kCycleNorm = 2.25;         // |z(n-2)|^2 and |z(n-1)|^2 for a 2-cycle
+constexpr double kCycleContraction = 0.64;  // 16 |z(n-2)|^2 |z(n-1)|^2 for a 2-cycle
+
+bool Trapped(double x, double y, double x0, double y0, double x1, double y1)
+{
+    const double norm0 = x0 * x0 + y0 * y0;
+    const double norm1 = x1 * x1 + y1 * y1;
+    const double distance1 = (x - x1) * (x - x1) + (y - y1) * (y - y1);
+    const double distance0 = (x - x0) * (x - x0) + (y - y0) * (y - y0);
+    return (norm1 <= kFixedPointNorm && distance1 <= kTrapDistance)
+        || (norm0 <= kCycleNorm && norm1 <= kCycleNorm && 16 * norm0 * norm1 <= kCycleContraction
+            && distance0 <= kTrapDistance);
+}
 
 // The count decided at step n for a pixel whose bound or norm left the safe range, or -1 when
 // the exact path must decide.
@@ -55,6 +83,7 @@ int Decide(int n, double norm, double bound)
 int BoundedCount(double real, double imaginary, const MandelbrotEscape::Bounds& bounds)
 {
     double x = 0, y = 0, x2 = 0, y2 = 0, norm = 0, bound = 0;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     for (int n = 1; n < MandelbrotEscape::kNoEscape; ++n) {
         const double xy = x * y;
         y = (xy + xy) + imaginary;
@@ -65,11 +94,53 @@ int BoundedCount(double real, double imaginary, const MandelbrotEscape::Bounds& 
         norm = x2 + y2;
         if (norm > kEscapeNorm - kEscapeMargin || bound > kBoundLimit)
             return Decide(n, norm, bound);
+        switch (n % kTrapPeriod) {
+        case kTrapPeriod - 2:
+            x0 = x;
+            y0 = y;
+            break;
+        case kTrapPeriod - 1:
+            x1 = x;
+            y1 = y;
+            break;
+        case 0:
+            if (Trapped(x, y, x0, y0, x1, y1))
+                return MandelbrotEscape::kNoEscape;
+            break;
+        default:
+            break;
+        }
     }
     return MandelbrotEscape::kNoEscape;
 }
 
 #ifdef TESSARY_HAS_AVX2_PATH
+__attribute__((target("avx2,fma"))) __m256d SquaredDistance(__m256d x, __m256d y, __m256d x0, __m256d y0)
+{
+    const __m256d dx = _mm256_sub_pd(x, x0);
+    const __m256d dy = _mm256_sub_pd(y, y0);
+    return _mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy));
+}
+
+// The lanes of Trapped above.
+__attribute__((target("avx2,fma"))) __m256d TrappedLanes(
+    __m256d x, __m256d y, __m256d x0, __m256d y0, __m256d x1, __m256d y1)
+{
+    const __m256d zero = _mm256_setzero_pd();
+    const __m256d norm0 = SquaredDistance(x0, y0, zero, zero);
+    const __m256d norm1 = SquaredDistance(x1, y1, zero, zero);
+    const __m256d near = _mm256_set1_pd(kTrapDistance);
+    const __m256d fixed_point = _mm256_and_pd(_mm256_cmp_pd(norm1, _mm256_set1_pd(kFixedPointNorm), _CMP_LE_OQ),
+        _mm256_cmp_pd(SquaredDistance(x, y, x1, y1), near, _CMP_LE_OQ));
+    const __m256d cycle_norms = _mm256_and_pd(_mm256_cmp_pd(norm0, _mm256_set1_pd(kCycleNorm), _CMP_LE_OQ),
+        _mm256_cmp_pd(norm1, _mm256_set1_pd(kCycleNorm), _CMP_LE_OQ));
+    const __m256d contraction = _mm256_mul_pd(_mm256_mul_pd(norm0, norm1), _mm256_set1_pd(16));
+    const __m256d cycle = _mm256_and_pd(_mm256_and_pd(cycle_norms,
+                                            _mm256_cmp_pd(contraction, _mm256_set1_pd(kCycleContraction), _CMP_LE_OQ)),
+        _mm256_cmp_pd(SquaredDistance(x, y, x0, y0), near, _CMP_LE_OQ));
+    return _mm256_or_pd(fixed_point, cycle);
+}
+
 // Eight pixels of one row, as two vectors of four so that the two dependency chains overlap.
 // counts[i] receives the count, or -1 where the exact path must decide.
 //
@@ -88,8 +159,9 @@ __attribute__((target("avx2,fma"))) void VectorGroup(
     const __m256d limit = _mm256_set1_pd(kBoundLimit);
     const __m256d near_escape = _mm256_set1_pd(kEscapeNorm - kEscapeMargin);
     __m256d x[2], y[2], y2[2], norm[2], bound[2];
+    __m256d x0[2], y0[2], x1[2], y1[2]; // z(n-2) and z(n-1) for the trap
     for (int v = 0; v < 2; ++v)
-        x[v] = y[v] = y2[v] = norm[v] = bound[v] = _mm256_setzero_pd();
+        x[v] = y[v] = y2[v] = norm[v] = bound[v] = x0[v] = y0[v] = x1[v] = y1[v] = _mm256_setzero_pd();
     unsigned active = 0xFF;
     for (int n = 1; n < MandelbrotEscape::kNoEscape; ++n) {
         unsigned events = 0;
@@ -105,21 +177,51 @@ __attribute__((target("avx2,fma"))) void VectorGroup(
             events |= unsigned(_mm256_movemask_pd(event)) << (4 * v);
         }
         events &= active;
-        if (!events)
-            continue;
-        alignas(32) double norms[kGroup];
-        alignas(32) double bounds_now[kGroup];
-        for (int v = 0; v < 2; ++v) {
-            _mm256_store_pd(norms + 4 * v, norm[v]);
-            _mm256_store_pd(bounds_now + 4 * v, bound[v]);
+        if (events) {
+            alignas(32) double norms[kGroup];
+            alignas(32) double bounds_now[kGroup];
+            for (int v = 0; v < 2; ++v) {
+                _mm256_store_pd(norms + 4 * v, norm[v]);
+                _mm256_store_pd(bounds_now + 4 * v, bound[v]);
+            }
+            for (int lane = 0; lane < kGroup; ++lane) {
+                if (events & (1u << lane))
+                    counts[lane] = Decide(n, norms[lane], bounds_now[lane]);
+            }
+            active &= ~events;
+            if (!active)
+                return;
         }
-        for (int lane = 0; lane < kGroup; ++lane) {
-            if (events & (1u << lane))
-                counts[lane] = Decide(n, norms[lane], bounds_now[lane]);
+        switch (n % kTrapPeriod) {
+        case kTrapPeriod - 2:
+            for (int v = 0; v < 2; ++v) {
+                x0[v] = x[v];
+                y0[v] = y[v];
+            }
+            break;
+        case kTrapPeriod - 1:
+            for (int v = 0; v < 2; ++v) {
+                x1[v] = x[v];
+                y1[v] = y[v];
+            }
+            break;
+        case 0: {
+            unsigned trapped = 0;
+            for (int v = 0; v < 2; ++v)
+                trapped |= unsigned(_mm256_movemask_pd(TrappedLanes(x[v], y[v], x0[v], y0[v], x1[v], y1[v]))) << (4 * v);
+            trapped &= active;
+            for (int lane = 0; lane < kGroup; ++lane) {
+                if (trapped & (1u << lane))
+                    counts[lane] = MandelbrotEscape::kNoEscape;
+            }
+            active &= ~trapped;
+            if (!active)
+                return;
+            break;
         }
-        active &= ~events;
-        if (!active)
-            return;
+        default:
+            break;
+        }
     }
     for (int lane = 0; lane < kGroup; ++lane) {
         if (active & (1u << lane))
