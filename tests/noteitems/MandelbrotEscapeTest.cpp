@@ -97,6 +97,13 @@ TEST(MandelbrotEscapeTest, FastPathsAgreeOnZoomedViews)
         { "tip 1e-9", -1.9999999995L, 1e-10L, 1e-9 },
         { "tip 1e-14", -2.0L + 3e-15L, 0, 1e-14 },
         { "tip 1e-14 off the axis", -1.99999999999999L, 2e-15L, 1e-14 },
+        // Inside the set, where orbits are caught by a fixed point or a 2-cycle, and at the
+        // borders where they are caught slowly or not at all.
+        { "cusp 1e-3", 0.25L, 0, 1e-3 },
+        { "neck 1e-6", -0.75L, 1e-7L, 1e-6 },
+        { "2-cycle bulb", -1.0L, 0.1L, 0.4 },
+        { "cardioid edge 1e-4", -0.1L, 0.651L, 1e-4 },
+        { "period 3 bulb", -0.122L, 0.745L, 0.05 },
     };
     for (const ZoomRow& row : rows) {
         const MandelbrotView view = CentredView(row.centre_x, row.centre_y, row.zoom_rate, 160, 120);
