@@ -482,16 +482,23 @@ TEST_F(MandelbrotItemTest, HostileValuesDrawNothingOrSomethingButDoNotFail)
     EXPECT_EQ(item.GetPicture().GetParameters(), item.GetPicture().GetParameters());
 }
 
+// The page context menu makes an item from an empty section and places it at the pointer.
 TEST_F(MandelbrotItemTest, EmptySectionMadeAtAPlaceWorks)
 {
     MandelbrotItem& item = Add(KeyValueStore());
-    EXPECT_TRUE(item.SetBoundsAsAnchors(QRectF(40, 30, 120, 90)));
+    item.SetAnchor(Item::kLeft, QStringLiteral("L40.000000"));
+    item.SetAnchor(Item::kTop, QStringLiteral("T30.000000"));
+    item.SetAnchor(Item::kRight, QStringLiteral("W200.000000"));
+    item.SetAnchor(Item::kBottom, QStringLiteral("H200.000000"));
     const QImage page = Render();
-    EXPECT_EQ(item.GetPicture().Bitmap().size(), QSize(120, 90));
-    EXPECT_EQ(QColor(page.pixel(40 + 80, 30 + 45)), QColor(0, 0, 0));
+    EXPECT_EQ(item.GetPicture().Bitmap().size(), QSize(200, 200));
+    // c = 0 at two thirds across and half way down.
+    EXPECT_EQ(QColor(page.pixel(40 + 133, 30 + 100)), QColor(0, 0, 0));
+    EXPECT_EQ(QColor(page.pixel(40, 30)), QColor(1, 2, 4));
     QString text;
     Page().SaveItems(text);
-    EXPECT_TRUE(text.contains(QStringLiteral("ZoomRate=3\r\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("ZoomRate=3\r\nColorRate=0,1,2,4\r\n"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Pos=L40.000000,T30.000000,W200.000000,H200.000000\r\n\r\n")));
 }
 
 // The user-interface thread waits for the render workers without polling: small renders follow
