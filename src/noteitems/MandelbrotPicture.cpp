@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -438,12 +439,21 @@ std::uint8_t MandelbrotPicture::CountAt(int x, int y) const
     return m_counts[std::size_t(y) * width + x];
 }
 
+double MandelbrotPicture::DeviceScale() const
+{
+    const Canvas& canvas = GetCanvas();
+    const double ratio = canvas.HasBackBuffer() ? canvas.BackBuffer().devicePixelRatio() : 1.0;
+    return canvas.EffectiveScale() * ratio;
+}
+
 QSize MandelbrotPicture::PixelSize() const
 {
-    const float scale = GetCanvas().EffectiveScale();
-    const float factor = scale < 1 ? scale : 1;
-    const int width = PixelCount(Width() * factor);
-    const int height = PixelCount(Height() * factor);
+    // Reduced on the screen, the set is computed at the screen's own resolution (device
+    // pixels, also on a screen of several device pixels per logical one).
+    const double device_scale = DeviceScale();
+    const double factor = device_scale < 1 ? device_scale : 1;
+    const int width = PixelCount(float(Width() * factor));
+    const int height = PixelCount(float(Height() * factor));
     if (width == 0 || height == 0 || qint64(width) * height > kMaxPixels)
         return {};
     return QSize(width, height);
@@ -484,8 +494,12 @@ void MandelbrotPicture::ComputeCounts(const MandelbrotView& view, std::uint8_t* 
 void MandelbrotPicture::Render()
 {
     const QSize pixels = PixelSize();
+    const bool reduced = DeviceScale() < 1;
     if (!m_bitmap.isNull() && m_bitmap.size() != pixels)
         m_bitmap = QImage();
+    // The device-sized copy belongs to a reduced page only.
+    if (reduced == m_cached_bitmap.isNull())
+        m_dirty = true;
     if (!m_bitmap.isNull() && !m_dirty)
         return;
     if (pixels.isEmpty()) {
@@ -501,14 +515,21 @@ void MandelbrotPicture::Render()
         }
     }
     if (m_counts.empty()) {
-        m_counts.resize(std::size_t(pixels.width()) * pixels.height());
+        try {
+            m_counts.resize(std::size_t(pixels.width()) * pixels.height());
+        } catch (const std::bad_alloc&) {
+            // As when the bitmap cannot be made: nothing is drawn, the next draw tries again.
+            m_bitmap = QImage();
+            m_cached_bitmap = QImage();
+            return;
+        }
         ComputeCounts(CurrentView(pixels), m_counts.data());
         ++m_render_count;
     }
     Colorize(m_counts.data(), m_bitmap, m_parameters);
     // While the page is shown reduced the bitmap has the device size already and is drawn
     // without scaling.
-    m_cached_bitmap = GetCanvas().EffectiveScale() < 1 ? m_bitmap : QImage();
+    m_cached_bitmap = reduced ? m_bitmap : QImage();
     m_dirty = false;
 }
 
@@ -518,10 +539,13 @@ bool MandelbrotPicture::Draw(QPainter& painter, const QRectF& clip)
     bool drawn = false;
     const QRectF bounds = m_host.GetBounds();
     if (!m_cached_bitmap.isNull()) {
-        const QPointF device = painter.worldTransform().map(bounds.topLeft());
+        // Unscaled, in device pixels, from the pixel where the canvas's clip of the item starts
+        // (it rounds the bounds to whole pixels), so that no column is cut off or left unpainted.
+        const double ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+        const QPointF corner = painter.worldTransform().map(bounds.topLeft());
         painter.save();
-        painter.resetTransform();
-        painter.drawImage(QPoint(int(device.x()), int(device.y())), m_cached_bitmap);
+        painter.setTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+        painter.drawImage(QPointF(std::round(corner.x()) * ratio, std::round(corner.y()) * ratio), m_cached_bitmap);
         painter.restore();
         drawn = true;
     } else if (!m_bitmap.isNull()) {

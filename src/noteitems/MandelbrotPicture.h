@@ -110,6 +110,8 @@ public:
     bool IsDirty() const { return m_dirty; }
     // The pixel size a render makes for the canvas's current scale; empty when none.
     QSize PixelSize() const;
+    // Device pixels per page unit on the canvas's back buffer.
+    double DeviceScale() const;
 
     // Computes the counts of a view with the render workers and waits for them.
     static void ComputeCounts(const MandelbrotView& view, std::uint8_t* counts);

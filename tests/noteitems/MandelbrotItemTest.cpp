@@ -233,6 +233,36 @@ TEST_F(MandelbrotItemTest, ReducedPageComputesAtScreenResolution)
     EXPECT_EQ(item.GetPicture().RenderCount(), 2);
 }
 
+// A screen of two device pixels per logical one, with the item at a fractional place. At zoom
+// 0.5 a page unit is a device pixel: the picture is computed in page units and drawn over the
+// bounds. At zoom 0.25 it is computed at the device size and drawn unscaled from the device
+// pixel where the canvas's clip of the item starts.
+TEST(MandelbrotScreenTest, ReducedPageAtTwoDevicePixelsPerPixel)
+{
+    ItemFactories::RegisterAll();
+    Canvas canvas(CanvasKind::Page);
+    canvas.ResizeBackBuffer(400, 300, 2.0);
+    ASSERT_TRUE(ItemFactories::AddFromSection(canvas, QStringLiteral("Mandelbrot"), Store({ { "Pos", "L10.5,T20.25,W300,H300" } })));
+    const auto& item = dynamic_cast<const MandelbrotItem&>(*canvas.ItemAt(0));
+    const QImage& buffer = canvas.BackBuffer();
+
+    ASSERT_TRUE(canvas.SetZoom(0.5f));
+    ASSERT_TRUE(canvas.RenderVisibleArea(OpaqueShortcut::On));
+    EXPECT_EQ(item.GetPicture().Bitmap().size(), QSize(300, 300));
+    EXPECT_EQ(QColor(buffer.pixel(11, 21)), QColor(1, 2, 4));
+    EXPECT_EQ(QColor(buffer.pixel(10 + 200, 20 + 150)), QColor(0, 0, 0));
+
+    ASSERT_TRUE(canvas.SetZoom(0.25f));
+    ASSERT_TRUE(canvas.RenderVisibleArea(OpaqueShortcut::On));
+    EXPECT_EQ(item.GetPicture().Bitmap().size(), QSize(150, 150));
+    // The canvas clips the item from logical pixel (3, 5), rounded from (2.625, 5.0625): the
+    // corner pixel (count 1) at device (6, 10), c = 0 at bitmap pixel (100, 75), and the last
+    // column at the clip's last one.
+    EXPECT_EQ(QColor(buffer.pixel(6, 10)), QColor(1, 2, 4));
+    EXPECT_EQ(QColor(buffer.pixel(6 + 100, 10 + 75)), QColor(0, 0, 0));
+    EXPECT_EQ(QColor(buffer.pixel(6 + 149, 10 + 75)), QColor(3, 6, 12));
+}
+
 TEST_F(MandelbrotItemTest, WheelZoomsAboutTheCentreAndResetsBeyondTheWidestView)
 {
     MandelbrotItem& item = Add(Store({ { "Pos", "L0,T0,W300,H300" } }));
