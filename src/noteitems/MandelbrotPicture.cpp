@@ -1,9 +1,9 @@
 #include "noteitems/MandelbrotPicture.h"
 
 #include "items/Canvas.h"
+#include "noteitems/MandelbrotRender.h"
 #include "noteitems/SelectionHatch.h"
 #include "platform/Message.h"
-#include "platform/WorkerThread.h"
 #include "text/KeyValueStore.h"
 
 #include <QPainter>
@@ -29,53 +29,6 @@ const QString kMinKey = QStringLiteral("Min");
 const QString kMaxKey = QStringLiteral("Max");
 
 constexpr int kWheelNotch = 120;
-
-// The rows of one render, shared by its workers. Each takes the next row under the lock until
-// none is left; the last one to finish wakes the user-interface thread, which waits without
-// polling.
-struct RenderJob {
-    RenderJob(const MandelbrotEscape& escape, std::uint8_t* counts)
-        : escape(escape)
-        , counts(counts)
-    {
-    }
-
-    const MandelbrotEscape& escape;
-    std::uint8_t* counts;
-    std::mutex lock;
-    std::condition_variable finished;
-    int next_row { 0 };      // guarded by lock
-    int running_workers { 0 }; // guarded by lock
-
-    void Work()
-    {
-        for (;;) {
-            int row = 0;
-            {
-                std::lock_guard guard(lock);
-                row = next_row++;
-            }
-            if (row >= escape.Height())
-                return;
-            escape.ComputeRow(row, counts + std::size_t(row) * escape.Width());
-        }
-    }
-
-    // Runs the work of one worker and reports its end, also when the work fails.
-    void WorkAndReport()
-    {
-        struct Report {
-            RenderJob& job;
-            ~Report()
-            {
-                std::lock_guard guard(job.lock);
-                --job.running_workers;
-                job.finished.notify_all();
-            }
-        } report { *this };
-        Work();
-    }
-};
 
 QString ChannelsText(const MandelbrotPicture::Channels& channels)
 {
@@ -466,29 +419,7 @@ MandelbrotView MandelbrotPicture::CurrentView(QSize pixels) const
 
 void MandelbrotPicture::ComputeCounts(const MandelbrotView& view, std::uint8_t* counts)
 {
-    const MandelbrotEscape escape(view);
-    RenderJob job(escape, counts);
-    std::vector<std::unique_ptr<WorkerThread>> workers;
-    for (int index = 0; index < kRenderWorkers; ++index) {
-        auto worker = std::make_unique<WorkerThread>();
-        {
-            std::lock_guard guard(job.lock);
-            ++job.running_workers;
-        }
-        if (worker->Start([&job](WorkerThread&) { job.WorkAndReport(); })) {
-            workers.push_back(std::move(worker));
-        } else {
-            std::lock_guard guard(job.lock);
-            --job.running_workers;
-        }
-    }
-    // Without a thread the rows are computed here.
-    if (workers.empty())
-        job.Work();
-    std::unique_lock guard(job.lock);
-    job.finished.wait(guard, [&job] { return job.running_workers == 0; });
-    guard.unlock();
-    workers.clear();
+    MandelbrotRender::Compute(view, counts);
 }
 
 void MandelbrotPicture::Render()

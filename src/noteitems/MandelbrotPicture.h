@@ -9,20 +9,17 @@
 #include <QStringView>
 
 #include <array>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
-
-class WorkerThread;
 
 // The picture of the Mandelbrot set inside a Mandelbrot item: the view, the colour map, the
 // escape counts of the last render and the coloured bitmap. Its anchors are set by the item
 // that embeds it (its host) before every draw.
 //
-// Counts are computed by two render workers that share the rows; the user-interface thread
-// waits for them. A colour change recolours the stored counts without iterating again.
+// Counts are computed by two render workers together with the user-interface thread, which is
+// blocked until they are done (MandelbrotRender). A colour change recolours the stored counts
+// without iterating again.
 class MandelbrotPicture : public PlacedItem {
 public:
     static constexpr QStringView kSectionName = u"Mandelbrot";
@@ -30,7 +27,6 @@ public:
     static constexpr double kNarrowestZoomRate = 2.2250738585072014e-308;
     static constexpr double kDefaultShiftX = -0.6666666666666666;
     static constexpr double kDefaultShiftY = -0.5;
-    static constexpr int kRenderWorkers = 2;
     // A bitmap beyond this many pixels is not made (as when the system cannot make it).
     static constexpr qint64 kMaxPixels = qint64(1) << 26;
 
@@ -113,7 +109,7 @@ public:
     // Device pixels per page unit on the canvas's back buffer.
     double DeviceScale() const;
 
-    // Computes the counts of a view with the render workers and waits for them.
+    // Computes the counts of a view with the render workers (MandelbrotRender).
     static void ComputeCounts(const MandelbrotView& view, std::uint8_t* counts);
     // Colours counts into a premultiplied bitmap of the same size.
     static void Colorize(const std::uint8_t* counts, QImage& bitmap, const Parameters& colours);

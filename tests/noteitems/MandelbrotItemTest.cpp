@@ -3,6 +3,7 @@
 #include "items/OffscreenCanvas.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/ItemFactories.h"
+#include "noteitems/MandelbrotRender.h"
 #include "platform/Message.h"
 #include "platform/ScriptedUserPrompt.h"
 #include "text/KeyValueStore.h"
@@ -531,8 +532,47 @@ TEST_F(MandelbrotItemTest, EmptySectionMadeAtAPlaceWorks)
     EXPECT_TRUE(text.endsWith(QStringLiteral("Pos=L40.000000,T30.000000,W200.000000,H200.000000\r\n\r\n")));
 }
 
-// The user-interface thread waits for the render workers without polling: small renders follow
-// each other at once, where a wait of 100 ms each would take a second.
+TEST(MandelbrotRenderTest, RenderWorkersFillEveryRowWithTheExactCounts)
+{
+    const MandelbrotView view { 0.05, -14.6, 1.9, 97, 61 };
+    std::vector<std::uint8_t> counts(97 * 61, 0);
+    MandelbrotPicture::ComputeCounts(view, counts.data());
+    const MandelbrotEscape escape(view);
+    std::vector<std::uint8_t> row(97);
+    int differences = 0;
+    for (int y = 0; y < 61; ++y) {
+        escape.ComputeRow(y, row.data(), MandelbrotEscape::Path::Exact);
+        for (int x = 0; x < 97; ++x)
+            differences += row[x] != counts[std::size_t(y) * 97 + x];
+    }
+    EXPECT_EQ(differences, 0);
+}
+
+// A worker that takes a row and then does not get to run: the asking thread computes that row
+// as well, and what the worker brings late changes nothing.
+TEST(MandelbrotRenderTest, RowsHeldByAStalledWorkerAreComputedAgain)
+{
+    const MandelbrotView view { 3.0, -0.6666666666666666, -0.5, 40, 30 };
+    std::vector<std::uint8_t> counts(40 * 30, 0);
+    MandelbrotRender render(view, counts.data());
+    int held = -1;
+    ASSERT_TRUE(render.TakeRow(held, false));
+    render.Work(true);
+    EXPECT_TRUE(render.AllDone());
+    const std::vector<std::uint8_t> late(40, 99);
+    render.FinishRow(held, late.data());
+    int row = 0;
+    EXPECT_FALSE(render.TakeRow(row, true));
+
+    std::vector<std::uint8_t> expected(40 * 30);
+    const MandelbrotEscape escape(view);
+    for (int y = 0; y < 30; ++y)
+        escape.ComputeRow(y, expected.data() + y * 40, MandelbrotEscape::Path::Exact);
+    EXPECT_EQ(counts, expected);
+}
+
+// The user-interface thread never polls for the render workers: small renders follow each
+// other at once, where a wait of 100 ms each would take a second.
 TEST_F(MandelbrotItemTest, SmallRendersDoNotWaitForAPollingPeriod)
 {
     std::vector<std::uint8_t> counts(4 * 4);
