@@ -8,8 +8,10 @@
 #define TESSARY_HAS_AVX2_PATH 1
 #endif
 
-// This file is compiled without floating-point contraction (see CMakeLists.txt): every double
-// operation of the orbit is rounded once, as the error argument below assumes.
+// This file is compiled without floating-point contraction (see CMakeLists.txt), so the double
+// orbits are computed with exactly the operations written here. The argument below allows one
+// rounding for every operation; where the vector path fuses a multiplication with an addition,
+// the fused operation rounds once where the two would round twice, which stays within it.
 //
 // Why the fast path agrees with the extended one. Let z be the double orbit and w the extended
 // orbit of the same pixel, E(n) a bound on |z(n) - w(n)|. With u = 2^-53 the unit roundoff of
