@@ -2,7 +2,7 @@
 
 #include "items/Canvas.h"
 #include "noteitems/FolderScan.h"
-#include "noteitems/SelectionHatch.h"
+#include "noteitems/SelectionFrame.h"
 #include "platform/Paths.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
@@ -222,6 +222,11 @@ bool ImageItem::Draw(QPainter& painter, const QRectF& clip)
     return drawn;
 }
 
+void ImageItem::DrawHatch(QPainter& painter, const QPainterPath& area) const
+{
+    SelectionFrame::DrawHatch(painter, area);
+}
+
 void ImageItem::DrawDragRectangle(QPainter& painter) const
 {
     const DragRectangle& drag = m_drag_rectangle;
@@ -233,7 +238,7 @@ void ImageItem::DrawDragRectangle(QPainter& painter) const
 
 void ImageItem::DrawSelectionFrame(QPainter& painter) const
 {
-    ::DrawSelectionFrame(painter, GetBounds(), GetCanvas().EffectiveScale());
+    SelectionFrame::Draw(painter, GetBounds(), GetCanvas().EffectiveScale());
 }
 
 bool ImageItem::GetProperty(const QString& key, QString& value) const

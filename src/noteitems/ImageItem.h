@@ -132,6 +132,7 @@ private:
     bool LoadFolderMode(const QString& folder);
     int ListedIndexOf(const QString& path) const;
     void RepaintPictureArea(const QRectF& before);
+    void DrawHatch(QPainter& painter, const QPainterPath& area) const;
     void DrawSelectionFrame(QPainter& painter) const;
     void DrawDragRectangle(QPainter& painter) const;
 

@@ -1,7 +1,7 @@
 #include "noteitems/MandelbrotItem.h"
 
 #include "items/Canvas.h"
-#include "noteitems/SelectionHatch.h"
+#include "noteitems/SelectionFrame.h"
 #include "platform/Message.h"
 #include "platform/UserPrompt.h"
 #include "text/ValueForms.h"
@@ -72,7 +72,7 @@ bool MandelbrotItem::Draw(QPainter& painter, const QRectF& clip)
     m_picture.SetAnchor(kBottom, QString::asprintf("T%g", Bottom()));
     bool drawn = m_picture.Draw(painter, clip);
     if (GetCanvas().ActiveItem() == this) {
-        DrawSelectionFrame(painter, GetBounds(), GetCanvas().EffectiveScale());
+        SelectionFrame::Draw(painter, GetBounds(), GetCanvas().EffectiveScale());
         drawn = true;
     }
     return drawn;

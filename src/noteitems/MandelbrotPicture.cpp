@@ -2,7 +2,7 @@
 
 #include "items/Canvas.h"
 #include "noteitems/MandelbrotRender.h"
-#include "noteitems/SelectionHatch.h"
+#include "noteitems/SelectionFrame.h"
 #include "platform/Message.h"
 #include "text/KeyValueStore.h"
 
@@ -488,7 +488,7 @@ bool MandelbrotPicture::Draw(QPainter& painter, const QRectF& clip)
         QPainterPath area;
         area.addRect(QRectF(bounds.left() + std::min(s.x0, s.x0 + s.dx), bounds.top() + std::min(s.y0, s.y0 + s.dy),
             std::abs(s.dx), std::abs(s.dy)));
-        DrawHatch(painter, area);
+        SelectionFrame::DrawHatch(painter, area);
         drawn = true;
     }
     return drawn;

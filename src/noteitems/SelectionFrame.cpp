@@ -1,4 +1,4 @@
-#include "noteitems/SelectionHatch.h"
+#include "noteitems/SelectionFrame.h"
 
 #include <QColor>
 #include <QPainter>
@@ -6,13 +6,12 @@
 
 namespace {
 
-constexpr float kFrameDevicePixels = 5;
 const QColor kHatchFore = QColor::fromRgba(0x80FFFFFF);
 const QColor kHatchBack = QColor::fromRgba(0x80000000);
 
 }
 
-void DrawHatch(QPainter& painter, const QPainterPath& area)
+void SelectionFrame::DrawHatch(QPainter& painter, const QPainterPath& area)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -21,11 +20,11 @@ void DrawHatch(QPainter& painter, const QPainterPath& area)
     painter.restore();
 }
 
-void DrawSelectionFrame(QPainter& painter, const QRectF& bounds, float scale)
+void SelectionFrame::Draw(QPainter& painter, const QRectF& bounds, float scale)
 {
     if (!(scale > 0))
         return;
-    const float inset = kFrameDevicePixels / scale;
+    const float inset = kDevicePixels / scale;
     QPainterPath frame;
     frame.setFillRule(Qt::OddEvenFill);
     frame.addRect(bounds);
