@@ -62,10 +62,11 @@ void MandelbrotRender::Work(bool retake)
 
 std::vector<std::unique_ptr<WorkerThread>>& MandelbrotRender::LingeringWorkers()
 {
-    // Workers may still finish a row that was computed again without them; they are ended
-    // at the next render, or when the program ends.
-    static std::vector<std::unique_ptr<WorkerThread>> workers;
-    return workers;
+    // Workers may still finish a row that was computed again without them; they are ended at
+    // the next render. The list is never destroyed, so that the end of the program does not
+    // wait for a worker that gets no processor time.
+    static auto* workers = new std::vector<std::unique_ptr<WorkerThread>>;
+    return *workers;
 }
 
 void MandelbrotRender::ReapWorkers()
