@@ -407,7 +407,7 @@ QSize MandelbrotPicture::PixelSize() const
     const double factor = device_scale < 1 ? device_scale : 1;
     const int width = PixelCount(float(Width() * factor));
     const int height = PixelCount(float(Height() * factor));
-    if (width == 0 || height == 0 || qint64(width) * height > kMaxPixels)
+    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide || qint64(width) * height > kMaxPixels)
         return {};
     return QSize(width, height);
 }
@@ -448,13 +448,14 @@ void MandelbrotPicture::Render()
     if (m_counts.empty()) {
         try {
             m_counts.resize(std::size_t(pixels.width()) * pixels.height());
+            ComputeCounts(CurrentView(pixels), m_counts.data());
         } catch (const std::bad_alloc&) {
             // As when the bitmap cannot be made: nothing is drawn, the next draw tries again.
+            m_counts.clear();
             m_bitmap = QImage();
             m_cached_bitmap = QImage();
             return;
         }
-        ComputeCounts(CurrentView(pixels), m_counts.data());
         ++m_render_count;
     }
     Colorize(m_counts.data(), m_bitmap, m_parameters);

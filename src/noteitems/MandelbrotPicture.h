@@ -27,8 +27,10 @@ public:
     static constexpr double kNarrowestZoomRate = 2.2250738585072014e-308;
     static constexpr double kDefaultShiftX = -0.6666666666666666;
     static constexpr double kDefaultShiftY = -0.5;
-    // A bitmap beyond this many pixels is not made (as when the system cannot make it).
+    // A bitmap beyond this many pixels, or this many on a side, is not made (as when the
+    // system cannot make it).
     static constexpr qint64 kMaxPixels = qint64(1) << 26;
+    static constexpr int kMaxSide = 1 << 15;
 
     // Channels in the order of the section values: A, R, G, B.
     using Channels = std::array<int, 4>;

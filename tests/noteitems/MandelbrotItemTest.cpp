@@ -489,7 +489,7 @@ TEST_F(MandelbrotDialogTest, ContextMenuOpensResetsAndDeletes)
 TEST_F(MandelbrotItemTest, HostileValuesDrawNothingOrSomethingButDoNotFail)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const char* positions[] = { "L0,T0,W-50,H20", "L0,T0,W1e30,H1e30", "L0,T0,W100000,H100000", "L0,T0,W0.5,H3",
+    const char* positions[] = { "L0,T0,W-50,H20", "L0,T0,W1e30,H1e30", "L0,T0,W100000,H100000", "L0,T0,W40000000,H1", "L0,T0,W0.5,H3",
         "L1e38,T-1e38,W10,H10" };
     for (const char* pos : positions) {
         MandelbrotItem& item = Add(Store({ { "Pos", pos }, { "Shift", "1e308,-1e308" }, { "Min", "-5" },
