@@ -29,6 +29,8 @@ const QString kMinKey = QStringLiteral("Min");
 const QString kMaxKey = QStringLiteral("Max");
 
 constexpr int kWheelNotch = 120;
+// More notches in one turn than this zoom no further (the rectangle stays a float).
+constexpr int kMaxWheelNotches = 64;
 
 QString ChannelsText(const MandelbrotPicture::Channels& channels)
 {
@@ -271,7 +273,7 @@ bool MandelbrotPicture::WheelZoom(int wheel_delta)
     // below would throw the user's view away.
     if (notches == 0)
         return false;
-    const double factor = std::ldexp(1.0, std::clamp(notches, -1000, 1000));
+    const double factor = std::ldexp(1.0, std::clamp(notches, -kMaxWheelNotches, kMaxWheelNotches));
     const double width = m_host.Width();
     const double height = m_host.Height();
     const Selection centred { float(width / 2 - width / 2 * factor), float(height / 2 - height / 2 * factor),
