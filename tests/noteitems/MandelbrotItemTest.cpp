@@ -148,6 +148,35 @@ TEST_F(MandelbrotItemTest, SaveFormReadsBackToTheSameItem)
     EXPECT_EQ(again, text);
 }
 
+// A page that is never shown is saved from what was read, and reads back the same through any
+// number of cycles.
+TEST_F(MandelbrotItemTest, PagesNeverShownKeepTheirSectionsThroughCycles)
+{
+    QString text = QStringLiteral("[Mandelbrot]\r\nShift=-1.25,0.125\r\nZoomRate=1e-9\r\nMin=7\r\n"
+                                  "Pos=L10,T20,W300,H200\r\nName=n\r\nOption=Disable\r\n\r\n");
+    QString first;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        SectionDocument document;
+        ASSERT_TRUE(ParseSectionText(QStringView(text), document));
+        OffscreenCanvas page(QSize(400, 300));
+        for (int index = 0; index < document.Count(); ++index)
+            ItemFactories::AddFromSection(page.GetCanvas(), document.Name(index), document.Store(index));
+        ASSERT_EQ(page.GetCanvas().ItemCount(), 1);
+        const auto& item = dynamic_cast<const MandelbrotItem&>(*page.GetCanvas().ItemAt(0));
+        EXPECT_EQ(item.GetPicture().GetParameters().zoom_rate, 1e-9);
+        EXPECT_EQ(item.GetPicture().GetParameters().min, 7);
+        EXPECT_FALSE(item.IsEnabled());
+        text.clear();
+        page.GetCanvas().SaveItems(text);
+        if (cycle == 0)
+            first = text;
+        EXPECT_EQ(text, first) << cycle;
+    }
+    EXPECT_TRUE(first.contains(QStringLiteral("Pos=L10,T20,W300,H200\r\nName=n\r\nPos=L10,T20,W300,H200\r\nName=n\r\n"
+                                              "Option=Disable,Disable\r\n")))
+        << first.toStdString();
+}
+
 TEST_F(MandelbrotItemTest, DefaultViewIsColouredFromTheCounts)
 {
     Add(Store({ { "Pos", "L0,T0,W300,H300" } }));
