@@ -45,9 +45,12 @@ protected:
         const QString plain_text = QStringLiteral(
             "[Text]\r\nText=x\r\nFont=12,Sans\r\nColor=0xff000000\r\nPos=L0.5,T0.25,L80.5,T40.25\r\n"
             "Pos=L0.500000,T0.250000,W80.000000,H40.000000\r\n\r\n");
-        const QString mandelbrot = QStringLiteral(
+        // A Mandelbrot section as the Mandelbrot item writes it.
+        Canvas picture { CanvasKind::Page };
+        ASSERT_TRUE(NoteDocument::LoadPageText(picture, QStringLiteral(
             "[Mandelbrot]\r\nShift=-0.5,0\r\nZoomRate=1\r\nColorRate=1,2,3,4\r\nMin=0\r\nMax=255\r\n"
-            "Pos=L0,T0,L200,T200\r\nPos=L0,T0,W200,H200\r\n\r\n");
+            "Pos=L0,T0,W200,H200\r\n\r\n")));
+        const QString mandelbrot = NoteDocument::PageTextOf(picture);
         const QString unknown = QStringLiteral("[Sticker]\r\nShape=star\r\n; kept as written\r\nSize=3\r\n\r\n");
         const QString missing = "[TSImage]\r\nFileName=" + folder
             + "gone.png,1.000000,0.000000,0.000000,0.000000\r\nFolderPath=" + folder
