@@ -7,7 +7,6 @@
 #include <QTransform>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 namespace DevicePixels {
@@ -15,10 +14,10 @@ namespace DevicePixels {
 int Edge(double device)
 {
     const double edge = std::floor(device + 0.5);
-    if (!(edge > INT_MIN))
-        return INT_MIN;
-    if (!(edge < INT_MAX))
-        return INT_MAX;
+    if (!(edge > -kFar))
+        return -kFar;
+    if (!(edge < kFar))
+        return kFar;
     return static_cast<int>(edge);
 }
 

@@ -13,8 +13,12 @@ class QPainter;
 // so whatever an item copies at whole pixels places its edges by it too.
 namespace DevicePixels {
 
-// The pixel edge nearest to a device coordinate; halves go right and down. Values outside the
-// range of int end at its limits.
+// Edges farther out than this lie outside any picture; the distance between two of them
+// still fits in an int.
+constexpr int kFar = 1 << 29;
+
+// The pixel edge nearest to a device coordinate; halves go right and down. Values beyond
+// kFar either way (and undefined ones) end at -kFar or kFar.
 int Edge(double device);
 
 // The pixels whose centres lie inside a device rectangle.

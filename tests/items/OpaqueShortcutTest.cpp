@@ -3,7 +3,7 @@
 #include "items/TestItems.h"
 
 #include <QImage>
-#include <climits>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -105,8 +105,9 @@ TEST(OpaqueShortcutTest, PixelEdgesFollowPixelCentres)
     };
     for (const auto& row : rows)
         EXPECT_EQ(DevicePixels::Covered(row.device), row.pixels) << row.device.x() << "," << row.device.y();
-    EXPECT_EQ(DevicePixels::Edge(1e300), INT_MAX);
-    EXPECT_EQ(DevicePixels::Edge(-1e300), INT_MIN);
+    EXPECT_EQ(DevicePixels::Edge(1e300), DevicePixels::kFar);
+    EXPECT_EQ(DevicePixels::Edge(-1e300), -DevicePixels::kFar);
+    EXPECT_EQ(DevicePixels::Edge(std::nan("")), -DevicePixels::kFar);
 }
 
 }

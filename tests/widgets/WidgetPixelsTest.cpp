@@ -161,4 +161,14 @@ TEST_F(WidgetPixelsTest, BevelLinesAreWholeDevicePixelsAtEveryRatio)
     }
 }
 
+TEST_F(WidgetPixelsTest, BevelFarBeyondThePictureStillDrawsItsVisiblePart)
+{
+    OffscreenCanvas offscreen(QSize(60, 60), CanvasKind::Panel, 2.0);
+    AddWidget<Brush>(offscreen.GetCanvas(), QStringLiteral("Pos=L0,T0,R0,B0\nColor=0xffffffff\n"));
+    AddWidget<Edge>(offscreen.GetCanvas(), QStringLiteral("Pos=L10,T-1e30,W40,H2e30\nAllColor=0xff000000\n"));
+    const QImage image = offscreen.Render();
+    EXPECT_EQ(image.pixel(20, 60), 0xff000000);
+    EXPECT_EQ(image.pixel(40, 60), 0xffffffff);
+}
+
 }
