@@ -133,6 +133,7 @@ TEST_F(ImageItemPixelsTest, MovedAndResizedImagesMatchAFullRepaint)
         { "photo.png", "", "L20.5,T20,W100,H50", "L21.25,T20.5,W100,H50" },
         { "photo.png", "", "L20.5,T20.3,W100.3,H50.7", "L19.6,T21.4,W97.1,H51.3" },
         { "photo.jpg", "", "L3.5,T3,W75,H37.5", "L3,T3.5,W75.25,H37.5" },
+        { "photo.png,10.5,5.25,20,7.75", "", "L20.5,T20.3,W70.3,H37.7", "L19.6,T21.4,W67.1,H38.3" },
         { "tile.png", "", "L10.5,T10.5,W45.5,H30.5", "L11,T10,W45,H31" },
         { "tile.png", "Repeat", "L10.25,T10.75,W95.5,H61.25", "L11.5,T9.5,W94,H60" },
     };
@@ -145,6 +146,7 @@ TEST_F(ImageItemPixelsTest, MovedAndResizedImagesMatchAFullRepaint)
             moved = AddImage(canvas,
                 Store({ { "FileName", m_dir.filePath(QString::fromLatin1(row.file)) }, { "Pos", QString::fromLatin1(row.from) },
                     { "Option", QString::fromLatin1(row.option) } }));
+            EXPECT_TRUE(moved->GetPicture().IsLoaded()) << row.file;
         };
         const RepaintCheck::Scene change = [&](Canvas&) { moved->ReadSection(Store({ { "Pos", QString::fromLatin1(row.to) } })); };
         EXPECT_EQ(RepaintCheck::CheckAllViews(build, change), "") << row.file << " " << row.from << " -> " << row.to;
