@@ -73,6 +73,8 @@ void MandelbrotItem::PlacePicture() const
     m_picture.SetAnchor(kTop, QString::asprintf("T%g", Top()));
     m_picture.SetAnchor(kRight, QString::asprintf("L%g", Right()));
     m_picture.SetAnchor(kBottom, QString::asprintf("T%g", Bottom()));
+    for (int edge = kLeft; edge <= kBottom; ++edge)
+        m_picture.SetAnchor(kSecondary + edge, {});
 }
 
 bool MandelbrotItem::Draw(QPainter& painter, const QRectF& clip)

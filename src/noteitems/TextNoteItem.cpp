@@ -70,6 +70,8 @@ void TextNoteItem::PlaceWidget(const QRectF& bounds) const
     m_text.SetAnchor(kTop, AnchorText(u'T', bounds.top()));
     m_text.SetAnchor(kRight, AnchorText(u'L', bounds.right()));
     m_text.SetAnchor(kBottom, AnchorText(u'T', bounds.bottom()));
+    for (int edge = kLeft; edge <= kBottom; ++edge)
+        m_text.SetAnchor(kSecondary + edge, {});
 }
 
 bool TextNoteItem::IsActive() const
