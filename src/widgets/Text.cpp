@@ -234,8 +234,9 @@ bool Text::Save(QString& section, QString& options, SaveMode mode) const
     section += QLatin1String("[Text]\r\n");
     if (!m_text.isEmpty())
         section += QLatin1String("Text=") + EscapedForSave(m_text) + QLatin1String("\r\n");
-    if (!m_font_name.isEmpty())
-        section += QLatin1String("Font=") + FontSizeText() + u',' + m_font_name + QLatin1String("\r\n");
+    // Also with an empty name, which a section gave: leaving the line out would bring back the
+    // default face and size at the next reading.
+    section += QLatin1String("Font=") + FontSizeText() + u',' + m_font_name + QLatin1String("\r\n");
     section += QLatin1String("Color=") + FormatColor(m_color) + QLatin1String("\r\n");
     if (m_horizontal != Alignment::Near || m_vertical != Alignment::Near)
         section += QLatin1String("Align=") + AlignmentLetter(m_horizontal, u'L', u'R') + u','

@@ -138,6 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Secondary anchors given in a section are written back with the primary ones.
         SaveRow { "secondary_anchors", "[Text]\nText=x\nPos=L10,T20,W100,H50,L30,T5",
             { "Pos=L30,T20,L130,T70", "Pos=L10,T20,W100,H50,L30,T5" } },
+        // A section may give an empty font name; the size beside it is kept all the same.
+        SaveRow { "empty_font_name", "[Text]\nText=x\nFont=7,,Sans\nPos=L0,T0,W100,H40", { "Font=7," } },
         SaveRow { "centre_top", "[Text]\nText=x\nAlign=C\nColor=0xff123456\nPos=L1.5,T2.25,W100,H40",
             { "Color=0xff123456", "Align=C,T" } }),
     [](const ::testing::TestParamInfo<SaveRow>& info) { return std::string(info.param.label); });
