@@ -407,6 +407,7 @@ bool MainWindow::RunCommand(int command)
         return true;
     case kSnap:
         m_snap = !m_snap;
+        PublishSnapGrid();
         return true;
     case kLock: {
         bool pushed = false;
@@ -569,6 +570,13 @@ void MainWindow::ApplyGridDivisions()
         m_snap_x.push_back(static_cast<float>(index) * width / static_cast<float>(divisions));
         m_snap_y.push_back(static_cast<float>(index) * height / static_cast<float>(divisions));
     }
+    PublishSnapGrid();
+}
+
+// The page's items read the snap lines from their canvas.
+void MainWindow::PublishSnapGrid()
+{
+    PageCanvas().SetSnapGrid({ m_snap, m_snap_x, m_snap_y });
 }
 
 bool MainWindow::ApplyBackgroundColour(Repaint repaint)

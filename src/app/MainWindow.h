@@ -173,6 +173,7 @@ private:
     void ReadLock();
     void ShowGridDivisions();
     void ApplyGridDivisions();
+    void PublishSnapGrid();
     bool ApplyBackgroundColour(Repaint repaint);
     bool ApplyFrameColour(Repaint repaint);
     void ShowStatus();

@@ -2,6 +2,8 @@
 
 #include "items/Canvas.h"
 #include "noteitems/FolderScan.h"
+#include "noteitems/ImageItemMenu.h"
+#include "platform/Message.h"
 #include "platform/Paths.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
@@ -60,6 +62,7 @@ float NotNegative(float value)
 ImageItem::ImageItem(Canvas& canvas)
     : PlacedItem(canvas)
 {
+    canvas.AddInputItem(this);
 }
 
 ImageItem::~ImageItem() = default;
@@ -467,7 +470,7 @@ bool ImageItem::StepImage(int count, Step step)
         FitToPage();
     PrefetchPixels();
     PrefetchAhead(count, step);
-    RepaintPictureArea(before);
+    Repaint(before.united(PictureRect()));
     return true;
 }
 
@@ -521,11 +524,168 @@ QSize ImageItem::AheadDeviceSize(QSize natural) const
     return QSize(int(std::ceil(size.width() * scale)), int(std::ceil(size.height() * scale)));
 }
 
-void ImageItem::RepaintPictureArea(const QRectF& before)
+void ImageItem::Repaint(const QRectF& area)
 {
     Canvas& canvas = GetCanvas();
-    canvas.RenderItems(before.united(PictureRect()), OpaqueShortcut::On);
+    canvas.RenderItems(area, OpaqueShortcut::On);
     canvas.Present(PresentScope::Dirty, UpdateTiming::Now);
+}
+
+void ImageItem::PrepareForScaling()
+{
+    // Pixels decoded for twice the size on screen serve every step of a drag that at most
+    // doubles the picture; smaller steps draw from them as they are.
+    const Canvas& canvas = GetCanvas();
+    if (!m_picture.IsLoaded() || canvas.EffectiveScale() <= 0 || !canvas.HasBackBuffer())
+        return;
+    m_picture.Prefetch(canvas.ToDevice(PictureRect()).size() * 2);
+}
+
+std::unique_ptr<ImageItem> ImageItem::Duplicate(Canvas& canvas) const
+{
+    auto copy = std::make_unique<ImageItem>(canvas);
+    copy->m_picture = m_picture;
+    copy->m_folder_path = m_folder_path;
+    copy->m_folder_index = m_folder_index;
+    copy->m_trims = m_trims;
+    copy->m_quarter_turns = m_quarter_turns;
+    for (int edge = kLeft; edge <= kBottom; ++edge)
+        copy->SetAnchor(edge, GetAnchors()[size_t(edge)]);
+    return copy;
+}
+
+void ImageItem::RemoveFromPage()
+{
+    Canvas& canvas = GetCanvas();
+    // Keeps the item alive until its change has been reported.
+    Canvas::DispatchGuard guard(canvas);
+    canvas.RemoveItem(this);
+    SendItemEvent(ItemEvent::kChangeFinished);
+}
+
+bool ImageItem::ShowBakedFile(const QString& path)
+{
+    m_picture.Clear();
+    m_folder_index = -1;
+    m_trims = {};
+    m_quarter_turns = 0;
+    const bool loaded = Load(path, {}, FolderListingCache::Rescan::Yes);
+    PrefetchPixels();
+    return loaded;
+}
+
+bool ImageItem::HandleMessage(const Message& message, QPointF page_point)
+{
+    switch (message.kind) {
+    case MessageKind::KeyDown:
+        return HandleKeyDown(message);
+    case MessageKind::KeyUp:
+        return m_drag.KeyUp();
+    case MessageKind::MouseMove:
+        return m_drag.Move(page_point, message);
+    case MessageKind::LButtonDown:
+    case MessageKind::MButtonDown:
+        return m_drag.Press(page_point, message);
+    case MessageKind::LButtonUp:
+    case MessageKind::MButtonUp:
+        return m_drag.Release();
+    case MessageKind::LButtonDblClk:
+        return GetBounds().contains(page_point) && HandleDoubleClick(page_point);
+    case MessageKind::RButtonDown:
+        return HandleRightPress(page_point);
+    case MessageKind::RButtonUp:
+        return HandleRightRelease(message, page_point);
+    case MessageKind::MouseWheel:
+        return HandleWheel(message);
+    default:
+        return false;
+    }
+}
+
+bool ImageItem::HandleKeyDown(const Message& message)
+{
+    if (GetCanvas().ActiveItem() != this)
+        return false;
+    switch (message.key) {
+    case Key::Left:
+        PreviousImage(1);
+        break;
+    case Key::Right:
+        NextImage(1);
+        break;
+    case Key::Delete:
+        RemoveFromPage();
+        break;
+    case Key::R:
+    case Key::L: {
+        const QRectF before = PictureRect();
+        // A failed turn has taken the item off the page.
+        if (TurnQuarter(message.key == Key::R ? Turn::Right : Turn::Left))
+            Repaint(before.united(PictureRect()));
+        break;
+    }
+    default:
+        break;
+    }
+    return true;
+}
+
+bool ImageItem::HandleDoubleClick(QPointF point)
+{
+    const QRectF before = PictureRect();
+    m_fit_mode = !m_fit_mode;
+    if (m_fit_mode) {
+        if (!FitToPage())
+            return false;
+    } else {
+        // The image at its own size, centred under the pointer.
+        SetZoom(1);
+        SetAnchor(kLeft, u'L' + QString::number(int(point.x() - Width() * 0.5)));
+        SetAnchor(kTop, u'T' + QString::number(int(point.y() - Height() * 0.5)));
+        PrefetchPixels();
+    }
+    Repaint(before.united(PictureRect()));
+    SendItemEvent(ItemEvent::kChangeFinished);
+    return true;
+}
+
+bool ImageItem::HandleRightPress(QPointF point)
+{
+    Canvas& canvas = GetCanvas();
+    if (!GetBounds().contains(point)) {
+        const bool was_active = canvas.ActiveItem() == this;
+        SendItemEvent(ItemEvent::kDropFocus);
+        if (was_active)
+            Repaint(GetBounds());
+        return false;
+    }
+    canvas.BringToFront(this);
+    SendItemEvent(ItemEvent::kTakeFocus);
+    Repaint(GetBounds());
+    return true;
+}
+
+bool ImageItem::HandleRightRelease(const Message& message, QPointF point)
+{
+    if (message.ctrl || !GetBounds().contains(point))
+        return false;
+    m_drag.Abandon();
+    const CanvasHost* host = GetCanvas().Host();
+    ImageItemMenu::Show(*this, host ? host->MapToScreen(message.position) : message.position);
+    return true;
+}
+
+bool ImageItem::HandleWheel(const Message& message)
+{
+    if (GetCanvas().ActiveItem() != this)
+        return false;
+    // Each notch more steps further: n notches step n squared images.
+    const int notches = message.wheel_delta / 120;
+    if (notches > 0)
+        PreviousImage(notches * notches);
+    else if (notches < 0)
+        NextImage(notches * notches);
+    return true;
 }
 
 bool ImageItem::TakeImageFromClipboard()
