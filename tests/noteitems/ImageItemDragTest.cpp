@@ -454,3 +454,32 @@ TEST_F(ImageDrag, ThePseudoRandomSequenceIsTheRuntimes)
     EXPECT_EQ(ImageItemMenu::NextRandom(state), 18467);
     EXPECT_EQ(ImageItemMenu::NextRandom(state), 6334);
 }
+
+TEST_F(ImageDrag, ImagesFromTwoFoldersOnOnePageBothStep)
+{
+    // The first folder's tree is large enough that its scan is usually still under way when
+    // the second item opens its folder, which stops that scan.
+    for (const char* folder : { "one", "two" }) {
+        QDir().mkpath(m_folder + folder);
+        for (int index = 0; index < 3; ++index)
+            WriteImage(m_folder + QString("%1/%2.png").arg(folder).arg(index), { 20 + index, 20 });
+    }
+    for (int index = 0; index < 300; ++index)
+        QDir().mkpath(m_folder + QString("one/deep%1/a/b").arg(index));
+    ImageItem& first = Add("FileName=" + m_folder + "one/0.png\nPos=L0,T0,W40,H20", 1);
+    ImageItem& second = Add("FileName=" + m_folder + "two/0.png\nPos=L100,T0,W40,H20", 1);
+    WaitForScan();
+    for (ImageItem* item : { &first, &second }) {
+        const QString folder = item->FolderPath();
+        ASSERT_EQ(FolderListingCache::Instance().Count(folder), 3) << folder.toStdString();
+        QStringList shown { item->GetPicture().FileName() };
+        for (int step = 0; step < 3; ++step) {
+            ASSERT_TRUE(item->NextImage(1)) << folder.toStdString();
+            shown << item->GetPicture().FileName();
+        }
+        EXPECT_EQ(shown.front(), shown.back());
+        shown.removeLast();
+        shown.sort();
+        EXPECT_EQ(shown, (QStringList { folder + "0.png", folder + "1.png", folder + "2.png" }));
+    }
+}
