@@ -6,7 +6,6 @@
 #include "noteitems/ImageItemDrag.h"
 
 #include <QImage>
-#include <QPainterPath>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -28,6 +27,8 @@ public:
     static constexpr QStringView kSectionName = u"TSImage";
     // How many images beyond the shown one stepping decodes in advance.
     static constexpr int kReadAhead = 2;
+    // How much larger than shown a scaling drag has the pixels decoded.
+    static constexpr double kScalingHeadroom = 1.25;
     static constexpr QStringView kTurnFailedMessage = u"回転操作中にエラーが発生しました。\r\nメモリーエラー回避のため画像が削除されます。";
 
     struct Trims {
@@ -156,7 +157,7 @@ private:
     QSize AheadDeviceSize(QSize natural) const;
     bool LoadFolderMode(const QString& folder);
     int ListedIndexOf(const QString& path) const;
-    void DrawHatch(QPainter& painter, const QPainterPath& area) const;
+    void DrawHatch(QPainter& painter, const std::vector<QRectF>& area) const;
     void DrawSelectionFrame(QPainter& painter) const;
     void DrawDragRectangle(QPainter& painter) const;
 

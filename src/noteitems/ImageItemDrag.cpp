@@ -121,10 +121,11 @@ bool ImageItemDrag::Press(QPointF point, const Message& message)
         m_anchor.setY(point.y() - bounds.bottom());
     if (m_mode == kCutOut)
         m_item.SetDragRectangle({ float(point.x() - bounds.left()), float(point.y() - bounds.top()), 0, 0 });
-    if (m_mode >= kLeft + kTop) {
+    if (m_mode >= kLeft + kTop)
         m_item.GetPicture().SetCacheEnabled(false);
+    // Only corners change the picture's size on screen.
+    if (m_mode & (kLeft | kRight) && m_mode & (kTop | kBottom))
         m_item.PrepareForScaling();
-    }
     m_item.Repaint(bounds);
     return true;
 }
