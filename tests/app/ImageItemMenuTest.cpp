@@ -1,4 +1,7 @@
+#include "app/CommandTable.h"
+#include "app/ImageImport.h"
 #include "app/MainWindow.h"
+#include "app/PageCanvasWidget.h"
 
 #include "items/Canvas.h"
 #include "items/ScriptedLayoutDialogs.h"
@@ -77,7 +80,7 @@ protected:
 
     ImageItem& Place(const QString& path)
     {
-        EXPECT_TRUE(m_window->PlaceImage(path, {}, Placement::AtPoint, 0, -1));
+        EXPECT_TRUE(m_window->Import().PlaceImage(path, {}, Placement::AtPoint, 0, -1));
         ImageItem* item = Top();
         EXPECT_NE(item, nullptr);
         item->SetAnchor(Item::kLeft, "L100");
@@ -214,7 +217,7 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
             continue;
         }
         EXPECT_NE(CurrentStep(), before);
-        m_window->RunCommand(MainWindow::kUndo);
+        m_window->Commands().Run(CommandTable::kUndo);
         EXPECT_EQ(CurrentStep(), before);
         EXPECT_EQ(NoteItems(), shown);
     }
@@ -227,9 +230,9 @@ TEST_F(ImageItemMenuTest, SavedImagesLookTheSameAfterTheNoteIsOpenedAgain)
         for (const bool turned : { false, true }) {
             SCOPED_TRACE(std::string(extension) + (turned ? " turned" : ""));
             if (m_window->IsLocked())
-                m_window->RunCommand(MainWindow::kLock);
+                m_window->Commands().Run(CommandTable::kLock);
             m_prompt->QueueYesNo(true);
-            m_window->RunCommand(MainWindow::kNewNote);
+            m_window->Commands().Run(CommandTable::kNewNote);
             ImageItem& item = Place(m_photos + "a.png");
             if (turned)
                 ChooseFromMenu(item, ImageItemMenu::kRotateRight);
@@ -249,7 +252,7 @@ TEST_F(ImageItemMenuTest, SavedImagesLookTheSameAfterTheNoteIsOpenedAgain)
             const QString note = m_dir.path() + QString("/out/%1%2.tsy").arg(turned).arg(extension);
             ASSERT_TRUE(m_window->SaveNote(note));
             m_prompt->QueueYesNo(true);
-            m_window->RunCommand(MainWindow::kNewNote);
+            m_window->Commands().Run(CommandTable::kNewNote);
             ASSERT_TRUE(m_window->OpenNote(note));
             ASSERT_EQ(NoteItems(), 1);
             EXPECT_EQ(Top()->GetBounds(), bounds);
