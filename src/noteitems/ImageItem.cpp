@@ -2,7 +2,7 @@
 
 #include "items/Canvas.h"
 #include "noteitems/FolderScan.h"
-#include "noteitems/ImageItemMenu.h"
+#include "noteitems/ImageItemInput.h"
 #include "platform/Message.h"
 #include "platform/Paths.h"
 #include "text/KeyValueStore.h"
@@ -594,116 +594,7 @@ bool ImageItem::ShowBakedFile(const QString& path)
 
 bool ImageItem::HandleMessage(const Message& message, QPointF page_point)
 {
-    switch (message.kind) {
-    case MessageKind::KeyDown:
-        return HandleKeyDown(message);
-    case MessageKind::KeyUp:
-        return m_drag.KeyUp();
-    case MessageKind::MouseMove:
-        return m_drag.Move(page_point, message);
-    case MessageKind::LButtonDown:
-    case MessageKind::MButtonDown:
-        return m_drag.Press(page_point, message);
-    case MessageKind::LButtonUp:
-    case MessageKind::MButtonUp:
-        return m_drag.Release();
-    case MessageKind::LButtonDblClk:
-        return GetBounds().contains(page_point) && HandleDoubleClick(page_point);
-    case MessageKind::RButtonDown:
-        return HandleRightPress(page_point);
-    case MessageKind::RButtonUp:
-        return HandleRightRelease(message, page_point);
-    case MessageKind::MouseWheel:
-        return HandleWheel(message);
-    default:
-        return false;
-    }
-}
-
-bool ImageItem::HandleKeyDown(const Message& message)
-{
-    if (GetCanvas().ActiveItem() != this)
-        return false;
-    switch (message.key) {
-    case Key::Left:
-        PreviousImage(1);
-        break;
-    case Key::Right:
-        NextImage(1);
-        break;
-    case Key::Delete:
-        RemoveFromPage();
-        break;
-    case Key::R:
-    case Key::L: {
-        const QRectF before = PictureRect();
-        // A failed turn has taken the item off the page.
-        if (TurnQuarter(message.key == Key::R ? Turn::Right : Turn::Left))
-            Repaint(before.united(PictureRect()));
-        break;
-    }
-    default:
-        break;
-    }
-    return true;
-}
-
-bool ImageItem::HandleDoubleClick(QPointF point)
-{
-    const QRectF before = PictureRect();
-    m_fit_mode = !m_fit_mode;
-    if (m_fit_mode) {
-        if (!FitToPage())
-            return false;
-    } else {
-        // The image at its own size, centred under the pointer.
-        SetZoom(1);
-        SetAnchor(kLeft, u'L' + QString::number(int(point.x() - Width() * 0.5)));
-        SetAnchor(kTop, u'T' + QString::number(int(point.y() - Height() * 0.5)));
-        PrefetchPixels();
-    }
-    Repaint(before.united(PictureRect()));
-    SendItemEvent(ItemEvent::kChangeFinished);
-    return true;
-}
-
-bool ImageItem::HandleRightPress(QPointF point)
-{
-    Canvas& canvas = GetCanvas();
-    if (!GetBounds().contains(point)) {
-        const bool was_active = canvas.ActiveItem() == this;
-        SendItemEvent(ItemEvent::kDropFocus);
-        if (was_active)
-            Repaint(GetBounds());
-        return false;
-    }
-    canvas.BringToFront(this);
-    SendItemEvent(ItemEvent::kTakeFocus);
-    Repaint(GetBounds());
-    return true;
-}
-
-bool ImageItem::HandleRightRelease(const Message& message, QPointF point)
-{
-    if (message.ctrl || !GetBounds().contains(point))
-        return false;
-    m_drag.Abandon();
-    const CanvasHost* host = GetCanvas().Host();
-    ImageItemMenu::Show(*this, host ? host->MapToScreen(message.position) : message.position);
-    return true;
-}
-
-bool ImageItem::HandleWheel(const Message& message)
-{
-    if (GetCanvas().ActiveItem() != this)
-        return false;
-    // Each notch more steps further: n notches step n squared images.
-    const int notches = message.wheel_delta / 120;
-    if (notches > 0)
-        PreviousImage(notches * notches);
-    else if (notches < 0)
-        NextImage(notches * notches);
-    return true;
+    return ImageItemInput(*this, m_drag).Handle(message, page_point);
 }
 
 bool ImageItem::TakeImageFromClipboard()

@@ -65,7 +65,7 @@ public:
     bool GetProperty(const QString& key, QString& value) const override;
     bool Save(QString& section, QString& options, SaveMode mode) const override;
     bool IsOpaque() const override;
-    // The mouse, the keys and the wheel: see ImageItemDrag and ImageItemMenu.
+    // The mouse, the keys and the wheel: see ImageItemInput.
     bool HandleMessage(const Message& message, QPointF page_point) override;
 
     // Loads a file, or with a folder as file name the first image of that folder that loads
@@ -140,11 +140,7 @@ public:
 
 private:
     enum class Step { Forward, Backward };
-    bool HandleKeyDown(const Message& message);
-    bool HandleDoubleClick(QPointF point);
-    bool HandleRightPress(QPointF point);
-    bool HandleRightRelease(const Message& message, QPointF point);
-    bool HandleWheel(const Message& message);
+
     bool TurnQuarter(Turn turn);
     void TurnFailed();
     bool StepImage(int count, Step step);

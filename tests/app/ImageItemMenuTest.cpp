@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -196,8 +197,11 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
              EXPECT_TRUE(QFile::exists(m_dir.path() + "/data/Trash/files/a.png"));
          }, true },
     };
+    // The desktop's trash of this test is a folder of its own.
     QDir().mkpath(m_dir.path() + "/data");
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path() + "/data"));
+    const bool test_paths = QStandardPaths::isTestModeEnabled();
+    QStandardPaths::setTestModeEnabled(false);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.command);
         Page().SetActiveItem(nullptr);
@@ -222,6 +226,7 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
         EXPECT_EQ(NoteItems(), shown);
     }
     qunsetenv("XDG_DATA_HOME");
+    QStandardPaths::setTestModeEnabled(test_paths);
 }
 
 TEST_F(ImageItemMenuTest, SavedImagesLookTheSameAfterTheNoteIsOpenedAgain)
