@@ -3,6 +3,7 @@
 #include "items/Canvas.h"
 #include "noteitems/FolderScan.h"
 #include "noteitems/ImageItemInput.h"
+#include "noteitems/SelectionFrame.h"
 #include "platform/Message.h"
 #include "platform/Paths.h"
 #include "text/KeyValueStore.h"
@@ -27,14 +28,6 @@ const QString kRotateKey = QStringLiteral("Rotate");
 const QString kOptionKey = QStringLiteral("Option");
 const QString kRepeatWord = QStringLiteral("Repeat");
 const QString kStatusKey = QStringLiteral("Status");
-
-// The selection frame is this many device pixels wide at any zoom.
-constexpr float kFrameDevicePixels = 5;
-
-// The hatch of the selection frame and the drag rectangle: half-transparent white over
-// half-transparent black, in a fifty-percent pattern.
-const QColor kHatchFore = QColor::fromRgba(0x80FFFFFF);
-const QColor kHatchBack = QColor::fromRgba(0x80000000);
 
 bool IsFolder(const QString& path)
 {
@@ -234,24 +227,7 @@ bool ImageItem::Draw(QPainter& painter, const QRectF& clip)
 
 void ImageItem::DrawHatch(QPainter& painter, const std::vector<QRectF>& area) const
 {
-    // Rectangles rather than a path: the frame is drawn at every step of a drag, and filling
-    // rectangles costs a fraction of rasterising a path with a hole.
-    // Tall rectangles are filled in bands of a few dozen device rows: the raster engine hands
-    // a fill of many rows to its thread pool, whose start costs more than such a thin
-    // frame's pixels.
-    constexpr double kBandRows = 48;
-    const double band = kBandRows / std::max(1e-3, painter.deviceTransform().m22());
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    const QBrush pattern(kHatchFore, Qt::Dense4Pattern);
-    for (const QRectF& rect : area) {
-        for (double top = rect.top(); top < rect.bottom(); top += band) {
-            const QRectF part(rect.left(), top, rect.width(), std::min(band, rect.bottom() - top));
-            painter.fillRect(part, kHatchBack);
-            painter.fillRect(part, pattern);
-        }
-    }
-    painter.restore();
+    SelectionFrame::DrawHatch(painter, area);
 }
 
 void ImageItem::DrawDragRectangle(QPainter& painter) const
@@ -263,21 +239,7 @@ void ImageItem::DrawDragRectangle(QPainter& painter) const
 
 void ImageItem::DrawSelectionFrame(QPainter& painter) const
 {
-    const QRectF bounds = GetBounds();
-    const float inset = kFrameDevicePixels / GetCanvas().EffectiveScale();
-    const QRectF inner = bounds.adjusted(inset, inset, -inset, -inset);
-    if (!(inner.width() > 0 && inner.height() > 0)) {
-        DrawHatch(painter, { bounds });
-        return;
-    }
-    // The bounds without the inner rectangle: full-width strips above and below, and the
-    // two sides between them.
-    DrawHatch(painter, {
-                           QRectF(bounds.left(), bounds.top(), bounds.width(), inset),
-                           QRectF(bounds.left(), inner.bottom(), bounds.width(), bounds.bottom() - inner.bottom()),
-                           QRectF(bounds.left(), inner.top(), inset, inner.height()),
-                           QRectF(inner.right(), inner.top(), bounds.right() - inner.right(), inner.height()),
-                       });
+    SelectionFrame::Draw(painter, GetBounds(), GetCanvas().EffectiveScale());
 }
 
 bool ImageItem::GetProperty(const QString& key, QString& value) const
