@@ -1,5 +1,6 @@
 #include "app/PdfExport.h"
 
+#include "app/ExportArguments.h"
 #include "app/PageExport.h"
 #include "document/NoteDocument.h"
 #include "document/NoteFileText.h"
@@ -7,6 +8,7 @@
 #include "noteitems/ItemFactories.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "platform/UserPrompt.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,13 +25,6 @@ constexpr int kMaxViewerSide = 4800;
 constexpr int kMinDpi = 72;
 constexpr int kMaxDpi = 4800;
 constexpr double kPointsPerInch = 72.0;
-
-std::optional<int> StrictInt(const QString& text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
 
 // Draws the items of a page canvas, bottom to top, as the screen shows them.
 void DrawItems(QPainter& painter, const Canvas& canvas, const QRectF& page)
@@ -106,6 +101,26 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
     return true;
 }
 
+bool PdfExport::WriteWithDialog(const QString& path, const QStringList& pages, const QString& page_folder,
+    const PageSetup& setup)
+{
+    QString target = path;
+    if (target.isEmpty()) {
+        FileDialogRequest request;
+        request.filter = QStringLiteral("PDF (*.pdf)|*.pdf||");
+        request.default_extension = QStringLiteral("pdf");
+        request.initial_path = QStringLiteral("NewFile");
+        target = Prompt().AskSaveFile(request).value_or(QString());
+        if (target.isEmpty())
+            return false;
+    }
+    QString error;
+    if (Write(target, pages, page_folder, setup, error))
+        return true;
+    Prompt().ShowMessage(QStringLiteral("PDFの書き出しに失敗しました。"), kPromptCaption.toString(), MessageIcon::Warning);
+    return false;
+}
+
 bool PdfExport::IsRequested(const QStringList& arguments)
 {
     return !arguments.isEmpty() && arguments.first() == QLatin1String(kOption);
@@ -113,58 +128,39 @@ bool PdfExport::IsRequested(const QStringList& arguments)
 
 std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& arguments, QString& error)
 {
-    Options options;
-    if (!IsRequested(arguments) || arguments.size() < 2 || arguments[1].isEmpty()) {
-        error = QStringLiteral("usage: tessary --export-pdf OUT.pdf [--size WxH] [--dpi D] [--back V] NOTE");
+    const auto split = ExportArguments::Split(arguments, QLatin1String(kOption),
+        QStringLiteral("usage: tessary --export-pdf OUT.pdf [--size WxH] [--dpi D] [--back V] NOTE"), error);
+    if (!split)
         return std::nullopt;
-    }
-    options.output_path = arguments[1];
-    for (qsizetype index = 2; index < arguments.size(); ++index) {
-        const QString& argument = arguments[index];
-        if (!argument.startsWith(QLatin1String("--"))) {
-            if (!options.note_path.isEmpty()) {
-                error = QStringLiteral("more than one note given: %1").arg(argument);
-                return std::nullopt;
-            }
-            options.note_path = argument;
-            continue;
-        }
-        if (index + 1 >= arguments.size()) {
-            error = QStringLiteral("%1 needs a value").arg(argument);
-            return std::nullopt;
-        }
-        const QString value = arguments[++index];
-        if (argument == u"--size") {
-            const QStringList sides = value.split(QLatin1Char('x'));
-            const auto width = sides.size() == 2 ? StrictInt(sides[0]) : std::nullopt;
-            const auto height = sides.size() == 2 ? StrictInt(sides[1]) : std::nullopt;
-            if (!width || !height || *width < 1 || *height < 1 || *width > kMaxViewerSide || *height > kMaxViewerSide) {
+    Options options;
+    options.output_path = split->output_path;
+    options.note_path = split->note_path;
+    for (const auto& [name, value] : split->values) {
+        if (name == u"--size") {
+            const auto size = ExportArguments::SizeUpTo(value, kMaxViewerSide);
+            if (!size) {
                 error = QStringLiteral("--size needs WIDTHxHEIGHT from 1 to %1: %2").arg(kMaxViewerSide).arg(value);
                 return std::nullopt;
             }
-            options.setup.viewer_size = QSizeF(*width, *height);
-        } else if (argument == u"--dpi") {
-            const auto dpi = StrictInt(value);
-            if (!dpi || *dpi < kMinDpi || *dpi > kMaxDpi) {
+            options.setup.viewer_size = QSizeF(*size);
+        } else if (name == u"--dpi") {
+            const auto dpi = ExportArguments::IntIn(value, kMinDpi, kMaxDpi);
+            if (!dpi) {
                 error = QStringLiteral("--dpi needs a resolution from %1 to %2: %3").arg(kMinDpi).arg(kMaxDpi).arg(value);
                 return std::nullopt;
             }
             options.setup.dpi = float(*dpi);
-        } else if (argument == u"--back") {
-            const auto level = StrictInt(value);
-            if (!level || *level < 0 || *level > 255) {
+        } else if (name == u"--back") {
+            const auto level = ExportArguments::IntIn(value, 0, 255);
+            if (!level) {
                 error = QStringLiteral("--back needs a grey level from 0 to 255: %1").arg(value);
                 return std::nullopt;
             }
             options.setup.back_colour = 0xFF000000u + quint32(*level) * 0x010101u;
         } else {
-            error = QStringLiteral("unknown option: %1").arg(argument);
+            error = QStringLiteral("unknown option: %1").arg(name);
             return std::nullopt;
         }
-    }
-    if (options.note_path.isEmpty()) {
-        error = QStringLiteral("no note given to export");
-        return std::nullopt;
     }
     return options;
 }

@@ -35,6 +35,11 @@ public:
     static bool Write(const QString& pdf_path, const QStringList& pages, const QString& page_folder,
         const PageSetup& setup, QString& error);
 
+    // Writes with the save dialog's path when the path is empty; tells the user when the file
+    // cannot be written. False when cancelled or failed.
+    static bool WriteWithDialog(const QString& path, const QStringList& pages, const QString& page_folder,
+        const PageSetup& setup);
+
     struct Options {
         QString output_path;
         QString note_path;

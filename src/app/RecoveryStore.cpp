@@ -64,6 +64,7 @@ bool RecoveryStore::Claim()
 
 QStringList RecoveryStore::TakeOrphans()
 {
+    RemoveLeftLocks();
     const QFileInfoList files = QDir(m_folder).entryInfoList(
         { QStringLiteral("*") + QLatin1String(RecoveryFile::kExtension) }, QDir::Files, QDir::Time);
     QStringList orphans;
@@ -80,6 +81,20 @@ QStringList RecoveryStore::TakeOrphans()
         orphans << path;
     }
     return orphans;
+}
+
+void RecoveryStore::RemoveLeftLocks()
+{
+    const QFileInfoList locks = QDir(m_folder).entryInfoList({ QStringLiteral("*.lock") }, QDir::Files);
+    for (const QFileInfo& lock_file : locks) {
+        QString file_path = lock_file.absoluteFilePath();
+        file_path.chop(qsizetype(sizeof ".lock") - 1);
+        file_path += QLatin1String(RecoveryFile::kExtension);
+        if (QFileInfo::exists(file_path))
+            continue;
+        // Taking and dropping the lock of an editor that ended removes it.
+        TryLock(lock_file.absoluteFilePath());
+    }
 }
 
 void RecoveryStore::Discard(const QString& orphan)

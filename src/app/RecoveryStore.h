@@ -39,6 +39,9 @@ public:
 
 private:
     static QString LockPathOf(const QString& file_path);
+    // Removes the locks of editors that ended without a recovery file (they had nothing to
+    // keep).
+    void RemoveLeftLocks();
 
     QString m_folder;
     QString m_file_path;
