@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-image-formats-plugins
     libgif-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth imagemagick
+    xvfb xauth xdotool imagemagick poppler-utils
 )
 
 missing=()

@@ -7,7 +7,8 @@
 #include <optional>
 
 // The whole note as one PDF: one PDF page per note page, as large as the viewer at the page
-// resolution (800 x 600 at 96 dpi is 8.33 x 6.25 inches), over the page's background colour.
+// resolution (800 x 600 at 96 dpi is 8.33 x 6.25 inches; PDF pages are whole points), over the
+// page's background colour.
 // Items are drawn into the PDF itself, not through a picture of the screen, and pictures are
 // decoded for a page sixteen times finer than the viewer's pixels, so a picture goes in at its
 // full resolution unless it is shown at less than a sixteenth of its size.
