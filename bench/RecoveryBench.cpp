@@ -26,7 +26,7 @@ QString PageText(int page, int generation)
     return text;
 }
 
-// Two versions of every page, so that a change replaces one page's text as an edit does.
+// Every page in one of two versions.
 QStringList Versions(int generation)
 {
     QStringList pages;
@@ -43,6 +43,27 @@ NoteSnapshot LargeNote()
     return snapshot;
 }
 
+// A note of 50 pages in a document, edited one page at a time as the user does.
+class EditedNote {
+public:
+    EditedNote() { m_document.Restore(LargeNote()); }
+
+    NoteDocument& Document() { return m_document; }
+    // Replaces one page's text by its other version.
+    void Change()
+    {
+        const int page = m_change % kPages;
+        m_document.SetPageText(page, m_versions[(m_change / kPages + 1) % 2][page]);
+        ++m_change;
+    }
+
+private:
+    Canvas m_canvas { CanvasKind::Page };
+    NoteDocument m_document { m_canvas };
+    const QStringList m_versions[2] { Versions(0), Versions(1) };
+    int m_change { 0 };
+};
+
 // What a recorded change costs the user-interface thread for the recovery copy: the snapshot
 // of the note (the page list shares its texts) handed to the writer. The writer's thread
 // meanwhile writes the file at most once a second.
@@ -51,34 +72,21 @@ void RecoveryCostPerChange(benchmark::State& state)
     QTemporaryDir data;
     NoteRecovery recovery(data.path());
     recovery.Start();
-    Canvas canvas(CanvasKind::Page);
-    NoteDocument document(canvas);
-    document.Restore(LargeNote());
-    const QStringList versions[2] { Versions(0), Versions(1) };
-    int change = 0;
+    EditedNote note;
     for (auto _ : state) {
-        const int page = change % kPages;
-        document.SetPageText(page, versions[(change / kPages + 1) % 2][page]);
-        recovery.Keep(document.Snapshot());
-        ++change;
+        note.Change();
+        recovery.Keep(note.Document().Snapshot());
     }
-    state.counters["note_bytes"] = double(RecoveryFile::Encode(document.Snapshot()).size());
+    state.counters["note_bytes"] = double(RecoveryFile::Encode(note.Document().Snapshot()).size());
 }
 BENCHMARK(RecoveryCostPerChange)->Unit(benchmark::kMicrosecond);
 
-// The same without the copy, to tell the page edit apart.
+// The page edit alone, to tell it apart.
 void PageEditAlone(benchmark::State& state)
 {
-    Canvas canvas(CanvasKind::Page);
-    NoteDocument document(canvas);
-    document.Restore(LargeNote());
-    const QStringList versions[2] { Versions(0), Versions(1) };
-    int change = 0;
-    for (auto _ : state) {
-        const int page = change % kPages;
-        document.SetPageText(page, versions[(change / kPages + 1) % 2][page]);
-        ++change;
-    }
+    EditedNote note;
+    for (auto _ : state)
+        note.Change();
 }
 BENCHMARK(PageEditAlone)->Unit(benchmark::kMicrosecond);
 

@@ -7,7 +7,6 @@
 set -uo pipefail
 tessary=$(realpath "$1")
 work=$(mktemp -d)
-failures=0
 xvfb_pid=
 editor_pid=
 
@@ -18,14 +17,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (tools/deps.sh installs it)"; exit 1; }
-done
+source "$(dirname "$0")/lib/checks.bash"
+require_tools Xvfb xdotool import convert
 
 # A display of our own: the first free number from 90 on (tests run two at a time, and
 # developers use the low numbers).
@@ -83,7 +76,7 @@ middle_colour() {
     x=$((X + WIDTH / 2 + 25))
     y=$((Y + HEIGHT / 2 + 25))
     import -window root "$work/shot.png"
-    convert "$work/shot.png" -format "%[fx:int(255*p{$x,$y}.r+0.5)],%[fx:int(255*p{$x,$y}.g+0.5)],%[fx:int(255*p{$x,$y}.b+0.5)]" info:
+    pixel "$work/shot.png" "$x" "$y"
 }
 
 # Waits until the editor's copy holds a note of so many pages.
