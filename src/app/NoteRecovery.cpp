@@ -31,20 +31,27 @@ QString NoteRecovery::FilePath() const
 
 std::optional<NoteSnapshot> NoteRecovery::OfferLeftCopies()
 {
+    std::optional<NoteSnapshot> taken;
     for (const QString& orphan : m_store.TakeOrphans()) {
         auto snapshot = RecoveryFile::Read(orphan);
         if (!snapshot)
             continue;
-        const bool restore = Prompt().AskYesNo(
+        const Answer answer = Prompt().AskYesNoCancel(
             QStringLiteral("前回保存されなかったノートがあります。復元しますか?"), kPromptCaption.toString());
+        if (answer == Answer::Cancel)
+            break;
         // A copy taken moves into this editor's own file before the old one goes.
-        if (restore)
+        if (answer == Answer::Yes)
             KeepNow(*snapshot);
         m_store.Discard(orphan);
-        if (restore)
-            return snapshot;
+        if (answer == Answer::Yes) {
+            taken = std::move(snapshot);
+            break;
+        }
     }
-    return std::nullopt;
+    // What was not dealt with is free again for the next editor that starts.
+    m_store.ReleaseOrphans();
+    return taken;
 }
 
 void NoteRecovery::Keep(NoteSnapshot snapshot)

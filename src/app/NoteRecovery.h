@@ -25,9 +25,9 @@ public:
     QString FilePath() const;
 
     // Asks about each copy left by an editor that has ended, the newest first, until one is
-    // taken: a copy taken becomes this editor's own copy and is returned, one declined is
-    // deleted, one that cannot be read is left alone. Copies after the one taken wait for
-    // the next start.
+    // taken: Yes makes the copy this editor's own and returns it, No deletes it, and Cancel
+    // (or closing the question) leaves it and the copies after it for the next start, as
+    // does taking one. A copy that cannot be read is left alone.
     std::optional<NoteSnapshot> OfferLeftCopies();
 
     // The note changed and differs from its file.

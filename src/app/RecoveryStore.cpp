@@ -105,3 +105,8 @@ void RecoveryStore::Discard(const QString& orphan)
     QFile::remove(orphan);
     m_orphan_locks.erase(found);
 }
+
+void RecoveryStore::ReleaseOrphans()
+{
+    m_orphan_locks.clear();
+}

@@ -36,6 +36,8 @@ public:
     QStringList TakeOrphans();
     // Deletes an orphan that was taken, with its lock.
     void Discard(const QString& orphan);
+    // Gives up the locks of the orphans taken and not discarded: they are left for later.
+    void ReleaseOrphans();
 
 private:
     static QString LockPathOf(const QString& file_path);

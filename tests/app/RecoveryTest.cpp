@@ -163,7 +163,7 @@ TEST(RecoveryWriterTest, FlushAndTheEndWriteTheNewestWithoutWaiting)
     EXPECT_EQ(RecoveryFile::Read(path), NoteOf(QStringLiteral("3")));
 }
 
-TEST(NoteRecoveryTest, LeftCopiesAreOfferedUntilOneIsTaken)
+TEST(NoteRecoveryTest, LeftCopiesAreOfferedUntilOneIsTakenOrTheQuestionPutOff)
 {
     ScriptedUserPrompt& prompt = ScriptedUserPrompt::Install();
     QTemporaryDir folder;
@@ -177,12 +177,26 @@ TEST(NoteRecoveryTest, LeftCopiesAreOfferedUntilOneIsTaken)
     file.close();
     const QString newest = LeaveCopy(folder.path(), QStringLiteral("4-4"), NoteOf(QStringLiteral("newest")), true, now.addSecs(-10));
 
+    {
+        // Put off: nothing is deleted, and another editor may offer the copies at once.
+        NoteRecovery putting_off(folder.path());
+        ASSERT_TRUE(putting_off.Start());
+        prompt.QueueAnswer(Answer::Cancel);
+        EXPECT_EQ(putting_off.OfferLeftCopies(), std::nullopt);
+        EXPECT_EQ(prompt.Requests().size(), 1u);
+        EXPECT_TRUE(QFileInfo::exists(newest));
+        RecoveryStore other(folder.path());
+        EXPECT_EQ(other.TakeOrphans().size(), 4);
+    }
+
+    prompt.ClearRequests();
     NoteRecovery recovery(folder.path());
     ASSERT_TRUE(recovery.Start());
-    prompt.QueueYesNo(false);
-    prompt.QueueYesNo(true);
+    prompt.QueueAnswer(Answer::No);
+    prompt.QueueAnswer(Answer::Yes);
     EXPECT_EQ(recovery.OfferLeftCopies(), NoteOf(QStringLiteral("middle")));
     ASSERT_EQ(prompt.Requests().size(), 2u);
+    EXPECT_EQ(prompt.Requests()[0].kind, ScriptedUserPrompt::Kind::YesNoCancel);
     EXPECT_EQ(prompt.Requests()[0].text, QStringLiteral(u"前回保存されなかったノートがあります。復元しますか?"));
     EXPECT_EQ(prompt.Requests()[0].caption, QStringLiteral("Tessary"));
     // The declined and the taken copy are gone; the taken one lives on as this editor's copy.

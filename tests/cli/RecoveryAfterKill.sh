@@ -130,17 +130,21 @@ if [[ -n "$window" ]]; then
     code=$?
     [[ $code -eq 2 ]] || fail "SIGTERM ended the editor with $code, expected 2"
     restore_and_check "after SIGTERM" "255,255,255"
-    # 4. Nothing was changed since: a termination keeps the copy as it is, and declining it
-    #    at the next start deletes it.
+    # 4. Nothing was changed since: a termination keeps the copy as it is. At the next start
+    #    Escape puts the question off and keeps the copy; N declines it and deletes it.
     kill -TERM "$editor_pid"
     wait "$editor_pid"
-    start_editor
-    question=$(find_window '^Tessary$')
-    [[ -n "$question" ]] && keys "$question" Escape
-    [[ -n "$(find_window '^無題 - Tessary by Veldran$')" ]] || fail "declining the copy does not start an empty note"
-    [[ $(ls "$copies"/*.tsr 2>/dev/null | wc -l) -eq 0 ]] || fail "the declined copy was kept"
-    kill -TERM "$editor_pid"
-    wait "$editor_pid"
+    for answer in Escape n; do
+        start_editor
+        question=$(find_window '^Tessary$')
+        [[ -n "$question" ]] && keys "$question" "$answer"
+        [[ -n "$(find_window '^無題 - Tessary by Veldran$')" ]] || fail "answering $answer does not start an empty note"
+        count=$(ls "$copies"/*.tsr 2>/dev/null | wc -l)
+        [[ $answer == n ]] && expected=0 || expected=1
+        [[ $count -eq $expected ]] || fail "after $answer there are $count copies, expected $expected"
+        kill -TERM "$editor_pid"
+        wait "$editor_pid"
+    done
     [[ $(ls "$copies" | wc -l) -eq 0 ]] || fail "an unchanged editor left files behind: $(ls "$copies")"
 fi
 editor_pid=
