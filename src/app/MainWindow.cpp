@@ -604,7 +604,11 @@ bool MainWindow::RestoreNote(const NoteSnapshot& snapshot)
 
 void MainWindow::EndSession()
 {
-    m_unsaved.EndSession();
+    // Without a recovery copy unsaved changes are only safe behind the close question.
+    if (!m_unsaved.EndSession()) {
+        close();
+        return;
+    }
     m_session_ending = true;
     // Closing does nothing while a close is under way (the close question is open); the
     // application is then told directly.

@@ -73,7 +73,7 @@ public:
     // Shows a note brought back from a recovery copy, as a note with unsaved changes.
     bool RestoreNote(const NoteSnapshot& snapshot);
     // The session ends: unsaved changes go into the recovery copy and the window closes
-    // without asking.
+    // without asking (when there is no recovery copy, it closes as the user closes it).
     void EndSession();
 
     // The work done each time the event queue runs empty: button states, progress and status.

@@ -41,13 +41,16 @@ void UnsavedChanges::Closed()
         m_recovery->Forget();
 }
 
-void UnsavedChanges::EndSession()
+bool UnsavedChanges::EndSession()
 {
-    if (!m_recovery || !m_pages.IsModified())
-        return;
+    if (!m_pages.IsModified())
+        return true;
+    if (!m_recovery)
+        return false;
     // Edits on the page shown that no step has recorded yet go with it.
     m_pages.Document().StoreCurrentPage();
     m_recovery->KeepNow(m_pages.Document().Snapshot());
+    return true;
 }
 
 QString UnsavedChanges::WindowTitle(const QString& note_path, bool modified)

@@ -24,8 +24,9 @@ public:
     // The window closes for good after MayClose: nothing is left to recover.
     void Closed();
     // The session ends (logout, shutdown, a termination signal): the note is kept in the
-    // recovery copy at once when it has unsaved changes, and nobody is asked.
-    void EndSession();
+    // recovery copy at once when it has unsaved changes. False when it has some and there is
+    // no recovery copy to keep them in: then the user has to be asked after all.
+    bool EndSession();
 
     // "*name - Tessary by Veldran", with the note file's name or "無題" (untitled), and the
     // star only while there are unsaved changes.

@@ -148,6 +148,18 @@ TEST_F(UnsavedChangesTest, TheEndOfTheSessionKeepsTheChangesWithoutAsking)
     EXPECT_EQ(copy->pages, QStringList { QString() });
 }
 
+TEST_F(UnsavedChangesTest, WithoutARecoveryCopyTheEndOfTheSessionAsksAsClosingDoes)
+{
+    m_window->SetRecovery(nullptr);
+    PlaceImage();
+    m_prompt->QueueAnswer(Answer::Cancel);
+    m_window->EndSession();
+    EXPECT_EQ(m_closed, 0);
+    EXPECT_TRUE(m_window->isVisible());
+    ASSERT_EQ(m_prompt->Requests().size(), 1u);
+    EXPECT_EQ(m_prompt->Requests()[0].kind, Kind::YesNoCancel);
+}
+
 TEST_F(UnsavedChangesTest, ARestoredNoteIsShownAsChangedUnderItsOwnName)
 {
     const QString image = MakeImage("kept.png", Qt::red);
