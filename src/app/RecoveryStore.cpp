@@ -10,6 +10,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <atomic>
+
 namespace {
 
 std::unique_ptr<QLockFile> TryLock(const QString& lock_path)
@@ -51,8 +53,12 @@ bool RecoveryStore::Claim()
     if (m_folder.isEmpty() || !QDir().mkpath(m_folder))
         return false;
     // The start time keeps an editor whose process number was used before off the file of
-    // the editor that had it.
-    const QString name = QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(QDateTime::currentMSecsSinceEpoch());
+    // the editor that had it; the count keeps apart stores of one process.
+    static std::atomic<int> stores_made { 0 };
+    const QString name = QStringLiteral("%1-%2-%3")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(QDateTime::currentMSecsSinceEpoch())
+                             .arg(stores_made++);
     const QString file_path = QDir(m_folder).filePath(name + QLatin1String(RecoveryFile::kExtension));
     auto lock = TryLock(LockPathOf(file_path));
     if (!lock)
