@@ -1,9 +1,14 @@
 #include "app/ExportArguments.h"
 
+bool ExportArguments::AreFor(const QStringList& arguments, const QString& option)
+{
+    return !arguments.isEmpty() && arguments.first() == option;
+}
+
 std::optional<ExportArguments> ExportArguments::Split(const QStringList& arguments, const QString& option,
     const QString& usage, QString& error)
 {
-    if (arguments.size() < 2 || arguments.first() != option || arguments[1].isEmpty()) {
+    if (arguments.size() < 2 || !AreFor(arguments, option) || arguments[1].isEmpty()) {
         error = usage;
         return std::nullopt;
     }

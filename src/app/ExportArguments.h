@@ -20,6 +20,8 @@ struct ExportArguments {
     // The named values in the order given, names with their "--".
     std::vector<std::pair<QString, QString>> values;
 
+    // Whether the arguments (without the program name) start with the option.
+    static bool AreFor(const QStringList& arguments, const QString& option);
     // On failure answers nothing and sets error to one line for the user: the usage line when
     // the arguments do not start with the option and OUT.
     static std::optional<ExportArguments> Split(const QStringList& arguments, const QString& option,

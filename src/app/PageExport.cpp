@@ -17,7 +17,7 @@
 
 bool PageExport::IsRequested(const QStringList& arguments)
 {
-    return !arguments.isEmpty() && arguments.first() == QLatin1String(kOption);
+    return ExportArguments::AreFor(arguments, QLatin1String(kOption));
 }
 
 std::optional<PageExport::Options> PageExport::ParseArguments(const QStringList& arguments, QString& error)

@@ -123,7 +123,7 @@ bool PdfExport::WriteWithDialog(const QString& path, const QStringList& pages, c
 
 bool PdfExport::IsRequested(const QStringList& arguments)
 {
-    return !arguments.isEmpty() && arguments.first() == QLatin1String(kOption);
+    return ExportArguments::AreFor(arguments, QLatin1String(kOption));
 }
 
 std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& arguments, QString& error)
