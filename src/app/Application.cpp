@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/PageExport.h"
 #include "app/TerminationRequest.h"
+#include "app/WindowedLayoutDialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,6 +64,7 @@ int RunApplication(int argc, char** argv)
     MainWindow window;
     if (!window.IsValid())
         return kExitWindowFailed;
+    WindowedLayoutDialogs::Install(&window);
     window.SetCloseHandler([] { QCoreApplication::exit(kExitWindowClosed); });
     // A termination request from the session closes the window as the user would.
     TerminationRequest termination;
