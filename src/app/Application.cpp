@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/PageExport.h"
+#include "app/PublishCommandLine.h"
 #include "app/TerminationRequest.h"
 #include "app/WindowedLayoutDialogs.h"
 
@@ -39,6 +40,15 @@ int RunPageExport(int argc, char** argv)
     return PageExport::Run(ArgumentsAfterProgram(argc, argv));
 }
 
+// Publishing copies files and writes text; it needs neither a display nor a window system.
+int RunPublish(int argc, char** argv)
+{
+    qInstallMessageHandler(KeepOnlySeriousMessages);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tessary"));
+    return PublishCommandLine::Run(ArgumentsAfterProgram(argc, argv));
+}
+
 }
 
 QStringList AbsoluteArguments(const QStringList& arguments, const QDir& start_folder)
@@ -53,6 +63,8 @@ int RunApplication(int argc, char** argv)
 {
     if (PageExport::IsRequested(ArgumentsAfterProgram(argc, argv)))
         return RunPageExport(argc, argv);
+    if (PublishCommandLine::IsRequested(ArgumentsAfterProgram(argc, argv)))
+        return RunPublish(argc, argv);
 
     const QDir start_folder = QDir::current();
     TerminationRequest::InstallHandlers();

@@ -120,6 +120,9 @@ bool Publisher::PrepareImageFolder()
 bool Publisher::Publish(const ProgressHandler& progress)
 {
     m_problems.clear();
+    m_taken_names.clear();
+    for (const QString& entry : QDir(m_image_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        m_taken_names.insert(entry.toLower());
     QStringList published = m_pages;
     auto image = m_images.cbegin();
     int copied = 0;
@@ -134,7 +137,7 @@ bool Publisher::Publish(const ProgressHandler& progress)
             if (image == m_images.cend() || image->page != page || image->section != section)
                 continue;
             target.store.Remove(kFolderPathKey);
-            const QString copy = CopyPath(m_image_folder, image->source, m_settings.naming, copied + 1);
+            const QString copy = CopyPath(image->source, copied + 1);
             if (!CopyFileReplacing(image->source, copy))
                 m_problems.push_back({ image->source, copy });
             QStringList fields = image->other_fields;
@@ -152,14 +155,18 @@ bool Publisher::Publish(const ProgressHandler& progress)
     return m_problems.empty();
 }
 
-QString Publisher::CopyPath(const QString& image_folder, const QString& source, CopyNaming naming, int serial)
+QString Publisher::CopyPath(const QString& source, int serial)
 {
     const PathParts parts = SplitPath(source);
     const QString extension = parts.extension.toLower();
-    if (naming == CopyNaming::Serial)
-        return image_folder + QString::asprintf("%03d", serial) + extension;
-    QString candidate = image_folder + (parts.name + parts.extension).toLower();
-    for (int n = 2; QFileInfo::exists(candidate); ++n)
-        candidate = image_folder + parts.name + QString::asprintf("_%d", n) + extension;
-    return candidate;
+    QString name;
+    if (m_settings.naming == CopyNaming::Serial) {
+        name = QString::asprintf("%03d", serial) + extension;
+    } else {
+        name = (parts.name + parts.extension).toLower();
+        for (int n = 2; m_taken_names.contains(name.toLower()); ++n)
+            name = parts.name + QString::asprintf("_%d", n) + extension;
+    }
+    m_taken_names.insert(name.toLower());
+    return m_image_folder + name;
 }

@@ -2,6 +2,7 @@
 
 #include "text/SectionDocument.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -65,9 +66,6 @@ public:
     // The note file's path, absolute.
     const QString& NotePath() const { return m_note_path; }
 
-    // The copy's path for a source under the naming rule; serial is the copy's number from 1.
-    static QString CopyPath(const QString& image_folder, const QString& source, CopyNaming naming, int serial);
-
 private:
     struct ImageSection {
         int page;
@@ -77,6 +75,8 @@ private:
     };
 
     void CollectImages();
+    // The copy's path for a source under the naming rule; serial is the copy's number from 1.
+    QString CopyPath(const QString& source, int serial);
     QString Resolved(const QString& written) const;
 
     QStringList m_pages;
@@ -89,4 +89,7 @@ private:
     QString m_image_folder;
     std::vector<ImageSection> m_images;
     std::vector<Problem> m_problems;
+    // The lower-cased names in the image folder. Names are compared without case, so the
+    // published folder holds no two names that a case-blind file system would take for one.
+    QSet<QString> m_taken_names;
 };
