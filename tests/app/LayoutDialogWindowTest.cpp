@@ -81,13 +81,17 @@ protected:
         m_window.reset();
     }
 
-    // Runs the steps once the dialog's window shows, as a user at the screen would.
-    void WhenShown(std::function<void(LayoutDialogWindow& dialog)> steps)
+    // Runs the steps once the dialog's window shows, as a user at the screen would. Input sent
+    // before the dialog opens may run the event loop, so the check repeats for a while.
+    void WhenShown(std::function<void(LayoutDialogWindow& dialog)> steps, int tries_left = 100)
     {
-        QTimer::singleShot(0, [this, steps] {
+        QTimer::singleShot(tries_left == 100 ? 0 : 10, [this, steps, tries_left] {
             LayoutDialogWindow* dialog = ShownDialog();
             if (!dialog) {
-                ADD_FAILURE() << "no dialog window shows";
+                if (tries_left > 0)
+                    WhenShown(steps, tries_left - 1);
+                else
+                    ADD_FAILURE() << "no dialog window shows";
                 return;
             }
             EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog));
@@ -220,4 +224,23 @@ TEST_F(LayoutDialogWindowTest, DialogAtAPositionShowsItsCaptionThere)
     EXPECT_EQ(position, QPoint(40, 50));
     EXPECT_EQ(caption, QStringLiteral("テスト"));
     EXPECT_FALSE(ended_by_press);
+}
+
+// The about box opens from inside the tool bar's click handler; its own OK must still end it.
+TEST_F(LayoutDialogWindowTest, DialogOpenedByAToolBarButtonTakesItsOwnClicks)
+{
+    bool ended_by_ok = false;
+    QString caption;
+    WhenShown([&](LayoutDialogWindow& dialog) {
+        caption = dialog.windowTitle();
+        Click(dialog, QStringLiteral("OK"));
+        ended_by_ok = !dialog.isVisible();
+        if (!ended_by_ok)
+            dialog.close();
+    });
+    Click(m_window->ToolBarWidget(), QStringLiteral("About"));
+    EXPECT_EQ(caption, QStringLiteral("Tessary バージョン情報"));
+    EXPECT_TRUE(ended_by_ok);
+    EXPECT_EQ(ShownDialog(), nullptr);
+    EXPECT_TRUE(m_window->isEnabled());
 }
