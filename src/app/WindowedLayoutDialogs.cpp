@@ -50,7 +50,15 @@ bool WindowedLayoutDialogs::Run(const LayoutDialogRequest& request)
     QPointer<QWidget> owner = OwnerWindow();
     // The window is a child of its owner and goes with it should the owner go first.
     QPointer<LayoutDialogWindow> window = new LayoutDialogWindow(request, owner.data());
-    const auto destroy_window = qScopeGuard([&] { delete window.data(); });
+    const auto destroy_window = qScopeGuard([&] {
+        // The dialog has gone by now; items that report as the window takes them down find
+        // nobody to report to.
+        if (window) {
+            window->SetDialog(nullptr);
+            window->GetCanvas().SetEventHandler({});
+        }
+        delete window.data();
+    });
     LayoutDialog dialog(request, window->GetCanvas());
     window->SetDialog(&dialog);
     {

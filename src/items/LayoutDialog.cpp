@@ -34,12 +34,6 @@ LayoutDialog::LayoutDialog(const LayoutDialogRequest& request, Canvas& canvas)
     m_canvas->SetEventHandler([this](const ItemEvent& event) { return HandleEvent(event); });
 }
 
-LayoutDialog::~LayoutDialog()
-{
-    // A window's canvas outlives the dialog and must not call back into it.
-    if (!m_own_canvas)
-        m_canvas->SetEventHandler({});
-}
 
 bool LayoutDialog::Load()
 {

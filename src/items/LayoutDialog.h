@@ -51,9 +51,9 @@ class LayoutDialog {
 public:
     // The dialog on a window-less canvas of its own.
     explicit LayoutDialog(const LayoutDialogRequest& request, CanvasHost* host = nullptr);
-    // The dialog on the canvas of its window, which outlives the dialog.
+    // The dialog on the canvas of its window. The window outlives the dialog and takes the
+    // canvas's event handler away before its items go, since they may still report.
     LayoutDialog(const LayoutDialogRequest& request, Canvas& canvas);
-    ~LayoutDialog();
     LayoutDialog(const LayoutDialog&) = delete;
     LayoutDialog& operator=(const LayoutDialog&) = delete;
 

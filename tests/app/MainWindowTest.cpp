@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "app/WindowedLayoutDialogs.h"
 
 #include "items/Canvas.h"
 #include "platform/ScriptedUserPrompt.h"
@@ -76,10 +77,15 @@ protected:
     {
         m_prompt = &ScriptedUserPrompt::Install();
         m_window = std::make_unique<MainWindow>();
+        WindowedLayoutDialogs::Install(m_window.get());
         m_window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
     }
-    ~MainWindowTest() override { m_window.reset(); }
+    ~MainWindowTest() override
+    {
+        SetDialogs(nullptr);
+        m_window.reset();
+    }
 
     // Writes a photograph-like picture and returns its path.
     QString MakeImage(const QString& name, QSize size = QSize(640, 480), QColor colour = Qt::darkGreen)
