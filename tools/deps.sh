@@ -8,7 +8,8 @@ packages=(
     qt6-base-dev qt6-image-formats-plugins
     libgif-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth imagemagick
+    libxcb1-dev
+    xvfb xauth imagemagick xdotool xcompmgr
 )
 
 missing=()

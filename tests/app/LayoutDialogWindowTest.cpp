@@ -1,6 +1,6 @@
+#include "MainWindowFixture.h"
+
 #include "app/LayoutDialogWindow.h"
-#include "app/MainWindow.h"
-#include "app/WindowedLayoutDialogs.h"
 
 #include "items/Item.h"
 #include "items/SaveQualityDialog.h"
@@ -25,24 +25,6 @@ LayoutDialogWindow* ShownDialog()
     return nullptr;
 }
 
-QPoint CentreOf(CanvasWidget& widget, const QString& name)
-{
-    const Item* item = widget.GetCanvas().FindItem(name);
-    EXPECT_NE(item, nullptr) << name.toStdString();
-    return item ? widget.GetCanvas().ToDevice(item->GetBounds()).center().toPoint() : QPoint();
-}
-
-void ClickAt(QWidget& widget, QPoint point)
-{
-    QTest::mouseMove(&widget, point);
-    QTest::mouseClick(&widget, Qt::LeftButton, Qt::NoModifier, point);
-}
-
-void Click(CanvasWidget& widget, const QString& name)
-{
-    ClickAt(widget, CentreOf(widget, name));
-}
-
 QString Property(CanvasWidget& widget, const QString& name, const QString& key)
 {
     QString value;
@@ -50,37 +32,8 @@ QString Property(CanvasWidget& widget, const QString& name, const QString& key)
     return value;
 }
 
-// Clicks the field, types over its text in the native edit and commits with Return.
-void TypeInto(CanvasWidget& widget, const QString& name, const QString& typed)
-{
-    Click(widget, name);
-    QLineEdit* edit = nullptr;
-    for (QLineEdit* candidate : widget.findChildren<QLineEdit*>())
-        if (candidate->isVisible())
-            edit = candidate;
-    ASSERT_NE(edit, nullptr) << "no edit for " << name.toStdString();
-    edit->selectAll();
-    QTest::keyClicks(edit, typed);
-    QTest::keyClick(edit, Qt::Key_Return);
-}
-
-class LayoutDialogWindowTest : public ::testing::Test {
+class LayoutDialogWindowTest : public MainWindowTest {
 protected:
-    LayoutDialogWindowTest()
-    {
-        m_prompt = &ScriptedUserPrompt::Install();
-        m_window = std::make_unique<MainWindow>();
-        WindowedLayoutDialogs::Install(m_window.get());
-        m_window->show();
-        m_window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-    ~LayoutDialogWindowTest() override
-    {
-        SetDialogs(nullptr);
-        m_window.reset();
-    }
-
     // Runs the steps once the dialog's window shows, as a user at the screen would. Input sent
     // before the dialog opens may run the event loop, so the check repeats for a while.
     void WhenShown(std::function<void(LayoutDialogWindow& dialog)> steps, int tries_left = 100)
@@ -100,8 +53,6 @@ protected:
         });
     }
 
-    ScriptedUserPrompt* m_prompt { nullptr };
-    std::unique_ptr<MainWindow> m_window;
     bool m_owner_enabled_meanwhile { true };
 };
 
