@@ -6,30 +6,14 @@
 set -euo pipefail
 tessary=$1
 
-for tool in Xvfb xdotool; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "$tool is missing: tools/deps.sh installs it"
-        exit 1
-    fi
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/lib/XServer.sh"
+require_tools Xvfb xdotool
 
 fail() {
     echo "FAIL: $*"
     exit 1
 }
 
-source "$(dirname "$0")/lib/XServer.sh"
 start_server || fail "no X server could be started"
 
 QT_QPA_PLATFORM=xcb "$tessary" >"$work/tessary.log" 2>&1 &

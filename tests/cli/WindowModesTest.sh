@@ -9,23 +9,8 @@
 set -euo pipefail
 tessary=$1
 
-for tool in Xvfb xcompmgr xdotool import convert; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "$tool is missing: tools/deps.sh installs it"
-        exit 1
-    fi
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/lib/XServer.sh"
+require_tools Xvfb xcompmgr xdotool import convert
 
 fail() {
     echo "FAIL: $*"
@@ -34,7 +19,6 @@ fail() {
     exit 1
 }
 
-source "$(dirname "$0")/lib/XServer.sh"
 start_server || fail "no X server could be started"
 # Without a compositor nothing can be see-through; the page would stay opaque.
 xcompmgr >"$work/xcompmgr.log" 2>&1 &

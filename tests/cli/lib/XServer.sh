@@ -1,6 +1,28 @@
-# Starts an Xvfb server on a display number of its own and exports DISPLAY; the server's
-# process id is appended to the caller's array "pids". Sourced by the tests that need a real X
-# server.
+# For the tests that need a real X server: a work folder "work", an array "pids" of processes
+# that are ended on exit, a check for the tools, and start_server, which starts an Xvfb server
+# on a display number of its own and exports DISPLAY.
+
+require_tools() {
+    local tool
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "$tool is missing: tools/deps.sh installs it"
+            exit 1
+        fi
+    done
+}
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
 # A display number of our own: tests run side by side, so a number another server holds (its
 # lock file names that server's process) makes us try the next one.
 start_server() {
