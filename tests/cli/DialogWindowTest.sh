@@ -18,7 +18,7 @@ start_server || fail "no X server could be started"
 
 QT_QPA_PLATFORM=xcb "$tessary" >"$work/tessary.log" 2>&1 &
 pids+=($!)
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tessary by Veldran$' | tail -1) \
+window=$(timeout 20 xdotool search --sync --onlyvisible --name 'Tessary by Veldran$' | tail -1) \
     || fail "the main window did not show"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 main_x=$X main_y=$Y main_width=$WIDTH
@@ -54,4 +54,4 @@ for _ in $(seq 100); do
     sleep 0.05
 done
 [[ -n $(dialog_shown) ]] || fail "the main window ignores clicks after the about box closed"
-echo "the about box opens, holds the main window and closes with OK"
+echo "the about box opens from the logo, closes with its OK, and the main window takes clicks again"

@@ -7,34 +7,7 @@ data=$(realpath "$2")/export
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 export QT_QPA_PLATFORM=offscreen
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-# The colour of one pixel as "r,g,b".
-pixel() {
-    convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:
-}
-
-# expect_pixel FILE X Y R,G,B [TOLERANCE]
-expect_pixel() {
-    local actual tolerance=${5:-0}
-    actual=$(pixel "$1" "$2" "$3")
-    IFS=, read -r ar ag ab <<<"$actual"
-    IFS=, read -r er eg eb <<<"$4"
-    for pair in "$ar $er" "$ag $eg" "$ab $eb"; do
-        set -- $pair "$@"
-        local difference=$(($1 - $2))
-        shift 2
-        if ((difference > tolerance || -difference > tolerance)); then
-            fail "$(basename "$1") pixel ($2,$3) is $actual, expected $4"
-            return
-        fi
-    done
-}
+source "$(dirname "$0")/lib/checks.bash"
 
 expect_size() {
     local size
@@ -101,12 +74,41 @@ else
     fail "exporting the sections note failed"
 fi
 
+# Mandelbrot pictures: the default view with the default colours, a view inside the set in its
+# infinity colour, and an empty section that shows nothing. The export waits for the render.
+if "$tessary" --export "$out/mandelbrot.png" "$data/mandelbrot.tsy"; then
+    expect_pixel "$out/mandelbrot.png" 0 0 1,2,4
+    expect_pixel "$out/mandelbrot.png" 200 150 0,0,0
+    expect_pixel "$out/mandelbrot.png" 299 150 3,6,12
+    expect_pixel "$out/mandelbrot.png" 500 100 0,255,0
+    expect_pixel "$out/mandelbrot.png" 350 100 255,255,255
+else
+    fail "exporting the Mandelbrot note failed"
+fi
+
 # No display and no platform chosen: the export picks the off-screen one itself.
 env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$tessary" --export "$out/nodisplay.png" "$data/images.tsy" \
     && expect_pixel "$out/nodisplay.png" 150 150 255,0,0 || fail "exporting without a display failed"
 
 # Run from another folder: relative image paths still resolve against the note's folder.
 (cd / && "$tessary" --export "$out/elsewhere.png" "$data/images.tsy") && expect_pixel "$out/elsewhere.png" 150 150 255,0,0
+
+# A reduced image at a half-pixel position paints its last column; an image whose file breaks
+# off after its header paints nothing, and the grey page shows through it.
+convert -size 400x200 xc:red "$out/red400.png"
+convert -size 400x200 xc: +noise Random "$out/noise.png"
+head -c 1500 "$out/noise.png" >"$out/cut.png"
+printf '[TSImage]\r\nFileName=red400.png,0,0,0,0\r\nPos=L200.5,T20,W200,H100\r\n\r\n[TSImage]\r\nFileName=cut.png,0,0,0,0\r\nPos=L400,T300,W200,H100\r\n\r\n' >"$out/edges.tsy"
+if "$tessary" --export "$out/edges.png" --back 128 "$out/edges.tsy"; then
+    expect_pixel "$out/edges.png" 400 40 255,0,0
+    expect_pixel "$out/edges.png" 201 40 255,0,0
+    expect_pixel "$out/edges.png" 200 40 128,128,128
+    expect_pixel "$out/edges.png" 401 40 128,128,128
+    expect_pixel "$out/edges.png" 500 350 128,128,128
+    expect_pixel "$out/edges.png" 400 300 128,128,128
+else
+    fail "exporting the note with a broken image failed"
+fi
 
 # Failures: one line on stderr and a non-zero exit code, never a crash.
 printf 'not a note\r\n' >"$out/plain.tsy"

@@ -32,7 +32,8 @@ QT_QPA_PLATFORM=xcb "$tessary" "$work/wide.png" >"$work/tessary.log" 2>&1 &
 pids+=($!)
 
 main_window() {
-    timeout 20 xdotool search --sync --onlyvisible --name '^Tessary by Veldran$' | tail -1
+    # The title begins with the note's name ("無題" for a new note).
+    timeout 20 xdotool search --sync --onlyvisible --name ' - Tessary by Veldran$' | tail -1
 }
 window=$(main_window) || fail "the window did not show"
 eval "$(xdotool getwindowgeometry --shell "$window")"

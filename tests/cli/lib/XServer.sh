@@ -13,6 +13,8 @@ require_tools() {
 }
 
 work=$(mktemp -d)
+# The editor keeps recovery copies of its unsaved note here, not in the user's data folder.
+export XDG_DATA_HOME="$work/data"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do
