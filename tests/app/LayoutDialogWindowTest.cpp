@@ -195,3 +195,28 @@ TEST_F(LayoutDialogWindowTest, DialogOpenedByAToolBarButtonTakesItsOwnClicks)
     EXPECT_EQ(ShownDialog(), nullptr);
     EXPECT_TRUE(m_window->isEnabled());
 }
+
+// A dialog that closes on focus loss ends as cancelled when another window takes the
+// activation while the pointer is away from it.
+TEST_F(LayoutDialogWindowTest, FocusLossWithThePointerOutsideClosesTheDialog)
+{
+    LayoutDialogRequest request;
+    request.layout_text = QStringLiteral("[Button]\r\nPos=L10,T10,W60,H20\r\nName=OK\r\nText=OK\r\n\r\n");
+    request.size = QSize(200, 100);
+    request.close_on_focus_loss = true;
+    QWidget other;
+    other.setGeometry(700, 500, 100, 100);
+    bool closed = false;
+    WhenShown([&](LayoutDialogWindow& dialog) {
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+        QCursor::setPos(other.geometry().center());
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(!dialog.isVisible());
+        closed = dialog.ClosedByFocusLoss();
+        if (dialog.isVisible())
+            dialog.close();
+    });
+    EXPECT_FALSE(Dialogs().Run(request));
+    EXPECT_TRUE(closed);
+}
