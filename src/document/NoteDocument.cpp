@@ -32,9 +32,9 @@ FileDialogRequest NoteFileRequest()
     return request;
 }
 
-// Whether a section of a page must be kept verbatim beside what loading made of it: a
+// Whether a section of a page must be kept verbatim in the place of what loading made of it: a
 // section that gave no item (a kind from a newer version, a misspelt name), and an image whose
-// file did not load, which would write nothing back. The canvas's own "Viewer" section and
+// file did not load, which would show and write nothing. The canvas's own "Viewer" section and
 // the background items are the page frame's business and are never written into a note.
 bool MustKeep(const QString& section_name, const Item* made)
 {
@@ -97,6 +97,11 @@ bool NoteDocument::SetCurrentPage(int index)
     return true;
 }
 
+FileDialogRequest NoteDocument::NoteFileDialog()
+{
+    return NoteFileRequest();
+}
+
 QString NoteDocument::PageFolder() const
 {
     return m_note_path.isEmpty() ? ProgramFolder() : FolderOf(m_note_path);
@@ -119,9 +124,13 @@ bool NoteDocument::LoadPageText(Canvas& canvas, const QString& text)
     const std::vector<QStringView> sources = SectionSources(text);
     for (int i = 0; i < sections.Count(); ++i) {
         const QString name = sections.Name(i);
-        const bool added = canvas.AddFromSection(name, sections.Store(i));
-        if (size_t(i) < sources.size() && MustKeep(name, added ? canvas.ItemAt(canvas.ItemCount() - 1) : nullptr))
-            canvas.AddItem(std::make_unique<KeptSection>(canvas, sources[size_t(i)]));
+        Item* made = canvas.AddFromSection(name, sections.Store(i)) ? canvas.ItemAt(canvas.ItemCount() - 1) : nullptr;
+        if (size_t(i) >= sources.size() || !MustKeep(name, made))
+            continue;
+        // An image that shows nothing and would save nothing gives its place to its section.
+        if (made)
+            canvas.RemoveItem(made);
+        canvas.AddItem(std::make_unique<KeptSection>(canvas, sources[size_t(i)]));
     }
     return true;
 }
@@ -189,4 +198,15 @@ bool NoteDocument::OpenNote(const QString& path)
     m_note_path = source;
     m_host.NoteOpened();
     return true;
+}
+
+bool NoteDocument::Restore(const NoteSnapshot& snapshot)
+{
+    if (snapshot.pages.isEmpty())
+        return false;
+    m_pages = snapshot.pages;
+    m_note_path = snapshot.note_path;
+    m_current_page = IsValidPage(snapshot.current_page) ? snapshot.current_page : 0;
+    m_host.PagesChanged();
+    return ShowPage(m_current_page);
 }

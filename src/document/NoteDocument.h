@@ -1,10 +1,13 @@
 #pragma once
 
+#include "document/NoteSnapshot.h"
+
 #include <QString>
 #include <QStringList>
 
 class Canvas;
 class NoteHost;
+struct FileDialogRequest;
 
 // The note in memory: one section text per page, of which only the current page lives as
 // items on the page canvas, and the path of the note file it was opened from. Saving joins the
@@ -37,12 +40,15 @@ public:
     // The folder a page's relative image paths resolve against.
     QString PageFolder() const;
 
+    // The save and open dialogs' request for note files.
+    static FileDialogRequest NoteFileDialog();
+
     // The section text of the items on a canvas that save themselves into a note.
     static QString PageTextOf(const Canvas& canvas);
     // Adds one item per section of the text, in order, through the canvas's factory. A section
-    // the canvas makes no item for, or whose item would not write it back, is kept verbatim
-    // in its place (an invisible item), so that the page text gives it back unchanged. An
-    // empty text loads nothing and succeeds.
+    // the canvas makes no item for, or an image whose file does not load, is kept verbatim in
+    // its place (an invisible item), so that the page text gives it back unchanged. An empty
+    // text loads nothing and succeeds.
     static bool LoadPageText(Canvas& canvas, const QString& text);
 
     // Replaces the current page's text by the page text of the page canvas.
@@ -62,6 +68,12 @@ public:
     // first page, locked. An empty path asks the user for one. Any failure before the question
     // leaves the note as it was and is not reported.
     bool OpenNote(const QString& path);
+    // Takes over the pages, current page and note path of a snapshot without asking, and
+    // shows its current page (the first one when it names none). The caller has reset the
+    // page canvas. False when the snapshot holds no page or its current page fails to load.
+    bool Restore(const NoteSnapshot& snapshot);
+    // The note as it is now; the current page as it was last written back from the canvas.
+    NoteSnapshot Snapshot() const { return { m_pages, m_current_page, m_note_path }; }
 
 private:
     QStringList m_pages { QString() };
