@@ -31,7 +31,7 @@ dialog_shown() {
 menu_height=$((HEIGHT - 670))
 xdotool mousemove $((main_x + main_width - 50)) $((main_y + menu_height + 30)) click 1
 dialog=""
-for _ in $(seq 100); do
+for _ in $(seq 400); do
     dialog=$(dialog_shown) && [[ -n $dialog ]] && break
     sleep 0.05
 done
@@ -41,7 +41,7 @@ eval "$(xdotool getwindowgeometry --shell "$dialog")"
 
 # OK, centred near the bottom of the box.
 xdotool mousemove $((X + 150)) $((Y + 170)) click 1
-for _ in $(seq 100); do
+for _ in $(seq 400); do
     [[ -z $(dialog_shown) ]] && break
     sleep 0.05
 done
@@ -49,7 +49,7 @@ done
 
 # The main window takes clicks again: the logo opens the box once more.
 xdotool mousemove $((main_x + main_width - 50)) $((main_y + menu_height + 30)) click 1
-for _ in $(seq 100); do
+for _ in $(seq 400); do
     [[ -n $(dialog_shown) ]] && break
     sleep 0.05
 done

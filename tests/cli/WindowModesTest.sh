@@ -62,7 +62,7 @@ expect() {
     local label=$1
     shift
     local attempt probe wanted actual desktop_colour mismatch
-    for attempt in $(seq 40); do
+    for attempt in $(seq 100); do
         shoot
         desktop_colour=$(colour_at $desktop)
         mismatch=""

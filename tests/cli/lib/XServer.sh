@@ -31,11 +31,13 @@ start_server() {
     local display pid
     for display in $(seq 120 199); do
         [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]] && continue
-        Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        # -noreset: a server resets when its last client leaves and refuses connections while it
+        # does, so the next client (the editor, the compositor) could find no display.
+        Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         pid=$!
         for _ in $(seq 100); do
             kill -0 "$pid" 2>/dev/null || break
-            if [[ $(tr -d ' \n' <"/tmp/.X$display-lock" 2>/dev/null) == "$pid" ]] \
+            if [[ $(tr -d ' \n' 2>/dev/null <"/tmp/.X$display-lock") == "$pid" ]] \
                 && DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; then
                 pids+=("$pid")
                 export DISPLAY=":$display"

@@ -20,13 +20,15 @@ start_own_display() {
     local number
     for number in $(seq 90 140); do
         [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
-        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        # -noreset: a server resets when its last client leaves and refuses connections while it
+        # does, so the next client (the editor) could find no display.
+        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         xvfb_pid=$!
         # Two tests may pick the same free number at once: the display is ours only when its
         # lock file names our server and the server answers.
         for _ in $(seq 100); do
             kill -0 "$xvfb_pid" 2>/dev/null || break
-            if [[ $(tr -d ' \n' <"/tmp/.X$number-lock" 2>/dev/null) == "$xvfb_pid" ]] \
+            if [[ $(tr -d ' \n' 2>/dev/null <"/tmp/.X$number-lock") == "$xvfb_pid" ]] \
                 && DISPLAY=":$number" xdotool getdisplaygeometry >/dev/null 2>&1; then
                 export DISPLAY=":$number"
                 return 0
@@ -52,10 +54,10 @@ start_editor() {
     editor_pid=$!
 }
 
-# Waits for the editor to end (killing it after ten seconds) and answers its exit code.
+# Waits for the editor to end (killing it after thirty seconds) and answers its exit code.
 editor_exit_code() {
     local code
-    timeout 10 tail --pid="$editor_pid" -f /dev/null || kill -KILL "$editor_pid" 2>/dev/null
+    timeout 30 tail --pid="$editor_pid" -f /dev/null || kill -KILL "$editor_pid" 2>/dev/null
     wait "$editor_pid" 2>/dev/null
     code=$?
     editor_pid=
@@ -64,7 +66,7 @@ editor_exit_code() {
 
 # The visible window whose title matches, once it is there.
 find_window() {
-    timeout 10 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1
+    timeout 30 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1
 }
 
 # Gives the window the keyboard and presses the keys one after the other.
