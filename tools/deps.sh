@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
     qt6-base-dev qt6-image-formats-plugins
-    libgif-dev fonts-ipafont-gothic
+    libgif-dev zlib1g-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick
 )
