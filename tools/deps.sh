@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-    qt6-base-dev qt6-image-formats-plugins
+    qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n
     libgif-dev zlib1g-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth imagemagick
+    xvfb xauth imagemagick xdotool desktop-file-utils
 )
 
 missing=()

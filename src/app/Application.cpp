@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/PageExport.h"
 #include "app/TerminationRequest.h"
+#include "platform/QtTranslations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,6 +58,9 @@ int RunApplication(int argc, char** argv)
     TerminationRequest::InstallHandlers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
+    // Ties the windows to the installed desktop entry (its icon and name on Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("tessary"));
+    InstallJapaneseQtTranslations(app);
     // The process ends when the editor window closes, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);
 
