@@ -32,7 +32,7 @@ void BM_StartupToFirstIdlePass(benchmark::State& state)
         timer.start();
         auto window = std::make_unique<MainWindow>();
         window->show();
-        window->ProcessCommandLine({});
+        window->Import().ProcessCommandLine({});
         WaitForIdlePass(*window);
         state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
         window.reset();
@@ -89,7 +89,7 @@ void BM_ChangeToPageOfTwentyPhotographs(benchmark::State& state)
     const float cell_width = canvas.LayoutWidth() / 5;
     const float cell_height = canvas.LayoutHeight() / 4;
     for (int index = 0; index < kPhotographs; ++index) {
-        window.PlaceImage(photographs[index], {}, Placement::AtPoint, 0, -1);
+        window.Import().PlaceImage(photographs[index], {}, Placement::AtPoint, 0, -1);
         Item* photograph = canvas.ItemAt(canvas.ItemCount() - 1);
         photograph->SetBoundsAsAnchors(QRectF((index % 5) * cell_width, (index / 5) * cell_height, cell_width, cell_height));
     }
@@ -120,7 +120,7 @@ int main(int argc, char** argv)
         timer.start();
         MainWindow window;
         window.show();
-        window.ProcessCommandLine({});
+        window.Import().ProcessCommandLine({});
         WaitForIdlePass(window);
         std::printf("cold start to first idle pass: %.1f ms\n", static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }

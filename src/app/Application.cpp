@@ -72,6 +72,6 @@ int RunApplication(int argc, char** argv)
     TerminationRequest termination;
     QObject::connect(&termination, &TerminationRequest::Requested, &window, &QWidget::close);
     window.show();
-    window.ProcessCommandLine(AbsoluteArguments(ArgumentsAfterProgram(argc, argv), start_folder));
+    window.Import().ProcessCommandLine(AbsoluteArguments(ArgumentsAfterProgram(argc, argv), start_folder));
     return QApplication::exec();
 }

@@ -1,9 +1,9 @@
 #include "app/MainWindow.h"
 
-#include "items/LayoutResources.h"
 #include "app/QtNativeEdit.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
+#include "items/LayoutResources.h"
 #include "noteitems/FolderListingCache.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/ItemFactories.h"
@@ -13,17 +13,11 @@
 #include "text/ValueForms.h"
 
 #include <QAbstractEventDispatcher>
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QCheckBox>
 #include <QMenuBar>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QVBoxLayout>
 #include <QScreen>
 #include <QWheelEvent>
 
@@ -60,8 +54,6 @@ const QString kVisible = QStringLiteral("Visible");
 
 // The smallest grid interval the grid-size box shows.
 constexpr float kMinGridInterval = 0.03125f;
-// Placed images cascade by this many window pixels per file.
-constexpr int kCascadeStep = 30;
 
 QString Caption()
 {
@@ -85,20 +77,6 @@ int RoundHalfUp(float value)
     return static_cast<int>(std::floor(value + 0.5f));
 }
 
-FileDialogRequest ImageDialog()
-{
-    FileDialogRequest request;
-    request.filter = QStringLiteral(
-        "画像ファイル (*.jpg;*.gif;*.png;*.bmp;*.tif)|*.jpg;*.gif;*.png;*.bmp;*.tif;|すべてのファイル (*.*)|*.*||");
-    request.initial_path = QStringLiteral("NewFile");
-    return request;
-}
-
-bool IsTextEntry(const QObject* object)
-{
-    return object->inherits("QLineEdit") || object->inherits("QPlainTextEdit") || object->inherits("QTextEdit");
-}
-
 // Events that do not begin a new idle period: pointer moves, painting and timers.
 bool StartsIdlePeriod(QEvent::Type type)
 {
@@ -116,78 +94,6 @@ bool StartsIdlePeriod(QEvent::Type type)
     }
 }
 
-// The same file, compared in the long form and without case.
-bool IsSameFile(const QString& a, const QString& b)
-{
-    auto normal = [](const QString& path) {
-        QString text = LongPath(QFileInfo(path).absoluteFilePath()).toLower();
-        if (text.endsWith(QLatin1Char('/')))
-            text.chop(1);
-        return text;
-    };
-    return normal(a) == normal(b);
-}
-
-}
-
-PageCanvasWidget::PageCanvasWidget(QWidget* parent)
-    : CanvasWidget(CanvasKind::Page, parent)
-{
-}
-
-void PageCanvasWidget::resizeEvent(QResizeEvent* event)
-{
-    CanvasWidget::resizeEvent(event);
-    emit Resized();
-}
-
-bool PageCanvasWidget::SetColourKey(std::optional<quint32> key)
-{
-    if (key == m_colour_key)
-        return false;
-    m_colour_key = key;
-    update();
-    return true;
-}
-
-QImage PageCanvasWidget::KeyedOut(const QImage& image, quint32 key)
-{
-    QImage keyed = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QRgb opaque_key = 0xFF000000u | (key & 0xFFFFFFu);
-    for (int y = 0; y < keyed.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
-        for (int x = 0; x < keyed.width(); ++x)
-            if (line[x] == opaque_key)
-                line[x] = 0;
-    }
-    return keyed;
-}
-
-void PageCanvasWidget::paintEvent(QPaintEvent* event)
-{
-    const Canvas& canvas = GetCanvas();
-    if (!m_colour_key || !canvas.HasBackBuffer()) {
-        CanvasWidget::paintEvent(event);
-        return;
-    }
-    // The window is translucent: what is painted replaces what was there, and pixels of the
-    // colour key let the desktop show through.
-    const QImage& buffer = canvas.BackBuffer();
-    const qreal ratio = buffer.devicePixelRatio();
-    const QRect area = event->rect();
-    const QRect source(QPointF(area.topLeft() * ratio).toPoint(), QSizeF(area.size() * ratio).toSize());
-    QImage part = KeyedOut(buffer.copy(source), *m_colour_key);
-    part.setDevicePixelRatio(ratio);
-    QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(area.topLeft(), part);
-}
-
-bool PageCanvasWidget::DeliverMessage(const Message& message)
-{
-    if (m_input_blocked)
-        return false;
-    return CanvasWidget::DeliverMessage(message);
 }
 
 MainWindow::MainWindow()
@@ -196,6 +102,10 @@ MainWindow::MainWindow()
     , m_page_bar(new CanvasWidget(CanvasKind::Panel, m_client))
     , m_page_view(new PageCanvasWidget(m_client))
     , m_pages(m_page_view->GetCanvas(), *this)
+    , m_commands(std::make_unique<CommandTable>(*this))
+    , m_import(std::make_unique<ImageImport>(*this))
+    , m_page_saver(std::make_unique<PageImageSaver>(*this))
+    , m_modes(std::make_unique<WindowModes>(*this))
 {
     ItemFactories::RegisterAll();
     // The edit boxes of the bars edit in native text fields.
@@ -211,16 +121,16 @@ MainWindow::MainWindow()
     qApp->installEventFilter(this);
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &MainWindow::OnAboutToBlock);
-    BuildMenu();
+    m_commands->BuildMenu(*menuBar());
 
     if (!BuildBars()) {
         FailLayout();
         return;
     }
-    auto bar_handler = [this](const ItemEvent& event) { return OnBarEvent(event); };
+    auto bar_handler = [this](const ItemEvent& event) { return m_commands->HandleBarEvent(event); };
     m_tool_bar->GetCanvas().SetEventHandler(bar_handler);
     m_page_bar->GetCanvas().SetEventHandler(bar_handler);
-    PageCanvas().SetEventHandler([this](const ItemEvent& event) { return OnPageEvent(event); });
+    PageCanvas().SetEventHandler([this](const ItemEvent& event) { return m_commands->HandlePageEvent(event); });
     // The first sizing also sets the page resolution, which changes the scale.
     connect(m_page_view, &PageCanvasWidget::Resized, this, [this] {
         if (CentrePage())
@@ -246,7 +156,6 @@ MainWindow::MainWindow()
 MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
-    delete m_switch_window;
     // The canvases go first, while the window they report to is still whole.
     for (CanvasWidget* widget : { static_cast<CanvasWidget*>(m_tool_bar), static_cast<CanvasWidget*>(m_page_bar),
                                   static_cast<CanvasWidget*>(m_page_view) })
@@ -270,181 +179,11 @@ void MainWindow::FailLayout()
     close();
 }
 
-void MainWindow::BuildMenu()
-{
-    struct Entry {
-        int command;
-        const char* caption;
-    };
-    struct MenuSpec {
-        const char* caption;
-        std::vector<Entry> entries; // command 0 is a separator
-    };
-    const std::vector<MenuSpec> menus {
-        { "ファイル(&F)",
-          { { kNewNote, "新規ノート(&N)\tCtrl+N" },
-            { kOpenNote, "ノートを開く(&O)...\tCtrl+O" },
-            { kSaveNote, "ノートを保存(&S)...\tCtrl+S" },
-            { 0, "" },
-            { kPublish, "パブリッシュ(&P)...\tCtrl+P" },
-            { 0, "" },
-            { kExit, "終了(&E)" } } },
-        { "編集(&E)",
-          { { kUndo, "元に戻す(&U)\tCtrl+Z" },
-            { kRedo, "やり直し(&R)\tCtrl+Y" },
-            { 0, "" },
-            { kInsertPage, "ページを挿入(&I)" },
-            { kDeletePage, "ページを削除(&D)" },
-            { kClearPage, "ページ内容を消去(&C)" } } },
-        { "表示(&V)",
-          { { kGrid, "グリッド(&G)\tCtrl+G" },
-            { 0, "" },
-            { kTransparentBackground, "背景透明化(&T)\tF7" },
-            { kTransparentWindow, "透過ウィンドウ(&R)" },
-            { 0, "" },
-            { kFullScreen, "全画面表示(&F)\tF5" },
-            { kBringToFront, "最全面に(&F)\tF8" },
-            { kBottomMost, "最背面に(&B)\tF9" } } },
-        { "設定(&O)", { { kSnap, "スナップ(&S)\tCtrl+U" }, { 0, "" }, { kLock, "ロック(&L)\tCtrl+L" } } },
-        { "ヘルプ(&H)",
-          { { kMakerSite, "Corvennaページ(&C)..." },
-            { 0, "" },
-            { kProductPage, "Tessary製品情報ページ(&I)..." },
-            { 0, "" },
-            { kAbout, "バージョン情報の表示(&V)..." } } },
-    };
-    const std::vector<int> checkable { kGrid, kSnap, kLock, kTransparentBackground, kTransparentWindow, kBottomMost };
-    for (const MenuSpec& spec : menus) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(spec.caption));
-        connect(menu, &QMenu::aboutToShow, this, &MainWindow::RefreshMenuStates);
-        for (const Entry& entry : spec.entries) {
-            if (entry.command == 0) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* action = menu->addAction(QString::fromUtf8(entry.caption));
-            action->setCheckable(std::find(checkable.begin(), checkable.end(), entry.command) != checkable.end());
-            const int command = entry.command;
-            connect(action, &QAction::triggered, this, [this, command] {
-                if (IsCommandEnabled(command))
-                    RunCommand(command);
-            });
-            m_actions[command] = action;
-        }
-    }
-    RefreshMenuStates();
-}
-
-void MainWindow::RefreshMenuStates()
-{
-    const std::map<int, bool> checks {
-        { kGrid, m_grid_visible }, { kSnap, m_snap }, { kLock, m_locked }, { kBottomMost, m_bottom_most },
-        { kTransparentBackground, m_transparent_background }, { kTransparentWindow, m_transparent_window },
-    };
-    for (auto& [command, action] : m_actions) {
-        action->setEnabled(IsCommandEnabled(command));
-        if (const auto check = checks.find(command); check != checks.end())
-            action->setChecked(check->second);
-    }
-}
-
-bool MainWindow::IsCommandEnabled(int command) const
-{
-    const UndoHistory& history = m_pages.History();
-    switch (command) {
-    case kRedo:
-        return history.CanRedo() && !m_locked;
-    case kUndo:
-        return history.CanUndo() && !m_locked;
-    case kClearPage:
-    case kInsertPage:
-    case kNewNote:
-        return !m_locked;
-    case kDeletePage:
-        return !m_locked && m_pages.Count() >= 2;
-    case kPublish:
-    case kAbout:
-    case kMakerSite:
-    case kProductPage:
-        return false; // not available in this version
-    default:
-        return true;
-    }
-}
-
-bool MainWindow::RunCommand(int command)
-{
-    switch (command) {
-    case kNewNote:
-        m_pages.ClearNote();
-        return true;
-    case kOpenNote:
-        OpenNote({});
-        return true;
-    case kSaveNote:
-        SaveNote({});
-        return true;
-    case kExit:
-        close();
-        return true;
-    case kUndo:
-        m_pages.Undo();
-        return true;
-    case kRedo:
-        m_pages.Redo();
-        return true;
-    case kInsertPage:
-        m_pages.Insert();
-        return true;
-    case kDeletePage:
-        m_pages.Delete();
-        return true;
-    case kClearPage:
-        m_pages.ClearPage();
-        return true;
-    case kGrid:
-        ToggleGrid();
-        return true;
-    case kSnap:
-        m_snap = !m_snap;
-        return true;
-    case kLock: {
-        bool pushed = false;
-        m_page_bar->GetCanvas().GetItemPropertyBool(kLockPage, kPushed, pushed);
-        m_page_bar->GetCanvas().UpdateItemProperty(kLockPage, kPushed, BoolText(!pushed));
-        ReadLock();
-        return true;
-    }
-    case kFullScreen:
-        ToggleFullScreen();
-        return true;
-    case kBringToFront:
-        raise();
-        activateWindow();
-        return true;
-    case kTransparentBackground:
-        m_transparent_background = !m_transparent_background;
-        ReapplyTransparency();
-        return true;
-    case kTransparentWindow:
-        m_transparent_window = !m_transparent_window;
-        ReapplyTransparency();
-        return true;
-    case kBottomMost:
-        m_bottom_most = !m_bottom_most;
-        setWindowFlag(Qt::WindowStaysOnBottomHint, m_bottom_most);
-        show();
-        return true;
-    default:
-        return false;
-    }
-}
-
 void MainWindow::LayOutCanvases()
 {
     const int width = m_client->width();
     const int height = m_client->height();
-    if (m_full_screen) {
+    if (m_modes->IsFullScreen()) {
         m_page_view->setGeometry(0, 0, width, height);
         m_tool_bar->setGeometry(0, -kBarHeight, width, 0);
         m_page_bar->setGeometry(0, -kBarHeight, width, 0);
@@ -539,6 +278,14 @@ void MainWindow::ReadLock()
     SetLocked(pushed);
 }
 
+void MainWindow::ToggleLock()
+{
+    bool pushed = false;
+    m_page_bar->GetCanvas().GetItemPropertyBool(kLockPage, kPushed, pushed);
+    m_page_bar->GetCanvas().UpdateItemProperty(kLockPage, kPushed, BoolText(!pushed));
+    ReadLock();
+}
+
 void MainWindow::SetLocked(bool locked)
 {
     m_locked = locked;
@@ -571,12 +318,17 @@ void MainWindow::ApplyGridDivisions()
     }
 }
 
-bool MainWindow::ApplyBackgroundColour(Repaint repaint)
+int MainWindow::BackgroundLevel() const
 {
     float value = 255;
     m_tool_bar->GetCanvas().GetItemPropertyFloat(kBackColor, kValue, value);
-    const int level = std::clamp(static_cast<int>(value), 0, 255);
-    m_colour_key = static_cast<quint32>(level) * 0x010101u;
+    return std::clamp(static_cast<int>(value), 0, 255);
+}
+
+bool MainWindow::ApplyBackgroundColour(Repaint repaint)
+{
+    const int level = BackgroundLevel();
+    m_modes->SetColourKey(static_cast<quint32>(level) * 0x010101u);
     const bool changed = PageCanvas().SetItemProperty(kClient, kColor, GreyColourText(level));
     if (changed && repaint == Repaint::Yes)
         RepaintPageCanvas();
@@ -684,87 +436,6 @@ void MainWindow::ToggleGrid()
         RepaintPageCanvas();
 }
 
-void MainWindow::ToggleFullScreen()
-{
-    Canvas& canvas = PageCanvas();
-    if (!m_full_screen) {
-        m_saved_geometry = geometry();
-        m_full_screen = true;
-        menuBar()->hide();
-        const QScreen* current = screen() ? screen() : QGuiApplication::primaryScreen();
-        const QRect desktop = current ? current->geometry() : QRect(0, 0, kMinClientWidth, kMinClientHeight);
-        const float across = static_cast<float>(desktop.width()) / canvas.LayoutWidth();
-        const float down = static_cast<float>(desktop.height()) / canvas.LayoutHeight();
-        // The page fits the screen.
-        canvas.SetZoom(down > across ? across : down);
-        canvas.SetDpi(Canvas::kDefaultScreenDpi);
-        showFullScreen();
-    } else {
-        m_full_screen = false;
-        showNormal();
-        menuBar()->show();
-        ApplyZoomBox();
-        ApplyResolutionBox();
-        if (m_saved_geometry.isValid())
-            setGeometry(m_saved_geometry);
-    }
-    LayOutCanvases();
-    CentrePage();
-    RepaintPageCanvas();
-    ReapplyTransparency();
-}
-
-void MainWindow::ReapplyTransparency()
-{
-    // A translucent window needs a native window made for it, so switching recreates it.
-    const bool was_visible = isVisible();
-    bool recreate = false;
-    if (testAttribute(Qt::WA_TranslucentBackground) != m_transparent_background) {
-        setAttribute(Qt::WA_TranslucentBackground, m_transparent_background);
-        recreate = true;
-    }
-    m_page_view->SetColourKey(m_transparent_background ? std::optional<quint32>(m_colour_key) : std::nullopt);
-
-    const bool click_through = m_transparent_window && m_transparent_background;
-    if (click_through)
-        ShowSwitchWindow();
-    else if (m_switch_window) {
-        m_switch_window->close();
-        m_switch_window->deleteLater();
-        m_switch_window = nullptr;
-    }
-    const Qt::WindowFlags flags = windowFlags();
-    Qt::WindowFlags wanted = flags;
-    wanted.setFlag(Qt::WindowStaysOnTopHint, click_through);
-    wanted.setFlag(Qt::WindowTransparentForInput, click_through);
-    if (wanted != flags || recreate) {
-        setWindowFlags(wanted);
-        if (was_visible)
-            show();
-    }
-}
-
-void MainWindow::ShowSwitchWindow()
-{
-    if (m_switch_window)
-        return;
-    m_switch_window = new QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
-    auto* check = new QCheckBox(QStringLiteral("透過ウィンドウ"), m_switch_window);
-    check->setObjectName(QStringLiteral("SwitchCheck"));
-    check->setChecked(true);
-    auto* layout = new QVBoxLayout(m_switch_window);
-    layout->addWidget(check);
-    // Unchecking turns the click-through window off again.
-    connect(check, &QCheckBox::clicked, this, [this] { RunCommand(kTransparentWindow); });
-    m_switch_window->adjustSize();
-    const QScreen* current = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (current) {
-        const QRect desktop = current->availableGeometry();
-        m_switch_window->move(desktop.bottomRight() - QPoint(m_switch_window->width(), m_switch_window->height()));
-    }
-    m_switch_window->show();
-}
-
 void MainWindow::PeekFrame(bool peek)
 {
     if (peek == m_peeking)
@@ -811,86 +482,6 @@ void MainWindow::Deselect()
         canvas.SetActiveItem(nullptr);
     }
     RepaintPageCanvas();
-}
-
-bool MainWindow::OnBarEvent(const ItemEvent& event)
-{
-    const QString& name = event.text;
-    const int code = event.code;
-    auto is = [&name](const char* candidate) { return name == QLatin1String(candidate); };
-    if (code == ItemEvent::kChanged) {
-        if (is("ClearPage"))
-            m_pages.ClearPage();
-        else if (is("PrevPage"))
-            m_pages.Previous();
-        else if (is("NextPage"))
-            m_pages.Next();
-        else if (is("TopPage"))
-            m_pages.First();
-        else if (is("EndPage"))
-            m_pages.Last();
-        else if (is("ClearNote"))
-            m_pages.ClearNote();
-        else if (is("OpenNote"))
-            OpenNote({});
-        else if (is("SaveNote"))
-            SaveNote({});
-        else if (is("UndoNote"))
-            m_pages.Undo();
-        else if (is("RedoNote"))
-            m_pages.Redo();
-        else if (is("BackColor"))
-            ApplyBackgroundColour(Repaint::Yes);
-        else if (is("FrameColor"))
-            ApplyFrameColour(Repaint::Yes);
-        else if (is("OpenImage"))
-            OpenImageWithDialog();
-        else if (is("LockPage"))
-            ReadLock();
-        else
-            return false;
-        return true;
-    }
-    if (code == ItemEvent::kChangeFinished) {
-        if (is("ThisPage")) {
-            QString text;
-            if (m_page_bar->GetCanvas().GetItemProperty(kThisPage, kText, text))
-                m_pages.GoTo(ToInt(text) - 1);
-        } else if (is("ViewerWidth") || is("ViewerHeight")) {
-            CommitViewerSize(name);
-        } else if (is("Zoom")) {
-            ApplyZoomBox();
-            RepaintPageCanvas();
-            ShowZoom();
-        } else if (is("Dpi")) {
-            CommitDpi();
-        } else if (is("GridSize")) {
-            CommitGridSize();
-        } else if (is("BackColor")) {
-            ReapplyTransparency(); // the colour key follows the new colour
-        } else {
-            return false;
-        }
-        return true;
-    }
-    if (code == ItemEvent::kShowMessage) {
-        Prompt().ShowMessage(event.extra, Caption(), MessageIcon::Information);
-        return true;
-    }
-    return false;
-}
-
-bool MainWindow::OnPageEvent(const ItemEvent& event)
-{
-    if (event.code == ItemEvent::kChangeFinished) {
-        m_pages.RecordStep();
-        return true;
-    }
-    if (event.code == ItemEvent::kShowMessage) {
-        Prompt().ShowMessage(event.extra, Caption(), MessageIcon::Information);
-        return true;
-    }
-    return false;
 }
 
 void MainWindow::OnAboutToBlock()
@@ -957,167 +548,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         return false;
     switch (event->type()) {
     case QEvent::KeyPress:
-        return HandleKeyDown(watched, static_cast<QKeyEvent*>(event));
+        return m_commands->HandleKeyDown(watched, static_cast<QKeyEvent*>(event));
     case QEvent::KeyRelease:
-        return HandleKeyUp(watched, static_cast<QKeyEvent*>(event));
+        return m_commands->HandleKeyUp(watched, static_cast<QKeyEvent*>(event));
     case QEvent::Wheel:
-        return HandleWheel(static_cast<QWheelEvent*>(event));
+        return m_commands->HandleWheel(static_cast<QWheelEvent*>(event));
     default:
         return false;
     }
-}
-
-bool MainWindow::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
-{
-    const int key = event->key();
-    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
-    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
-    const bool function_key = key >= Qt::Key_F1 && key <= Qt::Key_F24;
-    // A text field keeps its typing and editing keys.
-    if (IsTextEntry(receiver) && !function_key
-        && (!ctrl || key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Z || key == Qt::Key_Y
-            || key == Qt::Key_V))
-        return false;
-
-    if (ctrl) {
-        switch (key) {
-        case Qt::Key_Left:
-            ZoomStep(-1);
-            return true;
-        case Qt::Key_Right:
-            ZoomStep(1);
-            return true;
-        case Qt::Key_G:
-            return RunCommand(kGrid);
-        case Qt::Key_L:
-            return RunCommand(kLock);
-        case Qt::Key_N:
-            return RunCommand(kNewNote);
-        case Qt::Key_O:
-            return RunCommand(kOpenNote);
-        case Qt::Key_P:
-            RunCommand(kPublish);
-            return true;
-        case Qt::Key_S:
-            return RunCommand(kSaveNote);
-        case Qt::Key_U:
-            return RunCommand(kSnap);
-        case Qt::Key_Y:
-            return RunCommand(kRedo);
-        case Qt::Key_Z:
-            return RunCommand(kUndo);
-        case Qt::Key_D:
-            Deselect();
-            return true;
-        default:
-            break;
-        }
-    }
-    switch (key) {
-    case Qt::Key_Tab:
-        if (!m_switch_window)
-            RaiseLowestItem();
-        return true;
-    case Qt::Key_Escape:
-        if (m_full_screen)
-            ToggleFullScreen();
-        else if (isMaximized())
-            showNormal();
-        return true;
-    case Qt::Key_Space:
-        if (!m_pages.Next())
-            m_pages.First();
-        return true;
-    case Qt::Key_PageUp:
-        m_pages.Previous();
-        return true;
-    case Qt::Key_PageDown:
-        m_pages.Next();
-        return true;
-    case Qt::Key_F3:
-        if (!event->isAutoRepeat())
-            PeekFrame(true);
-        return true;
-    case Qt::Key_F5:
-    case Qt::Key_F11:
-        ToggleFullScreen();
-        return true;
-    case Qt::Key_F7:
-        return RunCommand(kTransparentBackground);
-    case Qt::Key_F8:
-        return RunCommand(kBringToFront);
-    case Qt::Key_F9:
-        return RunCommand(kBottomMost);
-    default:
-        break;
-    }
-    if (shift && (key == Qt::Key_Left || key == Qt::Key_Right)) {
-        if (key == Qt::Key_Left)
-            m_pages.Previous();
-        else
-            m_pages.Next();
-        return true;
-    }
-    if (ctrl)
-        return false;
-    switch (key) {
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Delete:
-    case Qt::Key_L:
-    case Qt::Key_R: {
-        Message message;
-        message.kind = MessageKind::KeyDown;
-        message.key = CanvasWidget::KeyFromQt(key, event->modifiers()).value_or(Key::None);
-        message.ctrl = ctrl;
-        message.shift = shift;
-        message.auto_repeat = event->isAutoRepeat();
-        RouteToCanvases(message);
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
-bool MainWindow::HandleKeyUp(const QObject* receiver, QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F3) {
-        if (!event->isAutoRepeat())
-            PeekFrame(false);
-        return true;
-    }
-    if (event->key() == Qt::Key_Shift && !IsTextEntry(receiver)) {
-        Message message;
-        message.kind = MessageKind::KeyUp;
-        message.key = Key::Shift;
-        RouteToCanvases(message);
-        return true;
-    }
-    return false;
-}
-
-bool MainWindow::HandleWheel(QWheelEvent* event)
-{
-    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
-    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
-    if (!ctrl && !shift)
-        return false;
-    // Some platforms turn a vertical wheel with Shift into a horizontal one.
-    const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
-    const int steps = delta / 120;
-    for (int step = 0; step < std::abs(steps); ++step) {
-        const bool towards_user = steps < 0;
-        if (shift) {
-            if (towards_user)
-                m_pages.Next();
-            else
-                m_pages.Previous();
-        } else {
-            ZoomStep(towards_user ? 1 : -1);
-        }
-    }
-    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -1144,53 +582,4 @@ void MainWindow::NoteOpened()
     m_page_bar->GetCanvas().UpdateItemProperty(kLockPage, kPushed, BoolText(true));
     ReadLock();
     RepaintPageCanvas();
-}
-
-void MainWindow::ProcessCommandLine(const QStringList& arguments)
-{
-    const QString program = QCoreApplication::applicationFilePath();
-    int image_page = 0;
-    for (const QString& argument : arguments) {
-        if (IsSameFile(argument, program) || !QFileInfo::exists(argument))
-            continue;
-        if (OpenNote(argument))
-            break;
-        if (PlaceImage(argument, {}, Placement::FitToPage, 0, image_page))
-            ++image_page;
-    }
-    m_pages.GoTo(0);
-}
-
-bool MainWindow::PlaceImage(const QString& path, QPoint window_point, Placement placement, int sequence, int target_page)
-{
-    if (target_page >= 0 && !m_pages.GoTo(target_page))
-        return false;
-    Canvas& canvas = PageCanvas();
-    auto item = std::make_unique<ImageItem>(canvas);
-    if (!item->Load(QFileInfo(path).absoluteFilePath(), {}, FolderListingCache::Rescan::Yes))
-        return false;
-    if (placement == Placement::FitToPage) {
-        item->FitToPage();
-    } else {
-        const QPoint cascaded = window_point + QPoint(kCascadeStep, kCascadeStep) * sequence;
-        const QPointF page = canvas.ToPage(QPointF(m_page_view->mapFrom(this, cascaded)));
-        // A cascade that runs off the page comes back on its other side.
-        const int width = std::max(1, static_cast<int>(canvas.LayoutWidth()));
-        const int height = std::max(1, static_cast<int>(canvas.LayoutHeight()));
-        item->SetAnchor(Item::kLeft, QStringLiteral("L") + FormatFixed(static_cast<int>(page.x()) % width));
-        item->SetAnchor(Item::kTop, QStringLiteral("T") + FormatFixed(static_cast<int>(page.y()) % height));
-    }
-    if (canvas.AddItem(std::move(item)))
-        RepaintPageCanvas();
-    m_pages.RecordStep();
-    return true;
-}
-
-void MainWindow::OpenImageWithDialog()
-{
-    const auto chosen = Prompt().AskOpenFile(ImageDialog());
-    if (!chosen)
-        return;
-    if (!PlaceImage(*chosen, {}, Placement::FitToPage, 0, -1))
-        Prompt().ShowMessage(QStringLiteral("ファイルオープンに失敗しました。"), Caption(), MessageIcon::Error);
 }

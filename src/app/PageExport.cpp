@@ -9,6 +9,7 @@
 #include "platform/TextFile.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <QTextStream>
 
 namespace {
@@ -122,28 +123,13 @@ bool PageExport::Export(const Options& options, QString& error)
         return false;
     }
 
-    OffscreenCanvas page(options.size, CanvasKind::Page);
-    if (!page.IsValid()) {
+    if (options.size.width() < 1 || options.size.height() < 1) {
         error = QStringLiteral("cannot make a page of %1x%2 pixels").arg(options.size.width()).arg(options.size.height());
         return false;
     }
-    ItemFactories::RegisterAll();
-    const quint32 back_colour = 0xFF000000u + quint32(options.back_level) * 0x010101u;
-    NoteDocument::LoadPageText(page.GetCanvas(),
-        QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n").arg(back_colour, 0, 16));
-    // Relative image paths of a page resolve against the note's folder.
-    const QString saved_folder = CurrentFolder();
-    SetCurrentFolder(FolderOf(note_path));
-    const bool loaded = NoteDocument::LoadPageText(page.GetCanvas(), pages[options.page - 1]);
-    SetCurrentFolder(saved_folder);
-    if (!loaded) {
-        error = QStringLiteral("cannot read page %1 of the note %2").arg(options.page).arg(options.note_path);
-        return false;
-    }
-
-    const QImage picture = page.Render();
+    const QImage picture = RenderPage(pages[options.page - 1], options.size, options.back_level, FolderOf(note_path));
     if (picture.isNull()) {
-        error = QStringLiteral("cannot render page %1").arg(options.page);
+        error = QStringLiteral("cannot render page %1 of the note %2").arg(options.page).arg(options.note_path);
         return false;
     }
     if (ImageFileWriter::Write(picture, options.output_path, options.quality) != ImageFileWriter::Result::Written) {
@@ -151,6 +137,25 @@ bool PageExport::Export(const Options& options, QString& error)
         return false;
     }
     return true;
+}
+
+QImage PageExport::RenderPage(const QString& page_text, QSize size, int back_level, const QString& folder)
+{
+    OffscreenCanvas page(size, CanvasKind::Page);
+    if (!page.IsValid())
+        return {};
+    ItemFactories::RegisterAll();
+    const quint32 back_colour = 0xFF000000u + quint32(std::clamp(back_level, 0, 255)) * 0x010101u;
+    NoteDocument::LoadPageText(page.GetCanvas(),
+        QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n").arg(back_colour, 0, 16));
+    // Relative image paths of a page resolve against the note's folder.
+    const QString saved_folder = CurrentFolder();
+    SetCurrentFolder(folder);
+    const bool loaded = NoteDocument::LoadPageText(page.GetCanvas(), page_text);
+    SetCurrentFolder(saved_folder);
+    if (!loaded)
+        return {};
+    return page.Render();
 }
 
 int PageExport::Run(const QStringList& arguments)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -41,6 +42,11 @@ public:
     // Parses the arguments that follow the program name. On failure answers nothing and sets
     // error to one line for the user.
     static std::optional<Options> ParseArguments(const QStringList& arguments, QString& error);
+
+    // Renders a page text at the size over a background of the grey level, as a page is
+    // exported: the page's items only, without the window's frame. Relative image paths
+    // resolve against the folder. Null when the page cannot be made or read.
+    static QImage RenderPage(const QString& page_text, QSize size, int back_level, const QString& folder);
 
     // Renders and writes the page. On failure sets error to one line for the user.
     static bool Export(const Options& options, QString& error);

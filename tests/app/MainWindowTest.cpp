@@ -137,14 +137,14 @@ TEST_F(MainWindowTest, StartsWithOneEmptyUnlockedPageAndBuiltBars)
 
 TEST_F(MainWindowTest, MenuOffersOnlyWhatIsAvailable)
 {
-    EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kUndo));
-    EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kDeletePage));
-    EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kPublish));
-    EXPECT_TRUE(m_window->IsCommandEnabled(MainWindow::kNewNote));
-    m_window->RunCommand(MainWindow::kLock);
+    EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kUndo));
+    EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kDeletePage));
+    EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kPublish));
+    EXPECT_TRUE(m_window->Commands().IsEnabled(CommandTable::kNewNote));
+    m_window->Commands().Run(CommandTable::kLock);
     EXPECT_TRUE(m_window->IsLocked());
-    EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kNewNote));
-    EXPECT_FALSE(m_window->IsCommandEnabled(MainWindow::kClearPage));
+    EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kNewNote));
+    EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kClearPage));
 }
 
 TEST_F(MainWindowTest, ImageArgumentsRelativeToTheStartFolderArePlaced)
@@ -155,7 +155,7 @@ TEST_F(MainWindowTest, ImageArgumentsRelativeToTheStartFolderArePlaced)
         relative << QFileInfo(image).fileName();
     // The window has already moved the working folder away from the folder of the images.
     ASSERT_NE(QDir::currentPath(), m_folder.path());
-    m_window->ProcessCommandLine(AbsoluteArguments(relative, QDir(m_folder.path())));
+    m_window->Import().ProcessCommandLine(AbsoluteArguments(relative, QDir(m_folder.path())));
     EXPECT_EQ(m_window->GetPages().Count(), 2);
     EXPECT_EQ(AbsoluteArguments({ QStringLiteral("/abs/a.png"), QStringLiteral("../b.tsy") }, QDir(QStringLiteral("/home/u/notes"))),
         QStringList({ QStringLiteral("/abs/a.png"), QStringLiteral("/home/u/b.tsy") }));
@@ -163,7 +163,7 @@ TEST_F(MainWindowTest, ImageArgumentsRelativeToTheStartFolderArePlaced)
 
 TEST_F(MainWindowTest, ThreeImageArgumentsGiveThreeFittedPages)
 {
-    m_window->ProcessCommandLine(MakeImages(3) << m_folder.filePath(QStringLiteral("missing.png")));
+    m_window->Import().ProcessCommandLine(MakeImages(3) << m_folder.filePath(QStringLiteral("missing.png")));
     Pages& pages = m_window->GetPages();
     ASSERT_EQ(pages.Count(), 3);
     EXPECT_EQ(pages.Current(), 0);
@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, ThreeImageArgumentsGiveThreeFittedPages)
 
 TEST_F(MainWindowTest, NextAndPreviousPageButtonsMoveThroughTheNote)
 {
-    m_window->ProcessCommandLine(MakeImages(2));
+    m_window->Import().ProcessCommandLine(MakeImages(2));
     CanvasWidget& bar = m_window->PageBarWidget();
     m_window->RunIdlePass();
     Click(bar, QStringLiteral("NextPage"));
@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, NextAndPreviousPageButtonsMoveThroughTheNote)
 
 TEST_F(MainWindowTest, LockPageButtonLocksTheNote)
 {
-    m_window->ProcessCommandLine(MakeImages(1));
+    m_window->Import().ProcessCommandLine(MakeImages(1));
     CanvasWidget& bar = m_window->PageBarWidget();
     Click(bar, QStringLiteral("LockPage"));
     ASSERT_TRUE(m_window->IsLocked());
@@ -235,7 +235,7 @@ TEST_F(MainWindowTest, LockPageButtonLocksTheNote)
 
 TEST_F(MainWindowTest, PageNumberTypedIntoThisPageWithReturn)
 {
-    m_window->ProcessCommandLine(MakeImages(3));
+    m_window->Import().ProcessCommandLine(MakeImages(3));
     TypeInto(m_window->PageBarWidget(), QStringLiteral("ThisPage"), QStringLiteral("3"));
     EXPECT_EQ(m_window->GetPages().Current(), 2);
     EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("ThisPage")), QStringLiteral("3"));
@@ -291,7 +291,7 @@ TEST_F(MainWindowTest, ZoomChosenFromTheDropDownList)
 
 TEST_F(MainWindowTest, CtrlZAndCtrlYUndoAndRedoEvenWhileLocked)
 {
-    m_window->ProcessCommandLine(MakeImages(1));
+    m_window->Import().ProcessCommandLine(MakeImages(1));
     ASSERT_EQ(NoteItemsShown(), 1);
     QWidget& view = m_window->PageWidget();
     QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
@@ -306,7 +306,7 @@ TEST_F(MainWindowTest, CtrlZAndCtrlYUndoAndRedoEvenWhileLocked)
 
 TEST_F(MainWindowTest, SpaceOnTheLastPageOfALockedNoteGoesBackToTheFirst)
 {
-    m_window->ProcessCommandLine(MakeImages(2));
+    m_window->Import().ProcessCommandLine(MakeImages(2));
     QWidget& view = m_window->PageWidget();
     QTest::keyClick(&view, Qt::Key_L, Qt::ControlModifier);
     QTest::keyClick(&view, Qt::Key_Space);
@@ -323,12 +323,12 @@ TEST_F(MainWindowTest, SpaceOnTheLastPageOfALockedNoteGoesBackToTheFirst)
 TEST_F(MainWindowTest, EscapeInANormalWindowDoesNothing)
 {
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_Escape);
-    EXPECT_FALSE(m_window->IsFullScreen());
+    EXPECT_FALSE(m_window->Modes().IsFullScreen());
     EXPECT_TRUE(m_window->menuBar()->isVisible());
     TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerWidth"), QStringLiteral("400"));
     TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerHeight"), QStringLiteral("200"));
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_F11);
-    EXPECT_TRUE(m_window->IsFullScreen());
+    EXPECT_TRUE(m_window->Modes().IsFullScreen());
     EXPECT_FALSE(m_window->menuBar()->isVisible());
     EXPECT_FLOAT_EQ(m_window->PageCanvas().Dpi(), 96.0f);
     // The page fits the screen.
@@ -337,7 +337,7 @@ TEST_F(MainWindowTest, EscapeInANormalWindowDoesNothing)
     const float down = desktop.height() / 200.0f;
     EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), std::min(across, down));
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_Escape);
-    EXPECT_FALSE(m_window->IsFullScreen());
+    EXPECT_FALSE(m_window->Modes().IsFullScreen());
     // Leaving takes the zoom back from the page bar.
     EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 0.5f);
     EXPECT_EQ(m_window->PageWidget().y(), MainWindow::kBarHeight);
@@ -345,7 +345,7 @@ TEST_F(MainWindowTest, EscapeInANormalWindowDoesNothing)
 
 TEST_F(MainWindowTest, PeekingAtTheFrameKeepsItsOrder)
 {
-    m_window->ProcessCommandLine(MakeImages(1));
+    m_window->Import().ProcessCommandLine(MakeImages(1));
     const Canvas& canvas = m_window->PageCanvas();
     auto names = [&canvas] {
         QStringList list;
@@ -401,14 +401,14 @@ TEST_F(MainWindowTest, GridSizeSetsTheGridInterval)
 
 TEST_F(MainWindowTest, SavedNoteOpensLockedWithOneHistoryStep)
 {
-    m_window->ProcessCommandLine(MakeImages(2));
+    m_window->Import().ProcessCommandLine(MakeImages(2));
     const QString note = m_folder.filePath(QStringLiteral("note.tsy"));
     m_prompt->QueueSaveFile(note);
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(QFileInfo::exists(note));
 
     m_prompt->QueueYesNo(true);
-    m_window->RunCommand(MainWindow::kNewNote);
+    m_window->Commands().Run(CommandTable::kNewNote);
     ASSERT_EQ(m_window->GetPages().Count(), 1);
 
     // Another extension is refused without a word.
@@ -427,14 +427,14 @@ TEST_F(MainWindowTest, SavedNoteOpensLockedWithOneHistoryStep)
 TEST_F(MainWindowTest, ImageThenNoteArgumentsAskBeforeReplacing)
 {
     const QString note = m_folder.filePath(QStringLiteral("two.tsy"));
-    m_window->ProcessCommandLine(MakeImages(2));
+    m_window->Import().ProcessCommandLine(MakeImages(2));
     m_prompt->QueueSaveFile(note);
     ASSERT_TRUE(m_window->SaveNote({}));
 
     MainWindow second;
     m_prompt->ClearRequests();
     m_prompt->QueueYesNo(true);
-    second.ProcessCommandLine({ MakeImage(QStringLiteral("single.png")), note, MakeImage(QStringLiteral("ignored.png")) });
+    second.Import().ProcessCommandLine({ MakeImage(QStringLiteral("single.png")), note, MakeImage(QStringLiteral("ignored.png")) });
     ASSERT_EQ(m_prompt->Requests().size(), 1u);
     EXPECT_EQ(m_prompt->Requests()[0].text, QStringLiteral("ノートを消去しますか?"));
     EXPECT_EQ(second.GetPages().Count(), 2);
@@ -443,7 +443,7 @@ TEST_F(MainWindowTest, ImageThenNoteArgumentsAskBeforeReplacing)
 
 TEST_F(MainWindowTest, WheelWithShiftTurnsPagesAndWithCtrlZooms)
 {
-    m_window->ProcessCommandLine(MakeImages(2));
+    m_window->Import().ProcessCommandLine(MakeImages(2));
     PageCanvasWidget& view = m_window->PageWidget();
     auto turn = [&view](int delta, Qt::KeyboardModifiers modifiers) {
         const QPointF position(view.width() / 2.0, view.height() / 2.0);
@@ -474,7 +474,7 @@ TEST_F(MainWindowTest, ArgumentsThatAreNeitherNotesNorImagesAreSkipped)
     const QString empty = write(QStringLiteral("empty.png"), {});
     const QString text = write(QStringLiteral("notes.txt"), "[TSImage]\r\nFileName=x.jpg\r\n");
     const QString good = MakeImage(QStringLiteral("good.png"));
-    m_window->ProcessCommandLine({ broken, empty, text, m_folder.filePath(QStringLiteral("nothing.png")), good,
+    m_window->Import().ProcessCommandLine({ broken, empty, text, m_folder.filePath(QStringLiteral("nothing.png")), good,
                                    QCoreApplication::applicationFilePath() });
     EXPECT_EQ(m_window->GetPages().Count(), 1);
     EXPECT_EQ(NoteItemsShown(), 1);
@@ -496,7 +496,7 @@ TEST(MainWindowKeyTest, ColourKeyPixelsBecomeTransparent)
 
 TEST_F(MainWindowTest, TransparentBackgroundShowsThroughThePageColour)
 {
-    m_window->ProcessCommandLine({ MakeImage(QStringLiteral("small.png"), QSize(100, 100), Qt::red) });
+    m_window->Import().ProcessCommandLine({ MakeImage(QStringLiteral("small.png"), QSize(100, 100), Qt::red) });
     const Canvas& page = m_window->PageCanvas();
     const Item* image = page.ItemAt(Pages::kFrameItemCount);
     // Shrink the image to the top-left quarter, away from the grid lines.
@@ -511,7 +511,7 @@ TEST_F(MainWindowTest, TransparentBackgroundShowsThroughThePageColour)
     const QPointF background(page.LayoutWidth() * 0.4, page.LayoutHeight() * 0.4);
     EXPECT_EQ(alpha_at(background), 255);
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_F7);
-    ASSERT_TRUE(m_window->IsBackgroundTransparent());
+    ASSERT_TRUE(m_window->Modes().IsBackgroundTransparent());
     EXPECT_TRUE(m_window->testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_EQ(alpha_at(background), 0);
     EXPECT_EQ(alpha_at(QPointF(50, 50)), 255);
@@ -521,28 +521,28 @@ TEST_F(MainWindowTest, TransparentBackgroundShowsThroughThePageColour)
 
 TEST_F(MainWindowTest, ClickThroughWindowEndsFromItsSwitchOrWithTheBackground)
 {
-    m_window->RunCommand(MainWindow::kTransparentWindow);
-    EXPECT_FALSE(m_window->IsClickThrough()); // needs the transparent background too
-    EXPECT_EQ(m_window->SwitchWindow(), nullptr);
-    m_window->RunCommand(MainWindow::kTransparentBackground);
-    ASSERT_TRUE(m_window->IsClickThrough());
-    ASSERT_NE(m_window->SwitchWindow(), nullptr);
+    m_window->Commands().Run(CommandTable::kTransparentWindow);
+    EXPECT_FALSE(m_window->Modes().IsClickThrough()); // needs the transparent background too
+    EXPECT_EQ(m_window->Modes().SwitchWindow(), nullptr);
+    m_window->Commands().Run(CommandTable::kTransparentBackground);
+    ASSERT_TRUE(m_window->Modes().IsClickThrough());
+    ASSERT_NE(m_window->Modes().SwitchWindow(), nullptr);
     EXPECT_TRUE(m_window->windowFlags().testFlag(Qt::WindowTransparentForInput));
     EXPECT_TRUE(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
-    auto* check = m_window->SwitchWindow()->findChild<QCheckBox*>();
+    auto* check = m_window->Modes().SwitchWindow()->findChild<QCheckBox*>();
     ASSERT_NE(check, nullptr);
     EXPECT_TRUE(check->isChecked());
     QTest::mouseClick(check, Qt::LeftButton, Qt::NoModifier, check->rect().center());
-    EXPECT_FALSE(m_window->IsClickThrough());
-    EXPECT_EQ(m_window->SwitchWindow(), nullptr);
+    EXPECT_FALSE(m_window->Modes().IsClickThrough());
+    EXPECT_EQ(m_window->Modes().SwitchWindow(), nullptr);
     EXPECT_FALSE(m_window->windowFlags().testFlag(Qt::WindowTransparentForInput));
-    EXPECT_TRUE(m_window->IsBackgroundTransparent());
+    EXPECT_TRUE(m_window->Modes().IsBackgroundTransparent());
 
-    m_window->RunCommand(MainWindow::kTransparentWindow);
-    ASSERT_TRUE(m_window->IsClickThrough());
-    m_window->RunCommand(MainWindow::kTransparentBackground);
-    EXPECT_FALSE(m_window->IsClickThrough());
-    EXPECT_EQ(m_window->SwitchWindow(), nullptr);
+    m_window->Commands().Run(CommandTable::kTransparentWindow);
+    ASSERT_TRUE(m_window->Modes().IsClickThrough());
+    m_window->Commands().Run(CommandTable::kTransparentBackground);
+    EXPECT_FALSE(m_window->Modes().IsClickThrough());
+    EXPECT_EQ(m_window->Modes().SwitchWindow(), nullptr);
     EXPECT_FALSE(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }

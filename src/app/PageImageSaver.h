@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class MainWindow;
+
+// Saves the page the main window shows as one picture (the `SavePage` button): the save
+// dialog, then the page's items rendered off-screen at the viewer size over the background
+// colour of the `BackColor` knob, written in the format of the extension (JPEG after the
+// quality question).
+class PageImageSaver {
+public:
+    explicit PageImageSaver(MainWindow& window);
+
+    // Asks for a path and exports the page there. False when cancelled or failed.
+    bool SaveWithDialog();
+    // Exports the page shown to the path. False when the extension is unknown, the quality
+    // question was cancelled or the picture could not be made or written.
+    bool ExportPage(const QString& path);
+
+private:
+    MainWindow& m_window;
+};

@@ -1,0 +1,137 @@
+#include "app/WindowModes.h"
+
+#include "app/MainWindow.h"
+#include "app/SwitchWindow.h"
+#include "items/Canvas.h"
+
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+
+WindowModes::WindowModes(MainWindow& window)
+    : m_window(window)
+{
+}
+
+WindowModes::~WindowModes()
+{
+    delete m_switch_window;
+}
+
+QWidget* WindowModes::SwitchWindow() const
+{
+    return m_switch_window;
+}
+
+void WindowModes::ToggleFullScreen()
+{
+    if (m_full_screen)
+        LeaveFullScreen();
+    else
+        EnterFullScreen();
+    m_window.LayOutCanvases();
+    m_window.CentrePage();
+    m_window.RepaintPageCanvas();
+    ReapplyTransparency();
+}
+
+void WindowModes::EnterFullScreen()
+{
+    Canvas& canvas = m_window.PageCanvas();
+    m_saved_geometry = m_window.geometry();
+    m_full_screen = true;
+    m_window.menuBar()->hide();
+    const QScreen* current = m_window.screen() ? m_window.screen() : QGuiApplication::primaryScreen();
+    const QRect desktop = current ? current->geometry()
+                                  : QRect(0, 0, MainWindow::kMinClientWidth, MainWindow::kMinClientHeight);
+    const float across = static_cast<float>(desktop.width()) / canvas.LayoutWidth();
+    const float down = static_cast<float>(desktop.height()) / canvas.LayoutHeight();
+    // The page fits the screen.
+    canvas.SetZoom(down > across ? across : down);
+    canvas.SetDpi(Canvas::kDefaultScreenDpi);
+    m_window.showFullScreen();
+}
+
+void WindowModes::LeaveFullScreen()
+{
+    m_full_screen = false;
+    m_window.showNormal();
+    m_window.menuBar()->show();
+    m_window.ApplyZoomBox();
+    m_window.ApplyResolutionBox();
+    if (m_saved_geometry.isValid())
+        m_window.setGeometry(m_saved_geometry);
+}
+
+void WindowModes::ToggleTransparentBackground()
+{
+    m_transparent_background = !m_transparent_background;
+    ReapplyTransparency();
+}
+
+void WindowModes::ToggleTransparentWindow()
+{
+    m_transparent_window = !m_transparent_window;
+    ReapplyTransparency();
+}
+
+void WindowModes::ToggleBottomMost()
+{
+    m_bottom_most = !m_bottom_most;
+    m_window.setWindowFlag(Qt::WindowStaysOnBottomHint, m_bottom_most);
+    m_window.show();
+}
+
+void WindowModes::BringToFront()
+{
+    m_window.raise();
+    m_window.activateWindow();
+}
+
+void WindowModes::ReapplyTransparency()
+{
+    // A translucent window needs a native window made for it, so switching recreates it.
+    const bool was_visible = m_window.isVisible();
+    bool recreate = false;
+    if (m_window.testAttribute(Qt::WA_TranslucentBackground) != m_transparent_background) {
+        m_window.setAttribute(Qt::WA_TranslucentBackground, m_transparent_background);
+        recreate = true;
+    }
+    m_window.PageWidget().SetColourKey(m_transparent_background ? std::optional<quint32>(m_colour_key) : std::nullopt);
+
+    const bool click_through = IsClickThrough();
+    if (click_through)
+        ShowSwitchWindow();
+    else
+        CloseSwitchWindow();
+    const Qt::WindowFlags flags = m_window.windowFlags();
+    Qt::WindowFlags wanted = flags;
+    wanted.setFlag(Qt::WindowStaysOnTopHint, click_through);
+    wanted.setFlag(Qt::WindowTransparentForInput, click_through);
+    if (wanted != flags || recreate) {
+        m_window.setWindowFlags(wanted);
+        if (was_visible)
+            m_window.show();
+    }
+}
+
+void WindowModes::ShowSwitchWindow()
+{
+    if (m_switch_window)
+        return;
+    m_switch_window = new ::SwitchWindow;
+    // Unchecking turns the click-through window off again.
+    QObject::connect(m_switch_window, &SwitchWindow::TurnedOff, &m_window,
+                     [this] { m_window.Commands().Run(CommandTable::kTransparentWindow); });
+    m_switch_window->PlaceAtCorner(m_window.screen() ? m_window.screen() : QGuiApplication::primaryScreen());
+    m_switch_window->show();
+}
+
+void WindowModes::CloseSwitchWindow()
+{
+    if (!m_switch_window)
+        return;
+    m_switch_window->close();
+    m_switch_window->deleteLater();
+    m_switch_window = nullptr;
+}
