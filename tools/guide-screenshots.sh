@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# Takes the screenshots of the user guide (docs/guide/*.png) from the real program: the editor
+# runs on a virtual X server (Xvfb) and xdotool drives it with mouse and keys, as a user would.
+# Each task of the guide is one function below, named task_NAME; run them all or only some:
+#
+#   bash tools/guide-screenshots.sh [TASK...]     e.g. tools/guide-screenshots.sh cropping
+#
+# The display number is :77 unless GUIDE_DISPLAY says otherwise; the build folder is build/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+display=${GUIDE_DISPLAY:-:77}
+out=$root/docs/guide
+tessary=$root/build/tessary
+all_tasks=(placing_images)
+
+bash "$root/tools/deps.sh"
+bash "$root/tools/build.sh" "$root/build" >/dev/null
+mkdir -p "$out"
+# A home of its own, whose pictures folder the file dialogs open in.
+work=/tmp/tessary-guide-${display#:}
+rm -rf "$work"
+mkdir -p "$work/Pictures"
+xvfb_pid=
+app_pid=
+
+cleanup() {
+    if [[ -n "$app_pid" ]]; then kill "$app_pid" 2>/dev/null || true; fi
+    if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb "$display" -screen 0 1280x860x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
+# The same look on every machine: no desktop settings, a fixed style, Japanese as the program.
+export QT_QPA_PLATFORMTHEME= QT_STYLE_OVERRIDE=Fusion LANG=C.UTF-8 LC_ALL=C.UTF-8 HOME=$work
+
+# Three photographs to place: drawn here, so the pictures are the same every time.
+make_photos() {
+    convert -size 900x600 gradient:'#ffb347-#6a3093' -fill '#fff3b0' -draw 'circle 600,330 600,250' \
+        -fill '#2d1b3d' -draw 'polygon 0,600 0,430 180,380 380,450 560,400 760,470 900,420 900,600' \
+        "$HOME/Pictures/sunset.jpg"
+    convert -size 900x600 gradient:'#87ceeb-#1e3f66' -fill white -draw 'polygon 420,120 420,420 250,420' \
+        -fill '#f4f4f4' -draw 'polygon 440,160 440,420 580,420' -fill '#5a3a1a' \
+        -draw 'polygon 230,430 600,430 560,480 270,480' -fill '#1e3f66' -draw 'rectangle 0,470 900,600' \
+        "$HOME/Pictures/sea.jpg"
+    convert -size 900x600 gradient:'#d8f3dc-#2d6a4f' -fill '#1b4332' -draw 'polygon 100,520 180,200 260,520' \
+        -draw 'polygon 300,540 400,140 500,540' -draw 'polygon 560,520 650,230 740,520' -fill '#7f5539' \
+        -draw 'rectangle 0,520 900,600' "$HOME/Pictures/forest.jpg"
+}
+
+# Waits until a visible window with the exact title exists; answers its id.
+wait_window() {
+    local title=$1 id
+    for _ in $(seq 300); do
+        id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1 || true)
+        if [[ -n "$id" ]]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "no window '$title' appeared" >&2
+    return 1
+}
+
+# Waits until the screen stops changing (pictures decode and Mandelbrot sets render on
+# worker threads, and a busy machine draws slowly).
+settle() {
+    local previous= current
+    for _ in $(seq 60); do
+        sleep 0.5
+        current=$(import -window root rgb:- 2>/dev/null | md5sum)
+        [[ "$current" == "$previous" ]] && return 0
+        previous=$current
+    done
+}
+
+# Starts the editor with the given arguments and waits for its window. Sets window, left and
+# top (the window's position on the screen).
+start_editor() {
+    (cd "$HOME" && exec "$tessary" "$@") >/dev/null 2>&1 &
+    app_pid=$!
+    window=$(wait_window "Tessary by Veldran")
+    eval "$(xdotool getwindowgeometry --shell "$window" | sed 's/^X=/left=/; s/^Y=/top=/')"
+    settle
+}
+
+stop_editor() {
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+    app_pid=
+}
+
+# Pointer actions at positions inside the editor window.
+click_at() { xdotool mousemove $((left + $1)) $((top + $2)) click "${3:-1}"; }
+drag() {
+    local x0=$((left + $1)) y0=$((top + $2)) x1=$((left + $3)) y1=$((top + $4)) step
+    xdotool mousemove "$x0" "$y0" mousedown 1
+    for step in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove $((x0 + (x1 - x0) * step / 8)) $((y0 + (y1 - y0) * step / 8))
+        sleep 0.05
+    done
+    xdotool mouseup 1
+}
+
+# Saves the editor window's area of the screen (with any dialog or menu over it) as NAME.png.
+shoot() {
+    settle
+    import -window root -crop "${WIDTH}x${HEIGHT}+${left}+${top}" +repage "$out/$1.png"
+    echo "docs/guide/$1.png"
+}
+
+# Placing images: the open-image button and its dialog, then the image fitted to the page.
+task_placing_images() {
+    start_editor
+    click_at 165 70 # 画像を開く
+    wait_window "開く" >/dev/null
+    xdotool type --delay 20 sunset.jpg
+    shoot place-open-dialog
+    xdotool key Return
+    shoot place-image
+    stop_editor
+
+    # Images named on the command line: one a page.
+    start_editor "$HOME/Pictures/sunset.jpg" "$HOME/Pictures/sea.jpg" "$HOME/Pictures/forest.jpg"
+    click_at 400 670 # 次のページ
+    shoot place-pages
+    stop_editor
+}
+
+make_photos
+tasks=("$@")
+[[ ${#tasks[@]} -gt 0 ]] || tasks=("${all_tasks[@]}")
+for task in "${tasks[@]}"; do
+    "task_$task"
+done
