@@ -54,6 +54,15 @@ make_photos() {
         -draw 'rectangle 0,520 900,600' "$HOME/Pictures/forest.jpg"
 }
 
+# A note of one page with two photographs placed side by side, not fitted, to edit.
+make_note() {
+    local image_section='[TSImage]\r\nFileName=%s,0.000000,0.000000,0.000000,0.000000\r\nRotate=0\r\nPos=L%d,T%d,W%d,H%d\r\n\r\n'
+    {
+        printf "$image_section" sunset.jpg 80 120 600 400
+        printf "$image_section" sea.jpg 740 360 450 300
+    } >"$HOME/Pictures/trip.tsy"
+}
+
 # Waits until a visible window with the exact title exists; answers its id.
 wait_window() {
     local title=$1 id
@@ -87,6 +96,7 @@ start_editor() {
     (cd "$HOME" && exec "$tessary" "$@") >/dev/null 2>&1 &
     app_pid=$!
     window=$(wait_window "Tessary by Veldran")
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
     eval "$(xdotool getwindowgeometry --shell "$window" | sed 's/^X=/left=/; s/^Y=/top=/')"
     settle
 }
@@ -96,6 +106,10 @@ stop_editor() {
     wait "$app_pid" 2>/dev/null || true
     app_pid=
 }
+
+# The window position of a page point: the page of 1280 x 860 is shown at zoom 50 %.
+page_x() { echo $((80 + $1 / 2)); }
+page_y() { echo $((139 + $1 / 2)); }
 
 # Pointer actions at positions inside the editor window.
 click_at() { xdotool mousemove $((left + $1)) $((top + $2)) click "${3:-1}"; }
@@ -134,7 +148,30 @@ task_placing_images() {
     stop_editor
 }
 
+# Cropping: drag an edge of an image inward; Shift and drag cuts out a rectangle.
+task_cropping() {
+    start_editor "$HOME/Pictures/trip.tsy"
+    xdotool key ctrl+l # a note opens locked
+    drag "$(page_x 678)" "$(page_y 320)" "$(page_x 560)" "$(page_y 320)"
+    shoot crop-edge
+    xdotool keydown shift
+    drag "$(page_x 800)" "$(page_y 420)" "$(page_x 1100)" "$(page_y 620)"
+    xdotool keyup shift
+    shoot crop-cutout
+    stop_editor
+}
+
+# Scaling: drag a corner; the image keeps its proportions.
+task_scaling() {
+    start_editor "$HOME/Pictures/trip.tsy"
+    xdotool key ctrl+l
+    drag "$(page_x 1188)" "$(page_y 658)" "$(page_x 1000)" "$(page_y 540)"
+    shoot scale-corner
+    stop_editor
+}
+
 make_photos
+make_note
 tasks=("$@")
 [[ ${#tasks[@]} -gt 0 ]] || tasks=("${all_tasks[@]}")
 for task in "${tasks[@]}"; do
