@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 display=${GUIDE_DISPLAY:-:77}
 out=$root/docs/guide
 tessary=$root/build/tessary
-all_tasks=(placing_images)
+all_tasks=(placing_images saving)
 
 bash "$root/tools/deps.sh"
 bash "$root/tools/build.sh" "$root/build" >/dev/null
@@ -145,6 +145,18 @@ task_placing_images() {
     start_editor "$HOME/Pictures/sunset.jpg" "$HOME/Pictures/sea.jpg" "$HOME/Pictures/forest.jpg"
     click_at 400 670 # 次のページ
     shoot place-pages
+    stop_editor
+}
+
+# Saving the page as a picture: the save dialog offers the formats by extension.
+task_saving() {
+    start_editor "$HOME/Pictures/sunset.jpg"
+    click_at 275 70 # 画像保存
+    wait_window "名前を付けて保存" >/dev/null
+    xdotool key ctrl+a
+    xdotool type --delay 20 sunset-page.jpg
+    shoot save-page-dialog
+    xdotool key Escape
     stop_editor
 }
 
