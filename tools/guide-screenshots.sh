@@ -113,13 +113,17 @@ page_y() { echo $((139 + $1 / 2)); }
 
 # Pointer actions at positions inside the editor window.
 click_at() { xdotool mousemove $((left + $1)) $((top + $2)) click "${3:-1}"; }
-drag() {
+# Presses the left button at one point and moves to another in steps, keeping it pressed.
+press_and_move() {
     local x0=$((left + $1)) y0=$((top + $2)) x1=$((left + $3)) y1=$((top + $4)) step
     xdotool mousemove "$x0" "$y0" mousedown 1
     for step in 1 2 3 4 5 6 7 8; do
         xdotool mousemove $((x0 + (x1 - x0) * step / 8)) $((y0 + (y1 - y0) * step / 8))
         sleep 0.05
     done
+}
+drag() {
+    press_and_move "$@"
     xdotool mouseup 1
 }
 
@@ -167,8 +171,9 @@ task_cropping() {
     drag "$(page_x 678)" "$(page_y 320)" "$(page_x 560)" "$(page_y 320)"
     shoot crop-edge
     xdotool keydown shift
-    drag "$(page_x 800)" "$(page_y 420)" "$(page_x 1100)" "$(page_y 620)"
-    xdotool keyup shift
+    press_and_move "$(page_x 800)" "$(page_y 420)" "$(page_x 1100)" "$(page_y 620)"
+    shoot crop-cutout-drag
+    xdotool mouseup 1 keyup shift
     shoot crop-cutout
     stop_editor
 }
