@@ -63,6 +63,14 @@ make_note() {
     } >"$HOME/Pictures/trip.tsy"
 }
 
+# A page with a Mandelbrot picture beside the sunset, and one with a caption over it.
+make_feature_notes() {
+    printf '[TSImage]\r\nFileName=sunset.jpg,0.000000,0.000000,0.000000,0.000000\r\nRotate=0\r\nPos=L40,T130,W600,H400\r\n\r\n[Mandelbrot]\r\nPos=L680,T130,W560,H400\r\n\r\n' \
+        >"$HOME/Pictures/mandelbrot.tsy"
+    printf '[TSImage]\r\nFileName=sea.jpg,0.000000,0.000000,0.000000,0.000000\r\nRotate=0\r\nPos=L40,T30,W1200,H800\r\n\r\n[Text]\r\nText=%s\r\nFont=40,IPAGothic\r\nColor=0xffffffff\r\nPos=L80,T60,W1100,H120\r\n\r\n' \
+        "夏の海" >"$HOME/Pictures/caption.tsy"
+}
+
 # Waits until a visible window with the exact title exists; answers its id.
 wait_window() {
     local title=$1 id
@@ -187,8 +195,33 @@ task_scaling() {
     stop_editor
 }
 
+# Texts: a caption over a photograph; a double click opens its properties.
+task_texts() {
+    start_editor "$HOME/Pictures/caption.tsy"
+    xdotool key ctrl+l
+    shoot text-page
+    xdotool mousemove $((left + $(page_x 400))) $((top + $(page_y 110))) click --repeat 2 --delay 80 1
+    wait_window "テキストプロパティ" >/dev/null
+    shoot text-properties
+    xdotool key Escape
+    stop_editor
+}
+
+# Mandelbrot: a Mandelbrot picture on the page; the wheel zooms into it.
+task_mandelbrot() {
+    start_editor "$HOME/Pictures/mandelbrot.tsy"
+    xdotool key ctrl+l
+    shoot mandelbrot-page
+    # A click makes it the active item; a notch of the wheel zooms in at the pointer.
+    click_at "$(page_x 1040)" "$(page_y 236)"
+    xdotool click 4
+    shoot mandelbrot-zoom
+    stop_editor
+}
+
 make_photos
 make_note
+make_feature_notes
 tasks=("$@")
 [[ ${#tasks[@]} -gt 0 ]] || tasks=("${all_tasks[@]}")
 for task in "${tasks[@]}"; do
