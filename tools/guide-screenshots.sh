@@ -67,7 +67,7 @@ make_note() {
 make_feature_notes() {
     printf '[TSImage]\r\nFileName=sunset.jpg,0.000000,0.000000,0.000000,0.000000\r\nRotate=0\r\nPos=L40,T130,W600,H400\r\n\r\n[Mandelbrot]\r\nPos=L680,T130,W560,H400\r\n\r\n' \
         >"$HOME/Pictures/mandelbrot.tsy"
-    printf '[TSImage]\r\nFileName=sea.jpg,0.000000,0.000000,0.000000,0.000000\r\nRotate=0\r\nPos=L40,T30,W1200,H800\r\n\r\n[Text]\r\nText=%s\r\nFont=40,IPAGothic\r\nColor=0xffffffff\r\nPos=L80,T60,W1100,H120\r\n\r\n' \
+    printf '[TSImage]\r\nFileName=sea.jpg,0.000000,0.000000,0.000000,0.000000\r\nRotate=0\r\nPos=L40,T30,W1200,H800\r\n\r\n[Text]\r\nText=%s\r\nFont=64,IPAGothic\r\nColor=0xffffffff\r\nOption=Bold\r\nPos=L80,T60,W1100,H140\r\n\r\n' \
         "夏の海" >"$HOME/Pictures/caption.tsy"
 }
 
