@@ -219,6 +219,24 @@ task_mandelbrot() {
     stop_editor
 }
 
+# Publish: the note and copies of its images into one folder.
+task_publish() {
+    start_editor "$HOME/Pictures/trip.tsy"
+    xdotool key ctrl+p
+    local dialog
+    dialog=$(wait_window "Tessary パブリッシュ")
+    eval "$(xdotool getwindowgeometry --shell "$dialog" | sed 's/^/dialog_/')"
+    # The note file path box, at the dialog's top.
+    xdotool mousemove $((dialog_X + 270)) $((dialog_Y + 20)) click 1
+    xdotool type --delay 20 "$HOME/Published/trip.tsy"
+    shoot publish-dialog
+    # OK, left of the middle at the bottom.
+    xdotool mousemove $((dialog_X + dialog_WIDTH * 2 / 5)) $((dialog_Y + dialog_HEIGHT - 20)) click 1
+    settle
+    stop_editor
+    ls "$HOME/Published" "$HOME/Published/images" >&2
+}
+
 make_photos
 make_note
 make_feature_notes
