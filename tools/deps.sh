@@ -8,7 +8,8 @@ packages=(
     qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n
     libgif-dev zlib1g-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth imagemagick xdotool desktop-file-utils
+    libxcb1-dev
+    xvfb xauth imagemagick xdotool xcompmgr desktop-file-utils
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include "text/ValueForms.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QWheelEvent>
@@ -311,6 +312,9 @@ bool CommandTable::HandleShortcut(int key)
         return Run(kUndo);
     case Qt::Key_D:
         m_window.Deselect();
+        return true;
+    case Qt::Key_V:
+        m_window.Import().PasteAt(m_window.mapFromGlobal(QCursor::pos()));
         return true;
     default:
         return false;

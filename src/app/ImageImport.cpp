@@ -1,6 +1,7 @@
 #include "app/ImageImport.h"
 
 #include "app/MainWindow.h"
+#include "items/ImageFileWriter.h"
 #include "items/Canvas.h"
 #include "noteitems/FolderListingCache.h"
 #include "noteitems/ImageItem.h"
@@ -8,8 +9,13 @@
 #include "platform/UserPrompt.h"
 #include "text/ValueForms.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDate>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -37,6 +43,16 @@ bool IsSameFile(const QString& a, const QString& b)
         return text;
     };
     return normal(a) == normal(b);
+}
+
+// The local files of a drag, in drag order.
+QStringList LocalFiles(const QMimeData& data)
+{
+    QStringList paths;
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
 }
 
 }
@@ -96,4 +112,81 @@ void ImageImport::OpenWithDialog()
     if (!PlaceImage(*chosen, {}, Placement::FitToPage, 0, -1))
         Prompt().ShowMessage(QStringLiteral("ファイルオープンに失敗しました。"), kPromptCaption.toString(),
                              MessageIcon::Error);
+}
+
+bool ImageImport::PasteAt(QPoint window_point)
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+    if (!data || !data->hasImage())
+        return false;
+    return PlaceBitmap(clipboard->image(), window_point);
+}
+
+bool ImageImport::PlaceBitmap(const QImage& image, QPoint window_point)
+{
+    Canvas& canvas = m_window.PageCanvas();
+    auto owned = std::make_unique<ImageItem>(canvas);
+    ImageItem* item = owned.get();
+    if (!item->TakeImage(image))
+        return false;
+    const QPointF page = canvas.ToPage(QPointF(m_window.PageWidget().mapFrom(&m_window, window_point)));
+    item->SetAnchor(Item::kLeft, QStringLiteral("L") + FormatFixed(page.x()));
+    item->SetAnchor(Item::kTop, QStringLiteral("T") + FormatFixed(page.y()));
+    if (!canvas.AddItem(std::move(owned)))
+        return false;
+    m_window.RepaintPageCanvas();
+    // The pixels become a file the note can refer to; the item keeps its size and place.
+    const QString path = PastedImagePath(QDate::currentDate());
+    if (ImageFileWriter::Write(image, path) == ImageFileWriter::Result::Written)
+        item->Load(path, {}, FolderListingCache::Rescan::Yes);
+    else
+        // Without a file the picture would silently be missing from the saved note.
+        Prompt().ShowMessage(QStringLiteral("画像ファイルの保存に失敗しました。この画像はノートに保存されません。"),
+                             kPromptCaption.toString(), MessageIcon::Warning);
+    m_window.RepaintPageCanvas();
+    m_window.GetPages().RecordStep();
+    return true;
+}
+
+bool ImageImport::AcceptsDrag(const QMimeData& data)
+{
+    return !LocalFiles(data).isEmpty() || data.hasImage();
+}
+
+bool ImageImport::Drop(const QMimeData& data, QPoint window_point, Qt::KeyboardModifiers modifiers)
+{
+    const QStringList files = LocalFiles(data);
+    if (!files.isEmpty()) {
+        const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+        DropFiles(files, window_point, ctrl ? Placement::FitToPage : Placement::AtPoint);
+        return true;
+    }
+    if (!data.hasImage())
+        return false;
+    const QImage image = qvariant_cast<QImage>(data.imageData());
+    if (image.isNull())
+        return false;
+    PlaceBitmap(image, window_point);
+    return true;
+}
+
+void ImageImport::DropFiles(const QStringList& paths, QPoint window_point, Placement placement)
+{
+    if (paths.size() == 1 && ExtensionOf(paths.first()) == QLatin1String(".tsy")) {
+        m_window.OpenNote(paths.first());
+        return;
+    }
+    if (m_window.IsLocked())
+        return;
+    Pages& pages = m_window.GetPages();
+    const int start_page = pages.Current();
+    for (int index = 0; index < paths.size(); ++index) {
+        const bool placed = PlaceImage(paths[index], window_point, placement, index, -1);
+        // The next file goes on the next page; no empty page is made after the last one.
+        if (placed && placement == Placement::FitToPage && index + 1 < paths.size())
+            pages.Next();
+    }
+    if (placement == Placement::FitToPage)
+        pages.GoTo(start_page);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QImage>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
 
 class MainWindow;
+class QMimeData;
 
 // Whether placed images are fitted to the page, one per page, or cascaded at a point.
 enum class Placement {
@@ -12,8 +14,10 @@ enum class Placement {
     FitToPage,
 };
 
-// The roads by which images reach the pages of the main window: the open dialog and the
-// command line, each placing an image item that refers to a file.
+// The roads by which images reach the pages of the main window: the open dialog, the command
+// line, dropped files, dragged bitmaps and the clipboard. Each places an image item that
+// refers to a file; pictures that arrive only as pixels are first written as PNG files into
+// the clipboard folder, which lasts as long as the notes that refer to it.
 class ImageImport {
 public:
     explicit ImageImport(MainWindow& window);
@@ -26,6 +30,24 @@ public:
     bool PlaceImage(const QString& path, QPoint window_point, Placement placement, int sequence, int target_page);
     // Asks for an image file and fits it to the current page; a failure is reported.
     void OpenWithDialog();
+
+    // Places the clipboard's picture with its top left corner at the point; nothing happens
+    // when the clipboard holds none.
+    bool PasteAt(QPoint window_point);
+    // Places a picture that has no file yet, at its natural size, with its top left corner at
+    // the point, and writes it into a new file of the clipboard folder.
+    bool PlaceBitmap(const QImage& image, QPoint window_point);
+
+    // Whether a drag carries what a drop can place: files or a picture.
+    static bool AcceptsDrag(const QMimeData& data);
+    // A drop at the point: files go to DropFiles, a picture without files is placed like a
+    // paste. True when the drop was taken.
+    bool Drop(const QMimeData& data, QPoint window_point, Qt::KeyboardModifiers modifiers);
+    // Dropped files in drop order. One note file opens as the note, even while locked; other
+    // drops are ignored while locked. Without one-per-page the files cascade from the point;
+    // with it each file is fitted to a page of its own from the current page on, and the view
+    // comes back to the page where the drop began.
+    void DropFiles(const QStringList& paths, QPoint window_point, Placement placement);
 
 private:
     MainWindow& m_window;

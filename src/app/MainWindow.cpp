@@ -5,7 +5,6 @@
 #include "items/ItemEvent.h"
 #include "items/LayoutResources.h"
 #include "noteitems/FolderListingCache.h"
-#include "noteitems/ImageItem.h"
 #include "noteitems/ItemFactories.h"
 #include "platform/Paths.h"
 #include "platform/Screens.h"
@@ -16,6 +15,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
@@ -118,6 +119,8 @@ MainWindow::MainWindow()
     m_tool_bar->setObjectName(QStringLiteral("ToolBar"));
     m_page_bar->setObjectName(QStringLiteral("PageBar"));
 
+    // Files and pictures can be dropped anywhere on the window.
+    setAcceptDrops(true);
     qApp->installEventFilter(this);
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &MainWindow::OnAboutToBlock);
@@ -348,16 +351,18 @@ bool MainWindow::ApplyFrameColour(Repaint repaint)
     return changed;
 }
 
-void MainWindow::ShowStatus()
+void MainWindow::ShowStatus(QPoint global_pointer)
 {
     QString status;
     const Canvas& canvas = PageCanvas();
-    if (m_page_view->isVisible() && m_page_view->rect().contains(m_page_view->mapFromGlobal(QCursor::pos()))) {
-        const QPointF point = canvas.ToPage(QPointF(m_page_view->mapFromGlobal(QCursor::pos())));
+    const QPoint pointer = m_page_view->mapFromGlobal(global_pointer);
+    if (m_page_view->isVisible() && m_page_view->rect().contains(pointer)) {
+        // The topmost note item under the pointer tells its status.
+        const QPointF point = canvas.ToPage(QPointF(pointer));
         for (int index = canvas.ItemCount() - 1; index >= Pages::kFrameItemCount; --index) {
-            const auto* image = dynamic_cast<const ImageItem*>(canvas.ItemAt(index));
-            if (image && image->IsShown() && image->GetBounds().contains(point)) {
-                status = image->StatusText();
+            const Item* item = canvas.ItemAt(index);
+            if (item->IsShown() && item->GetBounds().contains(point)) {
+                item->GetProperty(kStatus, status);
                 break;
             }
         }
@@ -434,6 +439,29 @@ void MainWindow::ToggleGrid()
     m_grid_visible = !m_grid_visible;
     if (PageCanvas().SetItemProperty(kFrameGrid, kVisible, BoolText(m_grid_visible)))
         RepaintPageCanvas();
+}
+
+void MainWindow::RebuildNativeWindow(Qt::WindowFlags flags, bool translucent)
+{
+    const bool visible = isVisible();
+    const bool active = isActiveWindow();
+    const Qt::WindowStates states = windowState();
+    const QRect normal = states & (Qt::WindowFullScreen | Qt::WindowMaximized) ? normalGeometry() : geometry();
+    if (visible)
+        hide();
+    destroy(true, true);
+    setAttribute(Qt::WA_TranslucentBackground, translucent);
+    // Without it a window that is no longer translucent would still leave its background
+    // unpainted.
+    setAttribute(Qt::WA_NoSystemBackground, translucent);
+    setWindowFlags(flags);
+    setGeometry(normal);
+    setWindowState(states);
+    if (visible)
+        show();
+    // The new window takes the keyboard back, so F7 can be pressed again at once.
+    if (active)
+        activateWindow();
 }
 
 void MainWindow::PeekFrame(bool peek)
@@ -519,7 +547,7 @@ void MainWindow::RunIdlePass()
     }
     m_tool_bar->GetCanvas().UpdateItemPropertyFloat(kProgressBar, kValue,
                                                     static_cast<float>(FolderListingCache::Instance().ProgressPercent()));
-    ShowStatus();
+    ShowStatus(QCursor::pos());
     emit IdlePassDone();
 }
 
@@ -547,6 +575,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (!widget || widget->window() != this)
         return false;
     switch (event->type()) {
+    case QEvent::MouseMove:
+        // The status follows the pointer onto and off the page's items at once.
+        if (m_valid && !m_closing)
+            ShowStatus(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return false;
+    case QEvent::Leave:
+        if (m_valid && !m_closing)
+            ShowStatus(QCursor::pos());
+        return false;
     case QEvent::KeyPress:
         return m_commands->HandleKeyDown(watched, static_cast<QKeyEvent*>(event));
     case QEvent::KeyRelease:
@@ -556,6 +593,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     default:
         return false;
     }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (ImageImport::AcceptsDrag(*event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (ImageImport::AcceptsDrag(*event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    if (!m_import->Drop(*event->mimeData(), event->position().toPoint(), event->modifiers()))
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

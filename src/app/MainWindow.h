@@ -91,6 +91,10 @@ public:
     void PeekFrame(bool peek);
     void RaiseLowestItem();
     void Deselect();
+    // Makes a new native window with the flags, translucent or not: the kind of window the
+    // desktop gives is fixed when it is made. Keeps the geometry, state and visibility.
+    void RebuildNativeWindow(Qt::WindowFlags flags, bool translucent);
+
     // Hands a key message to the bars, then to the page unless the note is locked.
     bool RouteToCanvases(const Message& message);
 
@@ -107,6 +111,9 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     bool BuildBars();
@@ -118,7 +125,8 @@ private:
     void ShowViewerSize();
     void ShowGridDivisions();
     void ApplyGridDivisions();
-    void ShowStatus();
+    // The status of the note item at a point of the screen.
+    void ShowStatus(QPoint global_pointer);
     void SetLocked(bool locked);
 
     bool m_valid { true };

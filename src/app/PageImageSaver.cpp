@@ -31,13 +31,7 @@ bool PageImageSaver::ExportPage(const QString& path)
 {
     const QString format = ImageFileWriter::FormatForPath(path);
     if (format.isEmpty())
-        return false;
-    const Canvas& canvas = m_window.PageCanvas();
-    const QSize size(static_cast<int>(canvas.LayoutWidth()), static_cast<int>(canvas.LayoutHeight()));
-    const QImage picture = PageExport::RenderPage(NoteDocument::PageTextOf(canvas), size, m_window.BackgroundLevel(),
-                                                  m_window.GetPages().Document().PageFolder());
-    if (picture.isNull())
-        return false;
+        return ReportFailure();
     int quality = ImageFileWriter::kDefaultJpegQuality;
     if (format == QLatin1String("jpg")) {
         const auto asked = AskSaveQuality();
@@ -45,5 +39,19 @@ bool PageImageSaver::ExportPage(const QString& path)
             return false;
         quality = *asked;
     }
-    return ImageFileWriter::Write(picture, QFileInfo(path).absoluteFilePath(), quality) == ImageFileWriter::Result::Written;
+    const Canvas& canvas = m_window.PageCanvas();
+    const QSize size(static_cast<int>(canvas.LayoutWidth()), static_cast<int>(canvas.LayoutHeight()));
+    const QImage picture = PageExport::RenderPage(NoteDocument::PageTextOf(canvas), size, m_window.BackgroundLevel(),
+                                                  m_window.GetPages().Document().PageFolder());
+    if (!picture.isNull()
+        && ImageFileWriter::Write(picture, QFileInfo(path).absoluteFilePath(), quality) == ImageFileWriter::Result::Written)
+        return true;
+    return ReportFailure();
+}
+
+bool PageImageSaver::ReportFailure()
+{
+    // The user chose where the page goes and would otherwise believe it is there.
+    Prompt().ShowMessage(QStringLiteral("ページ画像の保存に失敗しました。"), kPromptCaption.toString(), MessageIcon::Warning);
+    return false;
 }

@@ -8,6 +8,8 @@ SwitchWindow::SwitchWindow()
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint)
     , m_check(new QCheckBox(QStringLiteral("透過ウィンドウ"), this))
 {
+    // Frameless, so the title shows nowhere but in window lists.
+    setWindowTitle(QStringLiteral("Tessary"));
     m_check->setObjectName(QStringLiteral("SwitchCheck"));
     m_check->setChecked(true);
     auto* layout = new QVBoxLayout(this);

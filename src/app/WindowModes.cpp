@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/SwitchWindow.h"
 #include "items/Canvas.h"
+#include "platform/Compositing.h"
 
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -50,6 +51,8 @@ void WindowModes::EnterFullScreen()
     canvas.SetZoom(down > across ? across : down);
     canvas.SetDpi(Canvas::kDefaultScreenDpi);
     m_window.showFullScreen();
+    // Where no window manager takes the request, the window still covers the screen.
+    m_window.setGeometry(desktop);
 }
 
 void WindowModes::LeaveFullScreen()
@@ -78,8 +81,7 @@ void WindowModes::ToggleTransparentWindow()
 void WindowModes::ToggleBottomMost()
 {
     m_bottom_most = !m_bottom_most;
-    m_window.setWindowFlag(Qt::WindowStaysOnBottomHint, m_bottom_most);
-    m_window.show();
+    ReapplyTransparency();
 }
 
 void WindowModes::BringToFront()
@@ -90,29 +92,23 @@ void WindowModes::BringToFront()
 
 void WindowModes::ReapplyTransparency()
 {
-    // A translucent window needs a native window made for it, so switching recreates it.
-    const bool was_visible = m_window.isVisible();
-    bool recreate = false;
-    if (m_window.testAttribute(Qt::WA_TranslucentBackground) != m_transparent_background) {
-        m_window.setAttribute(Qt::WA_TranslucentBackground, m_transparent_background);
-        recreate = true;
-    }
-    m_window.PageWidget().SetColourKey(m_transparent_background ? std::optional<quint32>(m_colour_key) : std::nullopt);
+    // Without a compositor a translucent window shows black where it should let the desktop
+    // through, so the window then stays opaque.
+    const bool translucent = m_transparent_background && DesktopComposites();
+    m_window.PageWidget().SetColourKey(translucent ? std::optional<quint32>(m_colour_key) : std::nullopt);
 
     const bool click_through = IsClickThrough();
     if (click_through)
         ShowSwitchWindow();
     else
         CloseSwitchWindow();
-    const Qt::WindowFlags flags = m_window.windowFlags();
-    Qt::WindowFlags wanted = flags;
+    Qt::WindowFlags wanted = m_window.windowFlags();
     wanted.setFlag(Qt::WindowStaysOnTopHint, click_through);
     wanted.setFlag(Qt::WindowTransparentForInput, click_through);
-    if (wanted != flags || recreate) {
-        m_window.setWindowFlags(wanted);
-        if (was_visible)
-            m_window.show();
-    }
+    // A click-through window stays on top, where its switch window is.
+    wanted.setFlag(Qt::WindowStaysOnBottomHint, m_bottom_most && !click_through);
+    if (wanted != m_window.windowFlags() || translucent != m_window.testAttribute(Qt::WA_TranslucentBackground))
+        m_window.RebuildNativeWindow(wanted, translucent);
 }
 
 void WindowModes::ShowSwitchWindow()

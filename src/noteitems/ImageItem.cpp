@@ -2,6 +2,7 @@
 
 #include "items/Canvas.h"
 #include "noteitems/FolderScan.h"
+#include "noteitems/SelectionFrame.h"
 #include "platform/Paths.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
@@ -25,14 +26,6 @@ const QString kRotateKey = QStringLiteral("Rotate");
 const QString kOptionKey = QStringLiteral("Option");
 const QString kRepeatWord = QStringLiteral("Repeat");
 const QString kStatusKey = QStringLiteral("Status");
-
-// The selection frame is this many device pixels wide at any zoom.
-constexpr float kFrameDevicePixels = 5;
-
-// The hatch of the selection frame and the drag rectangle: half-transparent white over
-// half-transparent black, in a fifty-percent pattern.
-const QColor kHatchFore = QColor::fromRgba(0x80FFFFFF);
-const QColor kHatchBack = QColor::fromRgba(0x80000000);
 
 bool IsFolder(const QString& path)
 {
@@ -231,11 +224,7 @@ bool ImageItem::Draw(QPainter& painter, const QRectF& clip)
 
 void ImageItem::DrawHatch(QPainter& painter, const QPainterPath& area) const
 {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillPath(area, kHatchBack);
-    painter.fillPath(area, QBrush(kHatchFore, Qt::Dense4Pattern));
-    painter.restore();
+    SelectionFrame::DrawHatch(painter, area);
 }
 
 void ImageItem::DrawDragRectangle(QPainter& painter) const
@@ -249,15 +238,7 @@ void ImageItem::DrawDragRectangle(QPainter& painter) const
 
 void ImageItem::DrawSelectionFrame(QPainter& painter) const
 {
-    const QRectF bounds = GetBounds();
-    const float inset = kFrameDevicePixels / GetCanvas().EffectiveScale();
-    QPainterPath frame;
-    frame.setFillRule(Qt::OddEvenFill);
-    frame.addRect(bounds);
-    const QRectF inner = bounds.adjusted(inset, inset, -inset, -inset);
-    if (inner.width() > 0 && inner.height() > 0)
-        frame.addRect(inner);
-    DrawHatch(painter, frame);
+    SelectionFrame::Draw(painter, GetBounds(), GetCanvas().EffectiveScale());
 }
 
 bool ImageItem::GetProperty(const QString& key, QString& value) const

@@ -2,6 +2,7 @@
 
 #include "noteitems/BackGrid.h"
 #include "noteitems/ImageItem.h"
+#include "noteitems/MandelbrotItem.h"
 #include "platform/SystemColors.h"
 #include "widgets/Brush.h"
 #include "widgets/Button.h"
@@ -42,7 +43,7 @@ constexpr ItemFactories::Entry kPageTable[] = {
     { "BackGrid", &MakePageGrid },
     { "TSImage", &Make<ImageItem> },
     { "Text", nullptr },       // the text note item
-    { "Mandelbrot", nullptr }, // the Mandelbrot item
+    { "Mandelbrot", &Make<MandelbrotItem> },
 };
 
 // Tool panels, the about box, the publish dialog and the property dialogs.

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 #include <QFile>
 #include <QFileInfo>
 
@@ -191,7 +192,10 @@ bool IsImageFileName(const QString& path)
 
 QString PastedImagePath(const QDate& today)
 {
-    const QString folder = WithTrailingSeparator(QDir::tempPath()) + QStringLiteral("TessaryClipboard/");
+    // Not the temporary folder: notes refer to these files, and the temporary folder is emptied
+    // at every start of the system.
+    const QString folder = WithTrailingSeparator(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        + QStringLiteral("clipboard/");
     CreateFolderPath(folder);
     const QString prefix = folder + today.toString(QStringLiteral("yyyyMMdd_"));
     QString candidate;

@@ -51,8 +51,9 @@ bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursiv
 // Whether the lower-cased extension is one of the image extensions the program places.
 bool IsImageFileName(const QString& path);
 
-// A free file name for a pasted image in the temporary folder, "YYYYMMDD_n.png" with the
-// first n that names no file. The folder is created.
+// A free file name for a pasted image in the clipboard folder (the "clipboard" folder of the
+// application's data folder), "YYYYMMDD_n.png" with the first n that names no file. The
+// folder is created.
 QString PastedImagePath(const QDate& today);
 
 // The full paths of a folder's entries, in the file system's order and in their real case.

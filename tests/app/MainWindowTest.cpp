@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "MainWindowFixture.h"
 
 #include "items/Canvas.h"
 #include "platform/ScriptedUserPrompt.h"
@@ -16,103 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-
-namespace {
-
-QPoint CentreOf(CanvasWidget& widget, const QString& name)
-{
-    const Item* item = widget.GetCanvas().FindItem(name);
-    EXPECT_NE(item, nullptr) << name.toStdString();
-    return item ? widget.GetCanvas().ToDevice(item->GetBounds()).center().toPoint() : QPoint();
-}
-
-void ClickAt(QWidget& widget, QPoint point)
-{
-    QTest::mouseMove(&widget, point);
-    QTest::mouseClick(&widget, Qt::LeftButton, Qt::NoModifier, point);
-}
-
-void Click(CanvasWidget& widget, const QString& name)
-{
-    ClickAt(widget, CentreOf(widget, name));
-}
-
-QString TextOf(CanvasWidget& widget, const QString& name)
-{
-    QString text;
-    widget.GetCanvas().GetItemProperty(name, QStringLiteral("Text"), text);
-    return text;
-}
-
-bool IsEnabled(CanvasWidget& widget, const QString& name)
-{
-    bool enabled = false;
-    widget.GetCanvas().GetItemPropertyBool(name, QStringLiteral("Enable"), enabled);
-    return enabled;
-}
-
-// Clicks an edit box, replaces its text by typing and commits it with Return.
-void TypeInto(CanvasWidget& widget, const QString& name, const QString& typed)
-{
-    const Item* item = widget.GetCanvas().FindItem(name);
-    ASSERT_NE(item, nullptr);
-    // The left part of the box: a box with a list has its drop-down button at the right end.
-    const QRectF bounds = widget.GetCanvas().ToDevice(item->GetBounds());
-    ClickAt(widget, QPoint(static_cast<int>(bounds.left() + 8), static_cast<int>(bounds.center().y())));
-    // An edit of an earlier field may still wait for its deletion, hidden.
-    QLineEdit* edit = nullptr;
-    for (QLineEdit* candidate : widget.findChildren<QLineEdit*>())
-        if (candidate->isVisible())
-            edit = candidate;
-    ASSERT_NE(edit, nullptr) << "no edit for " << name.toStdString();
-    edit->selectAll();
-    QTest::keyClicks(edit, typed);
-    QTest::keyClick(edit, Qt::Key_Return);
-}
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    MainWindowTest()
-    {
-        m_prompt = &ScriptedUserPrompt::Install();
-        m_window = std::make_unique<MainWindow>();
-        m_window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-    ~MainWindowTest() override { m_window.reset(); }
-
-    // Writes a photograph-like picture and returns its path.
-    QString MakeImage(const QString& name, QSize size = QSize(640, 480), QColor colour = Qt::darkGreen)
-    {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(colour);
-        const QString path = m_folder.filePath(name);
-        EXPECT_TRUE(image.save(path));
-        return path;
-    }
-    QStringList MakeImages(int count)
-    {
-        QStringList paths;
-        for (int index = 0; index < count; ++index)
-            paths << MakeImage(QStringLiteral("photo%1.png").arg(index + 1));
-        return paths;
-    }
-    int NoteItemsShown() { return m_window->PageCanvas().ItemCount() - Pages::kFrameItemCount; }
-    // The colour the window shows at a point of the page.
-    QColor PagePixel(QPointF page_point)
-    {
-        PageCanvasWidget& view = m_window->PageWidget();
-        const QPoint device = view.GetCanvas().ToDevice(page_point).toPoint();
-        const QImage shot = m_window->grab().toImage();
-        return shot.pixelColor(view.mapTo(m_window.get(), device) * shot.devicePixelRatio());
-    }
-
-    QTemporaryDir m_folder;
-    ScriptedUserPrompt* m_prompt { nullptr };
-    std::unique_ptr<MainWindow> m_window;
-};
-
-}
 
 TEST_F(MainWindowTest, StartsWithOneEmptyUnlockedPageAndBuiltBars)
 {

@@ -101,6 +101,18 @@ else
     fail "exporting the sections note failed"
 fi
 
+# Mandelbrot pictures: the default view with the default colours, a view inside the set in its
+# infinity colour, and an empty section that shows nothing. The export waits for the render.
+if "$tessary" --export "$out/mandelbrot.png" "$data/mandelbrot.tsy"; then
+    expect_pixel "$out/mandelbrot.png" 0 0 1,2,4
+    expect_pixel "$out/mandelbrot.png" 200 150 0,0,0
+    expect_pixel "$out/mandelbrot.png" 299 150 3,6,12
+    expect_pixel "$out/mandelbrot.png" 500 100 0,255,0
+    expect_pixel "$out/mandelbrot.png" 350 100 255,255,255
+else
+    fail "exporting the Mandelbrot note failed"
+fi
+
 # No display and no platform chosen: the export picks the off-screen one itself.
 env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$tessary" --export "$out/nodisplay.png" "$data/images.tsy" \
     && expect_pixel "$out/nodisplay.png" 150 150 255,0,0 || fail "exporting without a display failed"

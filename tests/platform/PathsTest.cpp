@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -218,8 +219,10 @@ TEST_F(PathsFolderTest, LongPathAndCurrentFolder)
 
 TEST(PastedImagePathTest, TakesTheFirstFreeNumberOfTheDay)
 {
+    QStandardPaths::setTestModeEnabled(true);
     const QDate day(2011, 3, 5);
-    const QString folder = QDir::tempPath() + QStringLiteral("/TessaryClipboard/");
+    // A folder that lasts: notes refer to the files in it.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/clipboard/");
     const QString first = folder + QStringLiteral("20110305_1.png");
     const QString second = folder + QStringLiteral("20110305_2.png");
     const QString third = folder + QStringLiteral("20110305_3.png");

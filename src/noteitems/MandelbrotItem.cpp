@@ -1,0 +1,408 @@
+#include "noteitems/MandelbrotItem.h"
+
+#include "items/Canvas.h"
+#include "noteitems/SelectionFrame.h"
+#include "platform/Message.h"
+#include "platform/UserPrompt.h"
+#include "text/ValueForms.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+const QString kFillRight = QStringLiteral("W100%");
+const QString kFillBottom = QStringLiteral("H100%");
+const QString kKnobPrefix = QStringLiteral("Knob");
+const QString kValueKey = QStringLiteral("Value");
+const QString kMinName = QStringLiteral("Min");
+const QString kMaxName = QStringLiteral("Max");
+const QString kOkName = QStringLiteral("OK");
+const QString kChannelLetters = QStringLiteral("ARGB");
+// The knob tables by the last letter of their names: rate, shift, infinity colour.
+const QString kTableLetters = QStringLiteral("RSI");
+
+// The frame of the edge zones, in device pixels at any zoom.
+constexpr float kEdgeDevicePixels = 5;
+// The knobs show the rate as its logarithm to base two.
+constexpr double kLn2 = 0.6931472;
+
+QString Anchor(QChar kind, double value)
+{
+    return kind + FormatFixed(value);
+}
+
+}
+
+MandelbrotItem::MandelbrotItem(Canvas& canvas)
+    : PlacedItem(canvas)
+    , m_picture(canvas, *this)
+{
+    canvas.AddInputItem(this);
+}
+
+MandelbrotItem::~MandelbrotItem() = default;
+
+bool MandelbrotItem::ReadSection(const KeyValueStore& store)
+{
+    if (!m_picture.ReadSection(store))
+        return false;
+    PlacedItem::ReadSection(store);
+    return true;
+}
+
+bool MandelbrotItem::GetProperty(const QString& key, QString& value) const
+{
+    return m_picture.GetProperty(key, value);
+}
+
+bool MandelbrotItem::Save(QString& section, QString& options, SaveMode mode) const
+{
+    if (!m_picture.Save(section, options, mode))
+        return false;
+    return PlacedItem::Save(section, options, SaveMode::Plain);
+}
+
+bool MandelbrotItem::Draw(QPainter& painter, const QRectF& clip)
+{
+    m_picture.SetAnchor(kLeft, QString::asprintf("L%g", Left()));
+    m_picture.SetAnchor(kTop, QString::asprintf("T%g", Top()));
+    m_picture.SetAnchor(kRight, QString::asprintf("L%g", Right()));
+    m_picture.SetAnchor(kBottom, QString::asprintf("T%g", Bottom()));
+    bool drawn = m_picture.Draw(painter, clip);
+    if (GetCanvas().ActiveItem() == this) {
+        SelectionFrame::Draw(painter, GetBounds(), GetCanvas().EffectiveScale());
+        drawn = true;
+    }
+    return drawn;
+}
+
+bool MandelbrotItem::HandleMessage(const Message& message, QPointF page_point)
+{
+    const bool was_selecting = m_picture.IsSelecting();
+    if (m_picture.HandleMessage(message, page_point))
+        return true;
+    const bool on_item = GetBounds().contains(page_point);
+    switch (message.kind) {
+    case MessageKind::LButtonDblClk:
+        if (!on_item)
+            return false;
+        TogglePageFilling();
+        return true;
+    case MessageKind::MouseMove:
+        return DragStep(page_point);
+    case MessageKind::LButtonDown:
+        return Press(page_point);
+    case MessageKind::LButtonUp:
+        if (m_mouse_mode == 0 && !was_selecting)
+            return false;
+        return Release();
+    case MessageKind::RButtonDown:
+        return RightPress(page_point);
+    case MessageKind::RButtonUp:
+        if (!on_item)
+            return false;
+        ShowContextMenu(message);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int MandelbrotItem::HitZone(QPointF page_point) const
+{
+    const QRectF bounds = GetBounds();
+    if (!bounds.contains(page_point))
+        return 0;
+    const float scale = GetCanvas().EffectiveScale();
+    const double band = scale > 0 ? kEdgeDevicePixels / scale : 0;
+    int zone = 0;
+    if (page_point.x() <= bounds.left() + band)
+        zone += kLeftEdge;
+    else if (page_point.x() >= bounds.right() - band)
+        zone += kRightEdge;
+    if (page_point.y() <= bounds.top() + band)
+        zone += kTopEdge;
+    else if (page_point.y() >= bounds.bottom() - band)
+        zone += kBottomEdge;
+    return zone == 0 ? kMove : zone;
+}
+
+void MandelbrotItem::SetCursorFor(int zone)
+{
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    switch (zone) {
+    case 0:
+        return;
+    case kLeftEdge:
+    case kRightEdge:
+        shape = Qt::SizeHorCursor;
+        break;
+    case kTopEdge:
+    case kBottomEdge:
+        shape = Qt::SizeVerCursor;
+        break;
+    case kLeftEdge + kTopEdge:
+    case kRightEdge + kBottomEdge:
+        shape = Qt::SizeFDiagCursor;
+        break;
+    case kRightEdge + kTopEdge:
+    case kLeftEdge + kBottomEdge:
+        shape = Qt::SizeBDiagCursor;
+        break;
+    default:
+        break;
+    }
+    GetCanvas().SetCursorShape(shape);
+}
+
+bool MandelbrotItem::Press(QPointF page_point)
+{
+    m_mouse_mode = HitZone(page_point);
+    Canvas& canvas = GetCanvas();
+    if (m_mouse_mode == 0) {
+        SendItemEvent(ItemEvent::kDropFocus);
+        canvas.Refresh(*this);
+        return false;
+    }
+    const int index = canvas.IndexOf(this);
+    canvas.BringToFront(this);
+    if (canvas.IndexOf(this) != index)
+        canvas.Refresh(*this);
+    SendItemEvent(ItemEvent::kTakeFocus);
+    SendItemEvent(ItemEvent::kStartCapture);
+    m_drag_x = float(page_point.x() - ((m_mouse_mode & kRightEdge) ? Right() : Left()));
+    m_drag_y = float(page_point.y() - ((m_mouse_mode & kBottomEdge) ? Bottom() : Top()));
+    canvas.Refresh(*this);
+    return true;
+}
+
+// Moving follows the pointer; an edge drag moves that edge alone and a corner drag both of its
+// edges, each independently. A step that would leave no width or height is ignored.
+bool MandelbrotItem::DragStep(QPointF page_point)
+{
+    if (m_mouse_mode == 0) {
+        const int zone = HitZone(page_point);
+        SetCursorFor(zone);
+        return zone != 0;
+    }
+    SetCursorFor(m_mouse_mode);
+    if (!(GetCanvas().EffectiveScale() > 0))
+        return false;
+    const QRectF before = GetBounds();
+    const double left = page_point.x() - m_drag_x;
+    const double top = page_point.y() - m_drag_y;
+    if (m_mouse_mode == kMove) {
+        SetAnchor(kLeft, Anchor(u'L', left));
+        SetAnchor(kTop, Anchor(u'T', top));
+        RepaintUnion(before);
+        return true;
+    }
+    double new_left = before.left(), new_top = before.top();
+    double width = before.width(), height = before.height();
+    if (m_mouse_mode & kLeftEdge) {
+        new_left = left;
+        width = before.right() - left;
+    } else if (m_mouse_mode & kRightEdge) {
+        width = left - before.left();
+    }
+    if (m_mouse_mode & kTopEdge) {
+        new_top = top;
+        height = before.bottom() - top;
+    } else if (m_mouse_mode & kBottomEdge) {
+        height = top - before.top();
+    }
+    if (!(width > 0) || !(height > 0))
+        return true;
+    if (m_mouse_mode & (kLeftEdge | kRightEdge)) {
+        if (m_mouse_mode & kLeftEdge)
+            SetAnchor(kLeft, Anchor(u'L', new_left));
+        SetAnchor(kRight, Anchor(u'W', width));
+    }
+    if (m_mouse_mode & (kTopEdge | kBottomEdge)) {
+        if (m_mouse_mode & kTopEdge)
+            SetAnchor(kTop, Anchor(u'T', new_top));
+        SetAnchor(kBottom, Anchor(u'H', height));
+    }
+    RepaintUnion(before);
+    return true;
+}
+
+bool MandelbrotItem::Release()
+{
+    m_mouse_mode = 0;
+    SendItemEvent(ItemEvent::kReleaseCapture);
+    SendItemEvent(ItemEvent::kChangeFinished);
+    return true;
+}
+
+bool MandelbrotItem::RightPress(QPointF page_point)
+{
+    Canvas& canvas = GetCanvas();
+    if (!GetBounds().contains(page_point)) {
+        SendItemEvent(ItemEvent::kDropFocus);
+        canvas.Refresh(*this);
+        return false;
+    }
+    canvas.BringToFront(this);
+    SendItemEvent(ItemEvent::kTakeFocus);
+    canvas.Refresh(*this);
+    return true;
+}
+
+QPoint MandelbrotItem::ScreenPoint(const Message& message) const
+{
+    const CanvasHost* host = GetCanvas().Host();
+    return host ? host->MapToScreen(message.position) : message.position;
+}
+
+void MandelbrotItem::ShowContextMenu(const Message& message)
+{
+    PopupMenu menu;
+    menu.entries.push_back({ QStringLiteral("プロパティ(&P)"), kProperties });
+    menu.entries.push_back({ QStringLiteral("リセット(&R)"), kReset });
+    menu.entries.push_back({ {}, 0, true });
+    menu.entries.push_back({ QStringLiteral("削除(&D)"), kDelete });
+    const QPoint screen_point = ScreenPoint(message);
+    const std::optional<int> command = Prompt().ShowPopupMenu(menu, screen_point);
+    if (!command)
+        return;
+    switch (*command) {
+    case kProperties:
+        OpenProperties(screen_point);
+        break;
+    case kReset:
+        if (m_picture.ResetView()) {
+            GetCanvas().Refresh(*this);
+            SendItemEvent(ItemEvent::kChangeFinished);
+        }
+        break;
+    case kDelete:
+        RemoveFromPage();
+        break;
+    default:
+        break;
+    }
+}
+
+// The change is reported under an empty name before the item goes; the canvas destroys the
+// item once the message being handled is done, or at once outside of routing, so nothing may
+// touch the item after this.
+void MandelbrotItem::RemoveFromPage()
+{
+    Canvas& canvas = GetCanvas();
+    ItemEvent event;
+    event.code = ItemEvent::kChangeFinished;
+    canvas.TakeItemEvent(event);
+    canvas.RemoveItem(this);
+}
+
+bool MandelbrotItem::IsFillingPage() const
+{
+    return GetAnchors()[kRight] == kFillRight && GetAnchors()[kBottom] == kFillBottom;
+}
+
+void MandelbrotItem::TogglePageFilling()
+{
+    const QRectF before = GetBounds();
+    if (IsFillingPage()) {
+        const bool saved = std::any_of(m_saved_anchors.begin(), m_saved_anchors.end(), [](const QString& a) { return !a.isEmpty(); });
+        if (saved) {
+            for (int edge = 0; edge < 4; ++edge)
+                SetAnchor(edge, m_saved_anchors[edge]);
+        } else {
+            // An item made filling the page has no place to go back to: empty anchors would
+            // leave it without size, out of reach. It takes the middle of the page instead.
+            const Canvas& canvas = GetCanvas();
+            const double width = canvas.ReferenceWidth();
+            const double height = canvas.ReferenceHeight();
+            SetAnchor(kLeft, Anchor(u'L', width / 4));
+            SetAnchor(kTop, Anchor(u'T', height / 4));
+            SetAnchor(kRight, Anchor(u'W', width / 2));
+            SetAnchor(kBottom, Anchor(u'H', height / 2));
+        }
+    } else {
+        for (int edge = 0; edge < 4; ++edge)
+            m_saved_anchors[edge] = GetAnchors()[edge];
+        SetAnchor(kLeft, QStringLiteral("L0"));
+        SetAnchor(kTop, QStringLiteral("T0"));
+        SetAnchor(kRight, kFillRight);
+        SetAnchor(kBottom, kFillBottom);
+    }
+    RepaintUnion(before);
+}
+
+void MandelbrotItem::RepaintUnion(const QRectF& before)
+{
+    Canvas& canvas = GetCanvas();
+    canvas.RenderItems(before.united(GetBounds()), OpaqueShortcut::On);
+    canvas.Present(PresentScope::Dirty, UpdateTiming::Now);
+}
+
+bool MandelbrotItem::OpenProperties(QPoint screen_point)
+{
+    LayoutDialogRequest request;
+    request.layout = LayoutResource::MandelbrotProperties;
+    request.kind = CanvasKind::PropertyDialog;
+    request.caption = kDialogCaption.toString();
+    request.size = QSize(kDialogSide, kDialogSide);
+    request.position = QPoint(screen_point.x(), screen_point.y() - kDialogSide / 2);
+    request.owner = this;
+    const MandelbrotPicture::Parameters backup = m_picture.GetParameters();
+    const bool accepted = Dialogs().Run(request);
+    if (accepted)
+        SendItemEvent(ItemEvent::kChanged);
+    else
+        m_picture.SetParameters(backup);
+    GetCanvas().Refresh(*this);
+    return accepted;
+}
+
+void MandelbrotItem::DialogOpened(Canvas& canvas)
+{
+    const MandelbrotPicture::Parameters& p = m_picture.GetParameters();
+    canvas.SetItemProperty(kMinName, kValueKey, QString::number(p.min));
+    canvas.SetItemProperty(kMaxName, kValueKey, QString::number(p.max));
+    for (int channel = 0; channel < 4; ++channel) {
+        const QString knob = kKnobPrefix + kChannelLetters[channel];
+        canvas.SetItemProperty(knob + u'R', kValueKey, FormatGeneral(std::log(double(p.color_rate[channel])) / kLn2));
+        canvas.SetItemProperty(knob + u'S', kValueKey, QString::number(p.color_shift[channel]));
+        canvas.SetItemProperty(knob + u'I', kValueKey, QString::number(p.infinity_color[channel]));
+    }
+}
+
+bool MandelbrotItem::DialogEvent(Canvas& canvas, const ItemEvent& event)
+{
+    return DialogNotification(canvas, event.text, event.code);
+}
+
+bool MandelbrotItem::DialogNotification(Canvas& dialog, const QString& name, int code)
+{
+    if (name == kOkName)
+        return code == ItemEvent::kChanged;
+    if (code != ItemEvent::kChanged && code != ItemEvent::kChangeFinished)
+        return false;
+    bool changed = false;
+    if (name.size() == 6 && name.startsWith(kKnobPrefix)) {
+        const int channel = kChannelLetters.indexOf(name[4]);
+        const int table = kTableLetters.indexOf(name[5]);
+        if (channel < 0 || table < 0)
+            return false;
+        float value = 0;
+        if (!dialog.GetItemPropertyFloat(name, kValueKey, value))
+            return false;
+        const double stored = table == 0 ? std::pow(2.0, double(value)) : double(value);
+        changed = m_picture.SetColor(table, channel, int(stored));
+    } else if (name == kMinName || name == kMaxName) {
+        int value = 0;
+        if (!dialog.GetItemPropertyInt(name, kValueKey, value))
+            return false;
+        changed = name == kMinName ? m_picture.SetMin(value) : m_picture.SetMax(value);
+    } else {
+        return false;
+    }
+    if (changed)
+        GetCanvas().Refresh(*this);
+    return true;
+}

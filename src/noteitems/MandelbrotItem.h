@@ -1,0 +1,85 @@
+#pragma once
+
+#include "items/LayoutDialog.h"
+#include "items/PlacedItem.h"
+#include "noteitems/MandelbrotPicture.h"
+
+#include <QPoint>
+#include <QString>
+#include <QStringView>
+#include <array>
+
+// A picture of the Mandelbrot set on a page. The item places, moves and resizes itself like
+// the other page items and stretches over the whole page by a double click; the embedded
+// picture computes and draws the set, zooms by the wheel and by a rectangle dragged with Shift
+// held, and is recoloured in a properties dialog of knobs and sliders.
+//
+// An empty `Mandelbrot` section gives the widest view with the default colours; a new item
+// takes its place on the page from its anchors (SetBoundsAsAnchors).
+class MandelbrotItem : public PlacedItem, private LayoutDialogOwner {
+public:
+    static constexpr QStringView kSectionName = MandelbrotPicture::kSectionName;
+    static constexpr QStringView kDialogCaption = u"マンデルブロ集合プロパティ";
+    static constexpr int kDialogSide = 320;
+
+    // Mouse modes: the zone a press fell in, kept for the drag.
+    //   0 none, 1 move, 8 left edge, 16 top edge, 32 right edge, 64 bottom edge, and the
+    //   corners as sums (24 top-left, 48 top-right, 72 bottom-left, 96 bottom-right).
+    static constexpr int kMove = 1;
+    static constexpr int kLeftEdge = 8;
+    static constexpr int kTopEdge = 16;
+    static constexpr int kRightEdge = 32;
+    static constexpr int kBottomEdge = 64;
+
+    // Context menu entries.
+    enum MenuCommand { kProperties = 0, kReset = 1, kDelete = 2 };
+
+    explicit MandelbrotItem(Canvas& canvas);
+    ~MandelbrotItem() override;
+
+    bool Draw(QPainter& painter, const QRectF& clip) override;
+    bool ReadSection(const KeyValueStore& store) override;
+    bool GetProperty(const QString& key, QString& value) const override;
+    bool Save(QString& section, QString& options, SaveMode mode) const override;
+    bool HandleMessage(const Message& message, QPointF page_point) override;
+
+    MandelbrotPicture& GetPicture() { return m_picture; }
+    const MandelbrotPicture& GetPicture() const { return m_picture; }
+    int MouseMode() const { return m_mouse_mode; }
+
+    // The item fills the page when its right anchor is "W100%" and its bottom one "H100%".
+    bool IsFillingPage() const;
+    // Fills the page, or goes back to the place it had before. Repaints both places.
+    void TogglePageFilling();
+
+    // Shows the properties dialog with its left edge at the screen point and centred on it
+    // vertically. Every change applies at once; Cancel puts the old values back. Returns
+    // whether the dialog ended with OK.
+    bool OpenProperties(QPoint screen_point);
+    // The dialog's notifications: "OK", the knobs "Knob" + channel (A, R, G, B) + table (R rate,
+    // S shift, I infinity colour), and the sliders "Min" and "Max".
+    bool DialogNotification(Canvas& dialog, const QString& name, int code);
+
+    int HitZone(QPointF page_point) const;
+
+private:
+    // The dialog's owner side.
+    void DialogOpened(Canvas& canvas) override;
+    bool DialogEvent(Canvas& canvas, const ItemEvent& event) override;
+
+    bool Press(QPointF page_point);
+    bool DragStep(QPointF page_point);
+    bool RightPress(QPointF page_point);
+    bool Release();
+    void ShowContextMenu(const Message& message);
+    void RemoveFromPage();
+    QPoint ScreenPoint(const Message& message) const;
+    void RepaintUnion(const QRectF& before);
+    void SetCursorFor(int zone);
+
+    std::array<QString, 4> m_saved_anchors;
+    MandelbrotPicture m_picture;
+    float m_drag_x { 0 };
+    float m_drag_y { 0 };
+    int m_mouse_mode { 0 };
+};

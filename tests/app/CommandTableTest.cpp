@@ -1,0 +1,147 @@
+#include "app/CommandTable.h"
+#include "MainWindowFixture.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+class CommandTableTest : public MainWindowTest {
+protected:
+    // The menu entry of a command as the menu shows it once opened.
+    QAction* OpenedMenuEntry(const QString& caption_start)
+    {
+        for (QAction* top : m_window->menuBar()->actions()) {
+            QMenu* menu = top->menu();
+            if (!menu)
+                continue;
+            for (QAction* action : menu->actions()) {
+                if (!action->text().startsWith(caption_start))
+                    continue;
+                emit menu->aboutToShow();
+                return action;
+            }
+        }
+        ADD_FAILURE() << "no menu entry " << caption_start.toStdString();
+        return nullptr;
+    }
+};
+
+struct MenuStateRow {
+    const char* caption;
+    bool unlocked;
+    bool locked;
+};
+
+class MenuStateTest : public CommandTableTest, public ::testing::WithParamInterface<MenuStateRow> { };
+
+}
+
+// A note of two pages with one step to undo and one to redo.
+TEST_P(MenuStateTest, EntriesFollowTheLockAsTheMenuOpens)
+{
+    const MenuStateRow& row = GetParam();
+    m_window->Import().ProcessCommandLine(MakeImages(2));
+    m_window->GetPages().Undo();
+    QAction* action = OpenedMenuEntry(QString::fromUtf8(row.caption));
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->isEnabled(), row.unlocked);
+    // Locked by the page bar's button, which the menu learns only as it opens.
+    Click(m_window->PageBarWidget(), QStringLiteral("LockPage"));
+    ASSERT_TRUE(m_window->IsLocked());
+    action = OpenedMenuEntry(QString::fromUtf8(row.caption));
+    EXPECT_EQ(action->isEnabled(), row.locked);
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, MenuStateTest,
+                         ::testing::Values(MenuStateRow { "元に戻す", true, false }, MenuStateRow { "やり直し", true, false },
+                                           MenuStateRow { "新規ノート", true, false }, MenuStateRow { "ページ内容を消去", true, false },
+                                           MenuStateRow { "ページを挿入", true, false }, MenuStateRow { "ページを削除", true, false },
+                                           MenuStateRow { "ノートを開く", true, true }, MenuStateRow { "ノートを保存", true, true },
+                                           MenuStateRow { "グリッド", true, true }, MenuStateRow { "背景透明化", true, true },
+                                           MenuStateRow { "全画面表示", true, true }, MenuStateRow { "ロック", true, true },
+                                           MenuStateRow { "終了", true, true }));
+
+TEST_F(CommandTableTest, CheckMarksFollowTheSwitchesAsTheMenuOpens)
+{
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_G, Qt::ControlModifier);
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_U, Qt::ControlModifier);
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_L, Qt::ControlModifier);
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_F9);
+    EXPECT_FALSE(OpenedMenuEntry(QStringLiteral("グリッド"))->isChecked());
+    EXPECT_FALSE(OpenedMenuEntry(QStringLiteral("スナップ"))->isChecked());
+    EXPECT_TRUE(OpenedMenuEntry(QStringLiteral("ロック"))->isChecked());
+    EXPECT_TRUE(OpenedMenuEntry(QStringLiteral("最背面に"))->isChecked());
+    EXPECT_FALSE(OpenedMenuEntry(QStringLiteral("背景透明化"))->isChecked());
+    // A disabled entry chosen from the menu does nothing.
+    m_window->Import().ProcessCommandLine(MakeImages(1));
+    QAction* undo = OpenedMenuEntry(QStringLiteral("元に戻す"));
+    ASSERT_FALSE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_EQ(NoteItemsShown(), 1);
+}
+
+TEST_F(CommandTableTest, CtrlDDeselectsTheActiveItem)
+{
+    m_window->Import().ProcessCommandLine(MakeImages(2));
+    m_window->Import().PlaceImage(MakeImage(QStringLiteral("second.png")), QPoint(200, 200), Placement::AtPoint, 0, -1);
+    PageCanvasWidget& view = m_window->PageWidget();
+    Canvas& canvas = m_window->PageCanvas();
+    Item* active = canvas.ItemAt(canvas.ItemCount() - 1);
+    canvas.SetActiveItem(active);
+    active->SetProperty(QStringLiteral("Hover"), QStringLiteral("true"));
+    QTest::keyClick(&view, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(canvas.ActiveItem(), nullptr);
+    // Tab raises the lowest note item to the top.
+    const Item* lowest = canvas.ItemAt(Pages::kFrameItemCount);
+    QTest::keyClick(&view, Qt::Key_Tab);
+    EXPECT_EQ(canvas.ItemAt(canvas.ItemCount() - 1), lowest);
+}
+
+TEST_F(CommandTableTest, StatusFollowsThePointerOntoAndOffAnImage)
+{
+    m_window->Import().ProcessCommandLine({ MakeImage(QStringLiteral("shown.png"), QSize(200, 100)) });
+    PageCanvasWidget& view = m_window->PageWidget();
+    const Canvas& canvas = m_window->PageCanvas();
+    const QRectF image = canvas.ToDevice(canvas.ItemAt(Pages::kFrameItemCount)->GetBounds());
+    const QPoint outside(static_cast<int>(image.center().x()), static_cast<int>(image.top()) - 10);
+    ASSERT_GE(outside.y(), 0);
+    // Moves onto the same point as the last one are not reported, so it starts off the image.
+    QTest::mouseMove(&view, outside + QPoint(0, -1));
+    EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("Status")), QString());
+    QTest::mouseMove(&view, image.center().toPoint());
+    EXPECT_TRUE(TextOf(m_window->PageBarWidget(), QStringLiteral("Status")).contains(QStringLiteral("shown.png")));
+    QTest::mouseMove(&view, outside);
+    EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("Status")), QString());
+}
+
+// A value clipped by the drop-down button leaves text pixels in the field's last columns.
+TEST_F(CommandTableTest, ZoomBoxShowsItsWidestValuesWhole)
+{
+    CanvasWidget& bar = m_window->PageBarWidget();
+    const Item* zoom = bar.GetCanvas().FindItem(QStringLiteral("Zoom"));
+    ASSERT_NE(zoom, nullptr);
+    const QRectF box = bar.GetCanvas().ToDevice(zoom->GetBounds());
+    for (const char* shown : { "100%", "200%", "400%" }) {
+        bar.GetCanvas().UpdateItemProperty(QStringLiteral("Zoom"), QStringLiteral("Text"), QString::fromLatin1(shown));
+        const QImage shot = bar.grab().toImage();
+        const qreal ratio = shot.devicePixelRatio();
+        // The two columns just left of the button (16 pixels from the right end, inside the edge).
+        for (int x = static_cast<int>(box.right()) - 19; x <= static_cast<int>(box.right()) - 18; ++x)
+            for (int y = static_cast<int>(box.top()) + 2; y < static_cast<int>(box.bottom()) - 2; ++y)
+                EXPECT_GT(qGray(shot.pixel(QPoint(x, y) * ratio)), 160) << shown << " at " << x << "," << y;
+    }
+}
+
+TEST_F(CommandTableTest, SavePageAsksWithThePictureFormats)
+{
+    m_prompt->QueueSaveFile(std::nullopt);
+    Click(m_window->ToolBarWidget(), QStringLiteral("SavePage"));
+    ASSERT_EQ(m_prompt->Requests().size(), 1u);
+    const FileDialogRequest& request = m_prompt->Requests()[0].file;
+    EXPECT_EQ(m_prompt->Requests()[0].kind, ScriptedUserPrompt::Kind::SaveFile);
+    EXPECT_EQ(request.filter, QStringLiteral("JPEG|*.jpg|GIF|*.gif|PNG|*.png|BMP|*.bmp|TIFF|*.tif||"));
+    EXPECT_EQ(request.default_extension, QStringLiteral("jpg"));
+    EXPECT_EQ(request.initial_path, QStringLiteral("NewFile"));
+}
