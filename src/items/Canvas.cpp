@@ -1,5 +1,6 @@
 #include "items/Canvas.h"
 
+#include "items/DevicePixels.h"
 #include "platform/Message.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
@@ -86,15 +87,19 @@ double RoundHalfAway(double value)
     return std::round(value);
 }
 
-// Drawn and covered areas follow the pixel-centre rule: a pixel belongs to a rectangle when
-// its centre lies inside it, which is what a fill without smoothing covers. The result lies
+double NearestEdge(double value)
+{
+    return DevicePixels::Edge(value);
+}
+
+// The back-buffer pixels a device rectangle covers by the pixel-centre rule (DevicePixels),
 // within the back buffer.
 QRect PixelRect(const QRectF& device, QSize buffer)
 {
-    const int left = ClampedPixel(device.left(), 0, buffer.width(), RoundHalfAway);
-    const int top = ClampedPixel(device.top(), 0, buffer.height(), RoundHalfAway);
-    const int right = ClampedPixel(device.right(), 0, buffer.width(), RoundHalfAway);
-    const int bottom = ClampedPixel(device.bottom(), 0, buffer.height(), RoundHalfAway);
+    const int left = ClampedPixel(device.left(), 0, buffer.width(), NearestEdge);
+    const int top = ClampedPixel(device.top(), 0, buffer.height(), NearestEdge);
+    const int right = ClampedPixel(device.right(), 0, buffer.width(), NearestEdge);
+    const int bottom = ClampedPixel(device.bottom(), 0, buffer.height(), NearestEdge);
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
@@ -482,11 +487,15 @@ bool Canvas::RenderItems(const QRectF& area, OpaqueShortcut shortcut)
     if (!HasBackBuffer() || !(scale > 0))
         return false;
 
-    // Items draw in page coordinates; clip regions are kept in back-buffer pixels.
+    // Items draw in page coordinates. Clip regions and the coverage of opaque items are kept
+    // in back-buffer pixels, which are finer than logical pixels on a high-density screen.
+    const qreal ratio = m_back_buffer.devicePixelRatio();
     QTransform page_transform;
     page_transform.scale(scale, scale);
     page_transform.translate(-m_scroll_x, -m_scroll_y);
-    const QTransform to_page = page_transform.inverted();
+    const QTransform to_pixels = page_transform * QTransform::fromScale(ratio, ratio);
+    const QTransform pixels_to_page = to_pixels.inverted();
+    const QTransform pixels_to_logical = QTransform::fromScale(1 / ratio, 1 / ratio);
 
     struct Entry {
         Item* item;
@@ -502,28 +511,36 @@ bool Canvas::RenderItems(const QRectF& area, OpaqueShortcut shortcut)
     const auto draw_clipped = [&](Item* item, const QRegion& covered) -> QRect {
         if (item->Right() < item->Left() || item->Bottom() < item->Top())
             return QRect();
-        const QRect pixels = PixelRect(page_transform.mapRect(item->GetBounds().intersected(area)), m_buffer_size);
+        const QRect pixels = PixelRect(to_pixels.mapRect(item->GetBounds().intersected(area)), m_back_buffer.size());
         const QRegion clip = QRegion(pixels).subtracted(covered);
         if (clip.isEmpty())
             return QRect();
         painter.save();
+        painter.setTransform(pixels_to_logical);
         painter.setClipRegion(clip);
         painter.setTransform(page_transform);
-        item->Draw(painter, to_page.mapRect(QRectF(clip.boundingRect())));
+        item->Draw(painter, pixels_to_page.mapRect(QRectF(clip.boundingRect())));
         painter.restore();
         return pixels;
     };
 
     // Pass one, top down: opaque items, each clipped away from what the opaque items above it
-    // cover. Every opaque item pushes the coverage down to and including itself.
+    // cover. Every opaque item pushes the coverage down to and including itself. An item that
+    // finds while drawing that it cannot paint its bounds (an image whose pixels do not decode)
+    // stops being opaque: it covers nothing and is drawn again in pass two over what lies
+    // under it.
     std::vector<QRegion> coverage;
     for (auto entry = drawable.rbegin(); entry != drawable.rend(); ++entry) {
         if (!entry->opaque)
             continue;
         coverage.push_back(coverage.empty() ? QRegion() : coverage.back());
         const QRect drawn = draw_clipped(entry->item, coverage.back());
-        if (!drawn.isEmpty())
+        if (!entry->item->IsOpaque()) {
+            entry->opaque = false;
+            coverage.pop_back();
+        } else if (!drawn.isEmpty()) {
             coverage.back() += drawn;
+        }
     }
     // Pass two, bottom up: the other items, clipped away from the opaque items above them.
     for (const Entry& entry : drawable) {

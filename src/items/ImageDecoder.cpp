@@ -121,6 +121,7 @@ void ImageDecoder::TakeFinished()
 {
     if (m_pending.isValid() && m_pending.isFinished()) {
         QImage decoded = m_pending.result();
+        m_failed = decoded.isNull();
         // A failed decode leaves what was kept; a smaller result never replaces a larger one.
         if (!decoded.isNull() && (m_kept.isNull() || !Covers(m_kept.size(), decoded.size())))
             m_kept = std::move(decoded);
@@ -146,7 +147,7 @@ void ImageDecoder::Prefetch(QSize device_size)
     const QSize need = DecodeSizeFor(device_size);
     std::lock_guard lock(m_mutex);
     TakeFinished();
-    if (!m_kept.isNull() && Covers(m_kept.size(), need))
+    if (m_failed || (!m_kept.isNull() && Covers(m_kept.size(), need)))
         return;
     if (m_pending.isValid() && Covers(m_pending_size, need))
         return;
@@ -160,7 +161,7 @@ QImage ImageDecoder::Image(QSize device_size)
     {
         std::lock_guard lock(m_mutex);
         TakeFinished();
-        if (m_path.isEmpty() || (!m_kept.isNull() && Covers(m_kept.size(), need)))
+        if (m_path.isEmpty() || m_failed || (!m_kept.isNull() && Covers(m_kept.size(), need)))
             return m_kept;
         if (!m_pending.isValid() || !Covers(m_pending_size, need))
             StartDecode(need);
@@ -186,6 +187,14 @@ QImage ImageDecoder::KeptImage() const
     return m_kept;
 }
 
+bool ImageDecoder::Failed() const
+{
+    std::lock_guard lock(m_mutex);
+    if (m_pending.isValid() && m_pending.isFinished() && m_pending.result().isNull())
+        return m_kept.isNull();
+    return m_failed && m_kept.isNull();
+}
+
 void ImageDecoder::DropPixels()
 {
     std::lock_guard lock(m_mutex);
@@ -194,6 +203,7 @@ void ImageDecoder::DropPixels()
     m_kept = {};
     m_pending = {};
     m_pending_size = {};
+    m_failed = false;
 }
 
 QImage ImageDecoder::Decode(const QString& path, QSize size, QSize natural_size)

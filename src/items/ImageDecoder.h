@@ -58,7 +58,12 @@ public:
     // The kept image without waiting or decoding; null when there is none yet.
     QImage KeptImage() const;
 
-    // Forgets the decoded pixels; the next request decodes again.
+    // Whether the file's pixels failed to decode (a file cut short, or changed since its header
+    // was read) and nothing decoded before is kept: such an image paints nothing. A failed
+    // file is not decoded again until DropPixels.
+    bool Failed() const;
+
+    // Forgets the decoded pixels and any failure; the next request decodes again.
     void DropPixels();
 
     // Decodes path at size (an invalid size: natural size), synchronously, in the format that
@@ -83,4 +88,5 @@ private:
     QImage m_kept;
     QFuture<QImage> m_pending;
     QSize m_pending_size;
+    bool m_failed { false };
 };

@@ -1,10 +1,10 @@
 #include "items/OffscreenCanvas.h"
 
-OffscreenCanvas::OffscreenCanvas(QSize size, CanvasKind kind)
+OffscreenCanvas::OffscreenCanvas(QSize size, CanvasKind kind, qreal device_pixel_ratio)
     : m_canvas(kind)
 {
     if (size.width() > 0 && size.height() > 0)
-        m_canvas.ResizeBackBuffer(size.width(), size.height());
+        m_canvas.ResizeBackBuffer(size.width(), size.height(), device_pixel_ratio);
 }
 
 QImage OffscreenCanvas::Render(OpaqueShortcut shortcut)

@@ -9,8 +9,10 @@
 // a picture. Items are added to GetCanvas() as to any canvas; Render paints them all.
 class OffscreenCanvas {
 public:
-    // A size with a side of 0 or less leaves the canvas without a back buffer.
-    explicit OffscreenCanvas(QSize size, CanvasKind kind = CanvasKind::Page);
+    // A size with a side of 0 or less leaves the canvas without a back buffer. The size is in
+    // logical pixels; the picture holds size x device_pixel_ratio pixels, as a window's back
+    // buffer on a high-density screen does.
+    explicit OffscreenCanvas(QSize size, CanvasKind kind = CanvasKind::Page, qreal device_pixel_ratio = 1.0);
 
     bool IsValid() const { return m_canvas.HasBackBuffer(); }
     Canvas& GetCanvas() { return m_canvas; }

@@ -1,5 +1,7 @@
 #include "items/Picture.h"
 
+#include "items/DevicePixels.h"
+
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTransform>
@@ -167,8 +169,9 @@ QImage Picture::PixelsFor(const QSizeF& device_size) const
 
 bool Picture::IsOpaque() const
 {
-    // A freely turned picture leaves the corners of its rectangle unpainted.
-    return IsLoaded() && !HasAlpha() && !IsRotated();
+    // A freely turned picture leaves the corners of its rectangle unpainted; a file whose
+    // pixels do not decode paints nothing.
+    return IsLoaded() && !HasAlpha() && !IsRotated() && !m_pixels->Failed();
 }
 
 bool Picture::SetRotationAngle(float radians)
@@ -311,11 +314,14 @@ bool Picture::DrawCached(QPainter& painter, const QRectF& rect)
     }
     m_cache_position = device_rect.topLeft();
 
-    // Copied without any transform, at whole device pixels.
+    // Copied without any transform, at whole device pixels. The corner goes to the pixel edge
+    // nearest to it, as the canvas counts covered pixels; the cache is ceil(size) pixels, so
+    // it reaches every pixel whose centre lies inside the picture.
     const qreal pixel_ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     m_cache.setDevicePixelRatio(pixel_ratio);
     painter.resetTransform();
-    painter.drawImage(QPointF(std::floor(device_rect.left()) / pixel_ratio, std::floor(device_rect.top()) / pixel_ratio), m_cache);
+    const QPoint corner = DevicePixels::Covered(device_rect).topLeft();
+    painter.drawImage(QPointF(corner) / pixel_ratio, m_cache);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "noteitems/BackGrid.h"
 
 #include "items/Canvas.h"
+#include "items/DevicePixels.h"
 #include "platform/SystemColors.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
@@ -96,22 +97,15 @@ bool BackGrid::Draw(QPainter& painter, const QRectF& clip)
     const float page_height = GetCanvas().ReferenceHeight();
     const QRectF bounds = GetBounds();
 
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    // Coordinates name pixel centres, so a line one pixel wide covers one pixel column.
-    const QTransform device = painter.deviceTransform();
-    if (device.m11() != 0 && device.m22() != 0)
-        painter.translate(0.5 / device.m11(), 0.5 / device.m22());
-    QPen pen(QColor::fromRgba(m_color), 1 / scale);
-    pen.setCapStyle(Qt::FlatCap);
-    painter.setPen(pen);
+    // Lines one screen pixel wide (one device pixel, whatever the zoom and the pixel ratio),
+    // on whole device pixels so that they stay crisp.
+    const QColor colour = QColor::fromRgba(m_color);
     for (int step = 1; static_cast<float>(step) * m_interval < 1; ++step) {
         const float t = static_cast<float>(step) * m_interval;
         const qreal x = bounds.x() + t * page_width;
         const qreal y = bounds.y() + t * page_height;
-        painter.drawLine(QPointF(x, bounds.top()), QPointF(x, bounds.bottom()));
-        painter.drawLine(QPointF(bounds.left(), y), QPointF(bounds.right(), y));
+        DevicePixels::FillLine(painter, QPointF(x, bounds.top()), QPointF(x, bounds.bottom()), 0, colour);
+        DevicePixels::FillLine(painter, QPointF(bounds.left(), y), QPointF(bounds.right(), y), 0, colour);
     }
-    painter.restore();
     return true;
 }

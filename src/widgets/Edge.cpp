@@ -1,5 +1,6 @@
 #include "widgets/Edge.h"
 
+#include "items/DevicePixels.h"
 #include "platform/SystemColors.h"
 #include "text/KeyValueStore.h"
 #include "widgets/Assign.h"
@@ -131,38 +132,40 @@ bool Edge::Draw(QPainter& painter, const QRectF& clip)
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
-    // Coordinates name pixel centres, so lines of one pixel cover whole pixels.
-    const QTransform device = painter.deviceTransform();
-    if (device.m11() != 0 && device.m22() != 0)
-        painter.translate(0.5 / device.m11(), 0.5 / device.m22());
+    // Coordinates name pixel centres: the straight sides are whole device pixels of full
+    // colour at every zoom and pixel ratio, the arcs are smooth and meet them.
+    const QPointF centre_shift = DevicePixels::CentreShift(painter);
+    const auto side = [&](quint32 argb, QPointF from, QPointF to) {
+        DevicePixels::FillLine(painter, from, to, w, QColor::fromRgba(argb));
+    };
+    const auto arc = [&](quint32 argb, const QRectF& square, float start_degrees, float sweep_degrees) {
+        SetPen(painter, argb, w);
+        DrawArc(painter, square.translated(centre_shift), start_degrees, sweep_degrees);
+    };
 
-    SetPen(painter, m_right_color, w);
-    painter.drawLine(QPointF(right - 1, bottom - br - 1), QPointF(right - 1, top + tr));
+    side(m_right_color, QPointF(right - 1, bottom - br - 1), QPointF(right - 1, top + tr));
     if (tr > 0)
-        DrawArc(painter, top_right_square, 315, 45);
+        arc(m_right_color, top_right_square, 315, 45);
     if (br > 0)
-        DrawArc(painter, bottom_right_square, 0, 45);
+        arc(m_right_color, bottom_right_square, 0, 45);
 
-    SetPen(painter, m_bottom_color, w);
-    painter.drawLine(QPointF(right - br, bottom - 1), QPointF(left + bl, bottom - 1));
+    side(m_bottom_color, QPointF(right - br, bottom - 1), QPointF(left + bl, bottom - 1));
     if (bl > 0)
-        DrawArc(painter, bottom_left_square, 90, 45);
+        arc(m_bottom_color, bottom_left_square, 90, 45);
     if (br > 0)
-        DrawArc(painter, bottom_right_square, 45, 45);
+        arc(m_bottom_color, bottom_right_square, 45, 45);
 
-    SetPen(painter, m_left_color, w);
-    painter.drawLine(QPointF(left + e, bottom - 1 - bl), QPointF(left + e, top + tl));
+    side(m_left_color, QPointF(left + e, bottom - 1 - bl), QPointF(left + e, top + tl));
     if (tl > 0)
-        DrawArc(painter, top_left_square, 180, 45);
+        arc(m_left_color, top_left_square, 180, 45);
     if (bl > 0)
-        DrawArc(painter, bottom_left_square, 135, 45);
+        arc(m_left_color, bottom_left_square, 135, 45);
 
-    SetPen(painter, m_top_color, w);
-    painter.drawLine(QPointF(right - 1 - tr, top + e), QPointF(left + tl, top + e));
+    side(m_top_color, QPointF(right - 1 - tr, top + e), QPointF(left + tl, top + e));
     if (tl > 0)
-        DrawArc(painter, top_left_square, 225, 45);
+        arc(m_top_color, top_left_square, 225, 45);
     if (tr > 0)
-        DrawArc(painter, top_right_square, 270, 45);
+        arc(m_top_color, top_right_square, 270, 45);
 
     painter.restore();
     return true;

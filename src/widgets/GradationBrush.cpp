@@ -106,5 +106,6 @@ bool GradationBrush::ReadSection(const KeyValueStore& store)
 
 bool GradationBrush::IsOpaque() const
 {
-    return qAlpha(m_begin_color) == 0xff && qAlpha(m_end_color) == 0xff;
+    // Two equal points give no gradient, and nothing is painted.
+    return qAlpha(m_begin_color) == 0xff && qAlpha(m_end_color) == 0xff && BeginPoint() != EndPoint();
 }

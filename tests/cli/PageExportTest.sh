@@ -120,6 +120,23 @@ env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$tessary" --export "$out/n
 # Run from another folder: relative image paths still resolve against the note's folder.
 (cd / && "$tessary" --export "$out/elsewhere.png" "$data/images.tsy") && expect_pixel "$out/elsewhere.png" 150 150 255,0,0
 
+# A reduced image at a half-pixel position paints its last column; an image whose file breaks
+# off after its header paints nothing, and the grey page shows through it.
+convert -size 400x200 xc:red "$out/red400.png"
+convert -size 400x200 xc: +noise Random "$out/noise.png"
+head -c 1500 "$out/noise.png" >"$out/cut.png"
+printf '[TSImage]\r\nFileName=red400.png,0,0,0,0\r\nPos=L200.5,T20,W200,H100\r\n\r\n[TSImage]\r\nFileName=cut.png,0,0,0,0\r\nPos=L400,T300,W200,H100\r\n\r\n' >"$out/edges.tsy"
+if "$tessary" --export "$out/edges.png" --back 128 "$out/edges.tsy"; then
+    expect_pixel "$out/edges.png" 400 40 255,0,0
+    expect_pixel "$out/edges.png" 201 40 255,0,0
+    expect_pixel "$out/edges.png" 200 40 128,128,128
+    expect_pixel "$out/edges.png" 401 40 128,128,128
+    expect_pixel "$out/edges.png" 500 350 128,128,128
+    expect_pixel "$out/edges.png" 400 300 128,128,128
+else
+    fail "exporting the note with a broken image failed"
+fi
+
 # Failures: one line on stderr and a non-zero exit code, never a crash.
 printf 'not a note\r\n' >"$out/plain.tsy"
 expect_failure 1 "$out/x.png" "$data/missing.tsy"

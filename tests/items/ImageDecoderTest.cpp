@@ -96,6 +96,47 @@ TEST(ImageDecoderTest, BrokenFilesNeverCrash)
     EXPECT_TRUE(decoder->FullImage().isNull());
 }
 
+TEST(ImageDecoderTest, PixelsThatDoNotDecodeAreAFailureUntilDropped)
+{
+    QTemporaryDir dir;
+    QImage stripes(400, 300, QImage::Format_RGB32);
+    for (int y = 0; y < stripes.height(); ++y)
+        for (int x = 0; x < stripes.width(); ++x)
+            stripes.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    const QString path = dir.filePath("cut.png");
+    ASSERT_TRUE(stripes.save(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray whole = file.readAll();
+    file.resize(whole.size() / 2);
+    file.close();
+
+    const auto decoder = ImageDecoder::Open(path);
+    ASSERT_TRUE(decoder);
+    EXPECT_FALSE(decoder->Failed());
+    EXPECT_FALSE(decoder->HasAlpha());
+    decoder->Prefetch({ 40, 30 });
+    EXPECT_TRUE(decoder->Image({ 40, 30 }).isNull());
+    EXPECT_TRUE(decoder->Failed());
+
+    // Repaints do not read the broken file again; dropping the pixels does.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(whole);
+    file.close();
+    EXPECT_TRUE(decoder->Image({ 40, 30 }).isNull());
+    decoder->DropPixels();
+    EXPECT_FALSE(decoder->Failed());
+    EXPECT_EQ(decoder->Image({ 40, 30 }).size(), QSize(40, 30));
+    EXPECT_FALSE(decoder->Failed());
+
+    // A larger decode that fails keeps the smaller pixels: still not a failure.
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.resize(whole.size() / 2);
+    file.close();
+    EXPECT_EQ(decoder->FullImage().size(), QSize(40, 30));
+    EXPECT_FALSE(decoder->Failed());
+}
+
 TEST(ImageDecoderTest, LargePhotographsAreWithinTheAllocationLimit)
 {
     QTemporaryDir dir;

@@ -96,4 +96,39 @@ TEST_F(BackGridTest, PropertiesAndColourForms)
     EXPECT_TRUE(section.isEmpty());
 }
 
+// At every zoom and device pixel ratio each line is one device pixel of full colour: no
+// half-tone pixels beside it.
+TEST(BackGridPixelRatioTest, LinesAreOneWholeDevicePixel)
+{
+    for (qreal ratio : { 1.0, 1.5, 2.0 }) {
+        for (float zoom : { 0.5f, 0.75f, 1.0f, 2.0f }) {
+            const int side = int(100 * zoom);
+            OffscreenCanvas offscreen(QSize(side, side), CanvasKind::Page, ratio);
+            Canvas& canvas = offscreen.GetCanvas();
+            canvas.SetLayoutSize(100, 100);
+            canvas.SetZoom(zoom);
+            SectionDocument document;
+            ParseSectionText(QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0xffffffff\r\n"
+                                            "[BackGrid]\r\nPos=L0,T0,R0,B0\r\nColor=0xff000000\r\nInterval=0.25\r\n"),
+                document);
+            for (int index = 0; index < document.Count(); ++index)
+                ItemFactories::AddFromSection(canvas, document.Name(index), document.Store(index));
+            const QImage image = offscreen.Render();
+            const int y = image.height() / 8;
+            std::vector<int> black;
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                EXPECT_TRUE(pixel == 0xffffffff || pixel == 0xff000000)
+                    << "ratio " << ratio << ", zoom " << zoom << ": half tone at " << x;
+                if (pixel == 0xff000000)
+                    black.push_back(x);
+            }
+            ASSERT_EQ(black.size(), 3u) << "ratio " << ratio << ", zoom " << zoom;
+            // Each line lies in the device pixel its page position falls into or next to it.
+            for (int line = 0; line < 3; ++line)
+                EXPECT_NEAR(black[size_t(line)], 25 * (line + 1) * zoom * ratio, 1.0) << ratio << " " << zoom;
+        }
+    }
+}
+
 }

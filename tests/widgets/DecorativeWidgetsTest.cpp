@@ -120,8 +120,8 @@ TEST_F(DecorativeWidgetsTest, GradationAnchorsMeasureWithinTheBounds)
 
 TEST_F(DecorativeWidgetsTest, GradationOpaqueOnlyWhenBothColoursAre)
 {
-    Load(QStringLiteral("[GradationBrush]\nBeginColor=0xffff0000\nEndColor=0xff0000ff\n"
-                        "[GradationBrush]\nBeginColor=0x10000000\nEndColor=0xff0000ff\n"));
+    Load(QStringLiteral("[GradationBrush]\nPos=L0,T0,W10,H10\nBeginColor=0xffff0000\nEndColor=0xff0000ff\n"
+                        "[GradationBrush]\nPos=L0,T0,W10,H10\nBeginColor=0x10000000\nEndColor=0xff0000ff\n"));
     EXPECT_TRUE(GetCanvas().ItemAt(0)->IsOpaque());
     EXPECT_FALSE(GetCanvas().ItemAt(1)->IsOpaque());
 }
