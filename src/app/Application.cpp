@@ -1,7 +1,9 @@
 #include "app/Application.h"
 
 #include "app/MainWindow.h"
+#include "app/NoteRecovery.h"
 #include "app/PageExport.h"
+#include "app/PdfExport.h"
 #include "app/TerminationRequest.h"
 #include "platform/QtTranslations.h"
 
@@ -36,7 +38,8 @@ int RunPageExport(int argc, char** argv)
     qInstallMessageHandler(KeepOnlySeriousMessages);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Tessary"));
-    return PageExport::Run(ArgumentsAfterProgram(argc, argv));
+    const QStringList arguments = ArgumentsAfterProgram(argc, argv);
+    return PdfExport::IsRequested(arguments) ? PdfExport::Run(arguments) : PageExport::Run(arguments);
 }
 
 }
@@ -51,7 +54,8 @@ QStringList AbsoluteArguments(const QStringList& arguments, const QDir& start_fo
 
 int RunApplication(int argc, char** argv)
 {
-    if (PageExport::IsRequested(ArgumentsAfterProgram(argc, argv)))
+    const QStringList arguments = ArgumentsAfterProgram(argc, argv);
+    if (PageExport::IsRequested(arguments) || PdfExport::IsRequested(arguments))
         return RunPageExport(argc, argv);
 
     const QDir start_folder = QDir::current();
@@ -64,14 +68,26 @@ int RunApplication(int argc, char** argv)
     // The process ends when the editor window closes, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Outlives the window, which keeps its copy up to date.
+    NoteRecovery recovery;
+    const bool keeps_copies = recovery.Start();
     MainWindow window;
     if (!window.IsValid())
         return kExitWindowFailed;
     window.SetCloseHandler([] { QCoreApplication::exit(kExitWindowClosed); });
-    // A termination request from the session closes the window as the user would.
+    const auto restored = keeps_copies ? recovery.OfferLeftCopies() : std::nullopt;
+    if (keeps_copies)
+        window.SetRecovery(&recovery);
+    // The end of the session keeps unsaved changes in the recovery copy and closes without
+    // asking. A request that came during the question above is taken up only now, so that
+    // it cannot end the question with an answer.
     TerminationRequest termination;
-    QObject::connect(&termination, &TerminationRequest::Requested, &window, &QWidget::close);
+    QObject::connect(&termination, &TerminationRequest::Requested, &window, &MainWindow::EndSession);
     window.show();
-    window.Import().ProcessCommandLine(AbsoluteArguments(ArgumentsAfterProgram(argc, argv), start_folder));
+    // A note brought back takes the place of what the command line names.
+    if (restored)
+        window.RestoreNote(*restored);
+    else
+        window.Import().ProcessCommandLine(AbsoluteArguments(arguments, start_folder));
     return QApplication::exec();
 }

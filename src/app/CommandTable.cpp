@@ -52,6 +52,7 @@ void CommandTable::BuildMenu(QMenuBar& bar)
           { { kNewNote, "新規ノート(&N)\tCtrl+N" },
             { kOpenNote, "ノートを開く(&O)...\tCtrl+O" },
             { kSaveNote, "ノートを保存(&S)...\tCtrl+S" },
+            { kExportPdf, "PDFに書き出し(&X)..." },
             { 0, "" },
             { kPublish, "パブリッシュ(&P)...\tCtrl+P" },
             { 0, "" },
@@ -158,6 +159,9 @@ bool CommandTable::Run(int command)
         return true;
     case kSaveNote:
         m_window.SaveNote({});
+        return true;
+    case kExportPdf:
+        m_window.ExportPdf({});
         return true;
     case kExit:
         m_window.close();

@@ -39,6 +39,7 @@ public:
         kBottomMost = 32820,
         kTransparentBackground = 32823,
         kTransparentWindow = 32825,
+        kExportPdf = 32830,
     };
 
     explicit CommandTable(MainWindow& window);

@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "app/PdfExport.h"
+
 #include "app/QtNativeEdit.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
@@ -617,6 +619,13 @@ void MainWindow::dropEvent(QDropEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_session_ending) {
+        if (!m_unsaved.MayClose()) {
+            event->ignore();
+            return;
+        }
+        m_unsaved.Closed();
+    }
     event->accept();
     m_closing = true;
     if (m_close_handler)
@@ -630,7 +639,46 @@ bool MainWindow::OpenNote(const QString& path)
 
 bool MainWindow::SaveNote(const QString& path)
 {
-    return m_pages.Document().SaveNote(path);
+    return m_pages.SaveNote(path);
+}
+
+bool MainWindow::ExportPdf(const QString& path)
+{
+    m_pages.Document().StoreCurrentPage();
+    const Canvas& canvas = PageCanvas();
+    PdfExport::PageSetup setup;
+    setup.viewer_size = QSizeF(canvas.LayoutWidth(), canvas.LayoutHeight());
+    if (canvas.Dpi() > 0)
+        setup.dpi = canvas.Dpi();
+    setup.back_colour = 0xFF000000u + static_cast<quint32>(BackgroundLevel()) * 0x010101u;
+    return PdfExport::WriteWithDialog(path, m_pages.List(), m_pages.Document().PageFolder(), setup);
+}
+
+bool MainWindow::RestoreNote(const NoteSnapshot& snapshot)
+{
+    return m_pages.Restore(snapshot);
+}
+
+void MainWindow::EndSession()
+{
+    // Without a recovery copy unsaved changes are only safe behind the close question.
+    if (!m_unsaved.EndSession()) {
+        close();
+        return;
+    }
+    m_session_ending = true;
+    // Closing does nothing while a close is under way (the close question is open); the
+    // application is then told directly.
+    if (!close() && m_close_handler) {
+        m_closing = true;
+        m_close_handler();
+    }
+}
+
+void MainWindow::NoteChanged()
+{
+    m_unsaved.NoteChanged();
+    setWindowTitle(UnsavedChanges::WindowTitle(m_pages.NotePath(), m_pages.IsModified()));
 }
 
 void MainWindow::NoteOpened()

@@ -5,6 +5,7 @@
 #include "app/ImageImport.h"
 #include "app/PageCanvasWidget.h"
 #include "app/PageImageSaver.h"
+#include "app/UnsavedChanges.h"
 #include "app/WindowModes.h"
 #include "document/Pages.h"
 #include "document/PagesHost.h"
@@ -64,6 +65,16 @@ public:
     // An empty path asks for one. False when cancelled, refused or failed.
     bool OpenNote(const QString& path);
     bool SaveNote(const QString& path);
+    // Writes the whole note as one PDF; an empty path asks for one.
+    bool ExportPdf(const QString& path);
+
+    // The recovery copy the window keeps of unsaved changes; null keeps none.
+    void SetRecovery(NoteRecovery* recovery) { m_unsaved.SetRecovery(recovery); }
+    // Shows a note brought back from a recovery copy, as a note with unsaved changes.
+    bool RestoreNote(const NoteSnapshot& snapshot);
+    // The session ends: unsaved changes go into the recovery copy and the window closes
+    // without asking (when there is no recovery copy, it closes as the user closes it).
+    void EndSession();
 
     // The work done each time the event queue runs empty: button states, progress and status.
     void RunIdlePass();
@@ -104,6 +115,7 @@ public:
     void ShowPageCounter() override;
     void NoteCleared() override;
     void NoteOpened() override;
+    void NoteChanged() override;
 
 signals:
     void IdlePassDone();
@@ -136,6 +148,7 @@ private:
     CanvasWidget* m_page_bar { nullptr };
     PageCanvasWidget* m_page_view { nullptr };
     Pages m_pages;
+    UnsavedChanges m_unsaved { m_pages };
     std::unique_ptr<CommandTable> m_commands;
     std::unique_ptr<ImageImport> m_import;
     std::unique_ptr<PageImageSaver> m_page_saver;
@@ -152,4 +165,5 @@ private:
     // once per period, when the queue runs empty.
     bool m_idle_pending { true };
     bool m_closing { false };
+    bool m_session_ending { false };
 };

@@ -1,5 +1,7 @@
 #include "app/PageExport.h"
 
+#include "app/ExportArguments.h"
+
 #include "document/NoteDocument.h"
 #include "document/NoteFileText.h"
 #include "items/ImageFileWriter.h"
@@ -10,97 +12,56 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <limits>
 #include <QTextStream>
-
-namespace {
-
-std::optional<int> StrictInt(const QString& text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<QSize> StrictSize(const QString& text)
-{
-    const QStringList parts = text.split(QLatin1Char('x'));
-    if (parts.size() != 2)
-        return std::nullopt;
-    const auto width = StrictInt(parts[0]);
-    const auto height = StrictInt(parts[1]);
-    if (!width || !height)
-        return std::nullopt;
-    return QSize(*width, *height);
-}
-
-}
 
 bool PageExport::IsRequested(const QStringList& arguments)
 {
-    return !arguments.isEmpty() && arguments.first() == QLatin1String(kOption);
+    return ExportArguments::AreFor(arguments, QLatin1String(kOption));
 }
 
 std::optional<PageExport::Options> PageExport::ParseArguments(const QStringList& arguments, QString& error)
 {
-    Options options;
-    if (!IsRequested(arguments) || arguments.size() < 2 || arguments[1].isEmpty()) {
-        error = QStringLiteral("usage: tessary --export OUT [--page N] [--size WxH] [--back V] [--quality Q] NOTE");
+    const auto split = ExportArguments::Split(arguments, QLatin1String(kOption),
+        QStringLiteral("usage: tessary --export OUT [--page N] [--size WxH] [--back V] [--quality Q] NOTE"), error);
+    if (!split)
         return std::nullopt;
-    }
-    options.output_path = arguments[1];
-    for (int index = 2; index < arguments.size(); ++index) {
-        const QString& argument = arguments[index];
-        if (!argument.startsWith(QLatin1String("--"))) {
-            if (!options.note_path.isEmpty()) {
-                error = QStringLiteral("more than one note given: %1").arg(argument);
-                return std::nullopt;
-            }
-            options.note_path = argument;
-            continue;
-        }
-        if (index + 1 >= arguments.size()) {
-            error = QStringLiteral("%1 needs a value").arg(argument);
-            return std::nullopt;
-        }
-        const QString value = arguments[++index];
-        if (argument == u"--page") {
-            const auto page = StrictInt(value);
-            if (!page || *page < 1) {
+    Options options;
+    options.output_path = split->output_path;
+    options.note_path = split->note_path;
+    for (const auto& [name, value] : split->values) {
+        if (name == u"--page") {
+            const auto page = ExportArguments::IntIn(value, 1, std::numeric_limits<int>::max());
+            if (!page) {
                 error = QStringLiteral("--page needs a page number from 1: %1").arg(value);
                 return std::nullopt;
             }
             options.page = *page;
-        } else if (argument == u"--size") {
-            const auto size = StrictSize(value);
-            if (!size || size->width() < 1 || size->height() < 1 || size->width() > kMaxSide || size->height() > kMaxSide) {
+        } else if (name == u"--size") {
+            const auto size = ExportArguments::SizeUpTo(value, kMaxSide);
+            if (!size) {
                 error = QStringLiteral("--size needs WIDTHxHEIGHT from 1 to %1: %2").arg(kMaxSide).arg(value);
                 return std::nullopt;
             }
             options.size = *size;
-        } else if (argument == u"--back") {
-            const auto level = StrictInt(value);
-            if (!level || *level < 0 || *level > 255) {
+        } else if (name == u"--back") {
+            const auto level = ExportArguments::IntIn(value, 0, 255);
+            if (!level) {
                 error = QStringLiteral("--back needs a grey level from 0 to 255: %1").arg(value);
                 return std::nullopt;
             }
             options.back_level = *level;
-        } else if (argument == u"--quality") {
-            const auto quality = StrictInt(value);
-            if (!quality || *quality < 0 || *quality > 100) {
+        } else if (name == u"--quality") {
+            const auto quality = ExportArguments::IntIn(value, 0, 100);
+            if (!quality) {
                 error = QStringLiteral("--quality needs a value from 0 to 100: %1").arg(value);
                 return std::nullopt;
             }
             options.quality = *quality;
         } else {
-            error = QStringLiteral("unknown option: %1").arg(argument);
+            error = QStringLiteral("unknown option: %1").arg(name);
             return std::nullopt;
         }
-    }
-    if (options.note_path.isEmpty()) {
-        error = QStringLiteral("no note given to export");
-        return std::nullopt;
     }
     return options;
 }

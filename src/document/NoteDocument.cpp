@@ -168,3 +168,14 @@ bool NoteDocument::OpenNote(const QString& path)
     m_host.NoteOpened();
     return true;
 }
+
+bool NoteDocument::Restore(const NoteSnapshot& snapshot)
+{
+    if (snapshot.pages.isEmpty())
+        return false;
+    m_pages = snapshot.pages;
+    m_note_path = snapshot.note_path;
+    m_current_page = IsValidPage(snapshot.current_page) ? snapshot.current_page : 0;
+    m_host.PagesChanged();
+    return ShowPage(m_current_page);
+}

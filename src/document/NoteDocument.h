@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/NoteSnapshot.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -60,6 +62,12 @@ public:
     // first page, locked. An empty path asks the user for one. Any failure before the question
     // leaves the note as it was and is not reported.
     bool OpenNote(const QString& path);
+    // Takes over the pages, current page and note path of a snapshot without asking, and
+    // shows its current page (the first one when it names none). The caller has reset the
+    // page canvas. False when the snapshot holds no page or its current page fails to load.
+    bool Restore(const NoteSnapshot& snapshot);
+    // The note as it is now; the current page as it was last written back from the canvas.
+    NoteSnapshot Snapshot() const { return { m_pages, m_current_page, m_note_path }; }
 
 private:
     QStringList m_pages { QString() };

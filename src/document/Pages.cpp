@@ -17,10 +17,22 @@ bool Pages::PageHasContent() const
 
 void Pages::RecordStep()
 {
+    if (RecordQuietly())
+        SetModified(true);
+}
+
+bool Pages::RecordQuietly()
+{
     if (!IsValid(Current()))
-        return;
+        return false;
     m_document.StoreCurrentPage();
-    m_history.Record(Current(), m_document.PageText(Current()));
+    return m_history.Record(Current(), m_document.PageText(Current()));
+}
+
+void Pages::SetModified(bool modified)
+{
+    m_modified = modified;
+    m_host.NoteChanged();
 }
 
 bool Pages::GoTo(int target, SaveBack save_back)
@@ -61,7 +73,8 @@ bool Pages::Insert()
     m_document.StoreCurrentPage();
     m_host.ResetPageCanvas(Repaint::Yes);
     m_document.InsertPage(Current());
-    RecordStep();
+    RecordQuietly();
+    SetModified(true);
     m_host.ShowPageCounter();
     return true;
 }
@@ -76,7 +89,8 @@ bool Pages::Delete()
     const int shown = std::min(deleted, Count() - 1);
     m_document.SetCurrentPage(shown);
     GoTo(shown, SaveBack::No);
-    RecordStep();
+    RecordQuietly();
+    SetModified(true);
     m_host.ShowPageCounter();
     return true;
 }
@@ -93,14 +107,20 @@ bool Pages::Undo()
 {
     if (m_history.IsEmpty() || m_history.IsCurrentNewest())
         RecordStep();
-    m_history.StepBack();
-    return ShowStep();
+    const bool moved = m_history.StepBack();
+    const bool shown = ShowStep();
+    if (moved)
+        SetModified(true);
+    return shown;
 }
 
 bool Pages::Redo()
 {
-    m_history.StepForward();
-    return ShowStep();
+    const bool moved = m_history.StepForward();
+    const bool shown = ShowStep();
+    if (moved)
+        SetModified(true);
+    return shown;
 }
 
 bool Pages::ShowStep()
@@ -110,6 +130,28 @@ bool Pages::ShowStep()
         return false;
     m_document.SetPageText(step->page, step->text);
     return GoTo(step->page, SaveBack::No);
+}
+
+bool Pages::SaveNote(const QString& path)
+{
+    if (!m_document.SaveNote(path))
+        return false;
+    SetModified(false);
+    return true;
+}
+
+bool Pages::Restore(const NoteSnapshot& snapshot)
+{
+    if (snapshot.pages.isEmpty())
+        return false;
+    m_host.ResetPageCanvas(Repaint::No);
+    const bool shown = m_document.Restore(snapshot);
+    m_host.RepaintPageCanvas();
+    m_history.Clear();
+    RecordQuietly();
+    SetModified(true);
+    m_host.ShowPageCounter();
+    return shown;
 }
 
 void Pages::ResetPageCanvas(Canvas&)
@@ -122,6 +164,7 @@ void Pages::NoteCleared()
     m_history.Clear();
     m_history.Record(0, QString());
     m_host.NoteCleared();
+    SetModified(false);
 }
 
 void Pages::PagesChanged()
@@ -133,5 +176,6 @@ void Pages::NoteOpened()
 {
     m_host.NoteOpened();
     m_history.Clear();
-    RecordStep();
+    RecordQuietly();
+    SetModified(false);
 }

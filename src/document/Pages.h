@@ -35,6 +35,10 @@ public:
     const UndoHistory& History() const { return m_history; }
     // Whether the page canvas holds note items of its own beside the frame layout.
     bool PageHasContent() const;
+    // Whether the note may differ from what was last opened or saved: set by every recorded
+    // change, page insertion and deletion, undo and redo; cleared by saving, opening and
+    // starting a new note. A change that is undone again still counts.
+    bool IsModified() const { return m_modified; }
 
     // Saves the page canvas back and records it as the newest undo step.
     void RecordStep();
@@ -56,8 +60,18 @@ public:
     bool Undo();
     bool Redo();
 
+    // Saves the note; an empty path asks for one. On success the note counts as unmodified
+    // (also when it went to a file other than the note path, which stays as it was).
+    bool SaveNote(const QString& path);
+    // Replaces the note by a snapshot, without asking, and shows its current page. The note
+    // counts as modified and the undo history starts anew with that page.
+    bool Restore(const NoteSnapshot& snapshot);
+
 private:
     bool ShowStep();
+    // Saves the page canvas back and records it; whether a step was added.
+    bool RecordQuietly();
+    void SetModified(bool modified);
 
     // NoteHost
     void ResetPageCanvas(Canvas& page_canvas) override;
@@ -69,4 +83,5 @@ private:
     PagesHost& m_host;
     NoteDocument m_document;
     UndoHistory m_history;
+    bool m_modified { false };
 };

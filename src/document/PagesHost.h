@@ -23,4 +23,7 @@ public:
     virtual void NoteCleared() = 0;
     // A note file was opened and its first page loaded: lock it and repaint the page.
     virtual void NoteOpened() = 0;
+    // A change was recorded, or the note was saved, opened, started anew or restored:
+    // IsModified() of the pages tells whether it now differs from its file.
+    virtual void NoteChanged() { }
 };

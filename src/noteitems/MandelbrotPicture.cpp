@@ -1,5 +1,7 @@
 #include "noteitems/MandelbrotPicture.h"
 
+#include "items/DevicePixels.h"
+
 #include "items/Canvas.h"
 #include "noteitems/MandelbrotRender.h"
 #include "noteitems/SelectionFrame.h"
@@ -473,13 +475,14 @@ bool MandelbrotPicture::Draw(QPainter& painter, const QRectF& clip)
     bool drawn = false;
     const QRectF bounds = m_host.GetBounds();
     if (!m_cached_bitmap.isNull()) {
-        // Unscaled, in device pixels, from the pixel where the canvas's clip of the item starts
-        // (it rounds the bounds to whole pixels), so that no column is cut off or left unpainted.
+        // Unscaled, in device pixels, from the first device pixel the canvas counts as covered
+        // by the item, so that no column is cut off or left unpainted.
         const double ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
-        const QPointF corner = painter.worldTransform().map(bounds.topLeft());
+        const QRectF device_bounds = QTransform::fromScale(ratio, ratio).mapRect(painter.worldTransform().mapRect(bounds));
+        const QPoint corner = DevicePixels::Covered(device_bounds).topLeft();
         painter.save();
         painter.setTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
-        painter.drawImage(QPointF(std::round(corner.x()) * ratio, std::round(corner.y()) * ratio), m_cached_bitmap);
+        painter.drawImage(QPointF(corner), m_cached_bitmap);
         painter.restore();
         drawn = true;
     } else if (!m_bitmap.isNull()) {

@@ -115,6 +115,22 @@ bool QtUserPrompt::AskYesNo(const QString& text, const QString& caption)
     return box.exec() == QMessageBox::Yes;
 }
 
+Answer QtUserPrompt::AskYesNoCancel(const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+        DialogOwner());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 std::optional<QString> QtUserPrompt::AskOpenFile(const FileDialogRequest& request)
 {
     return RunFileDialog(request, QFileDialog::AcceptOpen);

@@ -21,6 +21,7 @@ public:
 
     void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
     bool AskYesNo(const QString& text, const QString& caption) override;
+    Answer AskYesNoCancel(const QString& text, const QString& caption) override;
     std::optional<QString> AskOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> AskSaveFile(const FileDialogRequest& request) override;
     std::optional<quint32> AskColor(quint32 initial_argb) override;

@@ -44,6 +44,14 @@ bool ScriptedUserPrompt::AskYesNo(const QString& text, const QString& caption)
     return TakeFront(m_yes_no, false);
 }
 
+Answer ScriptedUserPrompt::AskYesNoCancel(const QString& text, const QString& caption)
+{
+    Request& request = Record(Kind::YesNoCancel);
+    request.text = text;
+    request.caption = caption;
+    return TakeFront(m_answers, Answer::Cancel);
+}
+
 std::optional<QString> ScriptedUserPrompt::AskOpenFile(const FileDialogRequest& request)
 {
     Record(Kind::OpenFile).file = request;

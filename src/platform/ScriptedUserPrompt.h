@@ -6,12 +6,14 @@
 #include <vector>
 
 // A prompt for tests: answers from queues filled beforehand and records every request in
-// order. With an empty queue a question is answered No and a dialog or menu is cancelled.
+// order. With an empty queue a Yes/No question is answered No, a Yes/No/Cancel question
+// Cancel, and a dialog or menu is cancelled.
 class ScriptedUserPrompt : public UserPrompt {
 public:
     enum class Kind {
         Message,
         YesNo,
+        YesNoCancel,
         OpenFile,
         SaveFile,
         Color,
@@ -34,6 +36,7 @@ public:
     static ScriptedUserPrompt& Install();
 
     void QueueYesNo(bool answer) { m_yes_no.push_back(answer); }
+    void QueueAnswer(Answer answer) { m_answers.push_back(answer); }
     void QueueOpenFile(std::optional<QString> answer) { m_open_files.push_back(std::move(answer)); }
     void QueueSaveFile(std::optional<QString> answer) { m_save_files.push_back(std::move(answer)); }
     void QueueColor(std::optional<quint32> answer) { m_colors.push_back(answer); }
@@ -44,6 +47,7 @@ public:
 
     void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
     bool AskYesNo(const QString& text, const QString& caption) override;
+    Answer AskYesNoCancel(const QString& text, const QString& caption) override;
     std::optional<QString> AskOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> AskSaveFile(const FileDialogRequest& request) override;
     std::optional<quint32> AskColor(quint32 initial_argb) override;
@@ -55,6 +59,7 @@ private:
     static T TakeFront(std::deque<T>& queue, T fallback);
 
     std::deque<bool> m_yes_no;
+    std::deque<Answer> m_answers;
     std::deque<std::optional<QString>> m_open_files;
     std::deque<std::optional<QString>> m_save_files;
     std::deque<std::optional<quint32>> m_colors;

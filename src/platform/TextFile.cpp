@@ -28,6 +28,11 @@ bool ReadTextFile(const QString& path, QString& text)
 
 bool WriteTextFileSafely(const QString& path, const QString& text)
 {
+    return WriteFileSafely(path, EncodeTextUtf8(text));
+}
+
+bool WriteFileSafely(const QString& path, const QByteArray& bytes)
+{
     if (path.isEmpty())
         return false;
     QSaveFile file(path);
@@ -37,7 +42,6 @@ bool WriteTextFileSafely(const QString& path, const QString& text)
     // buffered one would be cut short silently when commit() flushes it.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    const QByteArray bytes = EncodeTextUtf8(text);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;

@@ -10,3 +10,5 @@ bool ReadTextFile(const QString& path, QString& text);
 // replaces the target with it only once everything has been written and flushed, so a failed
 // write leaves an existing file as it was. Answers whether the target now holds the text.
 bool WriteTextFileSafely(const QString& path, const QString& text);
+// The same for bytes written as they are.
+bool WriteFileSafely(const QString& path, const QByteArray& bytes);

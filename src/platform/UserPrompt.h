@@ -12,6 +12,13 @@
 // The caption of every message box and question of the program.
 inline constexpr QStringView kPromptCaption = u"Tessary";
 
+// The answer to a question that can also be called off.
+enum class Answer {
+    Yes,
+    No,
+    Cancel,
+};
+
 enum class MessageIcon {
     None,
     Information,
@@ -52,6 +59,8 @@ public:
     virtual void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) = 0;
     // Yes answers true, No false.
     virtual bool AskYesNo(const QString& text, const QString& caption) = 0;
+    // Yes, No or Cancel; closing the box answers Cancel.
+    virtual Answer AskYesNoCancel(const QString& text, const QString& caption) = 0;
     // The chosen path, or none when the user cancelled.
     virtual std::optional<QString> AskOpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> AskSaveFile(const FileDialogRequest& request) = 0;

@@ -7,34 +7,7 @@ data=$(realpath "$2")/export
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 export QT_QPA_PLATFORM=offscreen
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-# The colour of one pixel as "r,g,b".
-pixel() {
-    convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:
-}
-
-# expect_pixel FILE X Y R,G,B [TOLERANCE]
-expect_pixel() {
-    local actual tolerance=${5:-0}
-    actual=$(pixel "$1" "$2" "$3")
-    IFS=, read -r ar ag ab <<<"$actual"
-    IFS=, read -r er eg eb <<<"$4"
-    for pair in "$ar $er" "$ag $eg" "$ab $eb"; do
-        set -- $pair "$@"
-        local difference=$(($1 - $2))
-        shift 2
-        if ((difference > tolerance || -difference > tolerance)); then
-            fail "$(basename "$1") pixel ($2,$3) is $actual, expected $4"
-            return
-        fi
-    done
-}
+source "$(dirname "$0")/lib/checks.bash"
 
 expect_size() {
     local size

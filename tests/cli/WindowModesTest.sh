@@ -17,6 +17,8 @@ for tool in Xvfb xcompmgr xdotool import convert; do
 done
 
 work=$(mktemp -d)
+# The editor keeps recovery copies of its unsaved note here, not in the user's data folder.
+export XDG_DATA_HOME="$work/data"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do
@@ -69,7 +71,8 @@ QT_QPA_PLATFORM=xcb "$tessary" "$work/wide.png" >"$work/tessary.log" 2>&1 &
 pids+=($!)
 
 main_window() {
-    timeout 20 xdotool search --sync --onlyvisible --name '^Tessary by Veldran$' | tail -1
+    # The title begins with the note's name ("無題" for a new note).
+    timeout 20 xdotool search --sync --onlyvisible --name ' - Tessary by Veldran$' | tail -1
 }
 window=$(main_window) || fail "the window did not show"
 eval "$(xdotool getwindowgeometry --shell "$window")"

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 // A note item that saves one value, standing in for the image and text items.
@@ -54,8 +56,10 @@ public:
         ++notes_cleared;
     }
     void NoteOpened() override { locked = true; }
+    void NoteChanged() override { ++changes_told; }
 
     bool locked { false };
+    int changes_told { 0 };
     int counter_shown { 0 };
     int notes_cleared { 0 };
 
@@ -293,4 +297,126 @@ TEST_F(PagesTest, OpenedNoteIsLockedWithOneHistoryStep)
     // Locked, the last page is the end of the note.
     ASSERT_TRUE(m_pages.Last());
     EXPECT_FALSE(m_pages.Next());
+}
+
+namespace {
+
+struct ChangeRow {
+    const char* name;
+    std::function<void(PagesTest&, Pages&, ScriptedUserPrompt&)> change;
+};
+
+class PagesModifiedTest : public PagesTest, public ::testing::WithParamInterface<ChangeRow> {
+public:
+    using PagesTest::MakePages;
+    using PagesTest::Place;
+};
+
+}
+
+// Every kind of change marks a saved note of two pages as modified and tells the host.
+TEST_P(PagesModifiedTest, ChangeOfASavedNoteMarksItModified)
+{
+    QTemporaryDir folder;
+    MakePages(2);
+    ASSERT_TRUE(m_pages.Undo()); // so that a redo exists
+    ASSERT_TRUE(m_pages.SaveNote(folder.filePath(QStringLiteral("note.tsy"))));
+    ASSERT_FALSE(m_pages.IsModified());
+    const int told = m_host.changes_told;
+    GetParam().change(*this, m_pages, *m_prompt);
+    EXPECT_TRUE(m_pages.IsModified());
+    EXPECT_GT(m_host.changes_told, told);
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, PagesModifiedTest,
+    ::testing::Values(
+        ChangeRow { "RecordedStep", [](PagesTest& test, Pages&, ScriptedUserPrompt&) {
+                       static_cast<PagesModifiedTest&>(test).Place(QStringLiteral("new"));
+                   } },
+        ChangeRow { "InsertPage", [](PagesTest&, Pages& pages, ScriptedUserPrompt&) { pages.Insert(); } },
+        ChangeRow { "DeletePage", [](PagesTest&, Pages& pages, ScriptedUserPrompt&) { pages.Delete(); } },
+        ChangeRow { "ClearPage",
+            [](PagesTest&, Pages& pages, ScriptedUserPrompt& prompt) {
+                prompt.QueueYesNo(true);
+                pages.ClearPage();
+            } },
+        ChangeRow { "Undo", [](PagesTest&, Pages& pages, ScriptedUserPrompt&) { pages.Undo(); } },
+        ChangeRow { "Redo", [](PagesTest&, Pages& pages, ScriptedUserPrompt&) { pages.Redo(); } }),
+    [](const ::testing::TestParamInfo<ChangeRow>& info) { return std::string(info.param.name); });
+
+TEST_F(PagesTest, WhatChangesNothingKeepsTheNoteUnmodified)
+{
+    EXPECT_FALSE(m_pages.IsModified()); // a new note
+    // Nothing to undo or redo: the current step is shown again.
+    m_pages.Undo();
+    m_pages.Redo();
+    m_pages.RecordStep(); // nothing changed on the page
+    m_prompt->QueueYesNo(false);
+    m_pages.ClearPage(); // declined
+    EXPECT_FALSE(m_pages.IsModified());
+
+    QTemporaryDir folder;
+    MakePages(3);
+    EXPECT_TRUE(m_pages.IsModified()); // a new note with content
+    ASSERT_TRUE(m_pages.SaveNote(folder.filePath(QStringLiteral("note.tsy"))));
+    EXPECT_FALSE(m_pages.IsModified());
+    // Looking through the pages changes nothing.
+    EXPECT_TRUE(m_pages.First());
+    EXPECT_TRUE(m_pages.Next());
+    EXPECT_TRUE(m_pages.Last());
+    m_pages.RecordStep();
+    EXPECT_FALSE(m_pages.IsModified());
+}
+
+TEST_F(PagesTest, OpenAndNewNoteStartUnmodifiedAndAFailedSaveKeepsTheMark)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("note.tsy"));
+    MakePages(2);
+    ASSERT_TRUE(m_pages.SaveNote(path));
+    Place(QStringLiteral("more"));
+    ASSERT_TRUE(m_pages.IsModified());
+    EXPECT_FALSE(m_pages.SaveNote(QString())); // the save dialog is cancelled
+    EXPECT_FALSE(m_pages.SaveNote(folder.filePath(QStringLiteral("missing/note.tsy"))));
+    EXPECT_TRUE(m_pages.IsModified());
+
+    m_prompt->QueueYesNo(true);
+    ASSERT_TRUE(m_pages.Document().OpenNote(path));
+    EXPECT_FALSE(m_pages.IsModified());
+    Place(QStringLiteral("after opening"));
+    EXPECT_TRUE(m_pages.IsModified());
+    m_prompt->QueueYesNo(true);
+    ASSERT_TRUE(m_pages.ClearNote());
+    EXPECT_FALSE(m_pages.IsModified());
+}
+
+TEST_F(PagesTest, RestoredSnapshotIsAModifiedNoteWithItsPathAndPage)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("kept.tsy"));
+    NoteSnapshot snapshot;
+    snapshot.pages = QStringList { QStringLiteral("[Stub]\r\nValue=1\r\n\r\n"), QString(),
+        QStringLiteral("[Stub]\r\nValue=3\r\n\r\n") };
+    snapshot.current_page = 2;
+    snapshot.note_path = path;
+    m_host.locked = true;
+
+    EXPECT_TRUE(m_pages.Restore(snapshot));
+    EXPECT_TRUE(m_pages.IsModified());
+    EXPECT_EQ(m_pages.Count(), 3);
+    EXPECT_EQ(m_pages.Current(), 2);
+    EXPECT_EQ(m_pages.NotePath(), path);
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("3") });
+    EXPECT_EQ(m_pages.History().Count(), 1);
+    EXPECT_TRUE(m_host.locked); // the lock is the window's business
+    EXPECT_TRUE(m_prompt->Requests().empty());
+    EXPECT_TRUE(m_pages.First());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("1") });
+
+    // A current page out of range shows the first page; a snapshot without pages is refused.
+    snapshot.current_page = 7;
+    EXPECT_TRUE(m_pages.Restore(snapshot));
+    EXPECT_EQ(m_pages.Current(), 0);
+    EXPECT_FALSE(m_pages.Restore(NoteSnapshot { QStringList(), 0, QString() }));
+    EXPECT_EQ(m_pages.Count(), 3);
 }

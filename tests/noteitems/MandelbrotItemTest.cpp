@@ -285,12 +285,12 @@ TEST(MandelbrotScreenTest, ReducedPageAtTwoDevicePixelsPerPixel)
     ASSERT_TRUE(canvas.SetZoom(0.25f));
     ASSERT_TRUE(canvas.RenderVisibleArea(OpaqueShortcut::On));
     EXPECT_EQ(item.GetPicture().Bitmap().size(), QSize(150, 150));
-    // The canvas clips the item from logical pixel (3, 5), rounded from (2.625, 5.0625): the
-    // corner pixel (count 1) at device (6, 10), c = 0 at bitmap pixel (100, 75), and the last
-    // column at the clip's last one.
-    EXPECT_EQ(QColor(buffer.pixel(6, 10)), QColor(1, 2, 4));
-    EXPECT_EQ(QColor(buffer.pixel(6 + 100, 10 + 75)), QColor(0, 0, 0));
-    EXPECT_EQ(QColor(buffer.pixel(6 + 149, 10 + 75)), QColor(3, 6, 12));
+    // The item covers the device pixels whose centres lie inside (5.25, 10.125) to
+    // (155.25, 160.125): the corner pixel (count 1) at device (5, 10), c = 0 at bitmap pixel
+    // (100, 75), and the last column at device 154.
+    EXPECT_EQ(QColor(buffer.pixel(5, 10)), QColor(1, 2, 4));
+    EXPECT_EQ(QColor(buffer.pixel(5 + 100, 10 + 75)), QColor(0, 0, 0));
+    EXPECT_EQ(QColor(buffer.pixel(5 + 149, 10 + 75)), QColor(3, 6, 12));
 }
 
 TEST_F(MandelbrotItemTest, WheelZoomsAboutTheCentreAndResetsBeyondTheWidestView)

@@ -1,10 +1,15 @@
 #include "platform/QtUserPrompt.h"
 #include "platform/ScriptedUserPrompt.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,6 +77,49 @@ TEST_F(UserPromptTest, EmptyQueuesAnswerNoAndCancel)
     EXPECT_TRUE(Prompt().AskYesNo(QString(), QString()));
     EXPECT_FALSE(Prompt().AskYesNo(QString(), QString()));
     EXPECT_FALSE(Prompt().AskYesNo(QString(), QString()));
+}
+
+TEST_F(UserPromptTest, ScriptedThreeWayQuestionAnswersInOrderThenCancels)
+{
+    ScriptedUserPrompt& scripted = ScriptedUserPrompt::Install();
+    scripted.QueueAnswer(Answer::No);
+    scripted.QueueAnswer(Answer::Yes);
+    EXPECT_EQ(Prompt().AskYesNoCancel(QStringLiteral(u"変更を保存しますか?"), kPromptCaption.toString()), Answer::No);
+    EXPECT_EQ(Prompt().AskYesNoCancel(QString(), QString()), Answer::Yes);
+    EXPECT_EQ(Prompt().AskYesNoCancel(QString(), QString()), Answer::Cancel);
+    ASSERT_EQ(scripted.Requests().size(), 3u);
+    EXPECT_EQ(scripted.Requests()[0].kind, Kind::YesNoCancel);
+    EXPECT_EQ(scripted.Requests()[0].text, QStringLiteral(u"変更を保存しますか?"));
+    EXPECT_EQ(scripted.Requests()[0].caption, QStringLiteral("Tessary"));
+}
+
+TEST(QtUserPromptThreeWayTest, ButtonsAndEscapeGiveTheirAnswers)
+{
+    struct Row {
+        std::optional<QMessageBox::StandardButton> button; // none: Escape
+        Answer expected;
+    };
+    const Row rows[] = {
+        { QMessageBox::Yes, Answer::Yes },
+        { QMessageBox::No, Answer::No },
+        { QMessageBox::Cancel, Answer::Cancel },
+        { std::nullopt, Answer::Cancel },
+    };
+    for (const Row& row : rows) {
+        QString shown_text;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            shown_text = box->text();
+            if (row.button)
+                box->button(*row.button)->click();
+            else
+                QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QtUserPrompt prompt;
+        EXPECT_EQ(prompt.AskYesNoCancel(QStringLiteral(u"変更を保存しますか?"), QStringLiteral("Tessary")), row.expected);
+        EXPECT_EQ(shown_text, QStringLiteral(u"変更を保存しますか?"));
+    }
 }
 
 TEST_F(UserPromptTest, ResettingThePromptBringsBackTheQtOne)

@@ -1,0 +1,196 @@
+#include "app/PdfExport.h"
+
+#include "app/ExportArguments.h"
+#include "app/PageExport.h"
+#include "document/NoteDocument.h"
+#include "document/NoteFileText.h"
+#include "items/Canvas.h"
+#include "noteitems/ItemFactories.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "platform/UserPrompt.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextStream>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kMaxViewerSide = 4800;
+constexpr int kMinDpi = 72;
+constexpr int kMaxDpi = 4800;
+constexpr double kPointsPerInch = 72.0;
+
+// Draws the items of a page canvas, bottom to top, as the screen shows them.
+void DrawItems(QPainter& painter, const Canvas& canvas, const QRectF& page)
+{
+    for (const auto& item : canvas.Items()) {
+        if (!item->IsVisible() || !item->IsInGroup(canvas.CurrentGroup()))
+            continue;
+        painter.save();
+        painter.setClipRect(page);
+        item->Draw(painter, page);
+        painter.restore();
+    }
+}
+
+QString BackBrushSection(quint32 colour)
+{
+    return QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n").arg(colour, 0, 16);
+}
+
+}
+
+bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const QString& page_folder,
+    const PageSetup& setup, QString& error)
+{
+    const QSizeF size = setup.viewer_size;
+    if (!(size.width() >= 1 && size.height() >= 1 && setup.dpi > 0)) {
+        error = QStringLiteral("cannot make pages of %1x%2 at %3 dpi").arg(size.width()).arg(size.height()).arg(setup.dpi);
+        return false;
+    }
+    QPdfWriter writer(pdf_path);
+    writer.setCreator(QStringLiteral("Tessary"));
+    const double points = kPointsPerInch / setup.dpi;
+    writer.setPageSize(QPageSize(size * points, QPageSize::Point, QString(), QPageSize::ExactMatch));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+    const int resolution = int(std::lround(setup.dpi * kDetail));
+    writer.setResolution(resolution);
+
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        error = QStringLiteral("cannot write %1").arg(pdf_path);
+        return false;
+    }
+    ItemFactories::RegisterAll();
+    const QString saved_folder = CurrentFolder();
+    const QRectF page_rect(QPointF(0, 0), size);
+    qsizetype broken_page = -1;
+    for (qsizetype index = 0; index < pages.size() && broken_page < 0; ++index) {
+        if (index > 0)
+            writer.newPage();
+        Canvas canvas(CanvasKind::Page);
+        canvas.SetLayoutSize(float(size.width()), float(size.height()));
+        canvas.SetDpi(setup.dpi);
+        NoteDocument::LoadPageText(canvas, BackBrushSection(setup.back_colour));
+        // Relative image paths of a page resolve against the note's folder.
+        SetCurrentFolder(page_folder);
+        if (!NoteDocument::LoadPageText(canvas, pages[index]))
+            broken_page = index;
+        painter.save();
+        painter.scale(resolution / setup.dpi, resolution / setup.dpi);
+        DrawItems(painter, canvas, page_rect);
+        painter.restore();
+    }
+    SetCurrentFolder(saved_folder);
+    const bool written = painter.end();
+    if (broken_page >= 0) {
+        QFile::remove(pdf_path);
+        error = QStringLiteral("cannot read page %1 of the note").arg(broken_page + 1);
+        return false;
+    }
+    if (!written) {
+        error = QStringLiteral("cannot write %1").arg(pdf_path);
+        return false;
+    }
+    return true;
+}
+
+bool PdfExport::WriteWithDialog(const QString& path, const QStringList& pages, const QString& page_folder,
+    const PageSetup& setup)
+{
+    QString target = path;
+    if (target.isEmpty()) {
+        FileDialogRequest request;
+        request.filter = QStringLiteral("PDF (*.pdf)|*.pdf||");
+        request.default_extension = QStringLiteral("pdf");
+        request.initial_path = QStringLiteral("NewFile");
+        target = Prompt().AskSaveFile(request).value_or(QString());
+        if (target.isEmpty())
+            return false;
+    }
+    QString error;
+    if (Write(target, pages, page_folder, setup, error))
+        return true;
+    Prompt().ShowMessage(QStringLiteral("PDFの書き出しに失敗しました。"), kPromptCaption.toString(), MessageIcon::Warning);
+    return false;
+}
+
+bool PdfExport::IsRequested(const QStringList& arguments)
+{
+    return ExportArguments::AreFor(arguments, QLatin1String(kOption));
+}
+
+std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& arguments, QString& error)
+{
+    const auto split = ExportArguments::Split(arguments, QLatin1String(kOption),
+        QStringLiteral("usage: tessary --export-pdf OUT.pdf [--size WxH] [--dpi D] [--back V] NOTE"), error);
+    if (!split)
+        return std::nullopt;
+    Options options;
+    options.output_path = split->output_path;
+    options.note_path = split->note_path;
+    for (const auto& [name, value] : split->values) {
+        if (name == u"--size") {
+            const auto size = ExportArguments::SizeUpTo(value, kMaxViewerSide);
+            if (!size) {
+                error = QStringLiteral("--size needs WIDTHxHEIGHT from 1 to %1: %2").arg(kMaxViewerSide).arg(value);
+                return std::nullopt;
+            }
+            options.setup.viewer_size = QSizeF(*size);
+        } else if (name == u"--dpi") {
+            const auto dpi = ExportArguments::IntIn(value, kMinDpi, kMaxDpi);
+            if (!dpi) {
+                error = QStringLiteral("--dpi needs a resolution from %1 to %2: %3").arg(kMinDpi).arg(kMaxDpi).arg(value);
+                return std::nullopt;
+            }
+            options.setup.dpi = float(*dpi);
+        } else if (name == u"--back") {
+            const auto level = ExportArguments::IntIn(value, 0, 255);
+            if (!level) {
+                error = QStringLiteral("--back needs a grey level from 0 to 255: %1").arg(value);
+                return std::nullopt;
+            }
+            options.setup.back_colour = 0xFF000000u + quint32(*level) * 0x010101u;
+        } else {
+            error = QStringLiteral("unknown option: %1").arg(name);
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+bool PdfExport::Export(const Options& options, QString& error)
+{
+    const QString note_path = QFileInfo(options.note_path).absoluteFilePath();
+    QString note_text;
+    if (QFileInfo(note_path).isDir() || !ReadTextFile(note_path, note_text)) {
+        error = QStringLiteral("cannot read the note %1").arg(options.note_path);
+        return false;
+    }
+    QString page_error;
+    if (!Write(options.output_path, CutNotePages(note_text), FolderOf(note_path), options.setup, page_error)) {
+        error = page_error;
+        return false;
+    }
+    return true;
+}
+
+int PdfExport::Run(const QStringList& arguments)
+{
+    QString error;
+    const auto options = ParseArguments(arguments, error);
+    int code = PageExport::kSucceeded;
+    if (!options)
+        code = PageExport::kBadArguments;
+    else if (!Export(*options, error))
+        code = PageExport::kFailed;
+    if (code != PageExport::kSucceeded)
+        QTextStream(stderr) << "tessary: " << error << '\n';
+    return code;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The whole note as one PDF: one PDF page per note page, as large as the viewer at the page
+// resolution (800 x 600 at 96 dpi is 8.33 x 6.25 inches; PDF pages are whole points), over the
+// page's background colour.
+// Items are drawn into the PDF itself, not through a picture of the screen, and pictures are
+// decoded for a page sixteen times finer than the viewer's pixels, so a picture goes in at its
+// full resolution unless it is shown at less than a sixteenth of its size.
+//
+// From the command line, without a window:
+//
+//   tessary --export-pdf OUT.pdf [--size WxH] [--dpi D] [--back V] NOTE
+//
+// with the viewer size W x H (default 800x600), the resolution D (default 96) and the grey
+// level V of the background (default 255). The exit codes are those of the page export.
+class PdfExport {
+public:
+    static constexpr char kOption[] = "--export-pdf";
+    // How many times finer than the viewer's pixels pictures are decoded for.
+    static constexpr int kDetail = 16;
+
+    struct PageSetup {
+        QSizeF viewer_size { 800, 600 };
+        float dpi { 96 };
+        quint32 back_colour { 0xFFFFFFFFu };
+    };
+
+    // Writes the page texts into a PDF file; relative image paths resolve against
+    // page_folder. On failure sets error to one line for the user.
+    static bool Write(const QString& pdf_path, const QStringList& pages, const QString& page_folder,
+        const PageSetup& setup, QString& error);
+
+    // Writes with the save dialog's path when the path is empty; tells the user when the file
+    // cannot be written. False when cancelled or failed.
+    static bool WriteWithDialog(const QString& path, const QStringList& pages, const QString& page_folder,
+        const PageSetup& setup);
+
+    struct Options {
+        QString output_path;
+        QString note_path;
+        PageSetup setup;
+    };
+
+    // Whether the arguments (without the program name) ask for a PDF export.
+    static bool IsRequested(const QStringList& arguments);
+    static std::optional<Options> ParseArguments(const QStringList& arguments, QString& error);
+    // Reads the note and writes the PDF.
+    static bool Export(const Options& options, QString& error);
+    // The whole command: parse, export, report a failure on stderr; answers the exit code.
+    // Needs a QGuiApplication.
+    static int Run(const QStringList& arguments);
+};

@@ -1,0 +1,102 @@
+# The editor on an X server of its own, driven with real keys; sourced after checks.bash by
+# the whole-program tests that need a window. The sourcing script sets $tessary; this file
+# makes $work, a data folder for the editor's recovery copies in $copies, and cleans up.
+require_tools Xvfb xdotool import convert
+
+work=$(mktemp -d)
+xvfb_pid=
+editor_pid=
+
+stop_all() {
+    [[ -n "$editor_pid" ]] && kill -KILL "$editor_pid" 2>/dev/null
+    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap stop_all EXIT
+
+# A display of our own: the first free number from 90 on (tests run two at a time, and
+# developers use the low numbers).
+start_own_display() {
+    local number
+    for number in $(seq 90 140); do
+        [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
+        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 50); do
+            [[ -e /tmp/.X11-unix/X$number ]] && break
+            sleep 0.1
+        done
+        if kill -0 "$xvfb_pid" 2>/dev/null && [[ -e /tmp/.X11-unix/X$number ]]; then
+            export DISPLAY=":$number"
+            return 0
+        fi
+        xvfb_pid=
+    done
+    echo "FAIL: no free display for Xvfb"
+    return 1
+}
+
+start_own_display || exit 1
+export QT_QPA_PLATFORM=xcb
+export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+copies="$XDG_DATA_HOME/Tessary/recovery"
+
+start_editor() {
+    "$tessary" "$@" >>"$work/editor.log" 2>&1 &
+    editor_pid=$!
+}
+
+# Waits for the editor to end (killing it after ten seconds) and answers its exit code.
+editor_exit_code() {
+    local code
+    timeout 10 tail --pid="$editor_pid" -f /dev/null || kill -KILL "$editor_pid" 2>/dev/null
+    wait "$editor_pid" 2>/dev/null
+    code=$?
+    editor_pid=
+    return $code
+}
+
+# The visible window whose title matches, once it is there.
+find_window() {
+    timeout 10 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1
+}
+
+# Gives the window the keyboard and presses the keys one after the other.
+keys() {
+    local window=$1
+    shift
+    xdotool windowfocus --sync "$window"
+    for key in "$@"; do
+        xdotool key "$key"
+        sleep 0.3
+    done
+}
+
+# The colour near the middle of a window, where the page is shown, as "r,g,b"; a little off
+# the middle, where the grid has a line.
+middle_colour() {
+    local x y
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    x=$((X + WIDTH / 2 + 25))
+    y=$((Y + HEIGHT / 2 + 25))
+    import -window root "$work/shot.png"
+    pixel "$work/shot.png" "$x" "$y"
+}
+
+# A note of two pages, a red one and a blue one, each covered by its picture.
+make_two_colour_note() {
+    convert -size 64x48 xc:'#ff0000' "$work/red.png"
+    convert -size 64x48 xc:'#0000ff' "$work/blue.png"
+    printf '[TSImage]\r\nFileName=red.png,0,0,0,0\r\nPos=L0,T0,W4800,H4800\r\n\r\n-\r\n\r\n[TSImage]\r\nFileName=blue.png,0,0,0,0\r\nPos=L0,T0,W4800,H4800\r\n\r\n' >"$work/note.tsy"
+}
+
+# Shows what the editor wrote when the test failed, and ends with the test's result.
+finish() {
+    if ((failures > 0)); then
+        echo "--- editor output"
+        cat "$work/editor.log"
+        exit 1
+    fi
+    echo "$1: ok"
+}

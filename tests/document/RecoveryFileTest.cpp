@@ -1,0 +1,66 @@
+#include "document/RecoveryFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+NoteSnapshot ThreePageNote()
+{
+    NoteSnapshot snapshot;
+    // An empty middle page, a page ending without its line end and text beyond ASCII: all
+    // the things a note file would change.
+    snapshot.pages = QStringList { QStringLiteral("[TSImage]\r\nFileName=a.jpg\r\n\r\n"), QString(),
+        QStringLiteral(u"[Text]\r\nText=写真\nend\r\n-\r\n") };
+    snapshot.current_page = 2;
+    snapshot.note_path = QStringLiteral(u"/home/user/ノート/trip\n2026.tsy");
+    return snapshot;
+}
+
+}
+
+TEST(RecoveryFileTest, KeepsEveryPageTheCurrentPageAndThePathExactly)
+{
+    const NoteSnapshot snapshot = ThreePageNote();
+    EXPECT_EQ(RecoveryFile::Decode(RecoveryFile::Encode(snapshot)), snapshot);
+
+    NoteSnapshot empty;
+    EXPECT_EQ(RecoveryFile::Decode(RecoveryFile::Encode(empty)), empty);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("copy.tsr"));
+    ASSERT_TRUE(RecoveryFile::Write(path, snapshot));
+    EXPECT_EQ(RecoveryFile::Read(path), snapshot);
+    EXPECT_FALSE(RecoveryFile::Write(folder.filePath(QStringLiteral("missing/copy.tsr")), snapshot));
+    EXPECT_FALSE(RecoveryFile::Read(folder.filePath(QStringLiteral("missing.tsr"))));
+}
+
+TEST(RecoveryFileTest, AFileCutShortAnywhereReadsAsNothing)
+{
+    const QByteArray whole = RecoveryFile::Encode(ThreePageNote());
+    for (qsizetype length = 0; length < whole.size(); ++length)
+        EXPECT_FALSE(RecoveryFile::Decode(whole.left(length))) << "cut at " << length;
+}
+
+TEST(RecoveryFileTest, MalformedFilesReadAsNothing)
+{
+    const char* const rows[] = {
+        "TessaryRecovery 2\npath 0\n\ncurrent 0\npages 1\npage 0\n\nend\n",     // another version
+        "TessaryRecovery 1\npath 0\n\ncurrent 1\npages 1\npage 0\n\nend\n",     // no such page
+        "TessaryRecovery 1\npath 0\n\ncurrent 0\npages 0\nend\n",               // no page at all
+        "TessaryRecovery 1\npath 0\n\ncurrent 0\npages 2\npage 0\n\nend\n",     // a page missing
+        "TessaryRecovery 1\npath 0\n\ncurrent 0\npages 99999999\npage 0\n\nend\n",
+        "TessaryRecovery 1\npath 0\n\ncurrent -1\npages 1\npage 0\n\nend\n",
+        "TessaryRecovery 1\npath 0\n\ncurrent 0\npages 1\npage 5\nab\n\nend\n", // shorter than told
+        "TessaryRecovery 1\npath 0\n\ncurrent 0\npages 1\npage 1\nab\nend\n",   // longer than told
+        "TessaryRecovery 1\npath 0\n\ncurrent 0\npages 1\npage 0\n\nend\nmore", // something after
+        "TessaryRecovery 1\npath 0\n\ncurrent 99999999999999999999\npages 1\npage 0\n\nend\n",
+        "TessaryRecovery 1\npath 0\n\ncurrent 0x1\npages 1\npage 0\n\nend\n",
+        "TessaryRecovery 1\npath\n\ncurrent 0\npages 1\npage 0\n\nend\n",
+        "",
+    };
+    for (const char* row : rows)
+        EXPECT_FALSE(RecoveryFile::Decode(QByteArray(row))) << row;
+    EXPECT_TRUE(RecoveryFile::Decode("TessaryRecovery 1\npath 0\n\ncurrent 0\npages 1\npage 0\n\nend\n"));
+}
