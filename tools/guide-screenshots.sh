@@ -71,11 +71,11 @@ make_feature_notes() {
         "夏の海" >"$HOME/Pictures/caption.tsy"
 }
 
-# Waits until a visible window with the exact title exists; answers its id.
+# Waits until a visible window whose title matches the pattern exists; answers its id.
 wait_window() {
     local title=$1 id
     for _ in $(seq 300); do
-        id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1 || true)
+        id=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -1 || true)
         if [[ -n "$id" ]]; then
             echo "$id"
             return 0
@@ -101,9 +101,11 @@ settle() {
 # Starts the editor with the given arguments and waits for its window. Sets window, left and
 # top (the window's position on the screen).
 start_editor() {
+    # An editor that was stopped leaves its recovery copy, which the next one would offer.
+    rm -rf "$HOME/.local/share/Tessary/recovery"
     (cd "$HOME" && exec "$tessary" "$@") >/dev/null 2>&1 &
     app_pid=$!
-    window=$(wait_window "Tessary by Veldran")
+    window=$(wait_window "Tessary by Veldran\$")
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     eval "$(xdotool getwindowgeometry --shell "$window" | sed 's/^X=/left=/; s/^Y=/top=/')"
     settle
@@ -146,7 +148,7 @@ shoot() {
 task_placing_images() {
     start_editor
     click_at 165 70 # 画像を開く
-    wait_window "開く" >/dev/null
+    wait_window "^開く\$" >/dev/null
     xdotool type --delay 20 sunset.jpg
     shoot place-open-dialog
     xdotool key Return
@@ -164,7 +166,7 @@ task_placing_images() {
 task_saving() {
     start_editor "$HOME/Pictures/sunset.jpg"
     click_at 275 70 # 画像保存
-    wait_window "名前を付けて保存" >/dev/null
+    wait_window "^名前を付けて保存\$" >/dev/null
     xdotool key ctrl+a
     xdotool type --delay 20 sunset-page.jpg
     shoot save-page-dialog
@@ -201,7 +203,7 @@ task_texts() {
     xdotool key ctrl+l
     shoot text-page
     xdotool mousemove $((left + $(page_x 400))) $((top + $(page_y 110))) click --repeat 2 --delay 80 1
-    wait_window "テキストプロパティ" >/dev/null
+    wait_window "^テキストプロパティ\$" >/dev/null
     shoot text-properties
     xdotool key Escape
     stop_editor
@@ -224,7 +226,7 @@ task_publish() {
     start_editor "$HOME/Pictures/trip.tsy"
     xdotool key ctrl+p
     local dialog
-    dialog=$(wait_window "Tessary パブリッシュ")
+    dialog=$(wait_window "^Tessary パブリッシュ\$")
     eval "$(xdotool getwindowgeometry --shell "$dialog" | sed 's/^/dialog_/')"
     # The note file path box, at the dialog's top.
     xdotool mousemove $((dialog_X + 270)) $((dialog_Y + 20)) click 1
