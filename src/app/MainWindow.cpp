@@ -321,6 +321,19 @@ void MainWindow::ApplyGridDivisions()
         m_snap_x.push_back(static_cast<float>(index) * width / static_cast<float>(divisions));
         m_snap_y.push_back(static_cast<float>(index) * height / static_cast<float>(divisions));
     }
+    PublishSnapGrid();
+}
+
+void MainWindow::ToggleSnap()
+{
+    m_snap = !m_snap;
+    PublishSnapGrid();
+}
+
+// The page's items read the snap lines from their canvas.
+void MainWindow::PublishSnapGrid()
+{
+    PageCanvas().SetSnapGrid({ m_snap, m_snap_x, m_snap_y });
 }
 
 int MainWindow::BackgroundLevel() const

@@ -96,7 +96,7 @@ public:
     void ReadLock();
     void ToggleLock();
     void ToggleGrid();
-    void ToggleSnap() { m_snap = !m_snap; }
+    void ToggleSnap();
 
     // Operations on the page's items.
     void PeekFrame(bool peek);
@@ -137,6 +137,7 @@ private:
     void ShowViewerSize();
     void ShowGridDivisions();
     void ApplyGridDivisions();
+    void PublishSnapGrid();
     // The status of the note item at a point of the screen.
     void ShowStatus(QPoint global_pointer);
     void SetLocked(bool locked);

@@ -26,6 +26,14 @@ enum class CanvasKind {
     PropertyDialog,
 };
 
+// The lines the page's edges are drawn to while an item is dragged: the grid divisions the
+// window sets, in page units. With snapping off no line attracts.
+struct SnapGrid {
+    bool on { true };
+    std::vector<float> x;
+    std::vector<float> y;
+};
+
 enum class PresentScope {
     Dirty, // the rectangle rendered since the last present
     All,   // the whole window
@@ -152,6 +160,8 @@ public:
     float Dpi() const { return m_dpi; }
     const QString& CurrentGroup() const { return m_current_group; }
     QRectF DirtyRect() const { return m_dirty; }
+    void SetSnapGrid(SnapGrid grid) { m_snap_grid = std::move(grid); }
+    const SnapGrid& GetSnapGrid() const { return m_snap_grid; }
 
     // Geometry that anchors resolve against.
     float EffectiveScale() const;
@@ -212,6 +222,7 @@ private:
     float m_zoom { 1.0f };
     float m_dpi { 0 };
     float m_screen_dpi { kDefaultScreenDpi };
+    SnapGrid m_snap_grid;
     std::vector<Item*> m_input_items;
     Item* m_active_item { nullptr };
     std::vector<Item*> m_windowed_items;

@@ -57,34 +57,84 @@ bool FolderListingCache::Open(const QString& folder, Rescan rescan)
     const QString key = FolderScan::WithTrailingSeparator(folder);
     auto listing = std::make_shared<Listing>();
     listing->folder = key;
+    bool kept = false;
+    bool resume = false;
     {
         std::lock_guard lock(m_mutex);
-        if (LookUp(key)) {
-            if (rescan == Rescan::No)
-                return true;
-            Drop(m_listings.value(key));
+        kept = LookUp(key) && rescan == Rescan::No;
+        if (kept) {
+            // Stopped listings wait for the worker; one whose resumption could not be started
+            // is resumed now.
+            resume = !m_current->complete && !m_stopped.empty() && !Running();
+        } else {
+            if (m_current)
+                Drop(m_listings.value(key));
+            m_listings.insert(key, listing);
+            m_current_key = key;
+            m_current = listing.get();
         }
-        m_listings.insert(key, listing);
-        m_current_key = key;
-        m_current = listing.get();
     }
-    // The running scan is stopped outside the lock, since it takes the lock to hand over what
-    // it has listed. It stops at its next entry, so this wait is short even for a huge tree.
-    m_worker.StopAndWait();
+    if (kept)
+        return !resume || StartWorker(nullptr);
     ++m_scans_started;
-    if (m_worker.Start([this, listing](WorkerThread& worker) { Scan(listing, worker); }))
+    if (StartWorker(listing))
         return true;
     std::lock_guard lock(m_mutex);
     Drop(listing);
     return false;
 }
 
-void FolderListingCache::Scan(const ListingPointer& listing, WorkerThread& worker)
+bool FolderListingCache::StartWorker(ListingPointer listing)
 {
-    const auto append = [this, &listing](std::vector<QString>& paths) {
+    // The running scan is stopped outside the lock, since it takes the lock to hand over what
+    // it has listed. It stops at its next entry, so this wait is short even for a huge tree.
+    m_worker.StopAndWait();
+    return m_worker.Start([this, listing](WorkerThread& worker) { ScanInTurn(listing, worker); });
+}
+
+void FolderListingCache::ScanInTurn(ListingPointer listing, WorkerThread& worker)
+{
+    if (!listing) {
         std::lock_guard lock(m_mutex);
+        listing = TakeStopped();
+    }
+    while (listing) {
+        const bool complete = Scan(listing, worker);
+        std::lock_guard lock(m_mutex);
+        if (!complete) {
+            // Kept for later unless a rescan has replaced it meanwhile.
+            if (m_listings.value(listing->folder) == listing)
+                m_stopped.push_back(listing);
+            return;
+        }
+        listing->complete = true;
+        listing = TakeStopped();
+    }
+}
+
+FolderListingCache::ListingPointer FolderListingCache::TakeStopped()
+{
+    while (!m_stopped.empty()) {
+        ListingPointer listing = m_stopped.front();
+        m_stopped.erase(m_stopped.begin());
+        if (m_listings.value(listing->folder) == listing && !listing->complete)
+            return listing;
+    }
+    return nullptr;
+}
+
+bool FolderListingCache::Scan(const ListingPointer& listing, WorkerThread& worker)
+{
+    // A resumed scan lists the folder from the start again: the entries the listing holds
+    // already come first and are passed over, so readers still see one growing listing.
+    size_t listed = 0;
+    const auto append = [this, &listing, &listed](std::vector<QString>& paths) {
+        std::lock_guard lock(m_mutex);
+        const size_t known = listing->paths.size();
+        const size_t skipped = listed < known ? std::min(known - listed, paths.size()) : 0;
+        listed += paths.size();
         try {
-            listing->paths.insert(listing->paths.end(), std::make_move_iterator(paths.begin()),
+            listing->paths.insert(listing->paths.end(), std::make_move_iterator(paths.begin() + qsizetype(skipped)),
                                   std::make_move_iterator(paths.end()));
         } catch (const std::bad_alloc&) {
             // The listing stays as it was; these entries are lost.
@@ -92,10 +142,7 @@ void FolderListingCache::Scan(const ListingPointer& listing, WorkerThread& worke
     };
     const auto stop_requested = [&worker] { return worker.StopRequested(); };
     const auto progress = [this](double fraction) { m_progress = fraction; };
-    if (!m_scan(listing->folder, append, stop_requested, progress)) {
-        std::lock_guard lock(m_mutex);
-        Drop(listing);
-    }
+    return m_scan(listing->folder, append, stop_requested, progress);
 }
 
 int FolderListingCache::Count(const QString& folder)

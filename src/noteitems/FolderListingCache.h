@@ -39,9 +39,10 @@ public:
     static FolderListingCache& Instance();
 
     // Makes sure the folder has a listing: a kept one is used unless a rescan is asked for;
-    // otherwise a new listing is started and scanned, after the running scan (of any folder)
-    // has been stopped. A listing whose scan was stopped before the end is dropped, so the
-    // next open scans that folder again. False when no scan could be started.
+    // otherwise a new listing is started and scanned at once, the running scan (of any
+    // folder) being stopped first. A stopped scan is not lost: its listing stays, readable,
+    // and the worker resumes it when the newer scans are done, so every folder opened ends
+    // with a complete listing. False when no scan could be started.
     bool Open(const QString& folder, Rescan rescan);
 
     // The number of paths listed so far; 0 for a folder without a listing.
@@ -70,6 +71,7 @@ private:
     struct Listing {
         QString folder;
         std::vector<QString> paths; // guarded by m_mutex
+        bool complete { false };    // guarded by m_mutex
     };
     using ListingPointer = std::shared_ptr<Listing>;
 
@@ -77,11 +79,19 @@ private:
     Listing* LookUp(const QString& key);
     void Drop(const ListingPointer& listing);
 
-    void Scan(const ListingPointer& listing, WorkerThread& worker);
+    // The worker: scans the listing, then resumes the stopped ones in the order they stopped.
+    void ScanInTurn(ListingPointer listing, WorkerThread& worker);
+    // Scans one listing; a listing that holds entries already is resumed. False when stopped.
+    bool Scan(const ListingPointer& listing, WorkerThread& worker);
+    // The oldest stopped listing still kept; null when there is none. Needs m_mutex held.
+    ListingPointer TakeStopped();
+    bool StartWorker(ListingPointer listing);
 
     ScanFunction m_scan;
     mutable std::mutex m_mutex;
     QHash<QString, ListingPointer> m_listings;
+    // Listings whose scan was stopped by the scan of another folder, oldest first.
+    std::vector<ListingPointer> m_stopped;
     // The listing last looked up, so polling the same folder does not search the map.
     QString m_current_key;
     Listing* m_current { nullptr };

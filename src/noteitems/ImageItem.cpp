@@ -2,7 +2,9 @@
 
 #include "items/Canvas.h"
 #include "noteitems/FolderScan.h"
+#include "noteitems/ImageItemInput.h"
 #include "noteitems/SelectionFrame.h"
+#include "platform/Message.h"
 #include "platform/Paths.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
@@ -53,6 +55,7 @@ float NotNegative(float value)
 ImageItem::ImageItem(Canvas& canvas)
     : PlacedItem(canvas)
 {
+    canvas.AddInputItem(this);
 }
 
 ImageItem::~ImageItem() = default;
@@ -222,7 +225,7 @@ bool ImageItem::Draw(QPainter& painter, const QRectF& clip)
     return drawn;
 }
 
-void ImageItem::DrawHatch(QPainter& painter, const QPainterPath& area) const
+void ImageItem::DrawHatch(QPainter& painter, const std::vector<QRectF>& area) const
 {
     SelectionFrame::DrawHatch(painter, area);
 }
@@ -230,10 +233,8 @@ void ImageItem::DrawHatch(QPainter& painter, const QPainterPath& area) const
 void ImageItem::DrawDragRectangle(QPainter& painter) const
 {
     const DragRectangle& drag = m_drag_rectangle;
-    QPainterPath area;
-    area.addRect(QRectF(Left() + std::min(drag.x0, drag.x0 + drag.dx), Top() + std::min(drag.y0, drag.y0 + drag.dy),
-        std::abs(drag.dx), std::abs(drag.dy)));
-    DrawHatch(painter, area);
+    DrawHatch(painter, { QRectF(Left() + std::min(drag.x0, drag.x0 + drag.dx), Top() + std::min(drag.y0, drag.y0 + drag.dy),
+                           std::abs(drag.dx), std::abs(drag.dy)) });
 }
 
 void ImageItem::DrawSelectionFrame(QPainter& painter) const
@@ -448,7 +449,7 @@ bool ImageItem::StepImage(int count, Step step)
         FitToPage();
     PrefetchPixels();
     PrefetchAhead(count, step);
-    RepaintPictureArea(before);
+    Repaint(before.united(PictureRect()));
     return true;
 }
 
@@ -502,11 +503,60 @@ QSize ImageItem::AheadDeviceSize(QSize natural) const
     return QSize(int(std::ceil(size.width() * scale)), int(std::ceil(size.height() * scale)));
 }
 
-void ImageItem::RepaintPictureArea(const QRectF& before)
+void ImageItem::Repaint(const QRectF& area)
 {
     Canvas& canvas = GetCanvas();
-    canvas.RenderItems(before.united(PictureRect()), OpaqueShortcut::On);
+    canvas.RenderItems(area, OpaqueShortcut::On);
     canvas.Present(PresentScope::Dirty, UpdateTiming::Now);
+}
+
+void ImageItem::PrepareForScaling()
+{
+    // Pixels decoded for a quarter more than the size on screen serve every step of a drag
+    // that grows the picture by up to that much, and cost little more to draw reduced than
+    // pixels of the very size; a larger growth decodes again once.
+    const Canvas& canvas = GetCanvas();
+    if (!m_picture.IsLoaded() || canvas.EffectiveScale() <= 0 || !canvas.HasBackBuffer())
+        return;
+    m_picture.Prefetch(canvas.ToDevice(PictureRect()).size() * kScalingHeadroom);
+}
+
+std::unique_ptr<ImageItem> ImageItem::Duplicate(Canvas& canvas) const
+{
+    auto copy = std::make_unique<ImageItem>(canvas);
+    copy->m_picture = m_picture;
+    copy->m_folder_path = m_folder_path;
+    copy->m_folder_index = m_folder_index;
+    copy->m_trims = m_trims;
+    copy->m_quarter_turns = m_quarter_turns;
+    for (int edge = kLeft; edge <= kBottom; ++edge)
+        copy->SetAnchor(edge, GetAnchors()[size_t(edge)]);
+    return copy;
+}
+
+void ImageItem::RemoveFromPage()
+{
+    Canvas& canvas = GetCanvas();
+    // Keeps the item alive until its change has been reported.
+    Canvas::DispatchGuard guard(canvas);
+    canvas.RemoveItem(this);
+    SendItemEvent(ItemEvent::kChangeFinished);
+}
+
+bool ImageItem::ShowBakedFile(const QString& path)
+{
+    m_picture.Clear();
+    m_folder_index = -1;
+    m_trims = {};
+    m_quarter_turns = 0;
+    const bool loaded = Load(path, {}, FolderListingCache::Rescan::Yes);
+    PrefetchPixels();
+    return loaded;
+}
+
+bool ImageItem::HandleMessage(const Message& message, QPointF page_point)
+{
+    return ImageItemInput(*this, m_drag).Handle(message, page_point);
 }
 
 bool ImageItem::TakeImageFromClipboard()

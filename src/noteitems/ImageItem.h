@@ -3,9 +3,9 @@
 #include "items/Picture.h"
 #include "items/PlacedItem.h"
 #include "noteitems/FolderListingCache.h"
+#include "noteitems/ImageItemDrag.h"
 
 #include <QImage>
-#include <QPainterPath>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -27,6 +27,8 @@ public:
     static constexpr QStringView kSectionName = u"TSImage";
     // How many images beyond the shown one stepping decodes in advance.
     static constexpr int kReadAhead = 2;
+    // How much larger than shown a scaling drag has the pixels decoded.
+    static constexpr double kScalingHeadroom = 1.25;
     static constexpr QStringView kTurnFailedMessage = u"回転操作中にエラーが発生しました。\r\nメモリーエラー回避のため画像が削除されます。";
 
     struct Trims {
@@ -63,6 +65,8 @@ public:
     bool GetProperty(const QString& key, QString& value) const override;
     bool Save(QString& section, QString& options, SaveMode mode) const override;
     bool IsOpaque() const override;
+    // The mouse, the keys and the wheel: see ImageItemInput.
+    bool HandleMessage(const Message& message, QPointF page_point) override;
 
     // Loads a file, or with a folder as file name the first image of that folder that loads
     // (folder mode). Relative names resolve against the working folder. The folder path names
@@ -93,6 +97,23 @@ public:
     bool TakeImageFromClipboard();
     bool TakeImage(const QImage& image);
 
+    // A copy on another canvas (or the same): the picture, repeat, trims, folder, quarter
+    // turns and the four primary anchors. Not added to the canvas.
+    std::unique_ptr<ImageItem> Duplicate(Canvas& canvas) const;
+    // Takes the item off its page and reports the change (an undo step). When the canvas is
+    // not routing a message the item is destroyed on return.
+    void RemoveFromPage();
+    // Shows a file that was rendered from this item: it holds the item as it looks, trims and
+    // quarter turns included, so those start again from nothing. The folder is listed anew.
+    bool ShowBakedFile(const QString& path);
+
+    // Renders the area of the page into the back buffer and presents it at once.
+    void Repaint(const QRectF& area);
+    // Decodes the pixels ahead for a scaling drag, so that its steps do not decode again
+    // each time the picture grows on screen.
+    void PrepareForScaling();
+    const ImageItemDrag& Drag() const { return m_drag; }
+
     // "位置: ...", "ファイル名: ..." and "フォルダパス: ..." lines; empty without image.
     QString StatusText() const;
 
@@ -119,6 +140,7 @@ public:
 
 private:
     enum class Step { Forward, Backward };
+
     bool TurnQuarter(Turn turn);
     void TurnFailed();
     bool StepImage(int count, Step step);
@@ -131,8 +153,7 @@ private:
     QSize AheadDeviceSize(QSize natural) const;
     bool LoadFolderMode(const QString& folder);
     int ListedIndexOf(const QString& path) const;
-    void RepaintPictureArea(const QRectF& before);
-    void DrawHatch(QPainter& painter, const QPainterPath& area) const;
+    void DrawHatch(QPainter& painter, const std::vector<QRectF>& area) const;
     void DrawSelectionFrame(QPainter& painter) const;
     void DrawDragRectangle(QPainter& painter) const;
 
@@ -143,6 +164,7 @@ private:
     int m_quarter_turns { 0 };
     DragRectangle m_drag_rectangle;
     bool m_fit_mode { false };
+    ImageItemDrag m_drag { *this };
     // The images the next steps would show, decoding in the background.
     std::vector<std::shared_ptr<ImageDecoder>> m_ahead;
 };

@@ -2,6 +2,8 @@
 
 #include <QRectF>
 
+#include <vector>
+
 class QPainter;
 class QPainterPath;
 
@@ -14,6 +16,9 @@ public:
     static constexpr float kDevicePixels = 5;
 
     static void DrawHatch(QPainter& painter, const QPainterPath& area);
+    // The same over rectangles, which costs a fraction of a path: for marks drawn at every
+    // step of a drag.
+    static void DrawHatch(QPainter& painter, const std::vector<QRectF>& area);
     // `scale` is the canvas's effective scale; nothing is drawn at a scale of 0 or less.
     static void Draw(QPainter& painter, const QRectF& bounds, float scale);
 };

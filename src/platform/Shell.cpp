@@ -3,17 +3,44 @@
 #include "platform/Paths.h"
 
 #include <QDesktopServices>
+#include <QFile>
+
+namespace {
+
+DesktopOpener& Opener()
+{
+    static DesktopOpener opener;
+    return opener;
+}
+
+bool OpenUrl(const QUrl& url)
+{
+    if (url.isEmpty())
+        return false;
+    return Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+}
+
+}
+
+void SetDesktopOpener(DesktopOpener opener)
+{
+    Opener() = std::move(opener);
+}
 
 bool OpenFolder(const QString& folder)
 {
-    const QUrl url = FolderUrl(folder);
-    return !url.isEmpty() && QDesktopServices::openUrl(url);
+    return OpenUrl(FolderUrl(folder));
 }
 
 bool OpenWebPage(const QString& address)
 {
-    const QUrl url = WebPageUrl(address);
-    return !url.isEmpty() && QDesktopServices::openUrl(url);
+    return OpenUrl(WebPageUrl(address));
+}
+
+bool MoveToTrash(const QString& path)
+{
+    const QString normalized = NormalizeSeparators(path);
+    return !normalized.isEmpty() && QFile::moveToTrash(normalized);
 }
 
 QUrl FolderUrl(const QString& folder)

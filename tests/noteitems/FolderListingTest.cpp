@@ -175,8 +175,9 @@ TEST(FolderScan, HonoursTheStopRequest)
     EXPECT_LT(looks, 20);
 }
 
-// A scan that lists one entry and then waits until it is told to stop, so the tests below
-// control exactly when a scan is under way.
+// A scan that lists one entry, waits until it is told to stop while its folder is held, and
+// otherwise goes on to list a second entry; so the tests below control exactly when a scan is
+// under way.
 class HeldScan {
 public:
     FolderListingCache::ScanFunction Function()
@@ -186,28 +187,39 @@ public:
             progress(0.5);
             std::vector<QString> paths { folder + "first.png" };
             append(paths);
-            std::unique_lock lock(m_mutex);
-            if (m_hold.value(folder, false)) {
-                while (!stop_requested())
-                    m_wake.wait_for(lock, std::chrono::milliseconds(1));
-                return false;
+            {
+                std::unique_lock lock(m_mutex);
+                ++m_runs[folder];
+                if (m_hold.value(folder, false)) {
+                    while (!stop_requested())
+                        m_wake.wait_for(lock, std::chrono::milliseconds(1));
+                    return false;
+                }
             }
+            paths = { folder + "second.png" };
+            append(paths);
             return true;
         };
     }
-    void Hold(const QString& folder)
+    void Hold(const QString& folder, bool hold = true)
     {
         std::lock_guard lock(m_mutex);
-        m_hold[folder] = true;
+        m_hold[folder] = hold;
+    }
+    int Runs(const QString& folder)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_runs.value(folder);
     }
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     QHash<QString, bool> m_hold;
+    QHash<QString, int> m_runs;
 };
 
-TEST(FolderListingCache, AnotherFolderStopsTheRunningScanWhoseListingIsDropped)
+TEST(FolderListingCache, AScanStoppedByAnotherFolderIsResumedAfterIt)
 {
     HeldScan held;
     held.Hold("/a/");
@@ -217,15 +229,39 @@ TEST(FolderListingCache, AnotherFolderStopsTheRunningScanWhoseListingIsDropped)
     EXPECT_TRUE(cache.Running());
     EXPECT_EQ(cache.ProgressPercent(), 50);
 
-    // Without the stop request this open would wait for the held scan for ever.
+    // Without the stop request this open would wait for the held scan for ever. The stopped
+    // listing stays readable meanwhile.
+    held.Hold("/a/", false);
     ASSERT_TRUE(cache.Open("/b", FolderListingCache::Rescan::No));
+    EXPECT_GE(cache.Count("/a"), 1);
     WaitForScan(cache);
-    EXPECT_EQ(cache.Count("/a"), 0);
-    EXPECT_EQ(cache.Count("/b"), 1);
+    EXPECT_EQ(Listing(cache, "/b"), (QStringList { "/b/first.png", "/b/second.png" }));
+    // Resumed to the end, without listing its first entry twice.
+    EXPECT_EQ(Listing(cache, "/a"), (QStringList { "/a/first.png", "/a/second.png" }));
+    EXPECT_EQ(held.Runs("/a/"), 2);
 
-    // The dropped folder is scanned again when it is opened next.
+    // A complete listing is kept: no further scan.
     ASSERT_TRUE(cache.Open("/a", FolderListingCache::Rescan::No));
-    EXPECT_EQ(cache.ScansStarted(), 3);
+    EXPECT_EQ(cache.ScansStarted(), 2);
+    EXPECT_FALSE(cache.Running());
+}
+
+TEST(FolderListingCache, ScansStoppedOneAfterAnotherAllEndComplete)
+{
+    HeldScan held;
+    held.Hold("/a/");
+    held.Hold("/b/");
+    FolderListingCache cache(held.Function());
+    ASSERT_TRUE(cache.Open("/a", FolderListingCache::Rescan::No));
+    ASSERT_TRUE(WaitUntil([&held] { return held.Runs("/a/") == 1; }));
+    ASSERT_TRUE(cache.Open("/b", FolderListingCache::Rescan::No));
+    ASSERT_TRUE(WaitUntil([&held] { return held.Runs("/b/") == 1; }));
+    held.Hold("/a/", false);
+    held.Hold("/b/", false);
+    ASSERT_TRUE(cache.Open("/c", FolderListingCache::Rescan::No));
+    WaitForScan(cache);
+    for (const QString folder : { "/a/", "/b/", "/c/" })
+        EXPECT_EQ(Listing(cache, folder), (QStringList { folder + "first.png", folder + "second.png" })) << folder.toStdString();
 }
 
 TEST(FolderListingCache, RescanOfARunningScanKeepsTheNewListing)

@@ -1,0 +1,287 @@
+#include "noteitems/ImageItemMenu.h"
+
+#include "items/Canvas.h"
+#include "items/ImageFileWriter.h"
+#include "items/OffscreenCanvas.h"
+#include "items/SaveQualityDialog.h"
+#include "noteitems/FolderScan.h"
+#include "noteitems/ImageItem.h"
+#include "platform/Paths.h"
+#include "platform/Shell.h"
+#include "text/ValueForms.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+struct Entry {
+    ImageItemMenu::Command command;
+    const char16_t* text;
+};
+
+// Separators stand before these entries.
+bool StartsGroup(int command)
+{
+    return command == ImageItemMenu::kRotateRight || command == ImageItemMenu::kOpenFolder
+        || command == ImageItemMenu::kZoomHalf || command == ImageItemMenu::kFitToScreen
+        || command == ImageItemMenu::kDeleteFile;
+}
+
+constexpr Entry kEntries[] = {
+    { ImageItemMenu::kDuplicate, u"複製(&C)" },
+    { ImageItemMenu::kDelete, u"削除(&D)" },
+    { ImageItemMenu::kClearTrim, u"トリム消去(&T)" },
+    { ImageItemMenu::kRotateRight, u"右に回転(&R)" },
+    { ImageItemMenu::kRotateLeft, u"左に回転(&L)" },
+    { ImageItemMenu::kRepeat, u"リピート(&P)" },
+    { ImageItemMenu::kOpenFolder, u"フォルダを開く(&O)" },
+    { ImageItemMenu::kScatter, u"画像を散らかす(&A)" },
+    { ImageItemMenu::kSaveImage, u"画像を保存(&S)" },
+    { ImageItemMenu::kZoomHalf, u"x0.&5" },
+    { ImageItemMenu::kZoomOne, u"x&1" },
+    { ImageItemMenu::kZoomTwo, u"x&2" },
+    { ImageItemMenu::kFitToScreen, u"画面に合わせる(&M)" },
+    { ImageItemMenu::kFit320, u"&320に合わせる" },
+    { ImageItemMenu::kFit640, u"&640に合わせる" },
+    { ImageItemMenu::kDeleteFile, u"ファイルを削除(&E)" },
+};
+
+QString Fixed(QChar form, float value)
+{
+    return form + FormatFixed(value);
+}
+
+}
+
+PopupMenu ImageItemMenu::Build(const ImageItem& item)
+{
+    PopupMenu menu;
+    for (const Entry& entry : kEntries) {
+        if (StartsGroup(entry.command))
+            menu.entries.push_back({ .separator = true });
+        PopupMenuEntry shown { QString::fromUtf16(entry.text), entry.command };
+        shown.checked = entry.command == kRepeat && item.GetPicture().Repeat();
+        menu.entries.push_back(std::move(shown));
+    }
+    return menu;
+}
+
+bool ImageItemMenu::Show(ImageItem& item, QPoint screen_position)
+{
+    const std::optional<int> chosen = Prompt().ShowPopupMenu(Build(item), screen_position);
+    if (!chosen)
+        return false;
+    Run(item, *chosen);
+    return true;
+}
+
+void ImageItemMenu::Run(ImageItem& item, int command)
+{
+    switch (command) {
+    case kDuplicate:
+        Duplicate(item);
+        return;
+    case kDelete:
+        item.RemoveFromPage();
+        return;
+    case kDeleteFile: {
+        const QString file = item.GetPicture().FileName();
+        item.RemoveFromPage();
+        // Failures are not shown: the item has left the page in any case.
+        if (!file.isEmpty())
+            MoveToTrash(file);
+        return;
+    }
+    default:
+        break;
+    }
+    const QRectF before = item.PictureRect();
+    const bool changed = RunInPlace(item, command);
+    // A failed turn has taken the item off the page and reported nothing.
+    if (!changed)
+        return;
+    item.PrefetchPixels();
+    item.Repaint(before.united(item.PictureRect()));
+    item.SendItemEvent(ItemEvent::kChangeFinished);
+}
+
+bool ImageItemMenu::RunInPlace(ImageItem& item, int command)
+{
+    switch (command) {
+    case kClearTrim:
+        return ClearTrim(item);
+    case kRotateRight:
+        return item.RotateRight();
+    case kRotateLeft:
+        return item.RotateLeft();
+    case kRepeat:
+        return item.GetPicture().SetRepeat(!item.GetPicture().Repeat());
+    case kOpenFolder:
+        if (!item.GetPicture().FileName().isEmpty())
+            OpenFolder(FolderOf(item.GetPicture().FileName()));
+        return false;
+    case kScatter:
+        return Scatter(item) > 0;
+    case kSaveImage:
+        return SaveImage(item);
+    case kZoomHalf:
+        return item.SetZoom(0.5f);
+    case kZoomOne:
+        return item.SetZoom(1);
+    case kZoomTwo:
+        return item.SetZoom(2);
+    case kFitToScreen:
+        return item.FitToPage();
+    case kFit320:
+        return FitLongestSide(item, 320);
+    case kFit640:
+        return FitLongestSide(item, 640);
+    default:
+        return false;
+    }
+}
+
+bool ImageItemMenu::FitLongestSide(ImageItem& item, float side)
+{
+    const QSize natural = item.GetPicture().NaturalSize();
+    const int longest = std::max(natural.width(), natural.height());
+    return longest > 0 && item.SetZoom(side / float(longest));
+}
+
+ImageItem* ImageItemMenu::Duplicate(ImageItem& item)
+{
+    Canvas& canvas = item.GetCanvas();
+    std::unique_ptr<ImageItem> copy = item.Duplicate(canvas);
+    copy->SetAnchor(Item::kLeft, Fixed(u'L', item.Left() + kDuplicateOffset));
+    copy->SetAnchor(Item::kTop, Fixed(u'T', item.Top() + kDuplicateOffset));
+    ImageItem* added = copy.get();
+    canvas.AddItem(std::move(copy));
+    added->SendItemEvent(ItemEvent::kChangeFinished);
+    added->SendItemEvent(ItemEvent::kTakeFocus);
+    added->Repaint(item.GetBounds().united(added->GetBounds()));
+    return added;
+}
+
+bool ImageItemMenu::ClearTrim(ImageItem& item)
+{
+    const ImageItem::Trims trims = item.GetTrims();
+    if (trims == ImageItem::Trims {})
+        return false;
+    const float zoom = item.ZoomFactor();
+    const float left = item.Left();
+    const float top = item.Top();
+    item.SetAnchor(Item::kLeft, Fixed(u'L', left - trims.left));
+    item.SetAnchor(Item::kTop, Fixed(u'T', top - trims.top));
+    item.SetTrims({});
+    item.SetZoom(zoom);
+    return true;
+}
+
+int ImageItemMenu::NextRandom(std::uint32_t& state)
+{
+    state = state * 214013u + 2531011u;
+    return int((state >> 16) & 0x7FFF);
+}
+
+int ImageItemMenu::Scatter(ImageItem& item)
+{
+    const QString own = item.GetPicture().FileName();
+    QStringList paths;
+    // Listed in their real case, so a case-sensitive file system finds them.
+    if (own.isEmpty() || !FolderScan::ListImages(FolderOf(own), paths))
+        return 0;
+    Canvas& canvas = item.GetCanvas();
+    const float size_sum = item.Width() + item.Height();
+    const float page_width = canvas.ReferenceWidth();
+    const float page_height = canvas.ReferenceHeight();
+    const QString own_clean = QDir::cleanPath(own);
+    int added = 0;
+    for (const QString& path : paths) {
+        if (QDir::cleanPath(path) == own_clean)
+            continue;
+        auto scattered = std::make_unique<ImageItem>(canvas);
+        if (!scattered->Load(path, {}, FolderListingCache::Rescan::No))
+            continue;
+        const QSize natural = scattered->GetPicture().NaturalSize();
+        const float aspect = natural.height() != 0 ? float(natural.width()) / float(natural.height()) : 0;
+        const float height = size_sum / (aspect + 1);
+        if (item.FitMode()) {
+            scattered->FitToPage();
+        } else {
+            scattered->SetAnchor(Item::kRight, Fixed(u'W', aspect * height));
+            scattered->SetAnchor(Item::kBottom, Fixed(u'H', height));
+        }
+        const int range_x = int(page_width - scattered->Width());
+        const int range_y = int(page_height - scattered->Height());
+        static std::uint32_t random_state = 1;
+        const int random_x = NextRandom(random_state);
+        const int random_y = NextRandom(random_state);
+        scattered->SetAnchor(Item::kLeft, range_x > 0 ? Fixed(u'L', float(random_x % range_x)) : QStringLiteral("L0"));
+        scattered->SetAnchor(Item::kTop, range_y > 0 ? Fixed(u'T', float(random_y % range_y)) : QStringLiteral("T0"));
+        canvas.AddItem(std::move(scattered));
+        ++added;
+    }
+    if (added > 0) {
+        canvas.RenderVisibleArea(OpaqueShortcut::On);
+        canvas.Present(PresentScope::Dirty, UpdateTiming::Now);
+    }
+    return added;
+}
+
+QString ImageItemMenu::SaveFilter(const QString& extension)
+{
+    const QString lower = extension.toLower();
+    if (lower == u".gif")
+        return QStringLiteral("GIF|*.gif|JPEG|*.jpg|PNG|*.png|BMP|*.bmp|TIFF|*.tif||");
+    if (lower == u".png")
+        return QStringLiteral("PNG|*.png|JPEG|*.jpg|GIF|*.gif|BMP|*.bmp|TIFF|*.tif||");
+    if (lower == u".bmp")
+        return QStringLiteral("BMP|*.bmp|JPEG|*.jpg|GIF|*.gif|PNG|*.png|TIFF|*.tif||");
+    if (lower == u".tif")
+        return QStringLiteral("TIFF|*.tif|JPEG|*.jpg|GIF|*.gif|PNG|*.png|BMP|*.bmp||");
+    return QStringLiteral("JPEG|*.jpg|GIF|*.gif|PNG|*.png|BMP|*.bmp|TIFF|*.tif||");
+}
+
+bool ImageItemMenu::SaveImage(ImageItem& item)
+{
+    const QString file = item.GetPicture().FileName();
+    const PathParts parts = SplitPath(file);
+    FileDialogRequest request;
+    request.filter = SaveFilter(parts.extension);
+    request.default_extension = parts.extension.mid(1);
+    request.initial_path = file.isEmpty() ? QString() : parts.folder + parts.name;
+    const std::optional<QString> chosen = Prompt().AskSaveFile(request);
+    return chosen && Bake(item, *chosen, QualityQuestion::Ask);
+}
+
+bool ImageItemMenu::Bake(ImageItem& item, const QString& path, QualityQuestion question)
+{
+    const QString format = ImageFileWriter::FormatForPath(path);
+    const float width = item.Width();
+    const float height = item.Height();
+    OffscreenCanvas offscreen(QSize(int(width), int(height)), CanvasKind::Page);
+    if (format.isEmpty() || !item.GetPicture().IsLoaded() || !offscreen.IsValid())
+        return false;
+    int quality = ImageFileWriter::kDefaultJpegQuality;
+    if (format == u"jpg" && question == QualityQuestion::Ask) {
+        const std::optional<int> asked = AskSaveQuality();
+        if (!asked)
+            return false;
+        quality = *asked;
+    }
+    std::unique_ptr<ImageItem> copy = item.Duplicate(offscreen.GetCanvas());
+    copy->SetAnchor(Item::kLeft, QStringLiteral("L0"));
+    copy->SetAnchor(Item::kTop, QStringLiteral("T0"));
+    copy->SetAnchor(Item::kRight, Fixed(u'W', width));
+    copy->SetAnchor(Item::kBottom, Fixed(u'H', height));
+    copy->GetPicture().SetCacheEnabled(false);
+    offscreen.GetCanvas().AddItem(std::move(copy));
+    const QImage image = offscreen.Render(OpaqueShortcut::Off);
+    if (ImageFileWriter::Write(image, path, quality) != ImageFileWriter::Result::Written)
+        return false;
+    return item.ShowBakedFile(path);
+}
