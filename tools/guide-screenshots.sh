@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 display=${GUIDE_DISPLAY:-:77}
 out=$root/docs/guide
 tessary=$root/build/tessary
-all_tasks=(placing_images cropping scaling mandelbrot saving)
+all_tasks=(placing_images cropping scaling mandelbrot publish saving)
 
 bash "$root/tools/deps.sh"
 bash "$root/tools/build.sh" "$root/build" >/dev/null

@@ -4,7 +4,9 @@
 #include "app/NoteRecovery.h"
 #include "app/PageExport.h"
 #include "app/PdfExport.h"
+#include "app/PublishCommandLine.h"
 #include "app/TerminationRequest.h"
+#include "app/WindowedLayoutDialogs.h"
 #include "platform/QtTranslations.h"
 
 #include <QApplication>
@@ -42,6 +44,15 @@ int RunPageExport(int argc, char** argv)
     return PdfExport::IsRequested(arguments) ? PdfExport::Run(arguments) : PageExport::Run(arguments);
 }
 
+// Publishing copies files and writes text; it needs neither a display nor a window system.
+int RunPublish(int argc, char** argv)
+{
+    qInstallMessageHandler(KeepOnlySeriousMessages);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tessary"));
+    return PublishCommandLine::Run(ArgumentsAfterProgram(argc, argv));
+}
+
 }
 
 QStringList AbsoluteArguments(const QStringList& arguments, const QDir& start_folder)
@@ -57,6 +68,8 @@ int RunApplication(int argc, char** argv)
     const QStringList arguments = ArgumentsAfterProgram(argc, argv);
     if (PageExport::IsRequested(arguments) || PdfExport::IsRequested(arguments))
         return RunPageExport(argc, argv);
+    if (PublishCommandLine::IsRequested(arguments))
+        return RunPublish(argc, argv);
 
     const QDir start_folder = QDir::current();
     TerminationRequest::InstallHandlers();
@@ -74,6 +87,7 @@ int RunApplication(int argc, char** argv)
     MainWindow window;
     if (!window.IsValid())
         return kExitWindowFailed;
+    WindowedLayoutDialogs::Install(&window);
     window.SetCloseHandler([] { QCoreApplication::exit(kExitWindowClosed); });
     const auto restored = keeps_copies ? recovery.OfferLeftCopies() : std::nullopt;
     if (keeps_copies)

@@ -1,11 +1,15 @@
 #include "app/CommandTable.h"
 
+#include "app/AboutBox.h"
 #include "app/ImageImport.h"
 #include "app/MainWindow.h"
 #include "app/PageImageSaver.h"
+#include "app/ProductInfo.h"
+#include "app/PublishDialog.h"
 #include "app/WindowModes.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
+#include "platform/Shell.h"
 #include "platform/UserPrompt.h"
 #include "text/ValueForms.h"
 
@@ -136,11 +140,6 @@ bool CommandTable::IsEnabled(int command) const
         return !locked;
     case kDeletePage:
         return !locked && pages.Count() >= 2;
-    case kPublish:
-    case kAbout:
-    case kMakerSite:
-    case kProductPage:
-        return false; // not available in this version
     default:
         return true;
     }
@@ -204,6 +203,18 @@ bool CommandTable::Run(int command)
         return true;
     case kBottomMost:
         modes.ToggleBottomMost();
+        return true;
+    case kPublish:
+        PublishDialog::Run(pages.Document(), &m_window);
+        return true;
+    case kAbout:
+        AboutBox::Show();
+        return true;
+    case kMakerSite:
+        OpenWebPage(ProductInfo::MakerSiteAddress());
+        return true;
+    case kProductPage:
+        OpenWebPage(ProductInfo::UserGuideUrl().toString());
         return true;
     default:
         return false;
@@ -425,6 +436,8 @@ bool CommandTable::HandleBarClick(const ItemEvent& event)
         m_window.ApplyFrameColour(Repaint::Yes);
     else if (is("OpenImage"))
         m_window.Import().OpenWithDialog();
+    else if (is("About"))
+        Run(kAbout);
     else if (is("LockPage"))
         m_window.ReadLock();
     else

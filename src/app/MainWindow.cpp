@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/PdfExport.h"
-
+#include "app/PublishDialog.h"
 #include "app/QtNativeEdit.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
@@ -560,8 +560,8 @@ void MainWindow::RunIdlePass()
         m_tool_bar->GetCanvas().UpdateItemProperty(widget, kEnable, BoolText(enabled));
         m_page_bar->GetCanvas().UpdateItemProperty(widget, kEnable, BoolText(enabled));
     }
-    m_tool_bar->GetCanvas().UpdateItemPropertyFloat(kProgressBar, kValue,
-                                                    static_cast<float>(FolderListingCache::Instance().ProgressPercent()));
+    const double progress = PublishDialog::ProgressPercent().value_or(FolderListingCache::Instance().ProgressPercent());
+    m_tool_bar->GetCanvas().UpdateItemPropertyFloat(kProgressBar, kValue, static_cast<float>(progress));
     ShowStatus(QCursor::pos());
     emit IdlePassDone();
 }

@@ -80,6 +80,11 @@ bool NoteDocument::SetCurrentPage(int index)
     return true;
 }
 
+FileDialogRequest NoteDocument::NoteFileDialog()
+{
+    return NoteFileRequest();
+}
+
 QString NoteDocument::PageFolder() const
 {
     return m_note_path.isEmpty() ? ProgramFolder() : FolderOf(m_note_path);

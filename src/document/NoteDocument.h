@@ -7,6 +7,7 @@
 
 class Canvas;
 class NoteHost;
+struct FileDialogRequest;
 
 // The note in memory: one section text per page, of which only the current page lives as
 // items on the page canvas, and the path of the note file it was opened from. Saving joins the
@@ -38,6 +39,9 @@ public:
     const QString& NotePath() const { return m_note_path; }
     // The folder a page's relative image paths resolve against.
     QString PageFolder() const;
+
+    // The save and open dialogs' request for note files.
+    static FileDialogRequest NoteFileDialog();
 
     // The section text of the items on a canvas that save themselves into a note.
     static QString PageTextOf(const Canvas& canvas);

@@ -1,4 +1,5 @@
 #include "items/Canvas.h"
+#include "items/NestedEventScope.h"
 
 #include "items/DevicePixels.h"
 #include "platform/Message.h"
@@ -674,6 +675,18 @@ bool Canvas::TakeItemEvent(const ItemEvent& event)
             return true;
         return PassOn(event);
     }
+}
+
+// The scope lives here because the flag it suspends belongs to the canvases.
+NestedEventScope::NestedEventScope()
+    : m_saved(s_handler_running)
+{
+    s_handler_running = false;
+}
+
+NestedEventScope::~NestedEventScope()
+{
+    s_handler_running = m_saved;
 }
 
 bool Canvas::PassOn(const ItemEvent& event)

@@ -21,10 +21,19 @@ std::unique_ptr<LayoutDialogRunner>& InstalledRunner()
 
 LayoutDialog::LayoutDialog(const LayoutDialogRequest& request, CanvasHost* host)
     : m_request(request)
-    , m_canvas(request.kind, host)
+    , m_own_canvas(std::make_unique<Canvas>(request.kind, host))
+    , m_canvas(m_own_canvas.get())
 {
-    m_canvas.SetEventHandler([this](const ItemEvent& event) { return HandleEvent(event); });
+    m_canvas->SetEventHandler([this](const ItemEvent& event) { return HandleEvent(event); });
 }
+
+LayoutDialog::LayoutDialog(const LayoutDialogRequest& request, Canvas& canvas)
+    : m_request(request)
+    , m_canvas(&canvas)
+{
+    m_canvas->SetEventHandler([this](const ItemEvent& event) { return HandleEvent(event); });
+}
+
 
 bool LayoutDialog::Load()
 {
@@ -34,21 +43,21 @@ bool LayoutDialog::Load()
 
 bool LayoutDialog::OpenFromText(const QString& text)
 {
-    m_canvas.Clear();
+    m_canvas->Clear();
     SectionDocument document;
     if (text.isEmpty() || !ParseSectionText(text, document))
         return false;
     for (int index = 0; index < document.Count(); ++index)
-        m_canvas.AddFromSection(document.Name(index), document.Store(index));
-    m_canvas.RenderVisibleArea(OpaqueShortcut::On);
-    m_canvas.Present(PresentScope::All, UpdateTiming::Later);
+        m_canvas->AddFromSection(document.Name(index), document.Store(index));
+    m_canvas->RenderVisibleArea(OpaqueShortcut::On);
+    m_canvas->Present(PresentScope::All, UpdateTiming::Later);
     return true;
 }
 
 void LayoutDialog::Opened()
 {
     if (m_request.owner)
-        m_request.owner->DialogOpened(m_canvas);
+        m_request.owner->DialogOpened(*m_canvas);
 }
 
 bool LayoutDialog::HandleEvent(const ItemEvent& event)
@@ -56,7 +65,7 @@ bool LayoutDialog::HandleEvent(const ItemEvent& event)
     if (m_ended)
         return true;
     if (event.text == u"OK" && event.code == ItemEvent::kChanged) {
-        if (!m_request.owner || m_request.owner->MayEndDialog(m_canvas))
+        if (!m_request.owner || m_request.owner->MayEndDialog(*m_canvas))
             End(true);
         return true;
     }
@@ -64,7 +73,7 @@ bool LayoutDialog::HandleEvent(const ItemEvent& event)
         End(false);
         return true;
     }
-    return m_request.owner && m_request.owner->DialogEvent(m_canvas, event);
+    return m_request.owner && m_request.owner->DialogEvent(*m_canvas, event);
 }
 
 void LayoutDialog::End(bool result)
@@ -80,7 +89,7 @@ void LayoutDialog::End(bool result)
 void LayoutDialog::ReadResults()
 {
     if (m_request.read_results)
-        m_request.read_results(m_canvas, m_result);
+        m_request.read_results(*m_canvas, m_result);
 }
 
 QString LayoutDialog::FailureMessage()

@@ -49,11 +49,15 @@ struct LayoutDialogRequest {
 // "Cancel" and the result. The window host and the scripted dialogs of the tests share it.
 class LayoutDialog {
 public:
+    // The dialog on a window-less canvas of its own.
     explicit LayoutDialog(const LayoutDialogRequest& request, CanvasHost* host = nullptr);
+    // The dialog on the canvas of its window. The window outlives the dialog and takes the
+    // canvas's event handler away before its items go, since they may still report.
+    LayoutDialog(const LayoutDialogRequest& request, Canvas& canvas);
     LayoutDialog(const LayoutDialog&) = delete;
     LayoutDialog& operator=(const LayoutDialog&) = delete;
 
-    Canvas& GetCanvas() { return m_canvas; }
+    Canvas& GetCanvas() { return *m_canvas; }
     const LayoutDialogRequest& Request() const { return m_request; }
 
     // Builds the canvas's items from the request's layout. False when the resource is missing
@@ -82,7 +86,8 @@ public:
 
 private:
     LayoutDialogRequest m_request;
-    Canvas m_canvas;
+    std::unique_ptr<Canvas> m_own_canvas;
+    Canvas* m_canvas { nullptr };
     bool m_result { false };
     bool m_ended { false };
     std::function<void()> m_end_handler;

@@ -2,6 +2,7 @@
 
 #include "items/Item.h"
 #include "items/ItemEvent.h"
+#include "items/NestedEventScope.h"
 
 bool ScriptedDialog::Change(const QString& name, const QString& key, const QString& value)
 {
@@ -31,6 +32,7 @@ QString ScriptedDialog::Property(const QString& name, const QString& key) const
 
 bool ScriptedLayoutDialogs::Run(const LayoutDialogRequest& request)
 {
+    NestedEventScope nested_events;
     m_requests.push_back(request);
     LayoutDialog dialog(request);
     if (!dialog.Load()) {

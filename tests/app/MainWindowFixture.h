@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainWindow.h"
+#include "app/WindowedLayoutDialogs.h"
 
 #include "items/Canvas.h"
 #include "platform/ScriptedUserPrompt.h"
@@ -74,10 +75,16 @@ protected:
     {
         m_prompt = &ScriptedUserPrompt::Install();
         m_window = std::make_unique<MainWindow>();
+        // Dialogs open in real windows, as in the program.
+        WindowedLayoutDialogs::Install(m_window.get());
         m_window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
     }
-    ~MainWindowTest() override { m_window.reset(); }
+    ~MainWindowTest() override
+    {
+        SetDialogs(nullptr);
+        m_window.reset();
+    }
 
     // Writes a photograph-like picture and returns its path.
     QString MakeImage(const QString& name, QSize size = QSize(640, 480), QColor colour = Qt::darkGreen)

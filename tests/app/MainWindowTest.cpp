@@ -43,7 +43,7 @@ TEST_F(MainWindowTest, MenuOffersOnlyWhatIsAvailable)
 {
     EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kUndo));
     EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kDeletePage));
-    EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kPublish));
+    EXPECT_TRUE(m_window->Commands().IsEnabled(CommandTable::kPublish));
     EXPECT_TRUE(m_window->Commands().IsEnabled(CommandTable::kNewNote));
     m_window->Commands().Run(CommandTable::kLock);
     EXPECT_TRUE(m_window->IsLocked());

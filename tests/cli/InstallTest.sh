@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the built program into a fresh prefix and checks what lands there: the program
-# with its interface pictures beside it, the command in bin, the desktop entry, the note file
-# type and the icon; the installed command runs from anywhere.
+# with its interface pictures beside it, the command in bin, the user guide, the desktop
+# entry, the note file type and the icon; the installed command runs from anywhere.
 # Arguments: the tessary executable (in the top of its build folder) and the tests/data folder.
 set -uo pipefail
 build=$(dirname "$(realpath "$1")")
@@ -37,6 +37,12 @@ program=$(realpath "$prefix/bin/tessary" 2>/dev/null)
     || fail "bin/tessary is not a relative link, so the prefix cannot move"
 for picture in "$source"/resources/resource/*.png; do
     expect_file "lib/tessary/resource/$(basename "$picture")"
+done
+
+# The guide and its pictures.
+expect_file share/doc/Tessary/guide.md
+for picture in "$source"/docs/guide/*.png; do
+    expect_file "share/doc/Tessary/guide/$(basename "$picture")"
 done
 
 # The desktop's files.

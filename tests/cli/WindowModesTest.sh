@@ -9,25 +9,8 @@
 set -euo pipefail
 tessary=$1
 
-for tool in Xvfb xcompmgr xdotool import convert; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "$tool is missing: tools/deps.sh installs it"
-        exit 1
-    fi
-done
-
-work=$(mktemp -d)
-# The editor keeps recovery copies of its unsaved note here, not in the user's data folder.
-export XDG_DATA_HOME="$work/data"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/lib/XServer.sh"
+require_tools Xvfb xcompmgr xdotool import convert
 
 fail() {
     echo "FAIL: $*"
@@ -36,28 +19,6 @@ fail() {
     exit 1
 }
 
-# A display number of our own: tests run side by side, so a number another server holds (its
-# lock file names that server's process) makes us try the next one.
-start_server() {
-    local display pid
-    for display in $(seq 120 199); do
-        [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]] && continue
-        Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        pid=$!
-        for _ in $(seq 100); do
-            kill -0 "$pid" 2>/dev/null || break
-            if [[ $(tr -d ' \n' <"/tmp/.X$display-lock" 2>/dev/null) == "$pid" ]] \
-                && DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; then
-                pids+=("$pid")
-                export DISPLAY=":$display"
-                return 0
-            fi
-            sleep 0.05
-        done
-        kill "$pid" 2>/dev/null || true
-    done
-    return 1
-}
 start_server || fail "no X server could be started"
 # Without a compositor nothing can be see-through; the page would stay opaque.
 xcompmgr >"$work/xcompmgr.log" 2>&1 &

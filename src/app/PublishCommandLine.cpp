@@ -1,0 +1,106 @@
+#include "app/PublishCommandLine.h"
+
+#include "document/NoteFileText.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+bool PublishCommandLine::IsRequested(const QStringList& arguments)
+{
+    return !arguments.isEmpty() && arguments.first() == QLatin1String(kOption);
+}
+
+std::optional<PublishCommandLine::Options> PublishCommandLine::ParseArguments(const QStringList& arguments, QString& error)
+{
+    Options options;
+    options.settings.image_folder_name = QStringLiteral("images");
+    if (!IsRequested(arguments) || arguments.size() < 2 || arguments[1].isEmpty() || arguments[1].startsWith(u"--")) {
+        error = QStringLiteral("usage: tessary --publish OUT.tsy [--image-folder NAME] [--serial] [--yes] NOTE.tsy");
+        return std::nullopt;
+    }
+    options.settings.note_path = QFileInfo(arguments[1]).absoluteFilePath();
+    for (int index = 2; index < arguments.size(); ++index) {
+        const QString& argument = arguments[index];
+        if (argument == u"--serial") {
+            options.settings.naming = CopyNaming::Serial;
+        } else if (argument == u"--yes") {
+            options.empty_existing_folder = true;
+        } else if (argument == u"--image-folder") {
+            const QString name = index + 1 < arguments.size() ? arguments[++index] : QString();
+            // The name is one folder beside the note, never a path elsewhere.
+            if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(u'\\')) {
+                error = QStringLiteral("--image-folder needs a folder name: %1").arg(name);
+                return std::nullopt;
+            }
+            options.settings.image_folder_name = name;
+        } else if (argument.startsWith(u"--")) {
+            error = QStringLiteral("unknown option: %1").arg(argument);
+            return std::nullopt;
+        } else if (!options.note_path.isEmpty()) {
+            error = QStringLiteral("more than one note given: %1").arg(argument);
+            return std::nullopt;
+        } else {
+            options.note_path = QFileInfo(argument).absoluteFilePath();
+        }
+    }
+    if (options.note_path.isEmpty()) {
+        error = QStringLiteral("no note given to publish");
+        return std::nullopt;
+    }
+    return options;
+}
+
+bool PublishCommandLine::Publish(const Options& options, QStringList& errors)
+{
+    QString text;
+    if (QFileInfo(options.note_path).isDir() || !ReadTextFile(options.note_path, text)) {
+        errors << QStringLiteral("cannot read the note %1").arg(options.note_path);
+        return false;
+    }
+    Publisher publisher(CutNotePages(text), FolderOf(options.note_path), options.settings, options.note_path);
+    const QString folder = QDir::cleanPath(publisher.ImageFolderPath());
+    if (const QStringList endangered = publisher.EndangeredFiles(); !endangered.isEmpty()) {
+        for (const QString& path : endangered)
+            errors << QStringLiteral("will not empty %1: it holds %2, which the note uses").arg(folder, path);
+        return false;
+    }
+    if (publisher.ImageFolderExists() && !options.empty_existing_folder) {
+        errors << QStringLiteral("the image folder %1 exists; give --yes to empty it").arg(folder);
+        return false;
+    }
+    if (!publisher.PrepareImageFolder()) {
+        errors << QStringLiteral("cannot make the image folder %1").arg(folder);
+        return false;
+    }
+    if (publisher.Publish())
+        return true;
+    for (const Publisher::Problem& problem : publisher.Problems()) {
+        if (problem.source.isEmpty())
+            errors << QStringLiteral("cannot write the note %1").arg(problem.target);
+        else if (!QFileInfo(problem.source).isFile())
+            errors << QStringLiteral("missing image %1").arg(problem.source);
+        else
+            errors << QStringLiteral("cannot copy %1 to %2").arg(problem.source, problem.target);
+    }
+    return false;
+}
+
+int PublishCommandLine::Run(const QStringList& arguments)
+{
+    QString error;
+    const auto options = ParseArguments(arguments, error);
+    if (!options) {
+        QTextStream(stderr) << "tessary: " << error << '\n';
+        return kBadArguments;
+    }
+    QStringList errors;
+    if (Publish(*options, errors))
+        return kSucceeded;
+    QTextStream err(stderr);
+    for (const QString& line : errors)
+        err << "tessary: " << line << '\n';
+    return kFailed;
+}

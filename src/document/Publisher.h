@@ -1,0 +1,95 @@
+#pragma once
+
+#include "text/SectionDocument.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// How the copies of the images are named.
+enum class CopyNaming {
+    // The source's name and extension in lower case; "_2", "_3", ... before the extension
+    // (name as written) while that name is taken.
+    SourceName = 0,
+    // "001", "002", ... in page order and section order, with the source's extension in lower
+    // case; existing files are replaced.
+    Serial = 1,
+};
+
+struct PublishSettings {
+    QString note_path;         // the note file to write
+    QString image_folder_name; // the folder beside it that takes the copies
+    CopyNaming naming { CopyNaming::SourceName };
+};
+
+// Writes a self-contained copy of a note: every image its image sections name is copied into
+// an image folder beside the new note file, and the copy's `FileName` values name the copies
+// relative to the note. The pages handed in are not changed.
+//
+// The steps are the caller's to run in order, so that it can ask its user in between:
+// EndangeredFiles (refuse when not empty), ImageFolderExists (ask before emptying it),
+// PrepareImageFolder, Publish.
+class Publisher {
+public:
+    using ProgressHandler = std::function<void(int copied, int total)>;
+
+    // Relative source paths resolve against source_folder, the folder of the note the pages
+    // come from. The open note's file, when given, is guarded like the source images.
+    Publisher(const QStringList& pages, const QString& source_folder, const PublishSettings& settings,
+              const QString& open_note_path = {});
+
+    // The image folder, ending in "/".
+    const QString& ImageFolderPath() const { return m_image_folder; }
+    bool ImageFolderExists() const;
+    // The source images (and the open note) that emptying the image folder would delete: those
+    // inside it, or the folder itself. Publishing must not go on while there are any.
+    QStringList EndangeredFiles() const;
+    // Empties the existing image folder (files and sub-folders, for good), or creates it.
+    // False when the path cannot be made a folder.
+    bool PrepareImageFolder();
+    // Copies the images and writes the note file. False when anything could not be written;
+    // Problems() then lists each copy and file that failed.
+    bool Publish(const ProgressHandler& progress = {});
+
+    // What could not be written: a copy (with its source) or the note file (no source).
+    struct Problem {
+        QString source;
+        QString target;
+    };
+
+    // The number of copies publishing makes.
+    int CopyCount() const { return int(m_images.size()); }
+    const std::vector<Problem>& Problems() const { return m_problems; }
+    // The note file's path, absolute.
+    const QString& NotePath() const { return m_note_path; }
+
+private:
+    struct ImageSection {
+        int page;
+        int section;
+        QString source;           // resolved, absolute
+        QStringList other_fields; // the fields of `FileName` after the path (the trims)
+    };
+
+    void CollectImages();
+    // The copy's path for a source under the naming rule; serial is the copy's number from 1.
+    QString CopyPath(const QString& source, int serial);
+    QString Resolved(const QString& written) const;
+
+    QStringList m_pages;
+    // The parsed pages; an empty document where a page gave none, which stays as written.
+    std::vector<SectionDocument> m_documents;
+    QString m_source_folder;
+    PublishSettings m_settings;
+    QString m_note_path;
+    QString m_open_note_path;
+    QString m_image_folder;
+    std::vector<ImageSection> m_images;
+    std::vector<Problem> m_problems;
+    // The lower-cased names in the image folder. Names are compared without case, so the
+    // published folder holds no two names that a case-blind file system would take for one.
+    QSet<QString> m_taken_names;
+};

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Publishes hand-written notes from the command line and checks the copies, their names, the
+# rewritten image paths, and that a published note shows the same picture as its original.
+# Arguments: the tessary executable and the tests/data folder.
+set -uo pipefail
+tessary=$(realpath "$1")
+data=$(realpath "$2")/export
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+unset DISPLAY WAYLAND_DISPLAY
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+expect_file() {
+    [[ -f "$1" ]] || fail "missing $1"
+}
+
+# The FileName values of a note, one per line, without line ends.
+file_names() {
+    grep '^FileName=' "$1" | tr -d '\r' | sed 's/^FileName=//'
+}
+
+# expect_failure EXPECTED_CODE ARGUMENTS...: the exit code and at least one line on stderr.
+expect_failure() {
+    local expected=$1 code
+    shift
+    "$tessary" --publish "$@" 2>"$work/stderr" >/dev/null
+    code=$?
+    [[ $code -eq $expected ]] || fail "'$*' exited with $code, expected $expected: $(cat "$work/stderr")"
+    [[ -s "$work/stderr" ]] || fail "'$*' said nothing on stderr"
+}
+
+# A note beside its images: red.png on both pages (twice on the first), a picture in a sub
+# folder, and one whose name differs from another source's only in case.
+mkdir -p "$work/note/pics" "$work/note/other"
+cp "$data/red.png" "$work/note/red.png"
+cp "$data/images/blue.jpg" "$work/note/pics/blue.jpg"
+cp "$data/red.png" "$work/note/other/Red.png"
+printf '%s\r\n' \
+    '[TSImage]' 'FileName=red.png,0.000000,0.000000,0.000000,0.000000' 'FolderPath=' 'Pos=L100,T100,W200,H100' '' \
+    '[TSImage]' 'FileName=pics\blue.jpg,0.000000,0.000000,0.000000,0.000000' 'Rotate=1' 'Pos=L400,T100,W100,H200' '' \
+    '-' '' \
+    '[TSImage]' 'FileName=red.png,0.000000,0.000000,0.000000,0.000000' 'Pos=L0,T0,W50,H50' '' \
+    '[TSImage]' 'FileName=other\Red.png,0.000000,0.000000,0.000000,0.000000' 'Pos=L60,T0,W50,H50' '' \
+    >"$work/note/note.tsy"
+
+# Source names.
+if "$tessary" --publish "$work/pub/published.tsy" "$work/note/note.tsy"; then
+    for name in red.png blue.jpg red_2.png Red_3.png; do
+        expect_file "$work/pub/images/$name"
+    done
+    [[ $(ls "$work/pub/images" | wc -l) -eq 4 ]] || fail "source-name copies: $(ls "$work/pub/images")"
+    expected=$'images\\red.png,0.000000,0.000000,0.000000,0.000000\nimages\\blue.jpg,0.000000,0.000000,0.000000,0.000000\nimages\\red_2.png,0.000000,0.000000,0.000000,0.000000\nimages\\Red_3.png,0.000000,0.000000,0.000000,0.000000'
+    [[ "$(file_names "$work/pub/published.tsy")" == "$expected" ]] || fail "source-name FileName values: $(file_names "$work/pub/published.tsy")"
+    grep -q '^FolderPath' "$work/pub/published.tsy" && fail "FolderPath kept"
+    cmp -s "$work/note/pics/blue.jpg" "$work/pub/images/blue.jpg" || fail "blue.jpg copy differs"
+    # Both pages look the same from the published note as from the original.
+    for page in 1 2; do
+        "$tessary" --export "$work/original$page.png" --page $page "$work/note/note.tsy" || fail "export of the original page $page"
+        "$tessary" --export "$work/published$page.png" --page $page "$work/pub/published.tsy" || fail "export of the published page $page"
+        differing=$(compare -metric AE "$work/original$page.png" "$work/published$page.png" null: 2>&1)
+        [[ "$differing" == "0" ]] || fail "page $page differs after publishing in $differing pixels"
+    done
+else
+    fail "publishing with source names failed"
+fi
+
+# Serial numbers; the existing folder is emptied only with --yes.
+touch "$work/pub/images/stale.txt"
+expect_failure 1 "$work/pub/published.tsy" --serial "$work/note/note.tsy"
+expect_file "$work/pub/images/stale.txt"
+if "$tessary" --publish "$work/pub/published.tsy" --serial --yes "$work/note/note.tsy"; then
+    [[ "$(ls "$work/pub/images" | tr '\n' ' ')" == "001.png 002.jpg 003.png 004.png " ]] || fail "serial copies: $(ls "$work/pub/images")"
+    [[ "$(file_names "$work/pub/published.tsy" | cut -d, -f1 | tr '\n' ' ')" == 'images\001.png images\002.jpg images\003.png images\004.png ' ]] \
+        || fail "serial FileName values: $(file_names "$work/pub/published.tsy")"
+else
+    fail "publishing with serial numbers failed"
+fi
+
+# Another image folder name.
+"$tessary" --publish "$work/pub2/n.tsy" --image-folder Bilder "$work/note/note.tsy" || fail "--image-folder failed"
+expect_file "$work/pub2/Bilder/red.png"
+[[ "$(file_names "$work/pub2/n.tsy" | head -1 | cut -d, -f1)" == 'Bilder\red.png' ]] || fail "--image-folder FileName: $(file_names "$work/pub2/n.tsy" | head -1)"
+
+# Publishing the published note into its own folder would empty the folder of its images.
+expect_failure 1 "$work/pub/again.tsy" --yes "$work/pub/published.tsy"
+[[ $(ls "$work/pub/images" | wc -l) -eq 4 ]] || fail "the refused publish deleted images: $(ls "$work/pub/images")"
+[[ -e "$work/pub/again.tsy" ]] && fail "the refused publish wrote a note"
+
+# A missing source image is a failure, named on stderr; the rest is still published.
+rm "$work/note/other/Red.png"
+expect_failure 1 "$work/pub3/n.tsy" "$work/note/note.tsy"
+grep -q "Red.png" "$work/stderr" || fail "the missing image is not named: $(cat "$work/stderr")"
+expect_file "$work/pub3/images/blue.jpg"
+
+# A note that cannot be written.
+mkdir -p "$work/pub4/n.tsy"
+cp "$data/red.png" "$work/note/other/Red.png"
+expect_failure 1 "$work/pub4/n.tsy" "$work/note/note.tsy"
+
+# A note that does not exist, and wrong arguments.
+expect_failure 1 "$work/pub5/n.tsy" "$work/note/nothing.tsy"
+expect_failure 2 "$work/pub5/n.tsy"
+expect_failure 2 "$work/pub5/n.tsy" --bogus "$work/note/note.tsy"
+expect_failure 2 "$work/pub5/n.tsy" --image-folder "$work/note/note.tsy"
+expect_failure 2
+
+if ((failures > 0)); then
+    echo "$failures failure(s)"
+    exit 1
+fi
+echo "all publish checks passed"

@@ -1,0 +1,49 @@
+# For the tests that need a real X server: a work folder "work", an array "pids" of processes
+# that are ended on exit, a check for the tools, and start_server, which starts an Xvfb server
+# on a display number of its own and exports DISPLAY.
+
+require_tools() {
+    local tool
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "$tool is missing: tools/deps.sh installs it"
+            exit 1
+        fi
+    done
+}
+
+work=$(mktemp -d)
+# The editor keeps recovery copies of its unsaved note here, not in the user's data folder.
+export XDG_DATA_HOME="$work/data"
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display number of our own: tests run side by side, so a number another server holds (its
+# lock file names that server's process) makes us try the next one.
+start_server() {
+    local display pid
+    for display in $(seq 120 199); do
+        [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]] && continue
+        Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        pid=$!
+        for _ in $(seq 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            if [[ $(tr -d ' \n' <"/tmp/.X$display-lock" 2>/dev/null) == "$pid" ]] \
+                && DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; then
+                pids+=("$pid")
+                export DISPLAY=":$display"
+                return 0
+            fi
+            sleep 0.05
+        done
+        kill "$pid" 2>/dev/null || true
+    done
+    return 1
+}

@@ -1,0 +1,225 @@
+#include "document/NoteFileText.h"
+#include "document/Publisher.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "text/SectionDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString ImageSection(const QString& file_name, const QString& extra = {})
+{
+    return QStringLiteral("[TSImage]\r\nFileName=%1,1.500000,0.000000,2.000000,0.000000\r\n%2Pos=L10,T10,W50,H50\r\n\r\n")
+        .arg(file_name, extra);
+}
+
+class PublisherTest : public ::testing::Test {
+protected:
+    // Writes a file of a few bytes of its own and answers its path.
+    QString MakeFile(const QString& relative, const QByteArray& bytes = {})
+    {
+        const QString path = m_root.filePath(relative);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes.isEmpty() ? relative.toUtf8() : bytes);
+        return path;
+    }
+    QByteArray Bytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    PublishSettings Settings(CopyNaming naming = CopyNaming::SourceName, const QString& note = QStringLiteral("out/published.tsy"))
+    {
+        return { m_root.filePath(note), QStringLiteral("images"), naming };
+    }
+    // The FileName values of the published note, page after page.
+    QStringList PublishedFileNames(const QString& note)
+    {
+        QString text;
+        EXPECT_TRUE(ReadTextFile(note, text));
+        QStringList values;
+        for (const QString& page : CutNotePages(text)) {
+            SectionDocument document;
+            if (!ParseSectionText(QStringView(page), document))
+                continue;
+            for (int index = 0; index < document.Count(); ++index)
+                if (document.Store(index).Contains(QStringLiteral("FileName")))
+                    values << document.Store(index).GetText(QStringLiteral("FileName"));
+        }
+        return values;
+    }
+    QString Folder() const { return m_root.path() + u'/'; }
+
+    QTemporaryDir m_root;
+};
+
+struct NamingRow {
+    CopyNaming naming;
+    QStringList expected;
+};
+
+// The same image on two pages is copied twice; names that differ only in case stay apart.
+TEST_F(PublisherTest, CopiesAreNamedByTheRule)
+{
+    const QString first = MakeFile(QStringLiteral("a/Photo.JPG"), "first");
+    const QString second = MakeFile(QStringLiteral("b/PHOTO.jpg"), "second");
+    const QString other = MakeFile(QStringLiteral("a/tree.png"), "tree");
+    const QStringList pages { ImageSection(first) + ImageSection(other), ImageSection(first), ImageSection(second) };
+    const NamingRow rows[] = {
+        { CopyNaming::SourceName, { "photo.jpg", "tree.png", "Photo_2.jpg", "PHOTO_3.jpg" } },
+        { CopyNaming::Serial, { "001.jpg", "002.png", "003.jpg", "004.jpg" } },
+    };
+    for (const NamingRow& row : rows) {
+        Publisher publisher(pages, Folder(), Settings(row.naming));
+        ASSERT_TRUE(publisher.EndangeredFiles().isEmpty());
+        ASSERT_TRUE(publisher.PrepareImageFolder());
+        std::vector<std::pair<int, int>> progress;
+        EXPECT_TRUE(publisher.Publish([&](int copied, int total) { progress.emplace_back(copied, total); }));
+        QStringList expected_values;
+        for (const QString& name : row.expected)
+            expected_values << QStringLiteral("images\\%1,1.500000,0.000000,2.000000,0.000000").arg(name);
+        EXPECT_EQ(PublishedFileNames(Settings().note_path), expected_values);
+        const QString images = m_root.filePath(QStringLiteral("out/images/"));
+        EXPECT_EQ(Bytes(images + row.expected[0]), "first");
+        EXPECT_EQ(Bytes(images + row.expected[1]), "tree");
+        EXPECT_EQ(Bytes(images + row.expected[2]), "first");
+        EXPECT_EQ(Bytes(images + row.expected[3]), "second");
+        EXPECT_EQ(QDir(images).entryList(QDir::Files).size(), 4);
+        EXPECT_EQ(progress.size(), 4u);
+        EXPECT_EQ(progress.back(), std::make_pair(4, 4));
+    }
+}
+
+TEST_F(PublisherTest, RewritesOnlyImagePathsAndDropsTheFolderKey)
+{
+    const QString image = MakeFile(QStringLiteral("photo.png"));
+    const QStringList pages {
+        ImageSection(image, QStringLiteral("FolderPath=%1\r\nRotate=1\r\n").arg(Folder()))
+            + QStringLiteral("[TSText]\r\nText=FileName\r\nPos=L0,T0,W10,H10\r\n\r\n"),
+    };
+    Publisher publisher(pages, Folder(), Settings());
+    ASSERT_TRUE(publisher.PrepareImageFolder());
+    ASSERT_TRUE(publisher.Publish());
+    QString text;
+    ASSERT_TRUE(ReadTextFile(Settings().note_path, text));
+    SectionDocument document;
+    ASSERT_TRUE(ParseSectionText(QStringView(text), document));
+    ASSERT_EQ(document.Count(), 2);
+    EXPECT_FALSE(document.Store(0).Contains(QStringLiteral("FolderPath")));
+    EXPECT_EQ(document.Store(0).GetText(QStringLiteral("Rotate")), QStringLiteral("1"));
+    EXPECT_EQ(document.Store(0).GetText(QStringLiteral("Pos")), QStringLiteral("L10,T10,W50,H50"));
+    EXPECT_EQ(document.Name(1), QStringLiteral("TSText"));
+    EXPECT_EQ(document.Store(1).GetText(QStringLiteral("Text")), QStringLiteral("FileName"));
+}
+
+// Saved notes name their images relative to the note's folder, whatever the working folder.
+TEST_F(PublisherTest, RelativeSourcesResolveAgainstTheNotesFolder)
+{
+    MakeFile(QStringLiteral("note/pics/sun.png"), "sun");
+    MakeFile(QStringLiteral("note/a,b.png"), "comma");
+    const QString saved = CurrentFolder();
+    SetCurrentFolder(QDir::tempPath());
+    const QStringList pages { ImageSection(QStringLiteral("pics\\sun.png")) + ImageSection(QStringLiteral("a,b.png")) };
+    Publisher publisher(pages, m_root.filePath(QStringLiteral("note/")), Settings());
+    ASSERT_TRUE(publisher.PrepareImageFolder());
+    const bool published = publisher.Publish();
+    SetCurrentFolder(saved);
+    EXPECT_TRUE(published);
+    EXPECT_EQ(Bytes(m_root.filePath(QStringLiteral("out/images/sun.png"))), "sun");
+    EXPECT_EQ(Bytes(m_root.filePath(QStringLiteral("out/images/a,b.png"))), "comma");
+    EXPECT_EQ(PublishedFileNames(Settings().note_path),
+              QStringList({ QStringLiteral("images\\sun.png,1.500000,0.000000,2.000000,0.000000"),
+                            QStringLiteral("images\\a,b.png,1.500000,0.000000,2.000000,0.000000") }));
+}
+
+TEST_F(PublisherTest, NoteWithoutImagesWritesTheNoteAndAnEmptyFolder)
+{
+    MakeFile(QStringLiteral("out/images/old.jpg"));
+    MakeFile(QStringLiteral("out/images/sub/older.jpg"));
+    const QString text_page = QStringLiteral("[BackBrush]\r\nColor=0xff000000\r\n\r\n");
+    Publisher publisher({ text_page, QString() }, Folder(), Settings());
+    EXPECT_EQ(publisher.CopyCount(), 0);
+    ASSERT_TRUE(publisher.ImageFolderExists());
+    ASSERT_TRUE(publisher.PrepareImageFolder());
+    EXPECT_TRUE(publisher.Publish());
+    EXPECT_TRUE(QDir(m_root.filePath(QStringLiteral("out/images"))).isEmpty());
+    QString written;
+    ASSERT_TRUE(ReadTextFile(Settings().note_path, written));
+    // The page keeps its sections; the empty last page is left out.
+    const QStringList pages = CutNotePages(written);
+    ASSERT_EQ(pages.size(), 2);
+    SectionDocument original;
+    SectionDocument published;
+    ASSERT_TRUE(ParseSectionText(QStringView(text_page), original));
+    ASSERT_TRUE(ParseSectionText(QStringView(pages[0]), published));
+    EXPECT_EQ(published, original);
+    EXPECT_TRUE(pages[1].trimmed().isEmpty());
+}
+
+// Publishing a published note to where it lies would empty the folder that holds its images.
+TEST_F(PublisherTest, FolderHoldingASourceOrTheOpenNoteIsEndangered)
+{
+    const QString inside = MakeFile(QStringLiteral("out/images/photo.jpg"));
+    const QString outside = MakeFile(QStringLiteral("elsewhere.jpg"));
+    const QString note = MakeFile(QStringLiteral("out/published.tsy"));
+    {
+        Publisher publisher({ ImageSection(QStringLiteral("images\\photo.jpg")) + ImageSection(outside) },
+                            m_root.filePath(QStringLiteral("out/")), Settings());
+        EXPECT_EQ(publisher.EndangeredFiles(), QStringList { inside });
+    }
+    {
+        // Through a link to the image folder.
+        ASSERT_TRUE(QFile::link(m_root.filePath(QStringLiteral("out/images")), m_root.filePath(QStringLiteral("link"))));
+        Publisher publisher({ ImageSection(m_root.filePath(QStringLiteral("link/photo.jpg"))) }, Folder(), Settings());
+        EXPECT_EQ(publisher.EndangeredFiles().size(), 1);
+    }
+    {
+        // An image folder named "." is the note's own folder.
+        PublishSettings settings = Settings();
+        settings.image_folder_name = QStringLiteral(".");
+        Publisher publisher({ ImageSection(outside) }, Folder(), settings, note);
+        EXPECT_EQ(publisher.EndangeredFiles(), QStringList { note });
+    }
+    EXPECT_EQ(Bytes(inside), "out/images/photo.jpg");
+}
+
+TEST_F(PublisherTest, FailedCopiesAndAnUnwritableNoteAreReported)
+{
+    const QString present = MakeFile(QStringLiteral("present.png"), "present");
+    const QString missing = m_root.filePath(QStringLiteral("missing.png"));
+    const QStringList pages { ImageSection(missing) + ImageSection(present) };
+    {
+        Publisher publisher(pages, Folder(), Settings());
+        ASSERT_TRUE(publisher.PrepareImageFolder());
+        EXPECT_FALSE(publisher.Publish());
+        ASSERT_EQ(publisher.Problems().size(), 1u);
+        EXPECT_EQ(publisher.Problems()[0].source, missing);
+        EXPECT_EQ(Bytes(m_root.filePath(QStringLiteral("out/images/present.png"))), "present");
+    }
+    {
+        // The note's path is a folder.
+        QDir().mkpath(m_root.filePath(QStringLiteral("busy/taken.tsy")));
+        Publisher publisher({ ImageSection(present) }, Folder(), Settings(CopyNaming::Serial, QStringLiteral("busy/taken.tsy")));
+        ASSERT_TRUE(publisher.PrepareImageFolder());
+        EXPECT_FALSE(publisher.Publish());
+        ASSERT_EQ(publisher.Problems().size(), 1u);
+        EXPECT_TRUE(publisher.Problems()[0].source.isEmpty());
+    }
+}
+
+TEST_F(PublisherTest, AnImageFolderPathThatIsAFileCannotBePrepared)
+{
+    MakeFile(QStringLiteral("out/images"));
+    Publisher publisher({}, Folder(), Settings());
+    EXPECT_FALSE(publisher.ImageFolderExists());
+    EXPECT_FALSE(publisher.PrepareImageFolder());
+}
+
+}
