@@ -25,7 +25,10 @@ app_pid=
 
 cleanup() {
     if [[ -n "$app_pid" ]]; then kill "$app_pid" 2>/dev/null || true; fi
-    if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    if [[ -n "$xvfb_pid" ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -33,10 +36,11 @@ trap cleanup EXIT
 Xvfb "$display" -screen 0 1280x860x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
-for _ in $(seq 50); do
+for _ in $(seq 100); do
     xdotool getdisplaygeometry >/dev/null 2>&1 && break
     sleep 0.1
 done
+kill -0 "$xvfb_pid" 2>/dev/null || { echo "Xvfb could not start on $display" >&2; exit 1; }
 # The same look on every machine: no desktop settings, a fixed style, Japanese as the program.
 export QT_QPA_PLATFORMTHEME= QT_STYLE_OVERRIDE=Fusion LANG=C.UTF-8 LC_ALL=C.UTF-8 HOME=$work
 
@@ -82,7 +86,8 @@ wait_window() {
         fi
         sleep 0.1
     done
-    echo "no window '$title' appeared" >&2
+    echo "no window '$title' appeared; the editor said:" >&2
+    tail -5 "$work/editor.log" >&2
     return 1
 }
 
@@ -103,7 +108,7 @@ settle() {
 start_editor() {
     # An editor that was stopped leaves its recovery copy, which the next one would offer.
     rm -rf "$HOME/.local/share/Tessary/recovery"
-    (cd "$HOME" && exec "$tessary" "$@") >/dev/null 2>&1 &
+    (cd "$HOME" && exec "$tessary" "$@") >/dev/null 2>>"$work/editor.log" &
     app_pid=$!
     window=$(wait_window "Tessary by Veldran\$")
     xdotool windowfocus --sync "$window" 2>/dev/null || true
@@ -218,6 +223,14 @@ task_mandelbrot() {
     click_at "$(page_x 1040)" "$(page_y 236)"
     xdotool click 4
     shoot mandelbrot-zoom
+    # Its menu on the right button, and the properties dialog that recolours it, which opens
+    # right of the pointer.
+    click_at "$(page_x 700)" "$(page_y 300)" 3
+    sleep 1
+    xdotool key p
+    wait_window "^マンデルブロ集合プロパティ\$" >/dev/null
+    shoot mandelbrot-properties
+    xdotool key Escape
     stop_editor
 }
 
