@@ -22,14 +22,19 @@ start_own_display() {
         [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
         Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
         xvfb_pid=$!
-        for _ in $(seq 50); do
-            [[ -e /tmp/.X11-unix/X$number ]] && break
-            sleep 0.1
+        # Two tests may pick the same free number at once: the display is ours only when its
+        # lock file names our server and the server answers.
+        for _ in $(seq 100); do
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            if [[ $(tr -d ' \n' <"/tmp/.X$number-lock" 2>/dev/null) == "$xvfb_pid" ]] \
+                && DISPLAY=":$number" xdotool getdisplaygeometry >/dev/null 2>&1; then
+                export DISPLAY=":$number"
+                return 0
+            fi
+            sleep 0.05
         done
-        if kill -0 "$xvfb_pid" 2>/dev/null && [[ -e /tmp/.X11-unix/X$number ]]; then
-            export DISPLAY=":$number"
-            return 0
-        fi
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
         xvfb_pid=
     done
     echo "FAIL: no free display for Xvfb"
