@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 display=${GUIDE_DISPLAY:-:77}
 out=$root/docs/guide
 tessary=$root/build/tessary
-all_tasks=(placing_images cropping scaling mandelbrot publish saving)
+all_tasks=(placing_images cropping scaling texts mandelbrot publish saving)
 
 bash "$root/tools/deps.sh"
 bash "$root/tools/build.sh" "$root/build" >/dev/null
@@ -36,11 +36,13 @@ trap cleanup EXIT
 Xvfb "$display" -screen 0 1280x860x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
-for _ in $(seq 100); do
+for _ in $(seq 300); do
+    kill -0 "$xvfb_pid" 2>/dev/null || break
     xdotool getdisplaygeometry >/dev/null 2>&1 && break
     sleep 0.1
 done
-kill -0 "$xvfb_pid" 2>/dev/null || { echo "Xvfb could not start on $display" >&2; exit 1; }
+xdotool getdisplaygeometry >/dev/null 2>&1 && kill -0 "$xvfb_pid" 2>/dev/null \
+    || { echo "Xvfb could not start on $display" >&2; exit 1; }
 # The same look on every machine: no desktop settings, a fixed style, Japanese as the program.
 export QT_QPA_PLATFORMTHEME= QT_STYLE_OVERRIDE=Fusion LANG=C.UTF-8 LC_ALL=C.UTF-8 HOME=$work
 

@@ -106,10 +106,20 @@ bool ImageImport::PlaceImage(const QString& path, QPoint window_point, Placement
 
 void ImageImport::OpenWithDialog()
 {
+    OpenAndPlace(Placement::FitToPage, {});
+}
+
+void ImageImport::OpenWithDialogAt(QPoint window_point)
+{
+    OpenAndPlace(Placement::AtPoint, window_point);
+}
+
+void ImageImport::OpenAndPlace(Placement placement, QPoint window_point)
+{
     const auto chosen = Prompt().AskOpenFile(ImageDialog());
     if (!chosen)
         return;
-    if (!PlaceImage(*chosen, {}, Placement::FitToPage, 0, -1))
+    if (!PlaceImage(*chosen, window_point, placement, 0, -1))
         Prompt().ShowMessage(QStringLiteral("ファイルオープンに失敗しました。"), kPromptCaption.toString(),
                              MessageIcon::Error);
 }

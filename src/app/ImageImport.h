@@ -30,6 +30,8 @@ public:
     bool PlaceImage(const QString& path, QPoint window_point, Placement placement, int sequence, int target_page);
     // Asks for an image file and fits it to the current page; a failure is reported.
     void OpenWithDialog();
+    // Asks for an image file and places it with its top left corner at the point.
+    void OpenWithDialogAt(QPoint window_point);
 
     // Places the clipboard's picture with its top left corner at the point; nothing happens
     // when the clipboard holds none.
@@ -50,5 +52,7 @@ public:
     void DropFiles(const QStringList& paths, QPoint window_point, Placement placement);
 
 private:
+    void OpenAndPlace(Placement placement, QPoint window_point);
+
     MainWindow& m_window;
 };

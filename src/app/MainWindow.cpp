@@ -108,6 +108,7 @@ MainWindow::MainWindow()
     , m_commands(std::make_unique<CommandTable>(*this))
     , m_import(std::make_unique<ImageImport>(*this))
     , m_page_saver(std::make_unique<PageImageSaver>(*this))
+    , m_page_menu(std::make_unique<PageContextMenu>(*this))
     , m_modes(std::make_unique<WindowModes>(*this))
 {
     ItemFactories::RegisterAll();
@@ -136,6 +137,8 @@ MainWindow::MainWindow()
     m_tool_bar->GetCanvas().SetEventHandler(bar_handler);
     m_page_bar->GetCanvas().SetEventHandler(bar_handler);
     PageCanvas().SetEventHandler([this](const ItemEvent& event) { return m_commands->HandlePageEvent(event); });
+    connect(m_page_view, &PageCanvasWidget::ContextMenuRequested, this,
+        [this](QPoint position) { m_page_menu->Show(position); });
     // The first sizing also sets the page resolution, which changes the scale.
     connect(m_page_view, &PageCanvasWidget::Resized, this, [this] {
         if (CentrePage())

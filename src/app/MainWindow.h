@@ -4,6 +4,7 @@
 #include "app/CommandTable.h"
 #include "app/ImageImport.h"
 #include "app/PageCanvasWidget.h"
+#include "app/PageContextMenu.h"
 #include "app/PageImageSaver.h"
 #include "app/UnsavedChanges.h"
 #include "app/WindowModes.h"
@@ -45,6 +46,7 @@ public:
     CommandTable& Commands() { return *m_commands; }
     ImageImport& Import() { return *m_import; }
     PageImageSaver& PageSaver() { return *m_page_saver; }
+    PageContextMenu& PageMenu() { return *m_page_menu; }
     WindowModes& Modes() { return *m_modes; }
     const WindowModes& Modes() const { return *m_modes; }
 
@@ -153,6 +155,7 @@ private:
     std::unique_ptr<CommandTable> m_commands;
     std::unique_ptr<ImageImport> m_import;
     std::unique_ptr<PageImageSaver> m_page_saver;
+    std::unique_ptr<PageContextMenu> m_page_menu;
     std::unique_ptr<WindowModes> m_modes;
 
     bool m_locked { false };

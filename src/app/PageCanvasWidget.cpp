@@ -1,6 +1,7 @@
 #include "app/PageCanvasWidget.h"
 
 #include "items/Canvas.h"
+#include "platform/Message.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -60,7 +61,8 @@ void PageCanvasWidget::paintEvent(QPaintEvent* event)
 
 bool PageCanvasWidget::DeliverMessage(const Message& message)
 {
-    if (m_input_blocked)
-        return false;
-    return CanvasWidget::DeliverMessage(message);
+    const bool consumed = !m_input_blocked && CanvasWidget::DeliverMessage(message);
+    if (!consumed && message.kind == MessageKind::RButtonUp && rect().contains(message.position))
+        emit ContextMenuRequested(message.position);
+    return consumed;
 }

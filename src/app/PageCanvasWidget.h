@@ -23,6 +23,9 @@ public:
 signals:
     // The page canvas has its new size (and, the first time, its resolution).
     void Resized();
+    // The right button came up over the page and no item showed a menu of its own; also
+    // while the note is locked.
+    void ContextMenuRequested(QPoint position);
 
 protected:
     bool DeliverMessage(const Message& message) override;

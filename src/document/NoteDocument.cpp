@@ -3,10 +3,13 @@
 #include "document/NoteFileText.h"
 #include "document/NoteHost.h"
 #include "items/Canvas.h"
+#include "noteitems/ImageItem.h"
+#include "noteitems/KeptSection.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 #include "platform/UserPrompt.h"
 #include "text/SectionDocument.h"
+#include "text/SectionSources.h"
 
 #include <QFileInfo>
 
@@ -27,6 +30,20 @@ FileDialogRequest NoteFileRequest()
     request.default_extension = QStringLiteral("tsy");
     request.initial_path = QStringLiteral("NewFile");
     return request;
+}
+
+// Whether a section of a page must be kept verbatim in the place of what loading made of it: a
+// section that gave no item (a kind from a newer version, a misspelt name), and an image whose
+// file did not load, which would show and write nothing. The canvas's own "Viewer" section and
+// the background items are the page frame's business and are never written into a note.
+bool MustKeep(const QString& section_name, const Item* made)
+{
+    if (!made)
+        return section_name != QLatin1String("Viewer");
+    const auto* image = dynamic_cast<const ImageItem*>(made);
+    QString section;
+    QString options;
+    return image && !image->Save(section, options, SaveMode::Persistent);
 }
 
 QString CaptionText()
@@ -104,8 +121,17 @@ bool NoteDocument::LoadPageText(Canvas& canvas, const QString& text)
     SectionDocument sections;
     if (!ParseSectionText(QStringView(text), sections))
         return false;
-    for (int i = 0; i < sections.Count(); ++i)
-        canvas.AddFromSection(sections.Name(i), sections.Store(i));
+    const std::vector<QStringView> sources = SectionSources(text);
+    for (int i = 0; i < sections.Count(); ++i) {
+        const QString name = sections.Name(i);
+        Item* made = canvas.AddFromSection(name, sections.Store(i)) ? canvas.ItemAt(canvas.ItemCount() - 1) : nullptr;
+        if (size_t(i) >= sources.size() || !MustKeep(name, made))
+            continue;
+        // An image that shows nothing and would save nothing gives its place to its section.
+        if (made)
+            canvas.RemoveItem(made);
+        canvas.AddItem(std::make_unique<KeptSection>(canvas, sources[size_t(i)]));
+    }
     return true;
 }
 

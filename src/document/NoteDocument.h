@@ -45,8 +45,10 @@ public:
 
     // The section text of the items on a canvas that save themselves into a note.
     static QString PageTextOf(const Canvas& canvas);
-    // Adds one item per section of the text, in order, through the canvas's factory. Sections
-    // the canvas does not know are skipped. An empty text loads nothing and succeeds.
+    // Adds one item per section of the text, in order, through the canvas's factory. A section
+    // the canvas makes no item for, or an image whose file does not load, is kept verbatim in
+    // its place (an invisible item), so that the page text gives it back unchanged. An empty
+    // text loads nothing and succeeds.
     static bool LoadPageText(Canvas& canvas, const QString& text);
 
     // Replaces the current page's text by the page text of the page canvas.

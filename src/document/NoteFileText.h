@@ -8,8 +8,9 @@
 // included.
 QString JoinNotePages(const QStringList& pages);
 
-// Cuts a note file's text into page texts at each "\r\n-\r\n". A page keeps the text up to the
-// separator, so it loses its own final line end, and the next page begins with the separator's
-// final line end. A separator at the very start of the text or of a page ends the cutting and
-// stays in the last page. The last page may be empty; an empty text gives one empty page.
+// Cuts a note file's text into page texts at each line holding "-" alone, the reverse of
+// joining: a note saved by this program opens into the pages it was saved from. A page keeps its
+// text up to and including the line end before the dash; the dash line and the one empty line
+// after it are the separator. Two dash lines in a row hold an empty page between them, which
+// the next save leaves out. The last page may be empty; an empty text gives one empty page.
 QStringList CutNotePages(const QString& text);

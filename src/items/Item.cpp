@@ -83,7 +83,15 @@ bool Item::Save(QString& section, QString& options, SaveMode mode) const
 {
     if (mode == SaveMode::Persistent)
         return false;
-    section += QStringLiteral("Pos=%1,%2,%3,%4\r\n").arg(m_anchors[kLeft], m_anchors[kTop], m_anchors[kRight], m_anchors[kBottom]);
+    // The secondary anchors follow when a section gave any, so that they are not lost.
+    int count = kSecondary;
+    for (int index = kSecondary; index < int(m_anchors.size()); ++index)
+        if (!m_anchors[size_t(index)].isEmpty())
+            count = index + 1;
+    QStringList anchors;
+    for (int index = 0; index < count; ++index)
+        anchors << m_anchors[size_t(index)];
+    section += QStringLiteral("Pos=") + anchors.join(u',') + QStringLiteral("\r\n");
     if (!m_name.isEmpty())
         section += QStringLiteral("Name=") + m_name + QStringLiteral("\r\n");
     if (!m_enabled)

@@ -3,6 +3,7 @@
 #include "noteitems/BackGrid.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/MandelbrotItem.h"
+#include "noteitems/TextNoteItem.h"
 #include "platform/SystemColors.h"
 #include "widgets/Brush.h"
 #include "widgets/Button.h"
@@ -42,7 +43,7 @@ constexpr ItemFactories::Entry kPageTable[] = {
     { "BackBrush", &Make<Brush> },
     { "BackGrid", &MakePageGrid },
     { "TSImage", &Make<ImageItem> },
-    { "Text", nullptr },       // the text note item
+    { "Text", &Make<TextNoteItem> },
     { "Mandelbrot", &Make<MandelbrotItem> },
 };
 

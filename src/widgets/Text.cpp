@@ -113,6 +113,12 @@ bool Text::SetAlignment(Alignment horizontal, Alignment vertical)
     return Assign(m_vertical, vertical) || changed;
 }
 
+bool Text::SetRelativeFontSize(float fraction)
+{
+    const bool changed = Assign(m_font_size, 0);
+    return Assign(m_relative_size, fraction) || changed;
+}
+
 bool Text::SetNoWrap(bool no_wrap)
 {
     return Assign(m_no_wrap, no_wrap);
@@ -185,6 +191,11 @@ bool Text::ReadSection(const KeyValueStore& store)
         changed |= SetNoWrap(store.ListContains(option_key, QStringLiteral("NoWrap")));
         changed |= SetBold(store.ListContains(option_key, QStringLiteral("Bold")));
     }
+    // The outline keys take the values of the properties of the same names.
+    for (const QString& key : { QStringLiteral("OutlineSize"), QStringLiteral("OutlineColor") }) {
+        if (store.Contains(key))
+            changed |= SetProperty(key, store.GetText(key));
+    }
     changed |= PlacedItem::ReadSection(store);
     return changed;
 }
@@ -209,22 +220,57 @@ bool Text::ReadFont(const KeyValueStore& store)
     return changed;
 }
 
+// Everything the reader takes back is written: a relative size in its "%" form, and the
+// alignment, bold and outline that a section can set.
 bool Text::Save(QString& section, QString& options, SaveMode mode) const
 {
     if (mode != SaveMode::Persistent)
         return false;
+    const auto add_option = [&options](QLatin1String word) {
+        if (!options.isEmpty())
+            options += u',';
+        options += word;
+    };
     section += QLatin1String("[Text]\r\n");
     if (!m_text.isEmpty())
         section += QLatin1String("Text=") + EscapedForSave(m_text) + QLatin1String("\r\n");
-    if (!m_font_name.isEmpty())
-        section += QLatin1String("Font=") + QString::number(m_font_size) + u',' + m_font_name + QLatin1String("\r\n");
+    // Also with an empty name, which a section gave: leaving the line out would bring back the
+    // default face and size at the next reading.
+    section += QLatin1String("Font=") + FontSizeText() + u',' + m_font_name + QLatin1String("\r\n");
     section += QLatin1String("Color=") + FormatColor(m_color) + QLatin1String("\r\n");
-    if (m_no_wrap) {
-        if (!options.isEmpty())
-            options += u',';
-        options += QLatin1String("NoWrap");
+    if (m_horizontal != Alignment::Near || m_vertical != Alignment::Near)
+        section += QLatin1String("Align=") + AlignmentLetter(m_horizontal, u'L', u'R') + u','
+            + AlignmentLetter(m_vertical, u'T', u'B') + QLatin1String("\r\n");
+    if (m_outline_size > 0) {
+        section += QLatin1String("OutlineSize=") + QString::number(m_outline_size) + QLatin1String("\r\n");
+        section += QLatin1String("OutlineColor=") + QString::number(static_cast<qint32>(m_outline_color))
+            + QLatin1String("\r\n");
     }
+    if (m_no_wrap)
+        add_option(QLatin1String("NoWrap"));
+    if (m_bold)
+        add_option(QLatin1String("Bold"));
     return PlacedItem::Save(section, options, SaveMode::Plain);
+}
+
+QString Text::FontSizeText() const
+{
+    if (m_font_size >= 1)
+        return QString::number(m_font_size);
+    return QString::number(std::lround(static_cast<double>(m_relative_size) * 100)) + u'%';
+}
+
+QChar Text::AlignmentLetter(Alignment alignment, QChar near, QChar far)
+{
+    switch (alignment) {
+    case Alignment::Near:
+        return near;
+    case Alignment::Centre:
+        return u'C';
+    case Alignment::Far:
+        return far;
+    }
+    return near;
 }
 
 bool Text::Draw(QPainter& painter, const QRectF& clip)

@@ -24,6 +24,8 @@ public:
     // Fonts whose line spacing is 1.25 em or more are drawn at nine tenths of the size, so
     // that tall-lined faces fit the layouts.
     static int ReducedPointSize(int points, double line_spacing_ratio);
+    // The letter that reads back as the alignment: near, "C" or far.
+    static QChar AlignmentLetter(Alignment alignment, QChar near, QChar far);
 
     const QString& GetText() const { return m_text; }
     const QString& FontName() const { return m_font_name; }
@@ -40,6 +42,8 @@ public:
     bool SetText(const QString& text);
     bool SetFontName(const QString& name);
     bool SetFontSize(int points);
+    // A size that follows the item's height: the fraction of it, with the font size 0.
+    bool SetRelativeFontSize(float fraction);
     bool SetColor(quint32 argb);
     bool SetAlignment(Alignment horizontal, Alignment vertical);
     bool SetNoWrap(bool no_wrap);
@@ -48,6 +52,8 @@ public:
 
 private:
     bool ReadFont(const KeyValueStore& store);
+    // The size field of the "Font" key: points, or the relative size as a percentage.
+    QString FontSizeText() const;
     QFont MakeFont(bool family_found, int points, float dots_per_inch, const QPainter& painter) const;
     int TextFlags() const;
     bool DrawOutlined(QPainter& painter, const QFont& font);

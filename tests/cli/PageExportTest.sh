@@ -74,6 +74,18 @@ else
     fail "exporting the sections note failed"
 fi
 
+# Text notes: one at the top left of its box, one centred both ways with its size half the box's
+# height; an unknown section beside them draws nothing.
+if "$tessary" --export "$out/texts.png" "$data/texts.tsy"; then
+    expect_pixel "$out/texts.png" 148 148 0,0,255 12
+    expect_pixel "$out/texts.png" 250 150 255,255,255
+    expect_pixel "$out/texts.png" 550 395 255,0,0 12
+    expect_pixel "$out/texts.png" 450 395 255,255,255
+    expect_pixel "$out/texts.png" 650 395 255,255,255
+else
+    fail "exporting the texts note failed"
+fi
+
 # Mandelbrot pictures: the default view with the default colours, a view inside the set in its
 # infinity colour, and an empty section that shows nothing. The export waits for the render.
 if "$tessary" --export "$out/mandelbrot.png" "$data/mandelbrot.tsy"; then

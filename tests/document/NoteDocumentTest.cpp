@@ -169,7 +169,7 @@ TEST_F(NoteDocumentTest, EmptyNoteSavesAsEmptyFileAndReopensAsOneEmptyPage)
     EXPECT_EQ(m_host.m_opened, 1);
 }
 
-TEST_F(NoteDocumentTest, AnEmptyLastPageReopensAsAPageOfLineEnds)
+TEST_F(NoteDocumentTest, AnEmptyLastPageReopensAsAnEmptyPage)
 {
     PlaceProbe("first", "a.png");
     ASSERT_TRUE(m_document.InsertPage(1));
@@ -178,7 +178,8 @@ TEST_F(NoteDocumentTest, AnEmptyLastPageReopensAsAPageOfLineEnds)
     ASSERT_TRUE(m_document.OpenNote(Path("two.tsy")));
 
     ASSERT_EQ(m_document.PageCount(), 2);
-    EXPECT_EQ(m_document.PageText(1), "\r\n\r\n");
+    EXPECT_EQ(m_document.PageText(0), PageOf("first", "a.png"));
+    EXPECT_EQ(m_document.PageText(1), QString());
     m_host.ResetPageCanvas(m_canvas);
     ASSERT_TRUE(m_document.ShowPage(1));
     EXPECT_TRUE(Probes().empty());
@@ -332,21 +333,22 @@ TEST_F(NoteDocumentTest, ClearNoteStartsOneEmptyPageAndForgetsThePath)
 
 namespace {
 
-TEST(PageText, PageTableItemsLoadButTheBackgroundIsNeverSaved)
+TEST(PageText, BackgroundIsNeverSavedButUnknownSectionsAreKeptVerbatim)
 {
     ItemFactories::RegisterAll();
     Canvas canvas { CanvasKind::Page };
-    const QString page = "[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0xff102030\r\n\r\n"
-                         "[Brush]\r\nPos=L0,T0,W5,H5\r\n\r\n"
-                         "[Viewer]\r\nGroup=wide\r\nDpi=120\r\n\r\n"
-                         "[backbrush]\r\n\r\n";
+    const QString brush = "[Brush]\r\nPos=L0,T0,W5,H5\r\n// a comment\r\nPos=L1,T1,W5,H5\r\n\r\n";
+    const QString misspelt = "[backbrush]\r\n\r\n\r\n";
+    const QString page = "[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0xff102030\r\n\r\n" + brush
+        + "[Viewer]\r\nGroup=wide\r\nDpi=120\r\n\r\n" + misspelt;
     ASSERT_TRUE(NoteDocument::LoadPageText(canvas, page));
 
-    // The page table knows BackBrush only, by its exact name; Viewer sets up the canvas.
-    ASSERT_EQ(canvas.ItemCount(), 1);
+    // The page table knows BackBrush only, by its exact name; Viewer sets up the canvas. The
+    // sections it makes nothing of stay in their places, exactly as written.
+    ASSERT_EQ(canvas.ItemCount(), 3);
     EXPECT_EQ(canvas.CurrentGroup(), "wide");
     EXPECT_EQ(canvas.Dpi(), 120.0f);
-    EXPECT_EQ(NoteDocument::PageTextOf(canvas), QString());
+    EXPECT_EQ(NoteDocument::PageTextOf(canvas), brush + misspelt);
 }
 
 }

@@ -158,7 +158,9 @@ TEST(ItemTest, GroupRule)
     }
 }
 
-TEST(ItemTest, SaveWritesPrimaryAnchorsNameAndOptions)
+// Secondary anchors a section gave are written after the primary ones: a note read and saved
+// again keeps its geometry.
+TEST(ItemTest, SaveWritesAnchorsNameAndOptions)
 {
     Canvas canvas;
     PlacedItem item(canvas);
@@ -166,7 +168,7 @@ TEST(ItemTest, SaveWritesPrimaryAnchorsNameAndOptions)
     QString section;
     QString options = QStringLiteral("Repeat");
     ASSERT_TRUE(item.Save(section, options, SaveMode::Plain));
-    EXPECT_EQ(section, QStringLiteral("Pos=L1,T2,R3,B4\r\nName=photo\r\n"));
+    EXPECT_EQ(section, QStringLiteral("Pos=L1,T2,R3,B4,L5,T6\r\nName=photo\r\n"));
     EXPECT_EQ(options, QStringLiteral("Repeat,Disable,Invisible"));
 
     // A kind without its own save writes nothing into a note file.

@@ -1,6 +1,7 @@
 #include "widgets/LayoutFixture.h"
 
 #include "noteitems/BackGrid.h"
+#include "noteitems/TextNoteItem.h"
 #include "widgets/Brush.h"
 #include "widgets/Text.h"
 
@@ -67,12 +68,14 @@ TEST_F(ItemFactoriesTest, WidgetTableMakesEachNamedKindInSectionOrder)
     EXPECT_EQ(ItemAs<Text>(6)->GetText(), QStringLiteral("second"));
 }
 
-TEST_F(PageCanvasTest, PageTableMakesBackBrushButNotBrush)
+TEST_F(PageCanvasTest, PageTableMakesBackBrushButNotBrushAndTextNotes)
 {
-    EXPECT_EQ(Load(kMixedLayout + QStringLiteral("[BackBrush]\nColor=0xff123456\n")), 3);
-    EXPECT_EQ(KindNames(GetCanvas()), (std::vector<std::string> { "Brush", "BackGrid", "Brush" }));
-    EXPECT_EQ(ItemAs<Brush>(2)->Color(), 0xff123456u);
-    const BackGrid* grid = ItemAs<BackGrid>(1);
+    EXPECT_EQ(Load(kMixedLayout + QStringLiteral("[BackBrush]\nColor=0xff123456\n")), 5);
+    EXPECT_EQ(KindNames(GetCanvas()),
+        (std::vector<std::string> { "TextNoteItem", "Brush", "BackGrid", "TextNoteItem", "Brush" }));
+    EXPECT_EQ(ItemAs<TextNoteItem>(3)->Widget().GetText(), QStringLiteral("second"));
+    EXPECT_EQ(ItemAs<Brush>(4)->Color(), 0xff123456u);
+    const BackGrid* grid = ItemAs<BackGrid>(2);
     EXPECT_EQ(grid->Color(), kFace);
     EXPECT_FLOAT_EQ(grid->Interval(), 1.0f);
     EXPECT_TRUE(grid->RateMode());

@@ -1,0 +1,143 @@
+#include "app/PageContextMenu.h"
+
+#include "app/MainWindow.h"
+#include "items/Canvas.h"
+#include "noteitems/ItemFactories.h"
+#include "noteitems/TextNoteItem.h"
+#include "text/KeyValueStore.h"
+#include "text/ValueForms.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+namespace {
+
+PopupMenuEntry Separator()
+{
+    PopupMenuEntry entry;
+    entry.separator = true;
+    return entry;
+}
+
+PopupMenuEntry MenuEntry(const char* text, int id, bool disabled = false, bool checked = false)
+{
+    PopupMenuEntry entry;
+    entry.text = QString::fromUtf8(text);
+    entry.id = id;
+    entry.disabled = disabled;
+    entry.checked = checked;
+    return entry;
+}
+
+}
+
+PageContextMenu::PageContextMenu(MainWindow& window)
+    : m_window(window)
+{
+}
+
+bool PageContextMenu::ClipboardHoldsPicture()
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+    return data && data->hasImage();
+}
+
+PopupMenu PageContextMenu::Build() const
+{
+    const bool locked = m_window.IsLocked();
+    const WindowModes& modes = m_window.Modes();
+    PopupMenuEntry add = MenuEntry("追加(&A)", 0, locked);
+    add.submenu = { MenuEntry("テキスト(&T)", kAddText, locked), MenuEntry("マンデルブロ集合(&M)", kAddMandelbrot, locked) };
+    PopupMenu menu;
+    menu.entries = {
+        MenuEntry("ファイルを開く(&O)", kOpenFile, locked),
+        MenuEntry("貼り付け(&P)", kPaste, locked || !ClipboardHoldsPicture()),
+        Separator(),
+        add,
+        Separator(),
+        MenuEntry("背景透明化(&T)", CommandTable::kTransparentBackground, false, modes.IsBackgroundTransparent()),
+        Separator(),
+        modes.IsFullScreen() ? MenuEntry("元に戻す(縮小)(&R)", kFullScreen) : MenuEntry("最大化(&M)", kFullScreen),
+        MenuEntry("最前面に(&F)", CommandTable::kBringToFront),
+        MenuEntry("最背面に(&B)", CommandTable::kBottomMost, false, modes.IsBottomMost()),
+        Separator(),
+        MenuEntry("バージョン情報(&V)", CommandTable::kAbout),
+    };
+    return menu;
+}
+
+void PageContextMenu::Show(QPoint page_widget_point)
+{
+    const std::optional<int> chosen
+        = Prompt().ShowPopupMenu(Build(), m_window.PageWidget().mapToGlobal(page_widget_point));
+    if (chosen)
+        Run(*chosen, page_widget_point);
+}
+
+bool PageContextMenu::Run(int entry, QPoint page_widget_point)
+{
+    // Entries that change the page stay disabled while the note is locked, whatever asks.
+    const bool changes_page = entry == kOpenFile || entry == kPaste || entry == kAddText || entry == kAddMandelbrot;
+    if (changes_page && m_window.IsLocked())
+        return false;
+    const QPoint window_point = m_window.PageWidget().mapTo(&m_window, page_widget_point);
+    switch (entry) {
+    case kOpenFile:
+        m_window.Import().OpenWithDialogAt(window_point);
+        return true;
+    case kPaste:
+        return m_window.Import().PasteAt(window_point);
+    case kAddText:
+        return AddText(page_widget_point);
+    case kAddMandelbrot:
+        return AddMandelbrot(page_widget_point);
+    case kFullScreen:
+        m_window.Modes().ToggleFullScreen();
+        return true;
+    default:
+        return m_window.Commands().Run(entry);
+    }
+}
+
+Item* PageContextMenu::AddItem(const QString& section_name, QPoint page_widget_point, float width, float height)
+{
+    Canvas& canvas = m_window.PageCanvas();
+    std::unique_ptr<Item> item = ItemFactories::MakeItem(CanvasKind::Page, canvas, section_name);
+    if (!item)
+        return nullptr;
+    item->ReadSection(KeyValueStore());
+    const QPointF page = canvas.ToPage(QPointF(page_widget_point));
+    item->SetAnchor(Item::kLeft, u'L' + FormatFixed(page.x()));
+    item->SetAnchor(Item::kTop, u'T' + FormatFixed(page.y()));
+    item->SetAnchor(Item::kRight, u'W' + FormatFixed(width));
+    item->SetAnchor(Item::kBottom, u'H' + FormatFixed(height));
+    Item* added = item.get();
+    canvas.AddItem(std::move(item));
+    m_window.RepaintPageCanvas();
+    return added;
+}
+
+bool PageContextMenu::AddText(QPoint page_widget_point)
+{
+    auto* text = dynamic_cast<TextNoteItem*>(AddItem(QStringLiteral("Text"), page_widget_point, 200, 100));
+    if (!text)
+        return false;
+    if (!text->OpenProperties()) {
+        m_window.PageCanvas().RemoveItem(text);
+        return false;
+    }
+    m_window.GetPages().RecordStep();
+    m_window.activateWindow();
+    m_window.raise();
+    return true;
+}
+
+bool PageContextMenu::AddMandelbrot(QPoint page_widget_point)
+{
+    if (!AddItem(QStringLiteral("Mandelbrot"), page_widget_point, 200, 200))
+        return false;
+    m_window.GetPages().RecordStep();
+    return true;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/UserPrompt.h"
+
+#include <QPoint>
+#include <QString>
+
+class Item;
+class MainWindow;
+
+// The page's own context menu, shown where a right click on the page falls on no item that
+// shows a menu of its own: opening or pasting an image at the pointer, adding a text or a
+// Mandelbrot picture there, and the window commands of the view menu. While the note is
+// locked the entries that change the page are disabled.
+class PageContextMenu {
+public:
+    // Entry numbers; the window commands use their command numbers.
+    enum Entry : int {
+        kOpenFile = 1,
+        kPaste = 2,
+        kAddText = 3,
+        kAddMandelbrot = 4,
+        kFullScreen = 5,
+    };
+
+    explicit PageContextMenu(MainWindow& window);
+
+    // The menu with the states of this moment.
+    PopupMenu Build() const;
+    // Shows the menu at a point of the page canvas's window and carries out the choice.
+    void Show(QPoint page_widget_point);
+    // Carries out an entry for a point of the page canvas's window; false when it did nothing.
+    bool Run(int entry, QPoint page_widget_point);
+
+    // Adds a text at the point and opens its properties dialog: OK keeps it and records an
+    // undo step, Cancel takes it away again.
+    bool AddText(QPoint page_widget_point);
+    // Adds a Mandelbrot picture at the point and records an undo step.
+    bool AddMandelbrot(QPoint page_widget_point);
+
+private:
+    // Makes the page item of a section kind with its top left corner at the point and the
+    // size given, and puts it on top of the page. Null when the kind makes no item.
+    Item* AddItem(const QString& section_name, QPoint page_widget_point, float width, float height);
+    static bool ClipboardHoldsPicture();
+
+    MainWindow& m_window;
+};

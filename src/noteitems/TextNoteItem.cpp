@@ -1,0 +1,215 @@
+#include "noteitems/TextNoteItem.h"
+
+#include "items/Canvas.h"
+#include "noteitems/SelectionFrame.h"
+#include "noteitems/TextPropertiesDialog.h"
+#include "platform/Message.h"
+#include "platform/UserPrompt.h"
+#include "text/KeyValueStore.h"
+
+#include <QPainter>
+
+namespace {
+
+enum MenuEntry : int {
+    kProperties = 0,
+    kDelete = 1,
+};
+
+QString AnchorText(QChar letter, double value)
+{
+    return letter + QString::asprintf("%g", value);
+}
+
+}
+
+TextNoteItem::TextNoteItem(Canvas& canvas)
+    : InteractiveItem(canvas)
+    , m_text(canvas)
+{
+}
+
+bool TextNoteItem::ReadSection(const KeyValueStore& store)
+{
+    // The section carries the widget's position and then the item's; both read the later.
+    if (!m_text.ReadSection(store))
+        return false;
+    return InteractiveItem::ReadSection(store);
+}
+
+bool TextNoteItem::GetProperty(const QString& key, QString& value) const
+{
+    return m_text.GetProperty(key, value);
+}
+
+bool TextNoteItem::Save(QString& section, QString& options, SaveMode mode) const
+{
+    if (mode != SaveMode::Persistent)
+        return false;
+    PlaceWidget(GetBounds());
+    if (!m_text.Save(section, options, mode))
+        return false;
+    return InteractiveItem::Save(section, options, SaveMode::Plain);
+}
+
+bool TextNoteItem::Draw(QPainter& painter, const QRectF& clip)
+{
+    const QRectF bounds = GetBounds();
+    PlaceWidget(bounds);
+    bool drawn = m_text.Draw(painter, clip);
+    if (IsActive() && GetCanvas().EffectiveScale() > 0) {
+        SelectionFrame::Draw(painter, bounds, GetCanvas().EffectiveScale());
+        drawn = true;
+    }
+    return drawn;
+}
+
+void TextNoteItem::PlaceWidget(const QRectF& bounds) const
+{
+    m_text.SetAnchor(kLeft, AnchorText(u'L', bounds.left()));
+    m_text.SetAnchor(kTop, AnchorText(u'T', bounds.top()));
+    m_text.SetAnchor(kRight, AnchorText(u'L', bounds.right()));
+    m_text.SetAnchor(kBottom, AnchorText(u'T', bounds.bottom()));
+    for (int edge = kLeft; edge <= kBottom; ++edge)
+        m_text.SetAnchor(kSecondary + edge, {});
+}
+
+bool TextNoteItem::IsActive() const
+{
+    return GetCanvas().ActiveItem() == this;
+}
+
+bool TextNoteItem::HandleMessage(const Message& message, QPointF page_point)
+{
+    switch (message.kind) {
+    case MessageKind::LButtonDblClk:
+        if (!HitTest(page_point))
+            return false;
+        OpenProperties();
+        return true;
+    case MessageKind::KeyDown:
+        // The item has no keys of its own, and no other item gets them while it is active.
+        return IsActive();
+    case MessageKind::MouseMove:
+        return DragStep(page_point);
+    case MessageKind::LButtonDown:
+        return Press(page_point);
+    case MessageKind::LButtonUp:
+        m_drag.Release();
+        Notify(ItemEvent::kReleaseCapture);
+        Notify(ItemEvent::kChangeFinished);
+        return true;
+    case MessageKind::RButtonDown:
+        return RightPress(page_point);
+    case MessageKind::RButtonUp:
+        return HitTest(page_point) && ShowContextMenu(message);
+    case MessageKind::MouseWheel:
+        if (!IsActive())
+            return false;
+        StepFontSize(message.wheel_delta);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TextNoteItem::Press(QPointF page_point)
+{
+    if (m_drag.Press(*this, page_point) == FreeDrag::kNone) {
+        Notify(ItemEvent::kDropFocus);
+        Repaint();
+        return false;
+    }
+    Canvas& canvas = GetCanvas();
+    const int before = canvas.IndexOf(this);
+    canvas.BringToFront(this);
+    if (canvas.IndexOf(this) != before)
+        Repaint();
+    Notify(ItemEvent::kTakeFocus);
+    Notify(ItemEvent::kStartCapture);
+    Repaint();
+    return true;
+}
+
+bool TextNoteItem::DragStep(QPointF page_point)
+{
+    const int zone = m_drag.IsDragging() ? m_drag.Mode() : FreeDrag::HitZone(*this, page_point, GetCanvas().EffectiveScale());
+    GetCanvas().SetCursorShape(FreeDrag::ZoneCursor(zone));
+    if (!m_drag.IsDragging())
+        return true;
+    const QRectF before = GetBounds();
+    if (!m_drag.Step(*this, page_point))
+        return false;
+    RepaintArea(before.united(GetBounds()));
+    return true;
+}
+
+bool TextNoteItem::RightPress(QPointF page_point)
+{
+    if (!HitTest(page_point)) {
+        Notify(ItemEvent::kDropFocus);
+        Repaint();
+        return false;
+    }
+    GetCanvas().BringToFront(this);
+    Notify(ItemEvent::kTakeFocus);
+    Repaint();
+    return true;
+}
+
+bool TextNoteItem::ShowContextMenu(const Message& message)
+{
+    PopupMenu menu;
+    menu.entries = { { QStringLiteral("プロパティ(&P)"), kProperties }, { QStringLiteral("削除(&D)"), kDelete } };
+    const std::optional<int> chosen = Prompt().ShowPopupMenu(menu, ScreenPoint(message.position));
+    if (chosen == kProperties)
+        OpenProperties();
+    else if (chosen == kDelete)
+        RemoveFromPage();
+    return true;
+}
+
+void TextNoteItem::RemoveFromPage()
+{
+    Canvas& canvas = GetCanvas();
+    // The item is destroyed only when the guard goes, after the change has been reported.
+    Canvas::DispatchGuard guard(canvas);
+    canvas.RemoveItem(this);
+    // The report comes from no item: the removed one is no longer on the page.
+    canvas.TakeItemEvent(ItemEvent { {}, {}, ItemEvent::kChangeFinished, {} });
+}
+
+QPoint TextNoteItem::ScreenPoint(QPoint client_point) const
+{
+    const CanvasHost* host = GetCanvas().Host();
+    return host ? host->MapToScreen(client_point) : client_point;
+}
+
+int TextNoteItem::CurrentFontSize() const
+{
+    if (m_text.FontSize() > 0)
+        return m_text.FontSize();
+    return Text::PointSize(0, m_text.RelativeSize(), Height());
+}
+
+bool TextNoteItem::StepFontSize(int wheel_delta)
+{
+    const int notches = wheel_delta / 120;
+    const int step = 2 * notches * notches;
+    const int size = CurrentFontSize() + (notches < 0 ? step : -step);
+    const bool changed = size > 0 && size != CurrentFontSize() && m_text.SetFontSize(size);
+    Repaint();
+    return changed;
+}
+
+bool TextNoteItem::OpenProperties()
+{
+    return TextPropertiesDialog(*this).Run();
+}
+
+void TextNoteItem::RepaintArea(const QRectF& area)
+{
+    Canvas& canvas = GetCanvas();
+    canvas.RenderItems(area, OpaqueShortcut::On);
+    canvas.Present(PresentScope::Dirty, UpdateTiming::Now);
+}
