@@ -144,10 +144,11 @@ drag() {
     xdotool mouseup 1
 }
 
-# Saves the editor window's area of the screen (with any dialog or menu over it) as NAME.png.
+# Saves the editor window's area of the screen (with any dialog or menu over it) as NAME.png;
+# a width wider than the window takes in a dialog that reaches out of it on the right.
 shoot() {
     settle
-    import -window root -crop "${WIDTH}x${HEIGHT}+${left}+${top}" +repage "$out/$1.png"
+    import -window root -crop "${2:-$WIDTH}x${HEIGHT}+${left}+${top}" +repage "$out/$1.png"
     echo "docs/guide/$1.png"
 }
 
@@ -211,7 +212,7 @@ task_texts() {
     shoot text-page
     xdotool mousemove $((left + $(page_x 400))) $((top + $(page_y 110))) click --repeat 2 --delay 80 1
     wait_window "^テキストプロパティ\$" >/dev/null
-    shoot text-properties
+    shoot text-properties $((1280 - left))
     xdotool key Escape
     stop_editor
 }
