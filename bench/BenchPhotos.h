@@ -72,6 +72,37 @@ inline double ProcessCpuMs()
 
 inline const QString kFolder = QStringLiteral("/tmp/tessary-bench-photos");
 
+// The benchmarks' page: 20 photographs in 5 columns and 4 rows on a page of 1920 x 1080.
+inline constexpr int kPagePhotoCount = 20;
+inline constexpr int kPageColumns = 5;
+inline constexpr int kPageRows = 4;
+inline const QSize kPage(1920, 1080);
+
+// Writes the note of one page that shows the photographs side by side; answers its path.
+inline QString WritePageNote(const QStringList& photos)
+{
+    const int cell_width = kPage.width() / kPageColumns;
+    const int cell_height = kPage.height() / kPageRows;
+    const int shown_height = cell_width * kHeight / kWidth;
+    QString text;
+    for (int index = 0; index < photos.size(); ++index) {
+        const int left = (index % kPageColumns) * cell_width;
+        const int top = (index / kPageColumns) * cell_height;
+        text += QStringLiteral("[TSImage]\r\nFileName=%1,0.000000,0.000000,0.000000,0.000000\r\nRotate=0\r\n"
+                               "Pos=L%2,T%3,W%4,H%5\r\n\r\n")
+                    .arg(QFileInfo(photos[index]).fileName())
+                    .arg(left)
+                    .arg(top)
+                    .arg(cell_width)
+                    .arg(shown_height);
+    }
+    const QString path = kFolder + QStringLiteral("/page.tsy");
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text.toUtf8());
+    return path;
+}
+
 // Runs the benchmarks off-screen after making the photographs, so that their making counts in
 // no figure.
 inline int RunBenchmarks(int argc, char** argv, const QStringList& (*photos)())

@@ -12,35 +12,6 @@
 // the size it has on the page, on every core.
 namespace {
 
-constexpr int kPhotoCount = 20;
-constexpr int kColumns = 5;
-constexpr int kRows = 4;
-const QSize kPage(1920, 1080);
-
-QString WriteNote(const QStringList& photos)
-{
-    const int cell_width = kPage.width() / kColumns;
-    const int cell_height = kPage.height() / kRows;
-    const int shown_height = cell_width * BenchPhotos::kHeight / BenchPhotos::kWidth;
-    QString text;
-    for (int index = 0; index < photos.size(); ++index) {
-        const int left = (index % kColumns) * cell_width;
-        const int top = (index / kColumns) * cell_height;
-        text += QStringLiteral("[TSImage]\r\nFileName=%1,0.000000,0.000000,0.000000,0.000000\r\nRotate=0\r\n"
-                               "Pos=L%2,T%3,W%4,H%5\r\n\r\n")
-                    .arg(QFileInfo(photos[index]).fileName())
-                    .arg(left)
-                    .arg(top)
-                    .arg(cell_width)
-                    .arg(shown_height);
-    }
-    const QString path = BenchPhotos::kFolder + QStringLiteral("/page.tsy");
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(text.toUtf8());
-    return path;
-}
-
 double PeakRssMb()
 {
     rusage usage {};
@@ -55,16 +26,16 @@ void CountProcessCpu(benchmark::State& state, double cpu_before)
 
 const QStringList& Photos()
 {
-    static const QStringList photos = BenchPhotos::Ensure(BenchPhotos::kFolder, kPhotoCount);
+    static const QStringList photos = BenchPhotos::Ensure(BenchPhotos::kFolder, BenchPhotos::kPagePhotoCount);
     return photos;
 }
 
-void BM_ExportPageOf20Photos(benchmark::State& state)
+void BM_ExportPageOf20Photos(benchmark::State& state, const char* extension)
 {
     PageExport::Options options;
-    options.note_path = WriteNote(Photos());
-    options.output_path = QStringLiteral("/tmp/tessary-bench-export.jpg");
-    options.size = kPage;
+    options.note_path = BenchPhotos::WritePageNote(Photos());
+    options.output_path = QStringLiteral("/tmp/tessary-bench-export.") + QLatin1String(extension);
+    options.size = BenchPhotos::kPage;
     const double cpu_before = BenchPhotos::ProcessCpuMs();
     for (auto _ : state) {
         QString error;
@@ -90,7 +61,8 @@ void BM_FullDecodeOf20PhotosOneAfterAnother(benchmark::State& state)
     CountProcessCpu(state, cpu_before);
 }
 
-BENCHMARK(BM_ExportPageOf20Photos)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK_CAPTURE(BM_ExportPageOf20Photos, jpg, "jpg")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK_CAPTURE(BM_ExportPageOf20Photos, png, "png")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_FullDecodeOf20PhotosOneAfterAnother)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 }

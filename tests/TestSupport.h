@@ -4,6 +4,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <csignal>
+#include <sys/resource.h>
+
 // Helpers shared by the test executables.
 namespace TestSupport {
 
@@ -11,5 +14,30 @@ inline QString DataPath(const QString& name)
 {
     return QStringLiteral(TESSARY_TEST_DATA "/") + name;
 }
+
+// Lowers the largest file size the process may write while it lives, so that writing a file
+// fails part way as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_saved_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_saved_handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved {};
+    void (*m_saved_handler)(int) { nullptr };
+};
 
 }

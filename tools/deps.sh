@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-    qt6-base-dev qt6-image-formats-plugins
-    libgif-dev fonts-ipafont-gothic
+    qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n
+    libgif-dev zlib1g-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     libxcb1-dev
-    xvfb xauth imagemagick xdotool xcompmgr poppler-utils
+    xvfb xauth imagemagick xdotool xcompmgr desktop-file-utils poppler-utils
 )
 
 missing=()

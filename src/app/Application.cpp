@@ -7,6 +7,7 @@
 #include "app/PublishCommandLine.h"
 #include "app/TerminationRequest.h"
 #include "app/WindowedLayoutDialogs.h"
+#include "platform/QtTranslations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -74,6 +75,9 @@ int RunApplication(int argc, char** argv)
     TerminationRequest::InstallHandlers();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
+    // Ties the windows to the installed desktop entry (its icon and name on Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("tessary"));
+    InstallJapaneseQtTranslations(app);
     // The process ends when the editor window closes, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,5 +1,7 @@
 #include "items/ImageFileWriter.h"
 
+#include "items/PngEncoder.h"
+
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
@@ -45,6 +47,13 @@ ImageFileWriter::Result ImageFileWriter::Write(const QImage& image, const QStrin
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Result::WriteFailed;
+    if (format == u"png" && PngEncoder::Supports(image)) {
+        if (!PngEncoder::Write(image, file)) {
+            file.cancelWriting();
+            return Result::WriteFailed;
+        }
+        return file.commit() ? Result::Written : Result::WriteFailed;
+    }
     QImageWriter writer(&file, format == u"tif" ? QByteArrayLiteral("tiff") : format.toLatin1());
     if (format == u"jpg")
         writer.setQuality(std::clamp(quality, 0, 100));

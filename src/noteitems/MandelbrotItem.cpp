@@ -23,8 +23,6 @@ const QString kChannelLetters = QStringLiteral("ARGB");
 // The knob tables by the last letter of their names: rate, shift, infinity colour.
 const QString kTableLetters = QStringLiteral("RSI");
 
-// The frame of the edge zones, in device pixels at any zoom.
-constexpr float kEdgeDevicePixels = 5;
 // The knobs show the rate as its logarithm to base two.
 constexpr double kLn2 = 0.6931472;
 
@@ -105,7 +103,7 @@ bool MandelbrotItem::HandleMessage(const Message& message, QPointF page_point)
     case MessageKind::LButtonDown:
         return Press(page_point);
     case MessageKind::LButtonUp:
-        if (m_mouse_mode == 0 && !was_selecting)
+        if (!m_drag.IsDragging() && !was_selecting)
             return false;
         return Release();
     case MessageKind::RButtonDown:
@@ -120,58 +118,10 @@ bool MandelbrotItem::HandleMessage(const Message& message, QPointF page_point)
     }
 }
 
-int MandelbrotItem::HitZone(QPointF page_point) const
-{
-    const QRectF bounds = GetBounds();
-    if (!bounds.contains(page_point))
-        return 0;
-    const float scale = GetCanvas().EffectiveScale();
-    const double band = scale > 0 ? kEdgeDevicePixels / scale : 0;
-    int zone = 0;
-    if (page_point.x() <= bounds.left() + band)
-        zone += kLeftEdge;
-    else if (page_point.x() >= bounds.right() - band)
-        zone += kRightEdge;
-    if (page_point.y() <= bounds.top() + band)
-        zone += kTopEdge;
-    else if (page_point.y() >= bounds.bottom() - band)
-        zone += kBottomEdge;
-    return zone == 0 ? kMove : zone;
-}
-
-void MandelbrotItem::SetCursorFor(int zone)
-{
-    Qt::CursorShape shape = Qt::ArrowCursor;
-    switch (zone) {
-    case 0:
-        return;
-    case kLeftEdge:
-    case kRightEdge:
-        shape = Qt::SizeHorCursor;
-        break;
-    case kTopEdge:
-    case kBottomEdge:
-        shape = Qt::SizeVerCursor;
-        break;
-    case kLeftEdge + kTopEdge:
-    case kRightEdge + kBottomEdge:
-        shape = Qt::SizeFDiagCursor;
-        break;
-    case kRightEdge + kTopEdge:
-    case kLeftEdge + kBottomEdge:
-        shape = Qt::SizeBDiagCursor;
-        break;
-    default:
-        break;
-    }
-    GetCanvas().SetCursorShape(shape);
-}
-
 bool MandelbrotItem::Press(QPointF page_point)
 {
-    m_mouse_mode = HitZone(page_point);
     Canvas& canvas = GetCanvas();
-    if (m_mouse_mode == 0) {
+    if (m_drag.Press(*this, page_point) == FreeDrag::kNone) {
         SendItemEvent(ItemEvent::kDropFocus);
         canvas.Refresh(*this);
         return false;
@@ -182,66 +132,31 @@ bool MandelbrotItem::Press(QPointF page_point)
         canvas.Refresh(*this);
     SendItemEvent(ItemEvent::kTakeFocus);
     SendItemEvent(ItemEvent::kStartCapture);
-    m_drag_x = float(page_point.x() - ((m_mouse_mode & kRightEdge) ? Right() : Left()));
-    m_drag_y = float(page_point.y() - ((m_mouse_mode & kBottomEdge) ? Bottom() : Top()));
     canvas.Refresh(*this);
     return true;
 }
 
-// Moving follows the pointer; an edge drag moves that edge alone and a corner drag both of its
-// edges, each independently. A step that would leave no width or height is ignored.
+// Without a drag only the cursor follows the zone under the pointer, and the pointer is
+// claimed only over the item. A drag keeps the pointer, also for a step that is ignored.
 bool MandelbrotItem::DragStep(QPointF page_point)
 {
-    if (m_mouse_mode == 0) {
-        const int zone = HitZone(page_point);
-        SetCursorFor(zone);
-        return zone != 0;
+    Canvas& canvas = GetCanvas();
+    if (!m_drag.IsDragging()) {
+        const int zone = FreeDrag::HitZone(*this, page_point, canvas.EffectiveScale());
+        if (zone != FreeDrag::kNone)
+            canvas.SetCursorShape(FreeDrag::ZoneCursor(zone));
+        return zone != FreeDrag::kNone;
     }
-    SetCursorFor(m_mouse_mode);
-    if (!(GetCanvas().EffectiveScale() > 0))
-        return false;
+    canvas.SetCursorShape(FreeDrag::ZoneCursor(m_drag.Mode()));
     const QRectF before = GetBounds();
-    const double left = page_point.x() - m_drag_x;
-    const double top = page_point.y() - m_drag_y;
-    if (m_mouse_mode == kMove) {
-        SetAnchor(kLeft, Anchor(u'L', left));
-        SetAnchor(kTop, Anchor(u'T', top));
+    if (m_drag.Step(*this, page_point))
         RepaintUnion(before);
-        return true;
-    }
-    double new_left = before.left(), new_top = before.top();
-    double width = before.width(), height = before.height();
-    if (m_mouse_mode & kLeftEdge) {
-        new_left = left;
-        width = before.right() - left;
-    } else if (m_mouse_mode & kRightEdge) {
-        width = left - before.left();
-    }
-    if (m_mouse_mode & kTopEdge) {
-        new_top = top;
-        height = before.bottom() - top;
-    } else if (m_mouse_mode & kBottomEdge) {
-        height = top - before.top();
-    }
-    if (!(width > 0) || !(height > 0))
-        return true;
-    if (m_mouse_mode & (kLeftEdge | kRightEdge)) {
-        if (m_mouse_mode & kLeftEdge)
-            SetAnchor(kLeft, Anchor(u'L', new_left));
-        SetAnchor(kRight, Anchor(u'W', width));
-    }
-    if (m_mouse_mode & (kTopEdge | kBottomEdge)) {
-        if (m_mouse_mode & kTopEdge)
-            SetAnchor(kTop, Anchor(u'T', new_top));
-        SetAnchor(kBottom, Anchor(u'H', height));
-    }
-    RepaintUnion(before);
     return true;
 }
 
 bool MandelbrotItem::Release()
 {
-    m_mouse_mode = 0;
+    m_drag.Release();
     SendItemEvent(ItemEvent::kReleaseCapture);
     SendItemEvent(ItemEvent::kChangeFinished);
     return true;

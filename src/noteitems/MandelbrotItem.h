@@ -2,6 +2,7 @@
 
 #include "items/LayoutDialog.h"
 #include "items/PlacedItem.h"
+#include "noteitems/FreeDrag.h"
 #include "noteitems/MandelbrotPicture.h"
 
 #include <QPoint>
@@ -9,7 +10,7 @@
 #include <QStringView>
 #include <array>
 
-// A picture of the Mandelbrot set on a page. The item places, moves and resizes itself like
+// A picture of the Mandelbrot set on a page. The item moves and resizes itself, snapping, like
 // the other page items and stretches over the whole page by a double click; the embedded
 // picture computes and draws the set, zooms by the wheel and by a rectangle dragged with Shift
 // held, and is recoloured in a properties dialog of knobs and sliders.
@@ -21,15 +22,6 @@ public:
     static constexpr QStringView kSectionName = MandelbrotPicture::kSectionName;
     static constexpr QStringView kDialogCaption = u"マンデルブロ集合プロパティ";
     static constexpr int kDialogSide = 320;
-
-    // Mouse modes: the zone a press fell in, kept for the drag.
-    //   0 none, 1 move, 8 left edge, 16 top edge, 32 right edge, 64 bottom edge, and the
-    //   corners as sums (24 top-left, 48 top-right, 72 bottom-left, 96 bottom-right).
-    static constexpr int kMove = 1;
-    static constexpr int kLeftEdge = 8;
-    static constexpr int kTopEdge = 16;
-    static constexpr int kRightEdge = 32;
-    static constexpr int kBottomEdge = 64;
 
     // Context menu entries.
     enum MenuCommand { kProperties = 0, kReset = 1, kDelete = 2 };
@@ -45,7 +37,7 @@ public:
 
     MandelbrotPicture& GetPicture() { return m_picture; }
     const MandelbrotPicture& GetPicture() const { return m_picture; }
-    int MouseMode() const { return m_mouse_mode; }
+    const FreeDrag& Drag() const { return m_drag; }
 
     // The item fills the page when its right anchor is "W100%" and its bottom one "H100%".
     bool IsFillingPage() const;
@@ -60,8 +52,6 @@ public:
     // S shift, I infinity colour), and the sliders "Min" and "Max".
     bool DialogNotification(Canvas& dialog, const QString& name, int code);
 
-    int HitZone(QPointF page_point) const;
-
 private:
     // The dialog's owner side.
     void DialogOpened(Canvas& canvas) override;
@@ -75,13 +65,10 @@ private:
     void RemoveFromPage();
     QPoint ScreenPoint(const Message& message) const;
     void RepaintUnion(const QRectF& before);
-    void SetCursorFor(int zone);
     // Puts the picture on the item's bounds, as every draw does.
     void PlacePicture() const;
 
     std::array<QString, 4> m_saved_anchors;
     mutable MandelbrotPicture m_picture;
-    float m_drag_x { 0 };
-    float m_drag_y { 0 };
-    int m_mouse_mode { 0 };
+    FreeDrag m_drag;
 };

@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <array>
@@ -80,8 +83,8 @@ std::optional<QString> RunFileDialog(const FileDialogRequest& request, QFileDial
     dialog.setNameFilter(QtUserPrompt::ConvertFilter(request.filter));
     if (!request.default_extension.isEmpty())
         dialog.setDefaultSuffix(request.default_extension);
-    if (!initial_path.isEmpty())
-        dialog.setDirectory(FolderOf(initial_path));
+    // A dialog given no folder, or one that does not exist, opens on the list of drives.
+    dialog.setDirectory(QtUserPrompt::StartFolder(initial_path, QtUserPrompt::CurrentDialogFolders()));
     if (mode == QFileDialog::AcceptOpen) {
         dialog.setFileMode(QFileDialog::ExistingFile);
     } else {
@@ -179,6 +182,33 @@ QString QtUserPrompt::ConvertFilter(const QString& filter)
             filters.append(description + QLatin1Char(' ') + shown);
     }
     return filters.join(QLatin1String(";;"));
+}
+
+QString QtUserPrompt::StartFolder(const QString& initial_path, const DialogFolders& folders)
+{
+    const auto same_folder = [](const QString& a, const QString& b) {
+        return !a.isEmpty() && !b.isEmpty() && QDir::cleanPath(a) == QDir::cleanPath(b);
+    };
+    const QString path = NormalizeSeparators(initial_path);
+    if (!path.isEmpty()) {
+        const QString absolute = QDir(folders.working).absoluteFilePath(path);
+        const QString folder = path.endsWith(QLatin1Char('/')) ? absolute : FolderOf(absolute);
+        if (QFileInfo(folder).isDir() && !same_folder(folder, folders.program))
+            return QDir::cleanPath(folder);
+    }
+    if (QFileInfo(folders.pictures).isDir())
+        return QDir::cleanPath(folders.pictures);
+    return QDir::cleanPath(folders.home);
+}
+
+QtUserPrompt::DialogFolders QtUserPrompt::CurrentDialogFolders()
+{
+    return DialogFolders {
+        .working = CurrentFolder(),
+        .program = ProgramFolder(),
+        .pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+        .home = QDir::homePath(),
+    };
 }
 
 std::unique_ptr<QMenu> QtUserPrompt::BuildMenu(const PopupMenu& menu, QWidget* parent)

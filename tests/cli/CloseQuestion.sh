@@ -48,12 +48,12 @@ expect_exit() {
 if open_and_change; then
     exit_and_answer Escape && still_open "Cancel"
     exit_and_answer Return && {
-        dialog=$(find_window '^Save As$')
+        dialog=$(find_window '^名前を付けて保存$')
         [[ -n "$dialog" ]] && keys "$dialog" Escape || fail "Yes shows no save dialog"
         still_open "a cancelled save"
     }
     exit_and_answer Return && {
-        dialog=$(find_window '^Save As$')
+        dialog=$(find_window '^名前を付けて保存$')
         if [[ -n "$dialog" ]]; then
             xdotool windowfocus --sync "$dialog"
             xdotool type --delay 20 "$work/saved.tsy"
@@ -80,7 +80,7 @@ start_editor "$work/note.tsy"
 window=$(find_window '^note\.tsy - Tessary by Veldran$')
 if [[ -n "$window" ]]; then
     keys "$window" alt+f x
-    dialog=$(find_window '^Save As$')
+    dialog=$(find_window '^名前を付けて保存$')
     if [[ -n "$dialog" ]]; then
         xdotool windowfocus --sync "$dialog"
         xdotool type --delay 20 "$work/menu.pdf"

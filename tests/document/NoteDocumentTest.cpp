@@ -7,15 +7,13 @@
 #include "platform/ScriptedUserPrompt.h"
 #include "text/KeyValueStore.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
-
-#include <csignal>
 
 namespace {
 
@@ -294,28 +292,6 @@ TEST_F(NoteDocumentTest, SaveAsksForAPathAndACancelWritesNothing)
     EXPECT_EQ(ReadBytes(Path("chosen.tsy")), PageOf("p", "a.png").toUtf8());
 }
 
-// Lowers the largest file size the process may write, so writing a note fails part way.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_saved_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_saved_handler);
-    }
-
-private:
-    rlimit m_saved {};
-    void (*m_saved_handler)(int) { nullptr };
-};
-
 TEST_F(NoteDocumentTest, AFailedSaveKeepsTheOldFileAndTellsTheUser)
 {
     const QByteArray old_note = PageOf("old", "o.png").toUtf8();
@@ -323,7 +299,7 @@ TEST_F(NoteDocumentTest, AFailedSaveKeepsTheOldFileAndTellsTheUser)
     for (int i = 0; i < 20; ++i)
         PlaceProbe(QStringLiteral("new%1").arg(i), "n.png");
     {
-        FileSizeLimit limit(old_note.size() + 10);
+        TestSupport::FileSizeLimit limit(old_note.size() + 10);
         EXPECT_FALSE(m_document.SaveNote(Path("note.tsy")));
     }
     EXPECT_FALSE(m_document.SaveNote(Path("no/such/folder/note.tsy")));

@@ -377,16 +377,16 @@ TEST_F(MandelbrotItemTest, DragMovesAndResizesByTheEdges)
 {
     MandelbrotItem& item = Add(Store({ { "Pos", "L100,T100,W100,H50" } }));
     EXPECT_TRUE(item.HandleMessage(Mouse(MessageKind::LButtonDown), { 150, 120 }));
-    EXPECT_EQ(item.MouseMode(), MandelbrotItem::kMove);
+    EXPECT_EQ(item.Drag().Mode(), FreeDrag::kMove);
     EXPECT_EQ(Page().ActiveItem(), &item);
     EXPECT_TRUE(item.HandleMessage(Mouse(MessageKind::MouseMove), { 160, 100.5 }));
     EXPECT_EQ(item.GetBounds(), QRectF(110, 80.5, 100, 50));
     EXPECT_TRUE(item.HandleMessage(Mouse(MessageKind::LButtonUp), { 160, 100.5 }));
-    EXPECT_EQ(item.MouseMode(), 0);
+    EXPECT_FALSE(item.Drag().IsDragging());
 
     // The bottom-right corner moves both edges freely; a step to no width is ignored.
     EXPECT_TRUE(item.HandleMessage(Mouse(MessageKind::LButtonDown), { 209, 130 }));
-    EXPECT_EQ(item.MouseMode(), MandelbrotItem::kRightEdge + MandelbrotItem::kBottomEdge);
+    EXPECT_EQ(item.Drag().Mode(), FreeDrag::kRight + FreeDrag::kBottom);
     EXPECT_TRUE(item.HandleMessage(Mouse(MessageKind::MouseMove), { 259, 140 }));
     EXPECT_EQ(item.GetBounds(), QRectF(110, 80.5, 150, 60));
     EXPECT_TRUE(item.HandleMessage(Mouse(MessageKind::MouseMove), { 100, 140 }));
@@ -394,7 +394,7 @@ TEST_F(MandelbrotItemTest, DragMovesAndResizesByTheEdges)
     item.HandleMessage(Mouse(MessageKind::LButtonUp), { 100, 140 });
 
     EXPECT_TRUE(item.HandleMessage(Mouse(MessageKind::LButtonDown), { 111, 100 }));
-    EXPECT_EQ(item.MouseMode(), MandelbrotItem::kLeftEdge);
+    EXPECT_EQ(item.Drag().Mode(), FreeDrag::kLeft);
     EXPECT_TRUE(item.HandleMessage(Mouse(MessageKind::MouseMove), { 61, 10 }));
     EXPECT_EQ(item.GetBounds(), QRectF(60, 80.5, 200, 60));
     item.HandleMessage(Mouse(MessageKind::LButtonUp), { 61, 10 });
@@ -403,6 +403,85 @@ TEST_F(MandelbrotItemTest, DragMovesAndResizesByTheEdges)
     EXPECT_EQ(Page().ActiveItem(), &item);
     EXPECT_FALSE(item.HandleMessage(Mouse(MessageKind::LButtonDown), { 5, 5 }));
     EXPECT_EQ(Page().ActiveItem(), nullptr);
+}
+
+struct SnapRow {
+    const char* label;
+    QPointF press; // from the item's top-left; 0 or the size is on the edge
+    QPointF move;
+    QRectF at_zoom_1;
+    QRectF at_zoom_half;
+    QRectF without_snapping;
+};
+
+// The item is at (100.5, 80.25), 100 × 50, among two others with edges at x 20.25, 50.25,
+// 250.75, 290.75 and y 10.5, 30.5, 200.5, 230.5. A dragged edge and a moved left or right edge
+// snap within 7 device pixels (14 page units at zoom 0.5); a moved top or bottom within 7 page
+// units at any zoom.
+TEST_F(MandelbrotItemTest, DragsSnapToOtherItemsAtFractionalPlacesAndZooms)
+{
+    const QRectF start(100.5, 80.25, 100, 50);
+    const SnapRow rows[] = {
+        // The right edge comes 10 from 250.75, the bottom 10 from 200.5.
+        { "move", { 50, 25 }, { 40.25, 60.25 }, start.translated(40.25, 60.25), start.translated(50.25, 60.25),
+            start.translated(40.25, 60.25) },
+        // The bottom 5 from 200.5.
+        { "move_close", { 50, 25 }, { 40.25, 65.25 }, start.translated(40.25, 70.25), start.translated(50.25, 70.25),
+            start.translated(40.25, 65.25) },
+        { "right", { 100, 25 }, { 40.25, 3 }, start.adjusted(0, 0, 40.25, 0), start.adjusted(0, 0, 50.25, 0),
+            start.adjusted(0, 0, 40.25, 0) },
+        // 4 from 200.5: taken at any zoom.
+        { "bottom", { 30, 50 }, { 0, 74.25 }, start.adjusted(0, 0, 0, 70.25), start.adjusted(0, 0, 0, 70.25),
+            start.adjusted(0, 0, 0, 74.25) },
+        // The left edge 3 from 50.25, the top 10 from 30.5.
+        { "top_left", { 0, 0 }, { -47.25, -39.75 }, QRectF(QPointF(50.25, 40.5), start.bottomRight()),
+            QRectF(QPointF(50.25, 30.5), start.bottomRight()), QRectF(QPointF(53.25, 40.5), start.bottomRight()) },
+        // No width or no height left: ignored, snapping or not.
+        { "left_onto_right", { 0, 25 }, { 100, 0 }, start, start, start },
+        { "top_past_bottom", { 50, 0 }, { 0, 60 }, start, start, start },
+        { "bottom_right_past_top_left", { 100, 50 }, { -130, 20 }, start, start, start },
+    };
+    struct Setting {
+        float zoom;
+        bool snapping;
+        QRectF SnapRow::*expected;
+    };
+    const Setting settings[] = {
+        { 1.0f, true, &SnapRow::at_zoom_1 },
+        { 0.5f, true, &SnapRow::at_zoom_half },
+        { 1.0f, false, &SnapRow::without_snapping },
+        { 0.5f, false, &SnapRow::without_snapping },
+    };
+    for (const Setting& setting : settings) {
+        for (const SnapRow& row : rows) {
+            Page().Clear();
+            Page().SetSnapGrid(SnapGrid { setting.snapping, {}, {} });
+            Page().SetZoom(setting.zoom);
+            Add(Store({ { "Pos", "L250.75,T200.5,W40,H30" } }));
+            Add(Store({ { "Pos", "L20.25,T10.5,W30,H20" } }));
+            MandelbrotItem& item = Add(Store({ { "Pos", "L100.5,T80.25,W100,H50" } }));
+            // Presses on an edge land a device pixel inside it.
+            const auto inside = [&](double offset, double size) {
+                const double pixel = 1 / double(setting.zoom);
+                return offset <= 0 ? pixel : offset >= size ? size - pixel : offset;
+            };
+            const QPointF press(start.left() + inside(row.press.x(), start.width()),
+                start.top() + inside(row.press.y(), start.height()));
+            const QString label = QStringLiteral("%1 at zoom %2%3")
+                                      .arg(QString::fromUtf8(row.label))
+                                      .arg(double(setting.zoom))
+                                      .arg(setting.snapping ? QString() : QStringLiteral(" without snapping"));
+            ASSERT_TRUE(item.HandleMessage(Mouse(MessageKind::LButtonDown), press)) << label.toStdString();
+            EXPECT_TRUE(item.HandleMessage(Mouse(MessageKind::MouseMove), press + row.move)) << label.toStdString();
+            item.HandleMessage(Mouse(MessageKind::LButtonUp), press + row.move);
+            const QRectF expected = row.*setting.expected;
+            const QRectF bounds = item.GetBounds();
+            EXPECT_NEAR(bounds.left(), expected.left(), 1e-3) << label.toStdString();
+            EXPECT_NEAR(bounds.top(), expected.top(), 1e-3) << label.toStdString();
+            EXPECT_NEAR(bounds.width(), expected.width(), 1e-3) << label.toStdString();
+            EXPECT_NEAR(bounds.height(), expected.height(), 1e-3) << label.toStdString();
+        }
+    }
 }
 
 class MandelbrotDialogTest : public MandelbrotItemTest {

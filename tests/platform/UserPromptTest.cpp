@@ -4,8 +4,10 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QMenu>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -179,4 +181,37 @@ TEST(QtUserPromptTest, BuildsMenusWithIdsChecksSeparatorsAndSubmenus)
     EXPECT_EQ(deep[0]->data().toInt(), 20);
 }
 
+}
+
+TEST(QtUserPromptTest, FileDialogsOpenInTheNamedFolderOrThePicturesFolder)
+{
+    QTemporaryDir root;
+    for (const char* folder : { "notes", "program", "Pictures", "home" })
+        ASSERT_TRUE(QDir(root.path()).mkdir(folder));
+    const auto at = [&](const QString& name) { return QDir::cleanPath(root.filePath(name)); };
+    QtUserPrompt::DialogFolders folders { at("program") + "/", at("program") + "/", at("Pictures"), at("home") };
+    QtUserPrompt::DialogFolders note_open = folders;
+    note_open.working = at("notes") + "/";
+    QtUserPrompt::DialogFolders no_pictures = folders;
+    no_pictures.pictures = at("missing");
+
+    struct Row {
+        QString initial_path;
+        QtUserPrompt::DialogFolders folders;
+        QString expected;
+    };
+    const Row rows[] = {
+        { at("notes/page.tsy"), folders, at("notes") },
+        { at("notes") + "/", folders, at("notes") },
+        { root.path() + "\\notes\\photo.jpg", folders, at("notes") },
+        // Relative names resolve against the working folder, the note's while one is open.
+        { "NewFile", note_open, at("notes") },
+        { "NewFile", folders, at("Pictures") },
+        { "", note_open, at("Pictures") },
+        { at("program/NewFile"), folders, at("Pictures") },
+        { at("gone/page.tsy"), folders, at("Pictures") },
+        { "NewFile", no_pictures, at("home") },
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(QtUserPrompt::StartFolder(row.initial_path, row.folders), row.expected) << row.initial_path.toStdString();
 }
