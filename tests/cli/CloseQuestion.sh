@@ -88,7 +88,12 @@ if [[ -n "$window" ]]; then
     else
         fail "File > PDF shows no save dialog"
     fi
-    pages=$(pdfinfo "$work/menu.pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
+    # The editor writes the PDF after the dialog has closed; a busy machine takes its time.
+    for _ in $(seq 300); do
+        pages=$(pdfinfo "$work/menu.pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
+        [[ -n "$pages" ]] && break
+        sleep 0.1
+    done
     [[ "$pages" == 2 ]] || fail "the PDF of the menu has '$pages' pages, expected 2"
     keys "$window" alt+f e
     expect_exit "an unchanged note"
