@@ -12,7 +12,7 @@ make_two_colour_note
 
 # Waits until the editor's copy holds a note of so many pages.
 wait_for_copy() {
-    for _ in $(seq 50); do
+    for _ in $(seq 300); do
         grep -qax "pages $1" "$copies"/*.tsr 2>/dev/null && return 0
         sleep 0.1
     done
@@ -31,8 +31,7 @@ restore_and_check() {
     keys "$question" Return
     window=$(find_window '^\*note\.tsy - Tessary by Veldran$')
     [[ -n "$window" ]] || { fail "$what: the restored note is not shown as changed"; return 1; }
-    sleep 0.5
-    shown=$(middle_colour "$window")
+    shown=$(settled_middle_colour "$window" "$colour")
     [[ "$shown" == "$colour" ]] || fail "$what: the page shows $shown, expected $colour"
 }
 
@@ -40,7 +39,7 @@ restore_and_check() {
 start_editor "$work/note.tsy"
 window=$(find_window '^note\.tsy - Tessary by Veldran$')
 [[ -n "$window" ]] || { fail "the note did not open"; exit 1; }
-[[ "$(middle_colour "$window")" == "255,0,0" ]] || fail "the opened note does not show its red page"
+[[ "$(settled_middle_colour "$window" 255,0,0)" == "255,0,0" ]] || fail "the opened note does not show its red page"
 keys "$window" ctrl+l alt+e d
 [[ -n "$(find_window '^\*note\.tsy - Tessary by Veldran$')" ]] || fail "the title does not show the change"
 wait_for_copy 1

@@ -91,6 +91,18 @@ middle_colour() {
     pixel "$work/shot.png" "$x" "$y"
 }
 
+# The middle colour of a window once it is the one expected, or what it shows after about
+# twenty seconds: the editor paints a little after its window shows.
+settled_middle_colour() {
+    local shown
+    for _ in $(seq 40); do
+        shown=$(middle_colour "$1")
+        [[ "$shown" == "$2" ]] && break
+        sleep 0.2
+    done
+    echo "$shown"
+}
+
 # A note of two pages, a red one and a blue one, each covered by its picture.
 make_two_colour_note() {
     convert -size 64x48 xc:'#ff0000' "$work/red.png"
