@@ -1,6 +1,7 @@
 #include "noteitems/ImageItemDrag.h"
 
 #include "items/Canvas.h"
+#include "noteitems/FreeDrag.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/SnapLines.h"
 #include "platform/Message.h"
@@ -51,43 +52,17 @@ ImageItemDrag::ImageItemDrag(ImageItem& item)
 
 int ImageItemDrag::HitZone(const ImageItem& item, QPointF point, bool shift, bool middle_button)
 {
-    const QRectF bounds = item.GetBounds();
-    if (!bounds.contains(point))
+    if (!item.GetBounds().contains(point))
         return kNone;
     if (shift || middle_button)
         return kCutOut;
-    const float scale = item.GetCanvas().EffectiveScale();
-    const double depth = scale > 0 ? kZoneDevicePixels / scale : 0;
-    int zone = 0;
-    if (point.x() <= bounds.left() + depth)
-        zone += kLeft;
-    else if (point.x() >= bounds.right() - depth)
-        zone += kRight;
-    if (point.y() <= bounds.top() + depth)
-        zone += kTop;
-    else if (point.y() >= bounds.bottom() - depth)
-        zone += kBottom;
-    return zone == 0 ? kMove : zone;
+    // The edge zones and their numbers are those of every freely dragged page item.
+    return FreeDrag::HitZone(item, point, item.GetCanvas().EffectiveScale());
 }
 
 Qt::CursorShape ImageItemDrag::CursorFor(int zone)
 {
-    switch (zone) {
-    case kLeft:
-    case kRight:
-        return Qt::SizeHorCursor;
-    case kTop:
-    case kBottom:
-        return Qt::SizeVerCursor;
-    case kLeft + kTop:
-    case kRight + kBottom:
-        return Qt::SizeFDiagCursor;
-    case kRight + kTop:
-    case kLeft + kBottom:
-        return Qt::SizeBDiagCursor;
-    default:
-        return Qt::ArrowCursor;
-    }
+    return FreeDrag::ZoneCursor(zone);
 }
 
 bool ImageItemDrag::Press(QPointF point, const Message& message)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "noteitems/FreeDrag.h"
+
 #include <QPointF>
 #include <QRectF>
 #include <Qt>
@@ -32,15 +34,15 @@ struct Message;
 class ImageItemDrag {
 public:
     enum Zone : int {
-        kNone = 0,
-        kMove = 1,
+        // The free drag's zones, whose hit test this one shares, and the cut-out.
+        kNone = FreeDrag::kNone,
+        kMove = FreeDrag::kMove,
         kCutOut = 2,
-        kLeft = 8,
-        kTop = 16,
-        kRight = 32,
-        kBottom = 64,
+        kLeft = FreeDrag::kLeft,
+        kTop = FreeDrag::kTop,
+        kRight = FreeDrag::kRight,
+        kBottom = FreeDrag::kBottom,
     };
-    static constexpr float kZoneDevicePixels = 5;
     static constexpr float kSnapDistance = 7;
 
     explicit ImageItemDrag(ImageItem& item);
