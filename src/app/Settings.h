@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QSize>
+
+#include <optional>
+
+// What the program keeps between runs, in the user's configuration folder
+// ($XDG_CONFIG_HOME/Tessary/Tessary.conf). The window and the command-line commands read the
+// same values, so a note exported without a window looks as it did in the window.
+namespace Settings {
+
+// The page size the window last used, when one was kept and it is a sane size.
+std::optional<QSize> PageSize();
+void SetPageSize(QSize size);
+
+}
