@@ -1,9 +1,11 @@
 #include "app/PageContextMenu.h"
 
 #include "app/MainWindow.h"
+#include "document/Pages.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
 #include "noteitems/TextNoteItem.h"
+#include "platform/Message.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
 
@@ -74,6 +76,30 @@ void PageContextMenu::Show(QPoint page_widget_point)
         = Prompt().ShowPopupMenu(Build(), m_window.PageWidget().mapToGlobal(page_widget_point));
     if (chosen)
         Run(*chosen, page_widget_point);
+}
+
+void PageContextMenu::ShowFromKeyboard()
+{
+    PageCanvasWidget& view = m_window.PageWidget();
+    Canvas& canvas = m_window.PageCanvas();
+    const QRectF shown(view.rect());
+    const Item* active = canvas.ActiveItem();
+    if (active && canvas.IndexOf(active) >= Pages::kFrameItemCount && active->IsShown()) {
+        const QRectF item = canvas.ToDevice(active->GetBounds()).normalized().intersected(shown);
+        if (!item.isEmpty()) {
+            // A right click there: the item shows its menu, or the page shows this one.
+            Message click;
+            click.kind = MessageKind::RButtonDown;
+            click.position = item.center().toPoint();
+            view.Route(click);
+            click.kind = MessageKind::RButtonUp;
+            view.Route(click);
+            return;
+        }
+    }
+    const QRectF page = canvas.ToDevice(QRectF(0, 0, canvas.LayoutWidth(), canvas.LayoutHeight())).normalized();
+    const QRectF visible = page.intersected(shown);
+    Show((visible.isEmpty() ? shown : visible).center().toPoint());
 }
 
 bool PageContextMenu::Run(int entry, QPoint page_widget_point)
