@@ -141,6 +141,8 @@ Item* PageContextMenu::AddItem(const QString& section_name, QPoint page_widget_p
     item->SetAnchor(Item::kBottom, u'H' + FormatFixed(height));
     Item* added = item.get();
     canvas.AddItem(std::move(item));
+    // The new item is the selected one, so that the keys reach it (its menu on the menu key).
+    canvas.BringToFront(added);
     m_window.RepaintPageCanvas();
     return added;
 }

@@ -1,6 +1,6 @@
 #include "platform/ModalScope.h"
 
-#include <QWidget>
+#include <QApplication>
 
 #include <vector>
 
@@ -17,6 +17,7 @@ std::vector<std::function<void()>>& OpenHandlers()
 }
 
 ModalScope::ModalScope()
+    : m_active_window(QApplication::activeWindow())
 {
     if (QWidget* grabber = QWidget::mouseGrabber())
         grabber->releaseMouse();
@@ -30,6 +31,8 @@ ModalScope::ModalScope()
 ModalScope::~ModalScope()
 {
     --s_depth;
+    if (m_active_window && m_active_window->isVisible() && !m_active_window->isActiveWindow())
+        m_active_window->activateWindow();
 }
 
 bool ModalScope::IsOpen()

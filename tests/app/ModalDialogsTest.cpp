@@ -287,3 +287,38 @@ TEST_F(ModalDialogsTest, TabIntoAFieldAndReturnTakesTheTypedValue)
     EXPECT_EQ(AskSaveQuality(), std::optional<int>(55));
     EXPECT_TRUE(editing);
 }
+
+// An image removed while it drags (Delete, a page change, undo) lets the mouse go: the window
+// and other programs get clicks again.
+TEST_F(ModalDialogsTest, ItemRemovedWhileItDragsLetsTheMouseGo)
+{
+    PageCanvasWidget& view = m_window->PageWidget();
+    struct Row {
+        const char* what;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Row rows[] = {
+        { "Page Down", Qt::Key_PageDown, Qt::NoModifier },
+        { "Ctrl+Z", Qt::Key_Z, Qt::ControlModifier },
+        { "Delete", Qt::Key_Delete, Qt::NoModifier },
+    };
+    for (const Row& row : rows) {
+        m_window->GetPages().First();
+        ImageItem* image = NoteItem<ImageItem>();
+        ASSERT_NE(image, nullptr) << row.what;
+        // A finished drag first, so that undo has a step to take back.
+        const QPoint start = Device(*image);
+        QTest::mousePress(&view, Qt::LeftButton, {}, start);
+        QTest::mouseMove(&view, start + QPoint(10, 10));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, start + QPoint(10, 10));
+        const QPoint grip = Device(*image);
+        QTest::mousePress(&view, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(&view, grip + QPoint(15, 5));
+        ASSERT_EQ(QWidget::mouseGrabber(), &view) << row.what;
+        QTest::keyClick(&view, row.key, row.modifiers);
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << row.what;
+        EXPECT_EQ(Canvas::CapturingCanvas(), nullptr) << row.what;
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, grip + QPoint(15, 5));
+    }
+}
