@@ -148,6 +148,7 @@ void LayoutDialog::MoveFocus(int direction, const Message& from)
     Canvas::DispatchGuard guard(*m_canvas);
     if (current && current != next) {
         current->LoseFocus(FocusEnd::Commit);
+        m_canvas->SetActiveItem(nullptr);
         m_canvas->Refresh(*current);
     }
     // The keys come to the dialog's window again, unless the next widget is a text field,

@@ -226,3 +226,33 @@ TEST_F(LayoutDialogTest, QualityDialogAnsweredByKeys)
     m_dialogs->Queue([](ScriptedDialog& dialog) { dialog.PressKey(Key::Escape); });
     EXPECT_EQ(AskSaveQuality(), std::nullopt);
 }
+
+// The frame follows the focus as the dialog redraws only the two widgets concerned: the
+// widget left behind shows none.
+TEST_F(LayoutDialogTest, FocusFrameMovesWithTheFocus)
+{
+    // The dark pixels of a column of the back buffer from one row to another.
+    const auto dark_in_column = [](const QImage& image, int x, int from, int to) {
+        int dark = 0;
+        for (int y = from; y < to; ++y)
+            if (qGray(image.pixel(x, y)) < 64)
+                ++dark;
+        return dark;
+    };
+    int ok_focused = 0;
+    int ok_after = 0;
+    int cancel_after = 0;
+    m_dialogs->Queue([&](ScriptedDialog& dialog) {
+        for (int step = 0; step < 4; ++step)
+            dialog.PressKey(Key::Tab);
+        ok_focused = dark_in_column(dialog.GetCanvas().BackBuffer(), 12, 172, 188);
+        dialog.PressKey(Key::Tab);
+        ok_after = dark_in_column(dialog.GetCanvas().BackBuffer(), 12, 172, 188);
+        cancel_after = dark_in_column(dialog.GetCanvas().BackBuffer(), 82, 172, 188);
+        dialog.PressKey(Key::Escape);
+    });
+    Dialogs().Run(KeyboardRequest());
+    EXPECT_GE(ok_focused, 4);
+    EXPECT_EQ(ok_after, 0);
+    EXPECT_GE(cancel_after, 4);
+}
