@@ -445,6 +445,9 @@ bool ImageItem::StepImage(int count, Step step)
     SetAnchor(kBottom, u'H' + FormatFixed(size.height()));
     SetAnchor(kRight, u'W' + FormatFixed(size.width()));
     m_trims = {};
+    // The new image shows upright, so it is saved upright too: a turn count kept from the
+    // image before would turn it on the next load.
+    m_quarter_turns = 0;
     if (m_fit_mode)
         FitToPage();
     PrefetchPixels();
