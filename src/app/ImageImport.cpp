@@ -100,7 +100,7 @@ bool ImageImport::PlaceImage(const QString& path, QPoint window_point, Placement
     }
     if (canvas.AddItem(std::move(item)))
         m_window.RepaintPageCanvas();
-    pages.RecordStep();
+    pages.RecordChanges();
     return true;
 }
 
@@ -155,7 +155,7 @@ bool ImageImport::PlaceBitmap(const QImage& image, QPoint window_point)
         Prompt().ShowMessage(QStringLiteral("画像ファイルの保存に失敗しました。この画像はノートに保存されません。"),
                              kPromptCaption.toString(), MessageIcon::Warning);
     m_window.RepaintPageCanvas();
-    m_window.GetPages().RecordStep();
+    m_window.GetPages().RecordChanges();
     return true;
 }
 

@@ -128,7 +128,7 @@ bool PageContextMenu::AddText(QPoint page_widget_point)
         m_window.PageCanvas().RemoveItem(text);
         return false;
     }
-    m_window.GetPages().RecordStep();
+    m_window.GetPages().RecordChanges();
     m_window.activateWindow();
     m_window.raise();
     return true;
@@ -138,6 +138,6 @@ bool PageContextMenu::AddMandelbrot(QPoint page_widget_point)
 {
     if (!AddItem(QStringLiteral("Mandelbrot"), page_widget_point, 200, 200))
         return false;
-    m_window.GetPages().RecordStep();
+    m_window.GetPages().RecordChanges();
     return true;
 }

@@ -22,12 +22,21 @@ void UnsavedChanges::NoteChanged()
 
 bool UnsavedChanges::MayClose()
 {
+    return MayDiscard();
+}
+
+bool UnsavedChanges::MayDiscard()
+{
+    m_pages.RecordChanges();
     if (!m_pages.IsModified())
         return true;
     switch (Prompt().AskYesNoCancel(QStringLiteral("変更を保存しますか?"), kPromptCaption.toString())) {
     case Answer::Yes:
         return m_pages.SaveNote(QString());
     case Answer::No:
+        // The user gave the changes up: the copy kept of them goes too.
+        if (m_recovery)
+            m_recovery->Forget();
         return true;
     case Answer::Cancel:
         break;
@@ -43,6 +52,7 @@ void UnsavedChanges::Closed()
 
 bool UnsavedChanges::EndSession()
 {
+    m_pages.RecordChanges();
     if (!m_pages.IsModified())
         return true;
     if (!m_recovery)

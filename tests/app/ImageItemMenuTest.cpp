@@ -88,7 +88,7 @@ protected:
         item->SetAnchor(Item::kTop, "T100");
         item->SetZoom(0.5f);
         m_window->RepaintPageCanvas();
-        m_window->GetPages().RecordStep();
+        m_window->GetPages().RecordChanges();
         return *item;
     }
 
@@ -103,7 +103,8 @@ protected:
         QTest::mousePress(&view, Qt::RightButton, {}, point);
         QTest::mouseRelease(&view, Qt::RightButton, {}, point);
     }
-    QString CurrentStep() { return m_window->GetPages().History().Current()->text; }
+    // The page's text as the note keeps it.
+    QString CurrentStep() { return m_window->GetPages().List().at(m_window->GetPages().Current()); }
 
     // The page as the window shows it, at a page point.
     QColor Probe(QPointF page)
@@ -190,7 +191,8 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
          }, true },
         { ImageItemMenu::kFit320, [](ImageItem& item) { item.SetZoom(1); }, [&] { EXPECT_EQ(Top()->GetBounds().size(), QSizeF(320, 240)); }, true },
         { ImageItemMenu::kFit640, nullptr, [&] { EXPECT_EQ(Top()->GetBounds().size(), QSizeF(640, 480)); }, true },
-        { ImageItemMenu::kDeleteFile, nullptr, [&] {
+        { ImageItemMenu::kDeleteFile, [&](ImageItem&) { m_prompt->QueueYesNo(true); }, [&] {
+             EXPECT_EQ(m_prompt->Requests().back().text, QStringLiteral("ファイルをごみ箱に移動しますか?"));
              EXPECT_EQ(NoteItems(), 0);
              EXPECT_FALSE(QFile::exists(m_photos + "a.png"));
              // In the trash, not deleted.
@@ -211,7 +213,7 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
         ImageItem& item = Place(m_photos + "a.png");
         if (row.prepare)
             row.prepare(item);
-        m_window->GetPages().RecordStep();
+        m_window->GetPages().RecordChanges();
         const QString before = CurrentStep();
         const int shown = NoteItems();
         ChooseFromMenu(item, row.command);
@@ -224,6 +226,8 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
         m_window->Commands().Run(CommandTable::kUndo);
         EXPECT_EQ(CurrentStep(), before);
         EXPECT_EQ(NoteItems(), shown);
+        // The file comes back from the trash with the item.
+        EXPECT_TRUE(QFile::exists(m_photos + "a.png"));
     }
     qunsetenv("XDG_DATA_HOME");
     QStandardPaths::setTestModeEnabled(test_paths);
