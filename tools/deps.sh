@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libxcb1-dev
     xvfb xauth imagemagick xdotool xcompmgr desktop-file-utils poppler-utils
+    dpkg-dev file
 )
 
 missing=()
