@@ -34,9 +34,7 @@ bool UnsavedChanges::MayDiscard()
     case Answer::Yes:
         return m_pages.SaveNote(QString());
     case Answer::No:
-        // The user gave the changes up: the copy kept of them goes too.
-        if (m_recovery)
-            m_recovery->Forget();
+        // The copy kept of the changes goes once the note is replaced or the window closes.
         return true;
     case Answer::Cancel:
         break;
@@ -52,13 +50,12 @@ void UnsavedChanges::Closed()
 
 bool UnsavedChanges::EndSession()
 {
+    // Edits on the page shown that no step has recorded yet go with it.
     m_pages.RecordChanges();
     if (!m_pages.IsModified())
         return true;
     if (!m_recovery)
         return false;
-    // Edits on the page shown that no step has recorded yet go with it.
-    m_pages.Document().StoreCurrentPage();
     m_recovery->KeepNow(m_pages.Document().Snapshot());
     return true;
 }

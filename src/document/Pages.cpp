@@ -198,9 +198,6 @@ bool Pages::Redo()
 bool Pages::Apply(HistoryStep& step, Direction direction)
 {
     const bool back = direction == Direction::Back;
-    // What the step put in place is taken out, and the other way round.
-    const bool inserts = (step.kind == StepKind::InsertPage) != back && step.kind != StepKind::Edit;
-    const bool removes = step.kind != StepKind::Edit && !inserts;
     if (step.kind == StepKind::Edit) {
         if (!IsValid(step.page))
             return false;
@@ -209,7 +206,9 @@ bool Pages::Apply(HistoryStep& step, Direction direction)
         m_document.SetCurrentPage(step.page);
         return ShowPageNow(step.page);
     }
-    if (inserts) {
+    // Undoing a deleted page and redoing an inserted one put a page in; the other two take
+    // one out.
+    if ((step.kind == StepKind::InsertPage) != back) {
         if (step.page < 0 || step.page > Count())
             return false;
         m_document.InsertPage(step.page);
@@ -217,15 +216,12 @@ bool Pages::Apply(HistoryStep& step, Direction direction)
         m_document.SetCurrentPage(step.page);
         return ShowPageNow(step.page);
     }
-    if (removes) {
-        if (!IsValid(step.page) || Count() < 2)
-            return false;
-        m_document.RemovePage(step.page);
-        const int shown = std::min(step.page, Count() - 1);
-        m_document.SetCurrentPage(shown);
-        return ShowPageNow(shown);
-    }
-    return false;
+    if (!IsValid(step.page) || Count() < 2)
+        return false;
+    m_document.RemovePage(step.page);
+    const int shown = std::min(step.page, Count() - 1);
+    m_document.SetCurrentPage(shown);
+    return ShowPageNow(shown);
 }
 
 void Pages::ApplyTrash(HistoryStep& step, Direction direction)

@@ -556,6 +556,14 @@ TEST_F(UserScenario, AFileDeletedToTheTrashComesBackWithUndo)
     EXPECT_TRUE(m_prompt->Requests().back().text.contains(file));
     EXPECT_EQ(Stored().count("b.png,"), before.count("b.png,"));
 
+    // A file that cannot go to the trash is reported; the photo still leaves the page.
+    ASSERT_TRUE(QFile::remove(m_photos + "a.png"));
+    m_prompt->QueueYesNo(true);
+    Choose(Inside(Photo("a.png"), 0.5, 0.5), ImageItemMenu::kDeleteFile);
+    EXPECT_EQ(m_prompt->Requests().back().kind, Kind::Message);
+    EXPECT_TRUE(m_prompt->Requests().back().text.startsWith(QStringLiteral("ファイルをごみ箱に移動できませんでした。")));
+    EXPECT_EQ(Find<ImageItem>("a.png"), nullptr);
+
     qunsetenv("XDG_DATA_HOME");
     QStandardPaths::setTestModeEnabled(test_paths);
 }

@@ -420,6 +420,13 @@ TEST_F(PagesTest, OpenAndNewNoteStartUnmodifiedAndAFailedSaveKeepsTheMark)
     Place(QStringLiteral("more"));
     ASSERT_TRUE(m_pages.IsModified());
     EXPECT_FALSE(m_pages.SaveNoteAs()); // the save dialog is cancelled
+    EXPECT_TRUE(m_pages.IsModified());
+    const QString other = folder.filePath(QStringLiteral("other.tsy"));
+    m_prompt->QueueSaveFile(other);
+    EXPECT_TRUE(m_pages.SaveNoteAs());
+    EXPECT_EQ(m_pages.NotePath(), other);
+    EXPECT_FALSE(m_pages.IsModified());
+    Place(QStringLiteral("more still"));
     EXPECT_FALSE(m_pages.SaveNote(folder.filePath(QStringLiteral("missing/note.tsy"))));
     EXPECT_TRUE(m_pages.IsModified());
 
