@@ -163,7 +163,9 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
         { ImageItemMenu::kRotateLeft, nullptr, [&] { EXPECT_EQ(Top()->QuarterTurns(), -1); }, true },
         { ImageItemMenu::kRepeat, nullptr, [&] {
              EXPECT_TRUE(Top()->GetPicture().Repeat());
-             EXPECT_TRUE(ImageItemMenu::Build(*Top()).entries[6].checked);
+             const PopupMenu menu = ImageItemMenu::Build(*Top());
+             for (size_t entry = 0; entry < menu.entries.size(); ++entry)
+                 EXPECT_EQ(menu.entries[entry].checked, entry == 6) << entry;
          }, true },
         { ImageItemMenu::kOpenFolder, nullptr, [&] {
              ASSERT_EQ(m_opened.size(), 1u);

@@ -323,6 +323,28 @@ INSTANTIATE_TEST_SUITE_P(UserActions, ScenarioTest,
                 t.Wheel(at, -120);
             },
             [](ScenarioTest& t, const QString& after) { EXPECT_TRUE(after.contains(Stepped(t.m_photos, 2) + ",")); } },
+        ScenarioRow { "TheWheelTurnedAwayStepsBack", [](ScenarioTest& t) { t.Click(Inside(t.Photo("a.png"), 0.5, 0.5)); },
+            [](ScenarioTest& t) { t.Wheel(Inside(t.Photo("a.png"), 0.5, 0.5), 120); },
+            [](ScenarioTest& t, const QString& after) { EXPECT_TRUE(after.contains(Stepped(t.m_photos, -1) + ",")); } },
+        ScenarioRow { "DoubleClickFitsThePhotoToThePage", nullptr,
+            [](ScenarioTest& t) { t.DoubleClick(Inside(t.Photo("b.png"), 0.5, 0.5)); },
+            [](ScenarioTest& t, const QString&) {
+                const QRectF bounds = t.Photo("b.png").GetBounds();
+                EXPECT_TRUE(qFuzzyCompare(bounds.height(), qreal(t.Page().LayoutHeight()))
+                    || qFuzzyCompare(bounds.width(), qreal(t.Page().LayoutWidth())));
+            } },
+        ScenarioRow { "ClickingATextBringsItToTheFront", nullptr,
+            [](ScenarioTest& t) { t.Click(Inside(*t.Find<TextNoteItem>(), 0.5, 0.5)); },
+            [](ScenarioTest&, const QString& after) { EXPECT_GT(after.indexOf("[Text]"), after.indexOf("[Mandelbrot]")); } },
+        ScenarioRow { "TextPropertiesFromItsMenu", [](ScenarioTest& t) { t.Click(Inside(*t.Find<TextNoteItem>(), 0.5, 0.5)); },
+            [](ScenarioTest& t) {
+                t.m_dialogs->Queue([](ScriptedDialog& dialog) {
+                    dialog.Change(QStringLiteral("FontSize"), QStringLiteral("Text"), QStringLiteral("30"));
+                    dialog.Press(QStringLiteral("OK"));
+                });
+                t.Choose(Inside(*t.Find<TextNoteItem>(), 0.5, 0.5), 0);
+            },
+            [](ScenarioTest&, const QString& after) { EXPECT_TRUE(after.contains("Font=30,")) << after.toStdString(); } },
         ScenarioRow { "DraggingAPhotoMovesIt", nullptr,
             [](ScenarioTest& t) {
                 const QPointF from = Inside(t.Photo("a.png"), 0.5, 0.5);
