@@ -14,7 +14,8 @@
 //
 // The page (1-based) is rendered at W x H pixels over a background of grey level V, with the
 // note's folder as the working folder so that relative image paths resolve, and written in the
-// format of OUT's extension (JPEG at quality Q).
+// format of OUT's extension (JPEG at quality Q). An OUT that is the note or one of its images
+// is refused like a bad argument.
 class PageExport {
 public:
     static constexpr char kOption[] = "--export";

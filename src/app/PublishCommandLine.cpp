@@ -1,6 +1,7 @@
 #include "app/PublishCommandLine.h"
 
 #include "document/NoteFileText.h"
+#include "document/OutputGuard.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 
@@ -30,8 +31,7 @@ std::optional<PublishCommandLine::Options> PublishCommandLine::ParseArguments(co
             options.empty_existing_folder = true;
         } else if (argument == u"--image-folder") {
             const QString name = index + 1 < arguments.size() ? arguments[++index] : QString();
-            // The name is one folder beside the note, never a path elsewhere.
-            if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(u'\\')) {
+            if (!Publisher::IsImageFolderName(name)) {
                 error = QStringLiteral("--image-folder needs a folder name: %1").arg(name);
                 return std::nullopt;
             }
@@ -72,18 +72,21 @@ bool PublishCommandLine::Publish(const Options& options, QStringList& errors)
         return false;
     }
     if (!publisher.PrepareImageFolder()) {
-        errors << QStringLiteral("cannot make the image folder %1").arg(folder);
+        for (const QString& path : publisher.LeftInFolder())
+            errors << QStringLiteral("cannot delete %1 from the image folder").arg(path);
+        if (publisher.LeftInFolder().isEmpty())
+            errors << QStringLiteral("cannot make the image folder %1").arg(folder);
         return false;
     }
     if (publisher.Publish())
         return true;
     for (const Publisher::Problem& problem : publisher.Problems()) {
         if (problem.source.isEmpty())
-            errors << QStringLiteral("cannot write the note %1").arg(problem.target);
+            errors << QStringLiteral("cannot write the note %1: %2").arg(problem.target, problem.reason);
         else if (!QFileInfo(problem.source).isFile())
             errors << QStringLiteral("missing image %1").arg(problem.source);
         else
-            errors << QStringLiteral("cannot copy %1 to %2").arg(problem.source, problem.target);
+            errors << QStringLiteral("cannot copy %1 to %2: %3").arg(problem.source, problem.target, problem.reason);
     }
     return false;
 }
@@ -94,6 +97,10 @@ int PublishCommandLine::Run(const QStringList& arguments)
     const auto options = ParseArguments(arguments, error);
     if (!options) {
         QTextStream(stderr) << "tessary: " << error << '\n';
+        return kBadArguments;
+    }
+    if (const auto verdict = OutputGuard::CheckNoteFile(options->settings.note_path, options->note_path); verdict.IsRefused()) {
+        QTextStream(stderr) << "tessary: " << OutputGuard::CommandLineText(verdict, options->settings.note_path) << '\n';
         return kBadArguments;
     }
     QStringList errors;
