@@ -79,6 +79,7 @@ ln -s note.tsy "$out/link.tsy"
 cp "$out/note.tsy" "$out/note.before"
 cp "$out/red.png" "$out/red.before"
 expect_failure 2 "$out/note.tsy" "$out/note.tsy"
+grep -q "it is the note itself" "$out/stderr" || fail "the refusal does not say it is the note: $(cat "$out/stderr")"
 expect_failure 2 "$out/link.tsy" "$out/note.tsy"
 expect_failure 2 "$out/red.png" "$out/note.tsy"
 expect_failure 2 "$out/x.txt" "$out/note.tsy"
@@ -99,6 +100,16 @@ code=$?
 [[ $(wc -l <"$out/stderr") -eq 1 ]] || fail "--export-pdf onto a full disk wrote $(wc -l <"$out/stderr") lines on stderr"
 [[ "$(cat "$out/full/old.pdf")" == 'the old PDF' ]] || fail "the old PDF changed on a full disk"
 expect_entries "$out/full" old.pdf
+
+# Past a file size limit the export fails like on a full disk instead of being ended by the
+# signal the limit sends.
+mkdir -p "$out/limit"
+printf 'the old PDF' >"$out/limit/old.pdf"
+(ulimit -f 64; exec env --default-signal=XFSZ "$tessary" --export-pdf "$out/limit/old.pdf" "$out/noise.tsy") 2>"$out/stderr" >/dev/null
+code=$?
+[[ $code -eq 1 ]] || fail "--export-pdf past a file size limit exited with $code, expected 1"
+[[ "$(cat "$out/limit/old.pdf")" == 'the old PDF' ]] || fail "the old PDF changed past a file size limit"
+expect_entries "$out/limit" old.pdf
 
 # A folder that takes no new file keeps its old PDF.
 prepare_locked "$out/locked"

@@ -32,7 +32,10 @@ TEST(OutputGuardTest, RefusesTheNoteAndItsImagesByWhateverNameTheyAreReached)
     const QString note = folder + "note/note.tsy";
     // A relative path with the separator of the Windows version, an absolute one, and one
     // whose file is missing.
-    const QStringList pages { ImagePage("pics\\red.png"), QString(), ImagePage(folder + "other/blue.png") + ImagePage("gone.png") };
+    // Sections that name no image file guard nothing: an image without a file name, and a
+    // section of another kind.
+    const QStringList pages { ImagePage("pics\\red.png"), QString(), ImagePage(folder + "other/blue.png") + ImagePage("gone.png"),
+        ImagePage(QString()) + QStringLiteral("[Text]\r\nFileName=%1\r\n\r\n").arg(folder + "other/free.png") };
     const QString page_folder = folder + "note/";
 
     struct Row {

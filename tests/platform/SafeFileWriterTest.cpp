@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -97,6 +98,17 @@ TEST(SafeFileWriterTest, AnyFailureKeepsTheOldFileAndLeavesNothingBehind)
         SafeFileWriter writer(target);
         ASSERT_TRUE(writer.Open());
         writer.Device().write("abandoned");
+    }
+    {
+        SCOPED_TRACE("a target that became a folder before the rename");
+        const QString taken = dir.filePath("taken.png");
+        SafeFileWriter writer(taken);
+        ASSERT_TRUE(writer.Open());
+        writer.Device().write("new");
+        ASSERT_TRUE(QDir().mkpath(taken + "/inside"));
+        EXPECT_FALSE(writer.Commit());
+        EXPECT_FALSE(writer.ErrorText().isEmpty());
+        ASSERT_TRUE(QDir(taken).removeRecursively());
     }
     EXPECT_FALSE(SafeFileWriter::WriteFile(dir.filePath("no/such/folder/page.png"), "x"));
     EXPECT_FALSE(SafeFileWriter::WriteFile(dir.path(), "x"));
