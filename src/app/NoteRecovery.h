@@ -35,14 +35,19 @@ public:
     // The question about one copy.
     static QString RestoreQuestion(const NoteSnapshot& copy, const QDateTime& kept, const QString& named_on_command_line);
 
-    // The note changed and differs from its file.
+    // The note changed and differs from its file. When the copy could not be written, the
+    // user is told once, until it can be again.
     void Keep(NoteSnapshot snapshot);
     // The note matches its file, or the user chose to drop its changes.
     void Forget();
-    // Writes the copy now and waits for it: the session ends.
-    void KeepNow(NoteSnapshot snapshot);
+    // Writes the copy now and waits for it: the session ends. False when the copy could not
+    // be written (or no copy is kept).
+    bool KeepNow(NoteSnapshot snapshot);
 
 private:
+    void TellOfFailure();
+
     RecoveryStore m_store;
     std::unique_ptr<RecoveryWriter> m_writer;
+    bool m_failure_told { false };
 };

@@ -56,8 +56,7 @@ bool UnsavedChanges::EndSession()
         return true;
     if (!m_recovery)
         return false;
-    m_recovery->KeepNow(m_pages.Document().Snapshot());
-    return true;
+    return m_recovery->KeepNow(m_pages.Document().Snapshot());
 }
 
 QString UnsavedChanges::WindowTitle(const QString& note_path, bool modified)
