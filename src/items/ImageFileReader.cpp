@@ -129,11 +129,6 @@ QImage QtPixels(const QString& path, QSize size, const ImageReadOptions& options
     return image;
 }
 
-bool FitsAllocationLimit(QSize size)
-{
-    return qint64(size.width()) * size.height() * 4 <= qint64(ImageDecoder::kAllocationLimitMb) * 1024 * 1024;
-}
-
 }
 
 ImageFileHeader ImageFileReader::ReadHeader(const QString& path, const ImageReadOptions& options)
@@ -190,6 +185,11 @@ ImageReadFailure ImageFileReader::Check(const QString& path)
         return header.failure;
     const QSize small = header.natural_size.boundedTo(kCheckSize);
     return ReadPixels(path, small).isNull() ? ImageReadFailure::Damaged : ImageReadFailure::None;
+}
+
+bool ImageFileReader::FitsAllocationLimit(QSize size)
+{
+    return qint64(size.width()) * size.height() * 4 <= qint64(ImageDecoder::kAllocationLimitMb) * 1024 * 1024;
 }
 
 QString ImageFileReader::ReasonText(ImageReadFailure failure)

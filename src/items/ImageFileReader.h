@@ -62,6 +62,9 @@ public:
     // Why a file cannot be shown: its header is read and its pixels decoded at a small size.
     // A folder counts as readable when one of its own images is. None when it is readable.
     static ImageReadFailure Check(const QString& path);
+    // Whether an image of this size decoded fits in ImageDecoder's allocation limit.
+    static bool FitsAllocationLimit(QSize size);
+
     // The reason a user reads, for instance "ファイルが壊れています"; empty for None.
     static QString ReasonText(ImageReadFailure failure);
     // The reason text for a file that cannot be shown, empty when it can (see Check).

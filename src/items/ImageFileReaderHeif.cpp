@@ -56,14 +56,16 @@ struct Primary {
     ImageReadFailure failure { ImageReadFailure::Damaged };
 };
 
-Primary OpenPrimary(const QString& path)
+// Reads a file into a context: from its path, or from bytes that must outlive the context.
+template <typename ReadFunction>
+Primary OpenPrimary(ReadFunction read)
 {
     InitialiseOnce();
     Primary primary;
     primary.context.reset(heif_context_alloc());
     if (!primary.context)
         return primary;
-    heif_error error = heif_context_read_from_file(primary.context.get(), QFile::encodeName(path).constData(), nullptr);
+    heif_error error = read(primary.context.get());
     if (error.code != heif_error_Ok) {
         primary.failure = FailureOf(error);
         return primary;
@@ -73,6 +75,20 @@ Primary OpenPrimary(const QString& path)
     primary.handle.reset(handle);
     primary.failure = error.code == heif_error_Ok && handle ? ImageReadFailure::None : FailureOf(error);
     return primary;
+}
+
+Primary OpenPrimary(const QString& path)
+{
+    return OpenPrimary([&path](heif_context* context) {
+        return heif_context_read_from_file(context, QFile::encodeName(path).constData(), nullptr);
+    });
+}
+
+Primary OpenPrimary(const QByteArray& file)
+{
+    return OpenPrimary([&file](heif_context* context) {
+        return heif_context_read_from_memory_without_copy(context, file.constData(), size_t(file.size()), nullptr);
+    });
 }
 
 QSize SizeOf(const heif_image_handle* handle)
@@ -171,6 +187,36 @@ QImage Decode(const heif_image_handle* handle)
                   [](void* image) { heif_image_release(static_cast<heif_image*>(image)); }, decoded);
 }
 
+// The pixels of an opened file; see ImageFileReader::ReadPixels.
+QImage PixelsOf(const Primary& primary, QSize size, QSize natural_size)
+{
+    if (!primary.handle)
+        return {};
+    const QSize natural = SizeOf(primary.handle.get());
+    if (natural.isEmpty() || !ImageFileReader::FitsAllocationLimit(natural) || (natural_size.isValid() && natural != natural_size))
+        return {};
+    const bool reduced = size.isValid() && !size.isEmpty() && size != natural;
+    const Handle thumbnail = reduced ? CoveringThumbnail(primary.handle.get(), size) : nullptr;
+    const heif_image_handle* source = thumbnail ? thumbnail.get() : primary.handle.get();
+    QImage decoded = Decode(source);
+    if (decoded.isNull())
+        return {};
+    return ImageFileReaderColour::ForDrawing(std::move(decoded), reduced ? size : QSize(), SpaceOf(primary.handle.get()));
+}
+
+ImageFileHeader HeaderOf(const Primary& primary)
+{
+    ImageFileHeader header;
+    header.failure = primary.failure;
+    if (!primary.handle)
+        return header;
+    header.natural_size = SizeOf(primary.handle.get());
+    if (!header.natural_size.isValid() || header.natural_size.isEmpty())
+        header.failure = ImageReadFailure::Damaged;
+    header.has_alpha = heif_image_handle_has_alpha_channel(primary.handle.get());
+    return header;
+}
+
 }
 
 bool ImageFileReaderHeif::Recognises(const QByteArray& start)
@@ -183,31 +229,20 @@ bool ImageFileReaderHeif::Recognises(const QByteArray& start)
 
 ImageFileHeader ImageFileReaderHeif::ReadHeader(const QString& path)
 {
-    ImageFileHeader header;
-    const Primary primary = OpenPrimary(path);
-    header.failure = primary.failure;
-    if (!primary.handle)
-        return header;
-    header.natural_size = SizeOf(primary.handle.get());
-    if (!header.natural_size.isValid() || header.natural_size.isEmpty())
-        header.failure = ImageReadFailure::Damaged;
-    header.has_alpha = heif_image_handle_has_alpha_channel(primary.handle.get());
-    return header;
+    return HeaderOf(OpenPrimary(path));
 }
 
 QImage ImageFileReaderHeif::ReadPixels(const QString& path, QSize size, QSize natural_size)
 {
-    const Primary primary = OpenPrimary(path);
-    if (!primary.handle)
-        return {};
-    const QSize natural = SizeOf(primary.handle.get());
-    if (natural.isEmpty() || (natural_size.isValid() && natural != natural_size))
-        return {};
-    const bool reduced = size.isValid() && !size.isEmpty() && size != natural;
-    const Handle thumbnail = reduced ? CoveringThumbnail(primary.handle.get(), size) : nullptr;
-    const heif_image_handle* source = thumbnail ? thumbnail.get() : primary.handle.get();
-    QImage decoded = Decode(source);
-    if (decoded.isNull())
-        return {};
-    return ImageFileReaderColour::ForDrawing(std::move(decoded), reduced ? size : QSize(), SpaceOf(primary.handle.get()));
+    return PixelsOf(OpenPrimary(path), size, natural_size);
+}
+
+QImage ImageFileReaderHeif::ReadPixels(const QByteArray& file, QSize size, QSize natural_size)
+{
+    return PixelsOf(OpenPrimary(file), size, natural_size);
+}
+
+ImageFileHeader ImageFileReaderHeif::ReadHeader(const QByteArray& file)
+{
+    return HeaderOf(OpenPrimary(file));
 }

@@ -1,8 +1,8 @@
 #include "items/ImageFileReaderJxl.h"
 
-#include "items/ImageDecoder.h"
 #include "items/ImageFileReaderColour.h"
 
+#include <QBuffer>
 #include <QColorSpace>
 #include <QFile>
 
@@ -35,9 +35,9 @@ QSize OrientedSize(const JxlBasicInfo& info)
 
 bool SizeFits(const JxlBasicInfo& info)
 {
-    constexpr quint64 kLimit = quint64(ImageDecoder::kAllocationLimitMb) * 1024 * 1024;
-    return info.xsize > 0 && info.ysize > 0 && info.xsize <= 0x7fffffff && info.ysize <= 0x7fffffff
-        && quint64(info.xsize) * info.ysize * 4 <= kLimit;
+    constexpr uint32_t kLargestSide = 0x7fffffff;
+    return info.xsize > 0 && info.ysize > 0 && info.xsize <= kLargestSide && info.ysize <= kLargestSide
+        && ImageFileReader::FitsAllocationLimit(QSize(int(info.xsize), int(info.ysize)));
 }
 
 JxlColorEncoding Srgb()
@@ -65,7 +65,7 @@ QColorSpace DataSpace(const JxlDecoder* decoder)
 }
 
 // Feeds growing parts of the file until the basic information is known.
-ImageFileHeader HeaderFrom(QFile& file)
+ImageFileHeader HeaderFrom(QIODevice& file)
 {
     ImageFileHeader header;
     header.failure = ImageReadFailure::Damaged;
@@ -114,6 +114,14 @@ ImageFileHeader ImageFileReaderJxl::ReadHeader(const QString& path)
         return header;
     }
     return HeaderFrom(file);
+}
+
+ImageFileHeader ImageFileReaderJxl::ReadHeader(const QByteArray& file)
+{
+    QBuffer buffer;
+    buffer.setData(file);
+    buffer.open(QIODevice::ReadOnly);
+    return HeaderFrom(buffer);
 }
 
 QImage ImageFileReaderJxl::ReadPixels(const QString& path, QSize size, QSize natural_size)

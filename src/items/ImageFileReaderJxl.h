@@ -18,5 +18,6 @@ public:
     // See ImageFileReader::ReadPixels.
     static QImage ReadPixels(const QString& path, QSize size, QSize natural_size);
     // The same from the file's bytes, as the fuzz target feeds them.
+    static ImageFileHeader ReadHeader(const QByteArray& file);
     static QImage ReadPixels(const QByteArray& file, QSize size, QSize natural_size);
 };
