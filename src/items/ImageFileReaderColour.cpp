@@ -1,6 +1,7 @@
 #include "items/ImageFileReaderColour.h"
 
 #include "items/ImageDecoder.h"
+#include "items/ImageFileReaderReduction.h"
 
 #include <QColorTransform>
 #include <QFile>
@@ -130,7 +131,9 @@ QImage ImageFileReaderColour::ForDrawing(QImage decoded, QSize size, const QColo
 {
     if (decoded.isNull())
         return decoded;
-    if (size.isValid() && !size.isEmpty() && size != decoded.size())
+    if (ImageFileReaderReduction::Applies(decoded, size))
+        decoded = ImageFileReaderReduction::Reduce(decoded, size);
+    else if (size.isValid() && !size.isEmpty() && size != decoded.size())
         decoded = decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     decoded = ImageDecoder::PrepareForDrawing(std::move(decoded));
     ToSrgb(decoded, space);

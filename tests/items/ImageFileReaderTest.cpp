@@ -1,6 +1,7 @@
 #include "items/ImageDecoder.h"
 #include "items/ImageFileReader.h"
 #include "items/ImageFileReaderColour.h"
+#include "items/ImageFileReaderReduction.h"
 #include "PhotoFiles.h"
 
 #include <QColorSpace>
@@ -294,5 +295,53 @@ TEST(ImageFileReaderTest, DamagedHeifAndJxlFilesNeverCrash)
         }
         EXPECT_EQ(ImageFileReader::Check(Write(dir.filePath("short." + QFileInfo(source).suffix()), whole.left(200))),
                   ImageReadFailure::Damaged);
+    }
+}
+
+TEST(ImageFileReaderReductionTest, EachPixelShownIsTheMeanOfThePixelsItCovers)
+{
+    // Five columns into two: the first covers two source columns, the second three.
+    QImage source(5, 2, QImage::Format_RGB888);
+    const int reds[2][5] = { { 10, 20, 30, 40, 50 }, { 30, 40, 60, 70, 80 } };
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x)
+            source.setPixelColor(x, y, QColor(reds[y][x], 255 - reds[y][x], x * 50));
+    const QImage reduced = ImageFileReaderReduction::Reduce(source, { 2, 1 });
+    ASSERT_EQ(reduced.format(), QImage::Format_RGB32);
+    ASSERT_EQ(reduced.size(), QSize(2, 1));
+    EXPECT_EQ(reduced.pixel(0, 0), qRgb(25, 230, 25));  // (10+20+30+40)/4, blue (0+50+0+50)/4
+    EXPECT_EQ(reduced.pixel(1, 0), qRgb(55, 200, 150)); // (30+40+50+60+70+80)/6
+
+    // Not for what it cannot take: transparency, enlarging, the same size.
+    QImage alpha(4, 4, QImage::Format_RGBA8888);
+    EXPECT_FALSE(ImageFileReaderReduction::Applies(alpha, { 2, 2 }));
+    EXPECT_FALSE(ImageFileReaderReduction::Applies(source, { 6, 1 }));
+    EXPECT_FALSE(ImageFileReaderReduction::Applies(source, { 5, 2 }));
+    EXPECT_FALSE(ImageFileReaderReduction::Applies(source, { 0, 1 }));
+    EXPECT_TRUE(ImageFileReaderReduction::Reduce(alpha, { 2, 2 }).isNull());
+}
+
+TEST(ImageFileReaderReductionTest, ReductionLooksLikeSmoothScaling)
+{
+    // A photograph-like picture: gradients with noise, in both packed layouts the libraries give.
+    QImage photo(997, 661, QImage::Format_RGB32);
+    std::mt19937 random(5);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb((x / 4 + int(random() % 24)) & 255, (y / 3 + int(random() % 24)) & 255, (x + y) / 7 & 255));
+    for (const QImage::Format format : { QImage::Format_RGB888, QImage::Format_RGBX8888 }) {
+        const QImage source = photo.convertToFormat(format);
+        for (const QSize size : { QSize(300, 199), QSize(1, 1), QSize(997, 10), QSize(123, 661) }) {
+            SCOPED_TRACE(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toStdString());
+            const QImage reduced = ImageFileReaderReduction::Reduce(source, size);
+            const QImage smooth = photo.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            ASSERT_EQ(reduced.size(), size);
+            double total = 0;
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    total += std::abs(qRed(reduced.pixel(x, y)) - qRed(smooth.pixel(x, y)))
+                        + std::abs(qGreen(reduced.pixel(x, y)) - qGreen(smooth.pixel(x, y)));
+            EXPECT_LT(total / (2.0 * size.width() * size.height()), 3.0);
+        }
     }
 }
