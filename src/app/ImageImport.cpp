@@ -1,5 +1,6 @@
 #include "app/ImageImport.h"
 
+#include "app/ImageWarnings.h"
 #include "app/MainWindow.h"
 #include "items/ImageFileWriter.h"
 #include "items/Canvas.h"
@@ -84,7 +85,7 @@ void ImageImport::ProcessCommandLine(const QStringList& arguments)
         if (IsSameFile(argument, program))
             continue;
         if (!QFileInfo::exists(argument)) {
-            ReportUnreadable(argument, ImageReadFailure::Missing);
+            ReportUnreadable(argument);
             continue;
         }
         if (m_window.OpenNote(argument))
@@ -92,7 +93,7 @@ void ImageImport::ProcessCommandLine(const QStringList& arguments)
         if (PlaceImage(argument, {}, Placement::FitToPage, 0, image_page))
             ++image_page;
         else
-            ReportUnreadable(argument, ImageFileReader::Check(argument));
+            ReportUnreadable(argument);
     }
     m_window.GetPages().GoTo(0);
 }
@@ -104,8 +105,8 @@ bool ImageImport::PlaceImage(const QString& path, QPoint window_point, Placement
     if (target_page >= 0 && !pages.GoTo(target_page))
         return false;
     Canvas& canvas = m_window.PageCanvas();
-    auto item = std::make_unique<ImageItem>(canvas);
-    if (!item->Load(QFileInfo(path).absoluteFilePath(), {}, FolderListingCache::Rescan::Yes))
+    auto item = NewImageItem(canvas, path);
+    if (!item)
         return false;
     if (placement == Placement::FitToPage) {
         item->FitToPage();
@@ -122,6 +123,14 @@ bool ImageImport::PlaceImage(const QString& path, QPoint window_point, Placement
         m_window.RepaintPageCanvas();
     pages.RecordStep();
     return true;
+}
+
+std::unique_ptr<ImageItem> ImageImport::NewImageItem(Canvas& canvas, const QString& path)
+{
+    auto item = std::make_unique<ImageItem>(canvas);
+    if (!item->Load(QFileInfo(path).absoluteFilePath(), {}, FolderListingCache::Rescan::Yes))
+        return nullptr;
+    return item;
 }
 
 void ImageImport::OpenWithDialog()
@@ -143,12 +152,9 @@ void ImageImport::OpenAndPlace(Placement placement, QPoint window_point)
         Prompt().ShowMessage(PlacingFailure(*chosen), kPromptCaption.toString(), MessageIcon::Error);
 }
 
-void ImageImport::ReportUnreadable(const QString& argument, ImageReadFailure failure)
+void ImageImport::ReportUnreadable(const QString& argument)
 {
-    // A file that reads but still could not be placed has no reason of its own to give.
-    if (failure == ImageReadFailure::None)
-        failure = ImageReadFailure::Damaged;
-    QTextStream(stderr) << "tessary: " << ImageFileReader::FailureMessage(argument, failure) << Qt::endl;
+    QTextStream(stderr) << ImageWarnings::Line(argument) << Qt::endl;
 }
 
 bool ImageImport::PasteAt(QPoint window_point)

@@ -7,6 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class Canvas;
+class ImageItem;
 class MainWindow;
 class QMimeData;
 
@@ -25,11 +29,16 @@ public:
     explicit ImageImport(MainWindow& window);
 
     // Opens the arguments as a note or places them as images, one per page, then shows the
-    // first page. Each image that cannot be placed is named on stderr with the reason.
+    // first page. Each image that cannot be placed is named on stderr with the reason, as the
+    // commands without a window name theirs.
     void ProcessCommandLine(const QStringList& arguments);
     // Places an image file on a page (-1: the current one) and records a step. The point is in
     // the main window's coordinates; the sequence number moves it along the cascade.
     bool PlaceImage(const QString& path, QPoint window_point, Placement placement, int sequence, int target_page);
+    // An image item of the file for the canvas, not yet placed or added: every placed image
+    // file starts here, in the window and in the note made from the command line. Null when
+    // the file does not load.
+    static std::unique_ptr<ImageItem> NewImageItem(Canvas& canvas, const QString& path);
     // Asks for an image file and fits it to the current page; a failure is reported with its
     // reason ("photo.heic を開けませんでした: ...").
     void OpenWithDialog();
@@ -62,7 +71,7 @@ public:
 
 private:
     void OpenAndPlace(Placement placement, QPoint window_point);
-    static void ReportUnreadable(const QString& argument, ImageReadFailure failure);
+    static void ReportUnreadable(const QString& argument);
     static void ShowFailures(const QStringList& failures);
 
     MainWindow& m_window;
