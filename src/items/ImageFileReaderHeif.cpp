@@ -8,6 +8,7 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -136,9 +137,11 @@ QColorSpace SpaceOf(const heif_image_handle* handle)
     }
     case heif_color_profile_type_nclx: {
         heif_color_profile_nclx* nclx = nullptr;
-        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx)
-            return {};
+        const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &nclx);
+        // Freed also when libheif reports an error after it made the profile.
         const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> owned(nclx, heif_nclx_color_profile_free);
+        if (error.code != heif_error_Ok || !nclx)
+            return {};
         const auto transfer = nclx->transfer_characteristics;
         // Display curves close to sRGB's; PQ and HLG are not shown converted.
         const bool display_curve = transfer == heif_transfer_characteristic_IEC_61966_2_1
@@ -170,8 +173,11 @@ QImage Decode(const heif_image_handle* handle)
     heif_image* decoded = nullptr;
     const heif_error error = heif_decode_image(handle, &decoded, heif_colorspace_RGB,
                                                alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
-    if (error.code != heif_error_Ok || !decoded)
+    if (error.code != heif_error_Ok || !decoded) {
+        if (decoded)
+            heif_image_release(decoded);
         return {};
+    }
     int stride = 0;
     const uint8_t* plane = heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
     const int width = heif_image_get_width(decoded, heif_channel_interleaved);
@@ -183,8 +189,17 @@ QImage Decode(const heif_image_handle* handle)
     const QImage::Format format = !alpha ? QImage::Format_RGB888
         : heif_image_handle_is_premultiplied_alpha(handle) ? QImage::Format_RGBA8888_Premultiplied
                                                            : QImage::Format_RGBA8888;
-    return QImage(plane, width, height, stride, format,
-                  [](void* image) { heif_image_release(static_cast<heif_image*>(image)); }, decoded);
+    const QImage image(plane, width, height, stride, format,
+                       [](void* image) { heif_image_release(static_cast<heif_image*>(image)); }, decoded);
+    // The coded picture may be larger than the size the file announces, and libheif does not
+    // always cut it; what lies outside the announced size is not part of the image. A smaller
+    // picture cannot be the image announced.
+    const QSize announced = SizeOf(handle);
+    if (image.size() == announced)
+        return image;
+    if (image.width() < announced.width() || image.height() < announced.height())
+        return {};
+    return image.copy(QRect(QPoint(0, 0), announced));
 }
 
 // The pixels of an opened file; see ImageFileReader::ReadPixels.
@@ -195,6 +210,11 @@ QImage PixelsOf(const Primary& primary, QSize size, QSize natural_size)
     const QSize natural = SizeOf(primary.handle.get());
     if (natural.isEmpty() || !ImageFileReader::FitsAllocationLimit(natural) || (natural_size.isValid() && natural != natural_size))
         return {};
+    // A damaged file may code a picture far larger than it announces; libheif refuses to
+    // decode past this. Coded pictures are padded to whole coding blocks, so a little more
+    // than the announced size is allowed.
+    constexpr int kCodingMargin = 256;
+    heif_context_set_maximum_image_size_limit(primary.context.get(), std::max(natural.width(), natural.height()) + kCodingMargin);
     const bool reduced = size.isValid() && !size.isEmpty() && size != natural;
     const Handle thumbnail = reduced ? CoveringThumbnail(primary.handle.get(), size) : nullptr;
     const heif_image_handle* source = thumbnail ? thumbnail.get() : primary.handle.get();

@@ -3,6 +3,7 @@
 #include "items/ImageFileReaderColour.h"
 #include "items/ImageFileReaderReduction.h"
 #include "PhotoFiles.h"
+#include "TestSupport.h"
 
 #include <QColorSpace>
 #include <QFile>
@@ -257,6 +258,27 @@ TEST(ImageFileReaderTest, ReasonsNameWhatIsWrong)
     EXPECT_EQ(ImageFileReader::FailureMessage("photo.heic", ImageReadFailure::Unsupported),
               QStringLiteral("photo.heic を開けませんでした: 対応していない形式です"));
     EXPECT_EQ(ImageFileReader::Probe(dir.filePath("missing.jpg")), QStringLiteral("ファイルが見つかりません"));
+}
+
+TEST(ImageFileReaderTest, HeifPixelsHaveTheSizeTheFileAnnounces)
+{
+    // Found by fuzzing: a file that announces 24 x 16 but codes a picture of 24 x 24.
+    const QString path = TestSupport::DataPath(QStringLiteral("coded-larger-than-announced.heic"));
+    const ImageFileHeader header = ImageFileReader::ReadHeader(path);
+    ASSERT_TRUE(header.IsReadable());
+    EXPECT_EQ(header.natural_size, QSize(24, 16));
+    EXPECT_EQ(ImageFileReader::ReadPixels(path, {}, {}, header.natural_size).size(), QSize(24, 16));
+    EXPECT_EQ(ImageFileReader::ReadPixels(path, { 12, 8 }).size(), QSize(12, 8));
+    const auto decoder = ImageDecoder::Open(path);
+    ASSERT_TRUE(decoder);
+    EXPECT_EQ(decoder->FullImage().size(), QSize(24, 16));
+
+    // One that announces 16 x 16 and codes 28009 x 26161 is damaged, and is not decoded at that
+    // size on the way to finding out.
+    const QString bomb = TestSupport::DataPath(QStringLiteral("coded-far-larger-than-announced.heic"));
+    EXPECT_EQ(ImageFileReader::ReadHeader(bomb).natural_size, QSize(16, 16));
+    EXPECT_TRUE(ImageFileReader::ReadPixels(bomb, {}).isNull());
+    EXPECT_EQ(ImageFileReader::Check(bomb), ImageReadFailure::Damaged);
 }
 
 TEST(ImageFileReaderTest, DamagedHeifAndJxlFilesNeverCrash)
