@@ -667,7 +667,7 @@ bool MainWindow::ExportPdf(const QString& path)
     if (canvas.Dpi() > 0)
         setup.dpi = canvas.Dpi();
     setup.back_colour = 0xFF000000u + static_cast<quint32>(BackgroundLevel()) * 0x010101u;
-    return PdfExport::WriteWithDialog(path, m_pages.List(), m_pages.Document().PageFolder(), setup);
+    return PdfExport::WriteWithDialog(path, m_pages.List(), m_pages.Document().PageFolder(), m_pages.Document().NotePath(), setup);
 }
 
 bool MainWindow::RestoreNote(const NoteSnapshot& snapshot)

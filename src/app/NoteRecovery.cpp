@@ -40,10 +40,10 @@ std::optional<NoteSnapshot> NoteRecovery::OfferLeftCopies()
             QStringLiteral("前回保存されなかったノートがあります。復元しますか?"), kPromptCaption.toString());
         if (answer == Answer::Cancel)
             break;
-        // A copy taken moves into this editor's own file before the old one goes.
-        if (answer == Answer::Yes)
-            KeepNow(*snapshot);
-        m_store.Discard(orphan);
+        // A copy taken moves into this editor's own file before the old one goes; when it
+        // cannot be written there, the old one stays.
+        if (answer == Answer::No || KeepNow(*snapshot))
+            m_store.Discard(orphan);
         if (answer == Answer::Yes) {
             taken = std::move(snapshot);
             break;
@@ -56,8 +56,27 @@ std::optional<NoteSnapshot> NoteRecovery::OfferLeftCopies()
 
 void NoteRecovery::Keep(NoteSnapshot snapshot)
 {
-    if (m_writer)
-        m_writer->Submit(std::move(snapshot));
+    if (!m_writer)
+        return;
+    m_writer->Submit(std::move(snapshot));
+    TellOfFailure();
+}
+
+void NoteRecovery::TellOfFailure()
+{
+    // The writer works beside the window: a failure shows at the next change after it, once
+    // until a copy is written again.
+    const std::optional<QString> failure = m_writer->Failure();
+    if (!failure) {
+        m_failure_told = false;
+        return;
+    }
+    if (m_failure_told)
+        return;
+    m_failure_told = true;
+    Prompt().ShowMessage(QStringLiteral("復元用のコピーを書き込めません。変更は保存するまで失われるおそれがあります。\n%1\n%2")
+                             .arg(m_writer->Path(), *failure),
+        kPromptCaption.toString(), MessageIcon::Warning);
 }
 
 void NoteRecovery::Forget()
@@ -66,10 +85,10 @@ void NoteRecovery::Forget()
         m_writer->Remove();
 }
 
-void NoteRecovery::KeepNow(NoteSnapshot snapshot)
+bool NoteRecovery::KeepNow(NoteSnapshot snapshot)
 {
     if (!m_writer)
-        return;
+        return false;
     m_writer->Submit(std::move(snapshot));
-    m_writer->Flush();
+    return m_writer->Flush();
 }

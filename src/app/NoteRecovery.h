@@ -30,14 +30,19 @@ public:
     // does taking one. A copy that cannot be read is left alone.
     std::optional<NoteSnapshot> OfferLeftCopies();
 
-    // The note changed and differs from its file.
+    // The note changed and differs from its file. When the copy could not be written, the
+    // user is told once, until it can be again.
     void Keep(NoteSnapshot snapshot);
     // The note matches its file, or the user chose to drop its changes.
     void Forget();
-    // Writes the copy now and waits for it: the session ends.
-    void KeepNow(NoteSnapshot snapshot);
+    // Writes the copy now and waits for it: the session ends. False when the copy could not
+    // be written (or no copy is kept).
+    bool KeepNow(NoteSnapshot snapshot);
 
 private:
+    void TellOfFailure();
+
     RecoveryStore m_store;
     std::unique_ptr<RecoveryWriter> m_writer;
+    bool m_failure_told { false };
 };

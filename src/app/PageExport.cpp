@@ -5,6 +5,7 @@
 
 #include "document/NoteDocument.h"
 #include "document/NoteFileText.h"
+#include "document/OutputGuard.h"
 #include "items/ImageFileWriter.h"
 #include "items/OffscreenCanvas.h"
 #include "noteitems/ItemFactories.h"
@@ -87,8 +88,8 @@ bool PageExport::Export(const Options& options, QString& error, ImageWarnings* u
         error = QStringLiteral("cannot render page %1 of the note %2").arg(options.page).arg(options.note_path);
         return false;
     }
-    if (ImageFileWriter::Write(picture, options.output_path, options.quality) != ImageFileWriter::Result::Written) {
-        error = QStringLiteral("cannot write %1").arg(options.output_path);
+    if (QString reason; ImageFileWriter::Write(picture, options.output_path, options.quality, &reason) != ImageFileWriter::Result::Written) {
+        error = QStringLiteral("cannot write %1: %2").arg(options.output_path, reason);
         return false;
     }
     return true;
@@ -122,10 +123,14 @@ int PageExport::Run(const QStringList& arguments)
     const auto options = ParseArguments(arguments, error);
     ImageWarnings unread;
     int code = kSucceeded;
-    if (!options)
+    if (!options) {
         code = kBadArguments;
-    else if (!Export(*options, error, &unread))
+    } else if (const auto verdict = OutputGuard::CheckNoteFile(options->output_path, options->note_path); verdict.IsRefused()) {
+        error = OutputGuard::CommandLineText(verdict, options->output_path);
+        code = kBadArguments;
+    } else if (!Export(*options, error, &unread)) {
         code = kFailed;
+    }
     // A failure is told in one line; the images that did not load explain a picture made.
     if (code == kSucceeded)
         unread.Print();

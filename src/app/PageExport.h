@@ -17,7 +17,8 @@ class ImageWarnings;
 // The page (1-based) is rendered at W x H pixels over a background of grey level V, with the
 // note's folder as the working folder so that relative image paths resolve, and written in the
 // format of OUT's extension (JPEG at quality Q). W x H is by default the page size the window
-// last used. An image that does not load leaves a gap and is named on stderr.
+// last used. An image that does not load leaves a gap and is named on stderr. An OUT that is
+// the note or one of its images is refused like a bad argument.
 class PageExport {
 public:
     static constexpr char kOption[] = "--export";

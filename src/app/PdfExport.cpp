@@ -5,13 +5,14 @@
 #include "app/PageExport.h"
 #include "document/NoteDocument.h"
 #include "document/NoteFileText.h"
+#include "document/OutputGuard.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
 #include "platform/Paths.h"
+#include "platform/SafeFileWriter.h"
 #include "platform/TextFile.h"
 #include "platform/UserPrompt.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QPageSize>
 #include <QPainter>
@@ -40,6 +41,13 @@ void DrawItems(QPainter& painter, const Canvas& canvas, const QRectF& page)
     }
 }
 
+// Shows a failure to the user; answers false.
+bool Tell(const QString& text)
+{
+    Prompt().ShowMessage(text, kPromptCaption.toString(), MessageIcon::Warning);
+    return false;
+}
+
 QString BackBrushSection(quint32 colour)
 {
     return QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n").arg(colour, 0, 16);
@@ -55,7 +63,12 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
         error = QStringLiteral("cannot make pages of %1x%2 at %3 dpi").arg(size.width()).arg(size.height()).arg(setup.dpi);
         return false;
     }
-    QPdfWriter writer(pdf_path);
+    SafeFileWriter file(pdf_path);
+    if (!file.Open()) {
+        error = QStringLiteral("cannot write %1: %2").arg(pdf_path, file.ErrorText());
+        return false;
+    }
+    QPdfWriter writer(&file.Device());
     writer.setCreator(QStringLiteral("Tessary"));
     const double points = kPointsPerInch / setup.dpi;
     writer.setPageSize(QPageSize(size * points, QPageSize::Point, QString(), QPageSize::ExactMatch));
@@ -91,21 +104,26 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
         painter.restore();
     }
     SetCurrentFolder(saved_folder);
-    const bool written = painter.end();
+    const bool ended = painter.end();
+    // A PDF left unfinished is dropped, and a PDF that was there before stays.
     if (broken_page >= 0) {
-        QFile::remove(pdf_path);
         error = QStringLiteral("cannot read page %1 of the note").arg(broken_page + 1);
         return false;
     }
-    if (!written) {
-        error = QStringLiteral("cannot write %1").arg(pdf_path);
+    if (!ended || !file.Commit()) {
+        error = QStringLiteral("cannot write %1: %2").arg(pdf_path, file.ErrorText());
         return false;
     }
     return true;
 }
 
+bool PdfExport::HasPdfName(const QString& path)
+{
+    return ExtensionOf(path) == u".pdf";
+}
+
 bool PdfExport::WriteWithDialog(const QString& path, const QStringList& pages, const QString& page_folder,
-    const PageSetup& setup)
+    const QString& note_path, const PageSetup& setup)
 {
     QString target = path;
     if (target.isEmpty()) {
@@ -117,11 +135,14 @@ bool PdfExport::WriteWithDialog(const QString& path, const QStringList& pages, c
         if (target.isEmpty())
             return false;
     }
+    if (const auto verdict = OutputGuard::Check(target, note_path, pages, page_folder); verdict.IsRefused())
+        return Tell(OutputGuard::WindowText(verdict, target));
+    if (!HasPdfName(target))
+        return Tell(QStringLiteral("PDFの書き出し先には、名前が .pdf で終わるファイルを指定してください。\n%1").arg(target));
     QString error;
     if (Write(target, pages, page_folder, setup, error))
         return true;
-    Prompt().ShowMessage(QStringLiteral("PDFの書き出しに失敗しました。"), kPromptCaption.toString(), MessageIcon::Warning);
-    return false;
+    return Tell(QStringLiteral("PDFの書き出しに失敗しました。\n%1").arg(error));
 }
 
 std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& arguments, QString& error)
@@ -177,13 +198,27 @@ bool PdfExport::Export(const Options& options, QString& error, ImageWarnings* un
     return true;
 }
 
+bool PdfExport::IsAllowedOutput(const Options& options, QString& error)
+{
+    const auto verdict = OutputGuard::CheckNoteFile(options.output_path, options.note_path);
+    if (verdict.IsRefused()) {
+        error = OutputGuard::CommandLineText(verdict, options.output_path);
+        return false;
+    }
+    if (!HasPdfName(options.output_path)) {
+        error = QStringLiteral("will not write %1: the name of a PDF ends in .pdf").arg(options.output_path);
+        return false;
+    }
+    return true;
+}
+
 int PdfExport::Run(const QStringList& arguments)
 {
     QString error;
     const auto options = ParseArguments(arguments, error);
     ImageWarnings unread;
     int code = PageExport::kSucceeded;
-    if (!options)
+    if (!options || !IsAllowedOutput(*options, error))
         code = PageExport::kBadArguments;
     else if (!Export(*options, error, &unread))
         code = PageExport::kFailed;

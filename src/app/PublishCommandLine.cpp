@@ -3,6 +3,7 @@
 #include "app/ExportArguments.h"
 #include "app/ImageWarnings.h"
 #include "document/NoteFileText.h"
+#include "document/OutputGuard.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 
@@ -26,8 +27,7 @@ std::optional<PublishCommandLine::Options> PublishCommandLine::ParseArguments(co
             options.empty_existing_folder = true;
         } else if (argument == u"--image-folder") {
             const QString name = index + 1 < arguments.size() ? arguments[++index] : QString();
-            // The name is one folder beside the note, never a path elsewhere.
-            if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(u'\\')) {
+            if (!Publisher::IsImageFolderName(name)) {
                 error = QStringLiteral("--image-folder needs a folder name: %1").arg(name);
                 return std::nullopt;
             }
@@ -68,7 +68,10 @@ bool PublishCommandLine::Publish(const Options& options, QStringList& errors, Im
         return false;
     }
     if (!publisher.PrepareImageFolder()) {
-        errors << QStringLiteral("cannot make the image folder %1").arg(folder);
+        for (const QString& path : publisher.LeftInFolder())
+            errors << QStringLiteral("cannot delete %1 from the image folder").arg(path);
+        if (publisher.LeftInFolder().isEmpty())
+            errors << QStringLiteral("cannot make the image folder %1").arg(folder);
         return false;
     }
     publisher.Publish();
@@ -79,10 +82,10 @@ bool PublishCommandLine::Publish(const Options& options, QStringList& errors, Im
     }
     for (const Publisher::Problem& problem : publisher.Problems()) {
         if (problem.source.isEmpty())
-            errors << QStringLiteral("cannot write the note %1").arg(problem.target);
+            errors << QStringLiteral("cannot write the note %1: %2").arg(problem.target, problem.reason);
         // A missing image has nothing to copy: it is named among the images that do not load.
         else if (QFileInfo(problem.source).isFile())
-            errors << QStringLiteral("cannot copy %1 to %2").arg(problem.source, problem.target);
+            errors << QStringLiteral("cannot copy %1 to %2: %3").arg(problem.source, problem.target, problem.reason);
     }
     return errors.isEmpty();
 }
@@ -93,6 +96,10 @@ int PublishCommandLine::Run(const QStringList& arguments)
     const auto options = ParseArguments(arguments, error);
     if (!options) {
         QTextStream(stderr) << "tessary: " << error << '\n';
+        return kBadArguments;
+    }
+    if (const auto verdict = OutputGuard::CheckNoteFile(options->settings.note_path, options->note_path); verdict.IsRefused()) {
+        QTextStream(stderr) << "tessary: " << OutputGuard::CommandLineText(verdict, options->settings.note_path) << '\n';
         return kBadArguments;
     }
     QStringList errors;

@@ -49,8 +49,7 @@ bool UnsavedChanges::EndSession()
         return false;
     // Edits on the page shown that no step has recorded yet go with it.
     m_pages.Document().StoreCurrentPage();
-    m_recovery->KeepNow(m_pages.Document().Snapshot());
-    return true;
+    return m_recovery->KeepNow(m_pages.Document().Snapshot());
 }
 
 QString UnsavedChanges::WindowTitle(const QString& note_path, bool modified)

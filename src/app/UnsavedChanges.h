@@ -25,7 +25,8 @@ public:
     void Closed();
     // The session ends (logout, shutdown, a termination signal): the note is kept in the
     // recovery copy at once when it has unsaved changes. False when it has some and there is
-    // no recovery copy to keep them in: then the user has to be asked after all.
+    // no recovery copy to keep them in, or the copy could not be written: then the user has
+    // to be asked after all.
     bool EndSession();
 
     // "*name - Tessary by Veldran", with the note file's name or "無題" (untitled), and the

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <numeric>
+#include <sys/stat.h>
 #include <filesystem>
 #include <system_error>
 
@@ -42,6 +43,22 @@ void DeleteEntry(const QFileInfo& entry)
         return;
     }
     QFile::remove(entry.filePath());
+}
+
+// Adds what is still there of an entry that was deleted: the entry, or the files left inside
+// a folder (the folder itself when nothing inside is left).
+void ListLeftOver(const QString& path, QStringList& left)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return;
+    QStringList files;
+    if (S_ISDIR(info.st_mode))
+        files = ListFolderEntries(path, Recursive::Yes, EntryKinds::Files);
+    if (files.isEmpty())
+        left << path;
+    else
+        left << files;
 }
 
 void ListInto(const QString& folder, Recursive recursive, EntryKinds kinds, QStringList& entries)
@@ -125,6 +142,20 @@ QString LongPath(const QString& path)
     return normalized.endsWith(kSeparator) ? WithTrailingSeparator(canonical) : canonical;
 }
 
+QString FollowLinks(const QString& path)
+{
+    // Beyond this many links in a row the path is taken for a loop.
+    constexpr int kMaxLinkHops = 40;
+    QString current = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        const QFileInfo info(current);
+        if (!info.isSymLink())
+            return current;
+        current = QDir::cleanPath(info.symLinkTarget());
+    }
+    return current;
+}
+
 QString ProgramFolder()
 {
     if (QCoreApplication::instance())
@@ -165,7 +196,7 @@ bool CreateFolderPath(const QString& path)
     return QFileInfo(normalized).isDir();
 }
 
-bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive)
+bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive, QStringList* left)
 {
     const QString normalized = NormalizeSeparators(folder);
     const QDir dir(normalized);
@@ -181,6 +212,8 @@ bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursiv
             QFile::moveToTrash(entry.filePath());
         else if (is_folder || !QFile::remove(entry.filePath()))
             DeleteEntry(entry);
+        if (left)
+            ListLeftOver(entry.filePath(), *left);
     }
     return true;
 }

@@ -35,6 +35,10 @@ QString ParentFolderOf(const QString& path);
 // The canonical form of an existing path, or the path unchanged.
 QString LongPath(const QString& path);
 
+// The absolute path with the links of its last part followed, also to a file that does not
+// exist yet: where writing to the path puts the bytes. Links in the folders stay as they are.
+QString FollowLinks(const QString& path);
+
 // The folder of the executable, ending in "/".
 QString ProgramFolder();
 // The working folder against which relative paths resolve, ending in "/".
@@ -47,8 +51,9 @@ bool IsRelativePath(const QString& path);
 // false when it names an existing file.
 bool CreateFolderPath(const QString& path);
 // Deletes everything inside the folder (into the trash when asked), keeping the folder.
-// False only when the folder cannot be listed; failures of single entries are not reported.
-bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive);
+// False only when the folder cannot be listed. What could not be deleted is added to left,
+// when given: files, and folders that hold no file but stayed.
+bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive, QStringList* left = nullptr);
 
 // The extensions of the image files the program reads, lower case with their dots: the one
 // list behind the open dialog's filter, folder listings and scatter.

@@ -305,7 +305,7 @@ TEST_F(NoteDocumentTest, AFailedSaveKeepsTheOldFileAndTellsTheUser)
     EXPECT_FALSE(m_document.SaveNote(Path("no/such/folder/note.tsy")));
 
     EXPECT_EQ(ReadBytes(Path("note.tsy")), old_note);
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList { "note.tsy" });
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "note.tsy" });
     ASSERT_EQ(m_prompt.Requests().size(), 2u);
     for (const auto& request : m_prompt.Requests()) {
         EXPECT_EQ(request.kind, ScriptedUserPrompt::Kind::Message);
