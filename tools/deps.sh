@@ -9,6 +9,7 @@ packages=(
     libgif-dev zlib1g-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     libxcb1-dev
+    libheif-dev libjxl-dev liblcms2-dev libheif-examples libjxl-tools
     xvfb xauth imagemagick xdotool xcompmgr desktop-file-utils poppler-utils
     dpkg-dev file
 )

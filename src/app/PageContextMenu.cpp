@@ -1,5 +1,6 @@
 #include "app/PageContextMenu.h"
 
+#include "app/ImageImport.h"
 #include "app/MainWindow.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
@@ -41,7 +42,7 @@ bool PageContextMenu::ClipboardHoldsPicture()
 {
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
-    return data && data->hasImage();
+    return data && ImageImport::CanPaste(*data);
 }
 
 PopupMenu PageContextMenu::Build() const

@@ -213,8 +213,12 @@ TEST_F(ImageImportTest, OpenImageButtonAsksWithTheImageFilterAndReportsAFailure)
     Click(m_window->ToolBarWidget(), QStringLiteral("OpenImage"));
     ASSERT_EQ(m_prompt->Requests().size(), 2u);
     EXPECT_EQ(m_prompt->Requests()[0].kind, ScriptedUserPrompt::Kind::OpenFile);
-    EXPECT_TRUE(m_prompt->Requests()[0].file.filter.startsWith(QStringLiteral("画像ファイル (*.jpg;*.gif;*.png;*.bmp;*.tif)|")));
-    EXPECT_EQ(m_prompt->Requests()[1].text, QStringLiteral("ファイルオープンに失敗しました。"));
+    const QString filter = m_prompt->Requests()[0].file.filter;
+    EXPECT_TRUE(filter.startsWith(QStringLiteral("画像ファイル (*.jpg;*.jpeg;"))) << filter.toStdString();
+    EXPECT_TRUE(filter.endsWith(QStringLiteral(";|すべてのファイル (*.*)|*.*||"))) << filter.toStdString();
+    for (const char* pattern : { "*.gif;", "*.png;", "*.bmp;", "*.tif;", "*.tiff;", "*.webp;", "*.heic;", "*.heif;", "*.avif;", "*.jxl;" })
+        EXPECT_EQ(filter.count(QLatin1String(pattern)), 2) << pattern;
+    EXPECT_EQ(m_prompt->Requests()[1].text, QStringLiteral("missing.png を開けませんでした: ファイルが見つかりません"));
     EXPECT_EQ(NoteItemsShown(), 0);
 
     m_prompt->QueueOpenFile(MakeImage(QStringLiteral("there.png")));
