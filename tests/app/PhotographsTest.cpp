@@ -92,8 +92,16 @@ protected:
     // Answers Yes to the question whether the current note may go.
     void AgreeToLeaveTheNote()
     {
-        m_window->GetPages().Document().StoreCurrentPage();
-        if (!m_window->GetPages().List().value(0).isEmpty())
+        Pages& pages = m_window->GetPages();
+        pages.RecordChanges();
+        // A modified note is asked about with Yes / No / Cancel, an unmodified one that
+        // shows something with Yes / No.
+        if (pages.IsModified()) {
+            m_prompt->QueueAnswer(Answer::No);
+            return;
+        }
+        pages.Document().StoreCurrentPage();
+        if (!pages.List().value(0).isEmpty())
             m_prompt->QueueYesNo(true);
     }
     void ClearNote()
