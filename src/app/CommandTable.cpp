@@ -56,6 +56,7 @@ void CommandTable::BuildMenu(QMenuBar& bar)
           { { kNewNote, "新規ノート(&N)\tCtrl+N" },
             { kOpenNote, "ノートを開く(&O)...\tCtrl+O" },
             { kSaveNote, "ノートを保存(&S)...\tCtrl+S" },
+            { kSaveNoteAs, "名前を付けて保存(&A)...\tCtrl+Shift+S" },
             { kExportPdf, "PDFに書き出し(&X)..." },
             { 0, "" },
             { kOpenImage, "画像を開く(&I)...\tCtrl+I" },
@@ -163,6 +164,9 @@ bool CommandTable::Run(int command)
     case kSaveNote:
         m_window.SaveNote({});
         return true;
+    case kSaveNoteAs:
+        m_window.SaveNoteAs();
+        return true;
     case kExportPdf:
         m_window.ExportPdf({});
         return true;
@@ -252,9 +256,7 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
             || key == Qt::Key_V))
         return false;
 
-    if (ctrl && shift && key == Qt::Key_G)
-        return Run(kSavePageImage);
-    if (ctrl && HandleShortcut(key))
+    if (ctrl && HandleShortcut(key, shift))
         return true;
     Pages& pages = m_window.GetPages();
     WindowModes& modes = m_window.Modes();
@@ -328,7 +330,7 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
     }
 }
 
-bool CommandTable::HandleShortcut(int key)
+bool CommandTable::HandleShortcut(int key, bool shift)
 {
     switch (key) {
     case Qt::Key_Left:
@@ -338,7 +340,7 @@ bool CommandTable::HandleShortcut(int key)
         m_window.ZoomStep(1);
         return true;
     case Qt::Key_G:
-        return Run(kGrid);
+        return Run(shift ? kSavePageImage : kGrid);
     case Qt::Key_I:
         // As the tool-bar button, it places nothing on a locked note.
         if (IsEnabled(kOpenImage))
@@ -354,7 +356,7 @@ bool CommandTable::HandleShortcut(int key)
         Run(kPublish);
         return true;
     case Qt::Key_S:
-        return Run(kSaveNote);
+        return Run(shift ? kSaveNoteAs : kSaveNote);
     case Qt::Key_U:
         return Run(kSnap);
     case Qt::Key_Y:
@@ -510,7 +512,7 @@ bool CommandTable::HandleBarCommit(const ItemEvent& event)
 bool CommandTable::HandlePageEvent(const ItemEvent& event)
 {
     if (event.code == ItemEvent::kChangeFinished) {
-        m_window.GetPages().RecordStep();
+        m_window.GetPages().RecordChanges();
         return true;
     }
     if (event.code == ItemEvent::kShowMessage) {

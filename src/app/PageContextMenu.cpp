@@ -1,5 +1,6 @@
 #include "app/PageContextMenu.h"
 
+#include "app/ImageImport.h"
 #include "app/MainWindow.h"
 #include "document/Pages.h"
 #include "items/Canvas.h"
@@ -43,7 +44,7 @@ bool PageContextMenu::ClipboardHoldsPicture()
 {
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
-    return data && data->hasImage();
+    return data && ImageImport::CanPaste(*data);
 }
 
 PopupMenu PageContextMenu::Build() const
@@ -156,7 +157,7 @@ bool PageContextMenu::AddText(QPoint page_widget_point)
         m_window.PageCanvas().RemoveItem(text);
         return false;
     }
-    m_window.GetPages().RecordStep();
+    m_window.GetPages().RecordChanges();
     m_window.activateWindow();
     m_window.raise();
     return true;
@@ -166,6 +167,6 @@ bool PageContextMenu::AddMandelbrot(QPoint page_widget_point)
 {
     if (!AddItem(QStringLiteral("Mandelbrot"), page_widget_point, 200, 200))
         return false;
-    m_window.GetPages().RecordStep();
+    m_window.GetPages().RecordChanges();
     return true;
 }
