@@ -53,6 +53,7 @@ bool WindowedLayoutDialogs::RunModal(const LayoutDialogRequest& request)
         if (window) {
             window->SetDialog(nullptr);
             window->GetCanvas().SetEventHandler({});
+            window->GetCanvas().SetKeyHandler({});
         }
         delete window.data();
     });
