@@ -59,6 +59,9 @@ void CommandTable::BuildMenu(QMenuBar& bar)
             { kSaveNoteAs, "名前を付けて保存(&A)...\tCtrl+Shift+S" },
             { kExportPdf, "PDFに書き出し(&X)..." },
             { 0, "" },
+            { kOpenImage, "画像を開く(&I)...\tCtrl+I" },
+            { kSavePageImage, "画像保存(&G)...\tCtrl+Shift+G" },
+            { 0, "" },
             { kPublish, "パブリッシュ(&P)...\tCtrl+P" },
             { 0, "" },
             { kExit, "終了(&E)" } } },
@@ -138,6 +141,7 @@ bool CommandTable::IsEnabled(int command) const
     case kClearPage:
     case kInsertPage:
     case kNewNote:
+    case kOpenImage:
         return !locked;
     case kDeletePage:
         return !locked && pages.Count() >= 2;
@@ -165,6 +169,12 @@ bool CommandTable::Run(int command)
         return true;
     case kExportPdf:
         m_window.ExportPdf({});
+        return true;
+    case kOpenImage:
+        m_window.Import().OpenWithDialog();
+        return true;
+    case kSavePageImage:
+        m_window.PageSaver().SaveWithDialog();
         return true;
     case kExit:
         m_window.close();
@@ -231,6 +241,15 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
     const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     const bool function_key = key >= Qt::Key_F1 && key <= Qt::Key_F24;
+    // In the bars' edit boxes Tab and Shift+Tab go on to the next or previous box and Escape
+    // leaves the box as it was.
+    if (IsTextEntry(receiver) && (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape)) {
+        if (key == Qt::Key_Escape)
+            m_window.BoxFocus().Leave();
+        else
+            m_window.BoxFocus().Move(key == Qt::Key_Tab && !shift ? 1 : -1);
+        return true;
+    }
     // A text field keeps its typing and editing keys.
     if (IsTextEntry(receiver) && !function_key
         && (!ctrl || key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Z || key == Qt::Key_Y
@@ -266,6 +285,12 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
         if (!event->isAutoRepeat())
             m_window.PeekFrame(true);
         return true;
+    case Qt::Key_F6:
+        m_window.BoxFocus().Move(shift ? -1 : 1);
+        return true;
+    case Qt::Key_Menu:
+        m_window.PageMenu().ShowFromKeyboard();
+        return true;
     case Qt::Key_F5:
     case Qt::Key_F11:
         modes.ToggleFullScreen();
@@ -278,6 +303,10 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
         return Run(kBottomMost);
     default:
         break;
+    }
+    if (shift && key == Qt::Key_F10) {
+        m_window.PageMenu().ShowFromKeyboard();
+        return true;
     }
     if (shift && (key == Qt::Key_Left || key == Qt::Key_Right)) {
         if (key == Qt::Key_Left)
@@ -311,7 +340,12 @@ bool CommandTable::HandleShortcut(int key, bool shift)
         m_window.ZoomStep(1);
         return true;
     case Qt::Key_G:
-        return Run(kGrid);
+        return Run(shift ? kSavePageImage : kGrid);
+    case Qt::Key_I:
+        // As the tool-bar button, it places nothing on a locked note.
+        if (IsEnabled(kOpenImage))
+            Run(kOpenImage);
+        return true;
     case Qt::Key_L:
         return Run(kLock);
     case Qt::Key_N:

@@ -8,6 +8,7 @@
 #include "items/LayoutResources.h"
 #include "noteitems/FolderListingCache.h"
 #include "noteitems/ItemFactories.h"
+#include "platform/ModalScope.h"
 #include "platform/Paths.h"
 #include "platform/Screens.h"
 #include "platform/UserPrompt.h"
@@ -97,6 +98,29 @@ bool StartsIdlePeriod(QEvent::Type type)
     }
 }
 
+// What the user does with the mouse, the wheel, the keys and drops.
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }
 
 MainWindow::MainWindow()
@@ -110,6 +134,7 @@ MainWindow::MainWindow()
     , m_page_saver(std::make_unique<PageImageSaver>(*this))
     , m_page_menu(std::make_unique<PageContextMenu>(*this))
     , m_modes(std::make_unique<WindowModes>(*this))
+    , m_box_focus(std::make_unique<BarBoxFocus>(*m_tool_bar, *m_page_bar, *m_page_view))
 {
     ItemFactories::RegisterAll();
     // The edit boxes of the bars edit in native text fields.
@@ -600,6 +625,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     const auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this)
         return false;
+    // Nothing behind a dialog, a question or a menu changes the note: while one is open the
+    // window takes no input, whether the window system holds it back or not.
+    if (ModalScope::IsOpen() && IsUserInput(event->type()))
+        return true;
     switch (event->type()) {
     case QEvent::MouseMove:
         // The status follows the pointer onto and off the page's items at once.

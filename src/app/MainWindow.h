@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/BarBoxFocus.h"
 #include "app/CanvasWidget.h"
 #include "app/CommandTable.h"
 #include "app/ImageImport.h"
@@ -49,6 +50,7 @@ public:
     PageContextMenu& PageMenu() { return *m_page_menu; }
     WindowModes& Modes() { return *m_modes; }
     const WindowModes& Modes() const { return *m_modes; }
+    BarBoxFocus& BoxFocus() { return *m_box_focus; }
 
     CanvasWidget& ToolBarWidget() { return *m_tool_bar; }
     CanvasWidget& PageBarWidget() { return *m_page_bar; }
@@ -163,6 +165,7 @@ private:
     std::unique_ptr<PageImageSaver> m_page_saver;
     std::unique_ptr<PageContextMenu> m_page_menu;
     std::unique_ptr<WindowModes> m_modes;
+    std::unique_ptr<BarBoxFocus> m_box_focus;
 
     bool m_locked { false };
     bool m_grid_visible { true };

@@ -95,10 +95,7 @@ bool TextNoteItem::HandleMessage(const Message& message, QPointF page_point)
     case MessageKind::LButtonDown:
         return Press(page_point);
     case MessageKind::LButtonUp:
-        m_drag.Release();
-        Notify(ItemEvent::kReleaseCapture);
-        Notify(ItemEvent::kChangeFinished);
-        return true;
+        return Release(page_point);
     case MessageKind::RButtonDown:
         return RightPress(page_point);
     case MessageKind::RButtonUp:
@@ -131,9 +128,13 @@ bool TextNoteItem::Press(QPointF page_point)
     return true;
 }
 
+// Moves and releases away from the item belong to the items below it (their cursors, their
+// drags) unless this item drags.
 bool TextNoteItem::DragStep(QPointF page_point)
 {
     const int zone = m_drag.IsDragging() ? m_drag.Mode() : FreeDrag::HitZone(*this, page_point, GetCanvas().EffectiveScale());
+    if (zone == FreeDrag::kNone)
+        return false;
     GetCanvas().SetCursorShape(FreeDrag::ZoneCursor(zone));
     if (!m_drag.IsDragging())
         return true;
@@ -141,6 +142,16 @@ bool TextNoteItem::DragStep(QPointF page_point)
     if (!m_drag.Step(*this, page_point))
         return false;
     RepaintArea(before.united(GetBounds()));
+    return true;
+}
+
+bool TextNoteItem::Release(QPointF page_point)
+{
+    if (!m_drag.IsDragging())
+        return HitTest(page_point);
+    m_drag.Release();
+    Notify(ItemEvent::kReleaseCapture);
+    Notify(ItemEvent::kChangeFinished);
     return true;
 }
 

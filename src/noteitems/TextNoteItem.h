@@ -45,6 +45,7 @@ private:
     bool IsActive() const;
     bool Press(QPointF page_point);
     bool DragStep(QPointF page_point);
+    bool Release(QPointF page_point);
     bool RightPress(QPointF page_point);
     bool ShowContextMenu(const Message& message);
     void RemoveFromPage();

@@ -61,6 +61,8 @@ LayoutDialogRequest TextPropertiesDialog::Request()
 
 bool TextPropertiesDialog::Run()
 {
+    // The item is held while its dialog shows: nothing can destroy it under the dialog.
+    Canvas::DispatchGuard hold(m_item.GetCanvas());
     const Snapshot before = Take();
     const bool accepted = Dialogs().Run(Request());
     if (accepted) {

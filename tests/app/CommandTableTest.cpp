@@ -61,6 +61,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, MenuStateTest,
                                            MenuStateRow { "ノートを開く", true, true }, MenuStateRow { "ノートを保存", true, true },
                                            MenuStateRow { "グリッド", true, true }, MenuStateRow { "背景透明化", true, true },
                                            MenuStateRow { "全画面表示", true, true }, MenuStateRow { "ロック", true, true },
+                                           MenuStateRow { "画像を開く", true, false }, MenuStateRow { "画像保存", true, true },
                                            MenuStateRow { "終了", true, true }));
 
 TEST_F(CommandTableTest, CheckMarksFollowTheSwitchesAsTheMenuOpens)

@@ -2,6 +2,7 @@
 
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/ItemFactories.h"
+#include "noteitems/MandelbrotItem.h"
 #include "platform/ScriptedUserPrompt.h"
 #include "text/SectionDocument.h"
 #include "widgets/InputTestHarness.h"
@@ -474,4 +475,39 @@ TEST_F(TextNoteItemTest, CancelGivesTheItemBackAsItWas)
     }
 }
 
+}
+
+// The text takes a pointer move or a release only while it drags or when the pointer is on
+// it: a Shift-drag zoom on a Mandelbrot picture elsewhere on the page works while the text is
+// the active item and lies above the picture.
+TEST_F(TextNoteItemTest, MovesAndReleasesAwayFromTheTextReachTheItemsBelow)
+{
+    auto picture_item = std::make_unique<MandelbrotItem>(m_canvas);
+    MandelbrotItem& picture = *picture_item;
+    picture.ReadSection(StoreOf("[Mandelbrot]\nPos=L200,T100,W150,H100"));
+    m_canvas.AddItem(std::move(picture_item));
+    TextNoteItem& text = Add("[Text]\nText=x\nPos=L10,T10,W100,H40");
+    Send(MessageKind::LButtonDown, { 50, 30 });
+    Send(MessageKind::LButtonUp, { 50, 30 });
+    ASSERT_EQ(m_canvas.ActiveItem(), &text);
+    TakeCodes();
+
+    // On the text: taken, without a change when nothing was dragged.
+    EXPECT_TRUE(Send(MessageKind::MouseMove, { 12, 30 }));
+    EXPECT_TRUE(Send(MessageKind::LButtonUp, { 50, 30 }));
+    EXPECT_TRUE(TakeCodes().empty());
+    // Off the text: left to the others.
+    EXPECT_FALSE(Send(MessageKind::MouseMove, { 150, 80 }));
+    EXPECT_FALSE(Send(MessageKind::LButtonUp, { 150, 80 }));
+
+    const double zoom = picture.GetPicture().GetParameters().zoom_rate;
+    Message press = Mouse(MessageKind::LButtonDown, QPoint(210, 110));
+    press.shift = true;
+    m_canvas.RouteMessage(press);
+    Message move = Mouse(MessageKind::MouseMove, QPoint(260, 140));
+    move.shift = true;
+    m_canvas.RouteMessage(move);
+    m_canvas.RouteMessage(Mouse(MessageKind::LButtonUp, QPoint(260, 140)));
+    EXPECT_FALSE(picture.GetPicture().IsSelecting());
+    EXPECT_LT(picture.GetPicture().GetParameters().zoom_rate, zoom);
 }
