@@ -39,7 +39,9 @@ void WindowModes::ToggleFullScreen()
 void WindowModes::EnterFullScreen()
 {
     Canvas& canvas = m_window.PageCanvas();
-    m_saved_geometry = m_window.geometry();
+    m_saved_state = m_window.saveGeometry();
+    m_was_maximized = m_window.isMaximized();
+    m_saved_geometry = m_was_maximized ? m_window.normalGeometry() : m_window.geometry();
     m_full_screen = true;
     m_window.menuBar()->hide();
     const QScreen* current = m_window.screen() ? m_window.screen() : QGuiApplication::primaryScreen();
@@ -55,15 +57,20 @@ void WindowModes::EnterFullScreen()
     m_window.setGeometry(desktop);
 }
 
+// The window gets back the size and place it had, or its maximized state.
 void WindowModes::LeaveFullScreen()
 {
     m_full_screen = false;
-    m_window.showNormal();
     m_window.menuBar()->show();
-    m_window.ApplyZoomBox();
+    if (m_was_maximized) {
+        m_window.showMaximized();
+    } else {
+        m_window.showNormal();
+        if (m_saved_geometry.isValid())
+            m_window.setGeometry(m_saved_geometry);
+    }
     m_window.ApplyResolutionBox();
-    if (m_saved_geometry.isValid())
-        m_window.setGeometry(m_saved_geometry);
+    m_window.ApplyZoomBox();
 }
 
 void WindowModes::ToggleTransparentBackground()
