@@ -9,7 +9,7 @@ packages=(
     libgif-dev zlib1g-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     libxcb1-dev
-    xvfb xauth imagemagick xdotool xcompmgr desktop-file-utils poppler-utils
+    xvfb xauth imagemagick xdotool xcompmgr openbox x11-utils desktop-file-utils poppler-utils
 )
 
 missing=()

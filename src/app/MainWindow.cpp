@@ -190,13 +190,18 @@ void MainWindow::PlaceNewWindow()
     if (const std::optional<QByteArray> kept = Settings::WindowGeometry(); kept && restoreGeometry(*kept))
         return;
     const int menu_height = menuBar()->sizeHint().height();
-    QSize client = kDefaultClientSize;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize room = screen->availableGeometry().size() - kFrameAllowance - QSize(0, menu_height);
-        client = client.boundedTo(room).expandedTo(QSize(kMinClientWidth, kMinClientHeight));
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(kDefaultClientSize.width(), kDefaultClientSize.height() + menu_height);
+        return;
     }
+    const QRect work_area = screen->availableGeometry();
+    const QSize room = work_area.size() - kFrameAllowance - QSize(0, menu_height);
+    const QSize client = kDefaultClientSize.boundedTo(room).expandedTo(QSize(kMinClientWidth, kMinClientHeight));
     resize(client.width(), client.height() + menu_height);
-    CenterWindow(this);
+    // Centred with the frame the window manager will add, which a window not yet shown does
+    // not know.
+    move(CenteredPosition(size() + kFrameAllowance, work_area, work_area));
 }
 
 // The screen's own size is its size in its pixels, so a page of it fills the screen pixel for

@@ -52,9 +52,11 @@ void WindowModes::EnterFullScreen()
     // The page fits the screen.
     canvas.SetZoom(down > across ? across : down);
     canvas.SetDpi(Canvas::kDefaultScreenDpi);
-    m_window.showFullScreen();
-    // Where no window manager takes the request, the window still covers the screen.
+    // Where no window manager takes the request the window still covers the screen; where one
+    // does, it places the window itself, and a place asked for after the request would put the
+    // window back into its frame.
     m_window.setGeometry(desktop);
+    m_window.showFullScreen();
 }
 
 // The window gets back the size and place it had, or its maximized state.
