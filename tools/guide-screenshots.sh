@@ -144,7 +144,7 @@ start_editor() {
     rm -rf "$HOME/.local/share/Tessary/recovery" "$XDG_CONFIG_HOME"
     if [[ -n "${GUIDE_PAGE-1280 860}" ]]; then
         mkdir -p "$XDG_CONFIG_HOME/Tessary"
-        printf '[Page]\nSize=@Size(%s)\n' "${GUIDE_PAGE-1280 860}" >"$XDG_CONFIG_HOME/Tessary/Tessary.conf"
+        printf '[Page]\nSize=@Size(%s)\n' "${GUIDE_PAGE-1280 860}" >"$XDG_CONFIG_HOME/Tessary/Tessary.ini"
     fi
     (cd "$HOME" && exec "$tessary" "$@") >/dev/null 2>>"$work/editor.log" &
     app_pid=$!
@@ -252,8 +252,11 @@ task_texts() {
     xdotool key ctrl+l
     shoot text-page
     xdotool mousemove $((left + $(page_x 400))) $((top + $(page_y 110))) click --repeat 2 --delay 80 1
-    wait_window "^テキストプロパティ\$" >/dev/null
-    shoot text-properties $((1280 - left))
+    local dialog
+    dialog=$(wait_window "^テキストプロパティ\$")
+    # Wide enough for the dialog, which reaches out of the window on the right.
+    eval "$(xdotool getwindowgeometry --shell "$dialog" | sed 's/^/dialog_/')"
+    shoot text-properties $((dialog_X + dialog_WIDTH > left + WIDTH ? dialog_X + dialog_WIDTH - left : WIDTH))
     xdotool key Escape
     stop_editor
 }
