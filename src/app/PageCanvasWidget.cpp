@@ -134,6 +134,16 @@ bool PageCanvasWidget::PanKeyMessage(const Message& message)
 
 bool PageCanvasWidget::DeliverMessage(const Message& message)
 {
+    ++m_delivering;
+    const bool consumed = Deliver(message);
+    if (--m_delivering == 0)
+        emit MessageHandled(message.kind);
+    return consumed;
+}
+
+// The page's own moves first, then the items, then what the page does with what they left.
+bool PageCanvasWidget::Deliver(const Message& message)
+{
     if (IsPanning())
         return PanStep(message);
     if (m_pan_key_held && PanKeyMessage(message))

@@ -39,6 +39,9 @@ signals:
     void ContextMenuRequested(QPoint position);
     // The page is to move with the pointer by this distance in view pixels.
     void ScrollRequested(QPointF view_delta);
+    // A message the window passed to the page has been dealt with, whatever came of it; not
+    // sent for messages that arrive while an earlier one is still being dealt with.
+    void MessageHandled(MessageKind kind);
 
 protected:
     bool DeliverMessage(const Message& message) override;
@@ -46,12 +49,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    bool Deliver(const Message& message);
     bool PanKeyMessage(const Message& message);
     bool PanStep(const Message& message);
     void BeginPan(const Message& message, MessageKind end);
     bool Unused(const Message& message);
 
     bool m_input_blocked { false };
+    int m_delivering { 0 };
     std::optional<quint32> m_colour_key;
     bool m_pan_key_held { false };
     bool m_panned_with_key { false };
