@@ -78,8 +78,8 @@ void CommandTable::BuildMenu(QMenuBar& bar)
             { kTransparentBackground, "背景透明化(&T)\tF7" },
             { kTransparentWindow, "透過ウィンドウ(&R)" },
             { 0, "" },
-            { kFullScreen, "全画面表示(&F)\tF5" },
-            { kBringToFront, "最全面に(&F)\tF8" },
+            { kFullScreen, "全画面表示(&M)\tF5" },
+            { kBringToFront, "最前面に(&F)\tF8" },
             { kBottomMost, "最背面に(&B)\tF9" } } },
         { "設定(&O)", { { kSnap, "スナップ(&S)\tCtrl+U" }, { 0, "" }, { kLock, "ロック(&L)\tCtrl+L" } } },
         { "ヘルプ(&H)",
@@ -272,8 +272,9 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
             m_window.showNormal();
         return true;
     case Qt::Key_Space:
-        if (!pages.Next())
-            pages.First();
+        // The page turns when Space comes up without having moved the page meanwhile.
+        if (!event->isAutoRepeat())
+            m_window.PageWidget().HoldPanKey();
         return true;
     case Qt::Key_PageUp:
         pages.Previous();
@@ -392,6 +393,12 @@ bool CommandTable::HandleKeyUp(const QObject* receiver, QKeyEvent* event)
             m_window.PeekFrame(false);
         return true;
     }
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+        Pages& pages = m_window.GetPages();
+        if (!m_window.PageWidget().ReleasePanKey() && !IsTextEntry(receiver) && !pages.Next())
+            pages.First();
+        return !IsTextEntry(receiver);
+    }
     if (event->key() == Qt::Key_Shift && !IsTextEntry(receiver)) {
         Message message;
         message.kind = MessageKind::KeyUp;
@@ -420,7 +427,7 @@ bool CommandTable::HandleWheel(QWheelEvent* event)
             else
                 pages.Previous();
         } else {
-            m_window.ZoomStep(towards_user ? 1 : -1);
+            m_window.ZoomStep(towards_user ? 1 : -1, m_window.PagePointUnder(event->globalPosition()));
         }
     }
     return true;
