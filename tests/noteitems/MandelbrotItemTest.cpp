@@ -79,9 +79,9 @@ protected:
 struct ReadRow {
     const char* key;
     const char* value;
-    double zoom_rate;
-    double shift_x;
-    double shift_y;
+    long double zoom_rate;
+    long double shift_x;
+    long double shift_y;
     MandelbrotPicture::Channels color_rate;
 };
 
@@ -93,7 +93,7 @@ TEST_F(MandelbrotItemTest, SectionValuesAreLimitedAndDefaulted)
         { "ZoomRate", "0", 3.0, -0.6666666666666666, -0.5, rates },
         { "ZoomRate", "-1e-3", 3.0, -0.6666666666666666, -0.5, rates },
         { "ZoomRate", "1e-320", 3.0, -0.6666666666666666, -0.5, rates },
-        { "ZoomRate", "2.5e-308", 2.5e-308, -0.6666666666666666, -0.5, rates },
+        { "ZoomRate", "2.5e-308", 2.5e-308L, -0.6666666666666666, -0.5, rates },
         { "Shift", "0.25", 3.0, 0.25, 0, rates },
         { "ColorRate", "5,,9", 3.0, -0.6666666666666666, -0.5, { 5, 0, 9, 4 } },
     };
@@ -125,8 +125,9 @@ TEST_F(MandelbrotItemTest, SaveFormReadsBackToTheSameItem)
     QString text;
     Page().SaveItems(text);
     EXPECT_TRUE(text.startsWith(QStringLiteral("[Mandelbrot]\r\nShift=%1,%2\r\nZoomRate=%3\r\n")
-                                    .arg(QString::asprintf("%.32g", p.shift_x), QString::asprintf("%.32g", p.shift_y),
-                                        QString::asprintf("%.32g", p.zoom_rate))))
+                                    .arg(QString::asprintf("%.32g", double(p.shift_x)),
+                                        QString::asprintf("%.32g", double(p.shift_y)),
+                                        QString::asprintf("%.32g", double(p.zoom_rate)))))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("ColorRate=1,2,3,4\r\nColorShift=5,6,7,8\r\nInfinityColor=9,10,11,12\r\n"
                                              "Min=3\r\nMax=200\r\nPos=L12.5,T20,L312.5,T220\r\nName=m\r\n"
@@ -163,7 +164,7 @@ TEST_F(MandelbrotItemTest, PagesNeverShownKeepTheirSectionsThroughCycles)
             ItemFactories::AddFromSection(page.GetCanvas(), document.Name(index), document.Store(index));
         ASSERT_EQ(page.GetCanvas().ItemCount(), 1);
         const auto& item = dynamic_cast<const MandelbrotItem&>(*page.GetCanvas().ItemAt(0));
-        EXPECT_EQ(item.GetPicture().GetParameters().zoom_rate, 1e-9);
+        EXPECT_EQ(item.GetPicture().GetParameters().zoom_rate, 1e-9L);
         EXPECT_EQ(item.GetPicture().GetParameters().min, 7);
         EXPECT_FALSE(item.IsEnabled());
         text.clear();
@@ -657,21 +658,25 @@ TEST(MandelbrotRenderTest, RenderWorkersFillEveryRowWithTheExactCounts)
     EXPECT_EQ(differences, 0);
 }
 
-// A worker that takes a row and then does not get to run: the asking thread computes that row
-// as well, and what the worker brings late changes nothing.
+// A worker that takes a row and then does not get to run: the finishing thread computes that
+// row as well, and what the worker brings late changes nothing.
 TEST(MandelbrotRenderTest, RowsHeldByAStalledWorkerAreComputedAgain)
 {
     const MandelbrotView view { 3.0, -0.6666666666666666, -0.5, 40, 30 };
-    std::vector<std::uint8_t> counts(40 * 30, 0);
-    MandelbrotRender render(view, counts.data());
+    MandelbrotRender render(view);
     int held = -1;
     ASSERT_TRUE(render.TakeRow(held, false));
-    render.Work(true);
+    render.Finish();
     EXPECT_TRUE(render.AllDone());
     const std::vector<std::uint8_t> late(40, 99);
     render.FinishRow(held, late.data());
     int row = 0;
     EXPECT_FALSE(render.TakeRow(row, true));
+    std::vector<std::uint8_t> counts(40 * 30, 0);
+    const MandelbrotRender::Progress progress = render.TakeFinishedRows(counts.data());
+    EXPECT_TRUE(progress.complete);
+    EXPECT_EQ(progress.first, 0);
+    EXPECT_EQ(progress.last, 29);
 
     std::vector<std::uint8_t> expected(40 * 30);
     const MandelbrotEscape escape(view);
