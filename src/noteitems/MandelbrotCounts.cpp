@@ -32,6 +32,7 @@ MandelbrotRender::Progress Joined(MandelbrotRender::Progress first, const Mandel
         first.first = first.HasRows() ? std::min(first.first, second.first) : second.first;
         first.last = std::max(first.last, second.last);
     }
+    first.rows += second.rows;
     first.complete = second.complete;
     first.stalled = second.stalled;
     return first;
@@ -95,6 +96,7 @@ void MandelbrotCounts::Begin(const MandelbrotView& view, Notice notice)
         view, [target, notice = std::move(notice)] { QMetaObject::invokeMethod(target, notice, Qt::QueuedConnection); });
     m_view = view;
     m_counts.swap(counts);
+    m_rendered_rows = 0;
     if (m_render->Stalled())
         Finish();
 }
@@ -106,6 +108,7 @@ void MandelbrotCounts::Compute(const MandelbrotView& view)
     CancelRender();
     m_view = view;
     m_counts.swap(counts);
+    m_rendered_rows = view.height;
     ++m_completed;
 }
 
@@ -114,6 +117,7 @@ MandelbrotRender::Progress MandelbrotCounts::TakeFinishedRows()
     if (!m_render)
         return {};
     const MandelbrotRender::Progress progress = m_render->TakeFinishedRows(m_counts.data());
+    m_rendered_rows += progress.rows;
     if (progress.stalled)
         return Joined(progress, Finish());
     if (progress.complete)
@@ -127,6 +131,7 @@ MandelbrotRender::Progress MandelbrotCounts::Finish()
         return {};
     m_render->Finish();
     const MandelbrotRender::Progress progress = m_render->TakeFinishedRows(m_counts.data());
+    m_rendered_rows += progress.rows;
     Ended(progress);
     return progress;
 }
@@ -153,4 +158,5 @@ void MandelbrotCounts::Clear()
     m_counts.clear();
     m_counts.shrink_to_fit();
     m_view = {};
+    m_rendered_rows = 0;
 }

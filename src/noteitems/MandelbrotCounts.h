@@ -33,6 +33,8 @@ public:
     bool IsRendering() const { return m_render != nullptr; }
     // Renders completed since the counts were made.
     int CompletedRenders() const { return m_completed; }
+    // Rows of the view's render that have landed in the counts.
+    int RenderedRows() const { return m_rendered_rows; }
     const std::uint8_t* Data() const { return m_counts.data(); }
     // The count of a pixel; kUnknown outside the view.
     std::uint8_t At(int x, int y) const;
@@ -68,4 +70,5 @@ private:
     // dropped with it.
     std::unique_ptr<QObject> m_notice_target;
     int m_completed { 0 };
+    int m_rendered_rows { 0 };
 };

@@ -226,6 +226,7 @@ MandelbrotRender::Progress MandelbrotRender::TakeFinishedRows(std::uint8_t* coun
         progress.first = progress.HasRows() ? std::min(progress.first, row) : row;
         progress.last = std::max(progress.last, row);
     }
+    progress.rows = int(m_fresh_rows.size());
     m_fresh_rows.clear();
     m_notice_pending = false;
     progress.complete = m_done_rows == m_escape.Height();

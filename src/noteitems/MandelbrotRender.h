@@ -32,6 +32,7 @@ public:
     struct Progress {
         int first { 0 }; // the rows copied, first to last; none when first > last
         int last { -1 };
+        int rows { 0 }; // how many
         bool complete { false }; // every row is done and taken
         bool stalled { false };  // rows are left but no worker runs (a worker failed)
         bool HasRows() const { return first <= last; }

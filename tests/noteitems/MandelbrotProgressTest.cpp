@@ -8,6 +8,7 @@
 #include "noteitems/MandelbrotRender.h"
 #include "platform/Message.h"
 #include "text/KeyValueStore.h"
+#include "text/SectionDocument.h"
 
 #include <QColor>
 #include <QTest>
@@ -265,6 +266,54 @@ TEST_F(MandelbrotProgressTest, TheItemMayGoWhileItRenders)
         MandelbrotRender::RationRows(-1);
         EXPECT_TRUE(QTest::qWaitFor([&] { return render.expired(); }, 60000)) << whole_page;
         QTest::qWait(20);
+    }
+}
+
+struct DamagedRow {
+    const char* shift;
+    const char* zoom_rate;
+    long double read_zoom_rate;
+};
+
+// Values a damaged or hand-edited note may hold: not numbers, beyond the range of doubles or of
+// extended precision, a lone sign. They read as numbers (0 where there is none), the picture
+// renders in the window and in an export, zooms, and its note reads back.
+TEST_F(MandelbrotProgressTest, DamagedViewValuesNeverFail)
+{
+    Show({ 1, 1, { 200, 150 } });
+    const DamagedRow rows[] = {
+        { "NaN,-", "NaN", 3 },
+        { "-,+", "-", 3 },
+        { "1e4000,-1e4000", "1e4000", 3 },
+        { "1e5000,-1e5000", "1e-5000", 3 },
+        { "-0.6666666666666666,1e-4000", "1e-4000", 3 },
+        { "1e300,-7", "2.2250738585072014e-309", 3 },
+        { "12,", "1e-300", 1e-300L },
+    };
+    for (const DamagedRow& row : rows) {
+        m_canvas.Clear();
+        QString text;
+        {
+            MandelbrotItem& item = AddScene(m_canvas,
+                Store({ { "Pos", "L10.5,T5.25,W120,H90" }, { "Shift", row.shift }, { "ZoomRate", row.zoom_rate } }));
+            EXPECT_EQ(item.GetPicture().GetParameters().zoom_rate, row.read_zoom_rate) << row.shift << " " << row.zoom_rate;
+            m_canvas.SetActiveItem(&item);
+            m_canvas.RenderVisibleArea(OpaqueShortcut::On);
+            for (const int delta : { 120, 120, -360, 240 })
+                item.HandleMessage(Wheel(delta), item.GetBounds().center());
+            ASSERT_TRUE(WaitForRender(item.GetPicture())) << row.shift;
+            m_canvas.SaveItems(text);
+        }
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            SectionDocument document;
+            ASSERT_TRUE(ParseSectionText(QStringView(text), document));
+            OffscreenCanvas page(QSize(200, 150));
+            ASSERT_EQ(document.Count(), 1);
+            ASSERT_TRUE(ItemFactories::AddFromSection(page.GetCanvas(), document.Name(0), document.Store(0)));
+            EXPECT_FALSE(page.Render().isNull());
+            text.clear();
+            page.GetCanvas().SaveItems(text);
+        }
     }
 }
 
