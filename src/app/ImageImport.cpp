@@ -84,8 +84,8 @@ bool ImageImport::PlaceImage(const QString& path, QPoint window_point, Placement
     if (target_page >= 0 && !pages.GoTo(target_page))
         return false;
     Canvas& canvas = m_window.PageCanvas();
-    auto item = std::make_unique<ImageItem>(canvas);
-    if (!item->Load(QFileInfo(path).absoluteFilePath(), {}, FolderListingCache::Rescan::Yes))
+    auto item = NewImageItem(canvas, path);
+    if (!item)
         return false;
     if (placement == Placement::FitToPage) {
         item->FitToPage();
@@ -102,6 +102,14 @@ bool ImageImport::PlaceImage(const QString& path, QPoint window_point, Placement
         m_window.RepaintPageCanvas();
     pages.RecordStep();
     return true;
+}
+
+std::unique_ptr<ImageItem> ImageImport::NewImageItem(Canvas& canvas, const QString& path)
+{
+    auto item = std::make_unique<ImageItem>(canvas);
+    if (!item->Load(QFileInfo(path).absoluteFilePath(), {}, FolderListingCache::Rescan::Yes))
+        return nullptr;
+    return item;
 }
 
 void ImageImport::OpenWithDialog()

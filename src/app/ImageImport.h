@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class Canvas;
+class ImageItem;
 class MainWindow;
 class QMimeData;
 
@@ -28,6 +32,10 @@ public:
     // Places an image file on a page (-1: the current one) and records a step. The point is in
     // the main window's coordinates; the sequence number moves it along the cascade.
     bool PlaceImage(const QString& path, QPoint window_point, Placement placement, int sequence, int target_page);
+    // An image item of the file for the canvas, not yet placed or added: every placed image
+    // file starts here, in the window and in the note made from the command line. Null when
+    // the file does not load.
+    static std::unique_ptr<ImageItem> NewImageItem(Canvas& canvas, const QString& path);
     // Asks for an image file and fits it to the current page; a failure is reported.
     void OpenWithDialog();
     // Asks for an image file and places it with its top left corner at the point.

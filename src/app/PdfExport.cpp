@@ -1,6 +1,7 @@
 #include "app/PdfExport.h"
 
 #include "app/ExportArguments.h"
+#include "app/ImageWarnings.h"
 #include "app/PageExport.h"
 #include "document/NoteDocument.h"
 #include "document/NoteFileText.h"
@@ -47,7 +48,7 @@ QString BackBrushSection(quint32 colour)
 }
 
 bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const QString& page_folder,
-    const PageSetup& setup, QString& error)
+    const PageSetup& setup, QString& error, ImageWarnings* unread)
 {
     const QSizeF size = setup.viewer_size;
     if (!(size.width() >= 1 && size.height() >= 1 && setup.dpi > 0)) {
@@ -82,6 +83,8 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
         SetCurrentFolder(page_folder);
         if (!NoteDocument::LoadPageText(canvas, pages[index]))
             broken_page = index;
+        else if (unread)
+            unread->AddUnloaded(canvas, page_folder);
         painter.save();
         painter.scale(resolution / setup.dpi, resolution / setup.dpi);
         DrawItems(painter, canvas, page_rect);
@@ -121,18 +124,14 @@ bool PdfExport::WriteWithDialog(const QString& path, const QStringList& pages, c
     return false;
 }
 
-bool PdfExport::IsRequested(const QStringList& arguments)
-{
-    return ExportArguments::AreFor(arguments, QLatin1String(kOption));
-}
-
 std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& arguments, QString& error)
 {
     const auto split = ExportArguments::Split(arguments, QLatin1String(kOption),
-        QStringLiteral("usage: tessary --export-pdf OUT.pdf [--size WxH] [--dpi D] [--back V] NOTE"), error);
+        { QStringLiteral("--size"), QStringLiteral("--dpi"), QStringLiteral("--back") }, error);
     if (!split)
         return std::nullopt;
     Options options;
+    options.setup.viewer_size = QSizeF(ExportArguments::DefaultPageSize(kMaxViewerSide));
     options.output_path = split->output_path;
     options.note_path = split->note_path;
     for (const auto& [name, value] : split->values) {
@@ -150,22 +149,19 @@ std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& a
                 return std::nullopt;
             }
             options.setup.dpi = float(*dpi);
-        } else if (name == u"--back") {
+        } else {
             const auto level = ExportArguments::IntIn(value, 0, 255);
             if (!level) {
                 error = QStringLiteral("--back needs a grey level from 0 to 255: %1").arg(value);
                 return std::nullopt;
             }
             options.setup.back_colour = 0xFF000000u + quint32(*level) * 0x010101u;
-        } else {
-            error = QStringLiteral("unknown option: %1").arg(name);
-            return std::nullopt;
         }
     }
     return options;
 }
 
-bool PdfExport::Export(const Options& options, QString& error)
+bool PdfExport::Export(const Options& options, QString& error, ImageWarnings* unread)
 {
     const QString note_path = QFileInfo(options.note_path).absoluteFilePath();
     QString note_text;
@@ -174,7 +170,7 @@ bool PdfExport::Export(const Options& options, QString& error)
         return false;
     }
     QString page_error;
-    if (!Write(options.output_path, CutNotePages(note_text), FolderOf(note_path), options.setup, page_error)) {
+    if (!Write(options.output_path, CutNotePages(note_text), FolderOf(note_path), options.setup, page_error, unread)) {
         error = page_error;
         return false;
     }
@@ -185,11 +181,15 @@ int PdfExport::Run(const QStringList& arguments)
 {
     QString error;
     const auto options = ParseArguments(arguments, error);
+    ImageWarnings unread;
     int code = PageExport::kSucceeded;
     if (!options)
         code = PageExport::kBadArguments;
-    else if (!Export(*options, error))
+    else if (!Export(*options, error, &unread))
         code = PageExport::kFailed;
+    // A failure is told in one line; the images that did not load explain a picture made.
+    if (code == PageExport::kSucceeded)
+        unread.Print();
     if (code != PageExport::kSucceeded)
         QTextStream(stderr) << "tessary: " << error << '\n';
     return code;

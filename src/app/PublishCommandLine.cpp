@@ -1,5 +1,7 @@
 #include "app/PublishCommandLine.h"
 
+#include "app/ExportArguments.h"
+#include "app/ImageWarnings.h"
 #include "document/NoteFileText.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
@@ -8,20 +10,14 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-bool PublishCommandLine::IsRequested(const QStringList& arguments)
-{
-    return !arguments.isEmpty() && arguments.first() == QLatin1String(kOption);
-}
-
 std::optional<PublishCommandLine::Options> PublishCommandLine::ParseArguments(const QStringList& arguments, QString& error)
 {
     Options options;
     options.settings.image_folder_name = QStringLiteral("images");
-    if (!IsRequested(arguments) || arguments.size() < 2 || arguments[1].isEmpty() || arguments[1].startsWith(u"--")) {
-        error = QStringLiteral("usage: tessary --publish OUT.tsy [--image-folder NAME] [--serial] [--yes] NOTE.tsy");
+    const auto output_path = ExportArguments::OutputPath(arguments, QLatin1String(kOption), error);
+    if (!output_path)
         return std::nullopt;
-    }
-    options.settings.note_path = QFileInfo(arguments[1]).absoluteFilePath();
+    options.settings.note_path = QFileInfo(*output_path).absoluteFilePath();
     for (int index = 2; index < arguments.size(); ++index) {
         const QString& argument = arguments[index];
         if (argument == u"--serial") {
@@ -53,7 +49,7 @@ std::optional<PublishCommandLine::Options> PublishCommandLine::ParseArguments(co
     return options;
 }
 
-bool PublishCommandLine::Publish(const Options& options, QStringList& errors)
+bool PublishCommandLine::Publish(const Options& options, QStringList& errors, ImageWarnings* unread)
 {
     QString text;
     if (QFileInfo(options.note_path).isDir() || !ReadTextFile(options.note_path, text)) {
@@ -75,17 +71,20 @@ bool PublishCommandLine::Publish(const Options& options, QStringList& errors)
         errors << QStringLiteral("cannot make the image folder %1").arg(folder);
         return false;
     }
-    if (publisher.Publish())
-        return true;
+    publisher.Publish();
+    if (unread) {
+        for (const QString& source : publisher.Sources())
+            if (!ImageWarnings::Loads(source))
+                unread->Add(source);
+    }
     for (const Publisher::Problem& problem : publisher.Problems()) {
         if (problem.source.isEmpty())
             errors << QStringLiteral("cannot write the note %1").arg(problem.target);
-        else if (!QFileInfo(problem.source).isFile())
-            errors << QStringLiteral("missing image %1").arg(problem.source);
-        else
+        // A missing image has nothing to copy: it is named among the images that do not load.
+        else if (QFileInfo(problem.source).isFile())
             errors << QStringLiteral("cannot copy %1 to %2").arg(problem.source, problem.target);
     }
-    return false;
+    return errors.isEmpty();
 }
 
 int PublishCommandLine::Run(const QStringList& arguments)
@@ -97,7 +96,10 @@ int PublishCommandLine::Run(const QStringList& arguments)
         return kBadArguments;
     }
     QStringList errors;
-    if (Publish(*options, errors))
+    ImageWarnings unread;
+    const bool published = Publish(*options, errors, &unread);
+    unread.Print();
+    if (published)
         return kSucceeded;
     QTextStream err(stderr);
     for (const QString& line : errors)

@@ -81,6 +81,14 @@ void Publisher::CollectImages()
     }
 }
 
+QStringList Publisher::Sources() const
+{
+    QStringList sources;
+    for (const ImageSection& image : m_images)
+        sources << image.source;
+    return sources;
+}
+
 bool Publisher::ImageFolderExists() const
 {
     return QFileInfo(m_image_folder).isDir();

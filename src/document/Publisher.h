@@ -62,6 +62,8 @@ public:
 
     // The number of copies publishing makes.
     int CopyCount() const { return int(m_images.size()); }
+    // The source of each copy, resolved, in copy order.
+    QStringList Sources() const;
     const std::vector<Problem>& Problems() const { return m_problems; }
     // The note file's path, absolute.
     const QString& NotePath() const { return m_note_path; }

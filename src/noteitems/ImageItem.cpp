@@ -78,6 +78,11 @@ ImageItem::FileNameValue ImageItem::ParseFileName(const QString& value)
     return parsed;
 }
 
+QString ImageItem::FilePathOf(const KeyValueStore& store)
+{
+    return ParseFileName(store.GetText(kFileNameKey)).path;
+}
+
 bool ImageItem::ReadSection(const KeyValueStore& store)
 {
     bool changed = false;

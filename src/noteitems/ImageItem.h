@@ -133,6 +133,8 @@ public:
     // The path and trims of a FileName value. A path may hold commas: when the value has more
     // than five fields, the path is everything before the last four.
     static FileNameValue ParseFileName(const QString& value);
+    // The image file an image section names, as written; empty when it names none.
+    static QString FilePathOf(const KeyValueStore& store);
 
     // Starts decoding the pixels for the size the picture has on the canvas now, so that
     // drawing finds them ready.

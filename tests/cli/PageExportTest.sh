@@ -23,6 +23,8 @@ expect_failure() {
     code=$?
     lines=$(wc -l <"$out/stderr")
     [[ $code -eq $expected ]] || fail "'$*' exited with $code, expected $expected: $(cat "$out/stderr")"
+    # Wrong arguments are followed by the usage line.
+    ((expected == 2)) && { tail -n 1 "$out/stderr" | grep -q '^usage: ' || fail "'$*' printed no usage"; lines=$((lines - 1)); }
     [[ $lines -eq 1 ]] || fail "'$*' wrote $lines lines on stderr: $(cat "$out/stderr")"
 }
 
