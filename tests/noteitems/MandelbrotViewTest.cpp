@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 // The view of a deep zoom: kept in extended precision, read and written with every digit, and
 // moved by the wheel and the Shift-drag rectangle without losing its place.
@@ -53,6 +54,17 @@ MandelbrotItem* Load(Canvas& canvas, const QString& text)
     for (int index = 0; index < document.Count(); ++index)
         ItemFactories::AddFromSection(canvas, document.Name(index), document.Store(index));
     return canvas.ItemCount() > 0 ? dynamic_cast<MandelbrotItem*>(canvas.ItemAt(canvas.ItemCount() - 1)) : nullptr;
+}
+
+// A page of the given size shown at a zoom, without a back buffer: the zooms repaint nothing,
+// so no picture is computed.
+std::unique_ptr<Canvas> Page(QSizeF size, float zoom = 1)
+{
+    auto page = std::make_unique<Canvas>(CanvasKind::Page);
+    page->SetLayoutSize(float(size.width()), float(size.height()));
+    page->SetDpi(Canvas::kDefaultScreenDpi);
+    page->SetZoom(zoom);
+    return page;
 }
 
 QString Saved(const Canvas& canvas)
@@ -104,6 +116,7 @@ double PixelsApart(const Point& a, const Point& b, const MandelbrotPicture& pict
 struct DepthRow {
     const char* position;
     long double zoom_rate;
+    QSize pixels; // computed at the screen's resolution: the page is shown at 0.75
 };
 
 // Notches in and out, several at once, ending at the depth of the row.
@@ -111,24 +124,24 @@ TEST(MandelbrotViewTest, WheelNotchesKeepTheCentreWithinAPixelAtDepth)
 {
     ItemFactories::RegisterAll();
     const DepthRow rows[] = {
-        { "L0,T0,W100%,H100%", 1e-15L },
-        { "L0,T0,W100%,H100%", 1e-17L },
-        { "L10.5,T20.25,W700.5,H400.75", 1e-15L },
-        { "L10.5,T20.25,W700.5,H400.75", 1e-17L },
+        { "L0,T0,W100%,H100%", 1e-15L, { 750, 450 } },
+        { "L0,T0,W100%,H100%", 1e-17L, { 750, 450 } },
+        { "L10.5,T20.25,W700.5,H400.75", 1e-15L, { 525, 300 } },
+        { "L10.5,T20.25,W700.5,H400.75", 1e-17L, { 525, 300 } },
     };
     const int notches[] = { 120, 120, -120, 240, -360, 360 };
     for (const DepthRow& row : rows) {
-        OffscreenCanvas page(QSize(1000, 600));
-        page.GetCanvas().SetZoom(0.75f);
+        const std::unique_ptr<Canvas> page = Page(QSizeF(1000, 600), 0.75f);
         // Made at the widest view first to learn its pixel size.
-        MandelbrotItem* probe = Load(page.GetCanvas(), CentredSection(3, {}, QString::fromUtf8(row.position)));
+        MandelbrotItem* probe = Load(*page, CentredSection(3, {}, QString::fromUtf8(row.position)));
         ASSERT_NE(probe, nullptr);
         const QSize pixels = probe->GetPicture().PixelSize();
-        page.GetCanvas().Clear();
-        MandelbrotItem* item = Load(page.GetCanvas(), CentredSection(row.zoom_rate * 8, pixels, QString::fromUtf8(row.position)));
+        ASSERT_EQ(pixels, row.pixels) << row.position;
+        page->Clear();
+        MandelbrotItem* item = Load(*page, CentredSection(row.zoom_rate * 8, pixels, QString::fromUtf8(row.position)));
         ASSERT_NE(item, nullptr);
         const MandelbrotPicture& picture = item->GetPicture();
-        page.GetCanvas().SetActiveItem(item);
+        page->SetActiveItem(item);
         const Point start = Centre(picture);
         ASSERT_LT(PixelsApart(start, { kTargetX, kTargetY }, picture), 1) << row.position;
         for (const int delta : notches) {
@@ -146,8 +159,8 @@ TEST(MandelbrotViewTest, WheelNotchesKeepTheCentreWithinAPixelAtDepth)
 TEST(MandelbrotViewTest, ShiftDragRectangleLandsWhereItWasDrawnAtDepth)
 {
     ItemFactories::RegisterAll();
-    OffscreenCanvas page(QSize(1000, 600));
-    MandelbrotItem* item = Load(page.GetCanvas(), CentredSection(1e-15L, QSize(1000, 600), QStringLiteral("L0,T0,W1000,H600")));
+    const std::unique_ptr<Canvas> page = Page(QSizeF(1000, 600));
+    MandelbrotItem* item = Load(*page, CentredSection(1e-15L, QSize(1000, 600), QStringLiteral("L0,T0,W1000,H600")));
     ASSERT_NE(item, nullptr);
     const MandelbrotPicture& picture = item->GetPicture();
     const Point corner = Corner(picture);
@@ -192,10 +205,10 @@ TEST(MandelbrotViewTest, NotesReadEveryDigitAndSaveTheSameText)
     for (const NoteRow& row : rows) {
         const QString text = QStringLiteral("[Mandelbrot]\r\n") + row.view
             + QStringLiteral("ColorRate=0,1,2,4\r\nColorShift=255,0,0,0\r\nInfinityColor=255,0,0,0\r\nMin=0\r\nMax=255\r\n"
-                             "Pos=L0,T0,L300,T200\r\nPos=L0,T0,W300,H200\r\n\r\n");
+                             "Pos=L0,T0,L30,T20\r\nPos=L0,T0,W30,H20\r\n\r\n");
         QString cycled = text;
         for (int cycle = 0; cycle < 3; ++cycle) {
-            OffscreenCanvas page(QSize(400, 300));
+            OffscreenCanvas page(QSize(40, 30));
             MandelbrotItem* item = Load(page.GetCanvas(), cycled);
             ASSERT_NE(item, nullptr);
             const MandelbrotPicture::Parameters& p = item->GetPicture().GetParameters();
