@@ -83,7 +83,7 @@ void MandelbrotCounts::Carry(
     }
 }
 
-void MandelbrotCounts::Begin(const MandelbrotView& view, Notice notice)
+void MandelbrotCounts::Begin(const MandelbrotView& view, Notice notice, int workers)
 {
     std::vector<std::uint8_t> counts(std::size_t(view.width) * std::size_t(view.height), kUnknown);
     if (!m_counts.empty())
@@ -93,7 +93,8 @@ void MandelbrotCounts::Begin(const MandelbrotView& view, Notice notice)
     CancelRender();
     QObject* target = m_notice_target.get();
     m_render = MandelbrotRender::Start(
-        view, [target, notice = std::move(notice)] { QMetaObject::invokeMethod(target, notice, Qt::QueuedConnection); });
+        view, [target, notice = std::move(notice)] { QMetaObject::invokeMethod(target, notice, Qt::QueuedConnection); },
+        workers);
     m_view = view;
     m_counts.swap(counts);
     m_rendered_rows = 0;

@@ -41,9 +41,10 @@ public:
     // The running render, for tests that look at it part way.
     const std::shared_ptr<MandelbrotRender>& Render() const { return m_render; }
 
-    // Shows a view and starts its render; the notice is queued to this thread whenever rows
-    // are finished. May throw std::bad_alloc, leaving the counts as they were.
-    void Begin(const MandelbrotView& view, Notice notice);
+    // Shows a view and starts its render by so many workers; the notice is queued to this
+    // thread whenever rows are finished. A render no worker runs is finished here at once. May
+    // throw std::bad_alloc.
+    void Begin(const MandelbrotView& view, Notice notice, int workers = MandelbrotRender::kWorkers);
     // Shows a view with every count computed before it returns.
     void Compute(const MandelbrotView& view);
     // Takes the rows finished since the last call. A render whose workers all failed is

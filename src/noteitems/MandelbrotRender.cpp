@@ -47,12 +47,12 @@ MandelbrotRender::MandelbrotRender(const MandelbrotView& view)
 {
 }
 
-std::shared_ptr<MandelbrotRender> MandelbrotRender::Start(const MandelbrotView& view, Notice notice)
+std::shared_ptr<MandelbrotRender> MandelbrotRender::Start(const MandelbrotView& view, Notice notice, int workers)
 {
     ReapWorkers();
     auto render = std::make_shared<MandelbrotRender>(view);
     render->m_notice = std::move(notice);
-    render->StartWorkers(render);
+    render->StartWorkers(render, workers);
     return render;
 }
 
@@ -64,11 +64,11 @@ void MandelbrotRender::Compute(const MandelbrotView& view, std::uint8_t* counts)
     render->Cancel();
 }
 
-void MandelbrotRender::StartWorkers(const std::shared_ptr<MandelbrotRender>& self)
+void MandelbrotRender::StartWorkers(const std::shared_ptr<MandelbrotRender>& self, int workers)
 {
     if (m_escape.Height() == 0)
         return;
-    for (int index = 0; index < kWorkers; ++index) {
+    for (int index = 0; index < workers; ++index) {
         auto worker = std::make_unique<WorkerThread>();
         // The user waits for the picture: it must not starve behind other programs' load.
         worker->SetPriority(WorkerThread::Priority::Normal);
@@ -212,6 +212,11 @@ void MandelbrotRender::Work(bool retake)
 
 void MandelbrotRender::Finish()
 {
+    // Whoever finishes takes the rows itself: no notice is needed any more.
+    {
+        std::lock_guard guard(m_lock);
+        m_notice = nullptr;
+    }
     Work(true);
     Q_ASSERT(m_cancelled || AllDone());
 }

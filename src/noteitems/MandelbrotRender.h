@@ -38,8 +38,8 @@ public:
         bool HasRows() const { return first <= last; }
     };
 
-    // Starts the workers on a view. When no worker can be started the render is stalled at once.
-    static std::shared_ptr<MandelbrotRender> Start(const MandelbrotView& view, Notice notice);
+    // Starts so many workers on a view. When none can be started the render is stalled at once.
+    static std::shared_ptr<MandelbrotRender> Start(const MandelbrotView& view, Notice notice, int workers = kWorkers);
     // Fills counts (width * height bytes, row after row) and returns when every row is done.
     static void Compute(const MandelbrotView& view, std::uint8_t* counts);
 
@@ -73,7 +73,7 @@ public:
 private:
     enum class RowState : std::uint8_t { Free, Taken, Retaken, Done };
 
-    void StartWorkers(const std::shared_ptr<MandelbrotRender>& self);
+    void StartWorkers(const std::shared_ptr<MandelbrotRender>& self, int workers);
     void WorkerEnded();
     // Sends the notice unless one is unanswered; under the lock.
     void Notify();

@@ -227,7 +227,7 @@ TEST(MandelbrotColoursTest, RecolourMatchesTheColourMapForEveryCount)
     std::vector<std::uint8_t> counts(2 * 263);
     for (std::size_t index = 0; index < counts.size(); ++index)
         counts[index] = std::uint8_t(index * 7);
-    MandelbrotPicture::Parameters maps[4];
+    MandelbrotPicture::Parameters maps[5];
     maps[1].color_rate = { 0, 70000, -3, 255 };
     maps[1].color_shift = { 255, -1, 300, 65537 };
     maps[1].infinity_color = { 511, 256, -1, 7 };
@@ -237,6 +237,9 @@ TEST(MandelbrotColoursTest, RecolourMatchesTheColourMapForEveryCount)
     maps[2].max = 10;
     maps[3].color_rate = { 1, 1, 1, 1 }; // not opaque: premultiplied
     maps[3].color_shift = { 0, 0, 0, 0 };
+    maps[4].color_rate[0] = 0; // every colour half transparent
+    maps[4].color_shift[0] = 128;
+    maps[4].infinity_color[0] = 128;
     for (const MandelbrotPicture::Parameters& map : maps) {
         QImage bitmap(263, 2, QImage::Format_ARGB32_Premultiplied);
         MandelbrotPicture::Colorize(counts.data(), bitmap, map);
@@ -260,9 +263,11 @@ TEST_F(MandelbrotItemTest, ReducedPageComputesAtScreenResolution)
     EXPECT_EQ(QColor(page.pixel(0, 0)), QColor(1, 2, 4));
     EXPECT_EQ(QColor(page.pixel(100, 75)), QColor(0, 0, 0));
     ASSERT_TRUE(Page().SetZoom(2.0f));
-    Render();
+    const QImage enlarged = Render();
     EXPECT_EQ(item.GetPicture().Bitmap().size(), QSize(300, 300));
     EXPECT_EQ(item.GetPicture().RenderCount(), 2);
+    // Enlarged, the picture is drawn over the bounds: device (399, 299) is page (199.75, 149.75).
+    EXPECT_EQ(enlarged.pixel(399, 299), item.GetPicture().ColorOf(item.GetPicture().CountAt(199, 149)));
 }
 
 // A screen of two device pixels per logical one, with the item at a fractional place. At zoom
@@ -340,7 +345,8 @@ TEST_F(MandelbrotItemTest, ShiftDragZoomsToARectangleOfTheItemsShape)
     EXPECT_NEAR(picture.GetSelection().dy, t * 0.5, 1e-3);
     // The rectangle is hatched over the picture.
     const QImage during = Render();
-    EXPECT_NE(during.pixel(130, 70), before.pixel(130, 70));
+    for (const QPoint inside : { QPoint(130, 70), QPoint(200, 70), QPoint(130, 100) })
+        EXPECT_NE(during.pixel(inside), before.pixel(inside)) << inside.x() << "," << inside.y();
     EXPECT_EQ(during.pixel(110, 55), before.pixel(110, 55));
 
     m_events.clear();

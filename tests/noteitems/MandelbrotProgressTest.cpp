@@ -155,6 +155,7 @@ TEST_F(MandelbrotProgressTest, RowsArriveAndTheFinishedPictureIsARenderFromScrat
         EXPECT_EQ(picture.Bitmap(), exported.GetPicture().Bitmap()) << label;
         EXPECT_EQ(RepaintCheck::FirstDifference(m_canvas.BackBuffer(), fresh, 0), "") << label;
         EXPECT_EQ(picture.RenderCount(), 1) << label;
+        EXPECT_EQ(picture.Counts().RenderedRows(), picture.Counts().View().height) << label;
     }
 }
 
