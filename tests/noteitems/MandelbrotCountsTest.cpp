@@ -1,5 +1,7 @@
 #include "noteitems/MandelbrotCounts.h"
 
+#include "noteitems/MandelbrotPlainCounts.h"
+
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -13,20 +15,8 @@ namespace {
 
 const MandelbrotView kDefault { 3.0, -0.6666666666666666, -0.5, 300, 200 };
 
-std::vector<std::uint8_t> PlainCounts(const MandelbrotView& view)
-{
-    const MandelbrotEscape escape(view);
-    std::vector<std::uint8_t> counts(std::size_t(view.width) * std::size_t(view.height));
-    for (int y = 0; y < view.height; ++y)
-        escape.ComputeRow(y, counts.data() + std::size_t(y) * std::size_t(view.width), MandelbrotEscape::Path::Exact);
-    return counts;
-}
-
-std::vector<std::uint8_t> Shown(const MandelbrotCounts& counts)
-{
-    const MandelbrotView& view = counts.View();
-    return std::vector<std::uint8_t>(counts.Data(), counts.Data() + std::size_t(view.width) * std::size_t(view.height));
-}
+using MandelbrotPlain::Shown;
+constexpr auto PlainCounts = &MandelbrotPlain::Counts;
 
 // Into a target full of other values: every pixel is written, unknown where the old view has
 // nothing.

@@ -5,6 +5,7 @@
 #include "items/TestItems.h"
 #include "noteitems/ItemFactories.h"
 #include "noteitems/MandelbrotCounts.h"
+#include "noteitems/MandelbrotPlainCounts.h"
 #include "noteitems/MandelbrotRender.h"
 #include "platform/Message.h"
 #include "text/KeyValueStore.h"
@@ -52,21 +53,11 @@ MandelbrotItem& AddScene(Canvas& canvas, const KeyValueStore& picture)
     return dynamic_cast<MandelbrotItem&>(*canvas.ItemAt(canvas.ItemCount() - 1));
 }
 
-// The counts of a view by the plain extended-precision loop.
-std::vector<std::uint8_t> PlainCounts(const MandelbrotView& view)
-{
-    const MandelbrotEscape escape(view);
-    std::vector<std::uint8_t> counts(std::size_t(view.width) * std::size_t(view.height));
-    for (int y = 0; y < view.height; ++y)
-        escape.ComputeRow(y, counts.data() + std::size_t(y) * std::size_t(view.width), MandelbrotEscape::Path::Exact);
-    return counts;
-}
+constexpr auto PlainCounts = &MandelbrotPlain::Counts;
 
 std::vector<std::uint8_t> CountsOf(const MandelbrotPicture& picture)
 {
-    const MandelbrotView& view = picture.Counts().View();
-    const std::uint8_t* data = picture.Counts().Data();
-    return std::vector<std::uint8_t>(data, data + std::size_t(view.width) * std::size_t(view.height));
+    return MandelbrotPlain::Shown(picture.Counts());
 }
 
 int KnownRows(const MandelbrotPicture& picture)
