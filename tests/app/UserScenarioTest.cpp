@@ -760,6 +760,26 @@ TEST_F(UserScenario, NewAndOpenAskAboutChangesOnAnyPage)
     EXPECT_TRUE(CopyGone());
 }
 
+TEST_F(UserScenario, ANoteRestoredFromItsCopyIsMarkedChangedEvenWhenEmptied)
+{
+    // The editor ended after every item of trip.tsy was deleted; a new one restores the copy.
+    m_window = std::make_unique<MainWindow>();
+    m_window->SetRecovery(&m_recovery);
+    m_window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    NoteSnapshot copy;
+    copy.note_path = m_note;
+    m_window->RestoreNote(copy);
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("*trip.tsy - Tessary by Veldran"));
+    EXPECT_TRUE(CopyHolds(QString()));
+    // Closing asks, and Yes writes the emptied note.
+    m_prompt->QueueAnswer(Answer::Yes);
+    m_window->close();
+    ASSERT_FALSE(m_prompt->Requests().empty());
+    EXPECT_EQ(m_prompt->Requests().back().text, QStringLiteral("変更を保存しますか?"));
+    EXPECT_FALSE(ReadText(m_note).contains("[TSImage]"));
+}
+
 TEST(RestoreQuestion, NamesTheNoteWhenItWasKeptAndWhatTheCommandLineNamed)
 {
     NoteSnapshot copy;
