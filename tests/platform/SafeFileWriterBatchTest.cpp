@@ -76,16 +76,18 @@ TEST(SafeFileWriterBatchTest, AFailedWriterKeepsItsOldTargetAndTheOthersGoOn)
     EXPECT_EQ(batch.Add(Written(dir.filePath("d.jpg"), "new d")), 4);
     // Written twice in one batch, the later contents win as they would one file at a time.
     EXPECT_EQ(batch.Add(Written(dir.filePath("a.jpg"), "second a")), 5);
+    // A writer handed over without ever being opened wrote nothing.
+    EXPECT_EQ(batch.Add(std::make_unique<SafeFileWriter>(dir.filePath("never.jpg"))), 6);
     // The target turns into a folder before the batch gets to it.
     ASSERT_TRUE(QFile::remove(dir.filePath("taken.jpg")));
     ASSERT_TRUE(QDir().mkpath(dir.filePath("taken.jpg/inside")));
 
     EXPECT_FALSE(batch.Commit());
-    for (const int failed : { 1, 2, 3 })
+    for (const int failed : { 1, 2, 3, 6 })
         EXPECT_FALSE(batch.ErrorText(failed).isEmpty()) << failed;
     for (const int replaced : { 0, 4, 5 })
         EXPECT_TRUE(batch.ErrorText(replaced).isEmpty()) << replaced << ": " << batch.ErrorText(replaced).toStdString();
-    EXPECT_FALSE(batch.ErrorText(6).isEmpty());
+    EXPECT_FALSE(batch.ErrorText(7).isEmpty());
     EXPECT_EQ(ReadAll(dir.filePath("a.jpg")), "second a");
     EXPECT_EQ(ReadAll(dir.filePath("big.jpg")), "old big.jpg");
     EXPECT_EQ(ReadAll(dir.filePath("d.jpg")), "new d");
