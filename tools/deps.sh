@@ -9,7 +9,8 @@ packages=(
     libgif-dev zlib1g-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     libxcb1-dev
-    xvfb xauth imagemagick xdotool xcompmgr desktop-file-utils poppler-utils
+    libheif-dev libjxl-dev liblcms2-dev libheif-examples libjxl-tools
+    xvfb xauth imagemagick xdotool xcompmgr desktop-file-utils poppler-utils openbox x11-utils
     dpkg-dev file
 )
 

@@ -9,8 +9,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTextStream>
+
+#include <algorithm>
 
 namespace {
 
@@ -97,7 +100,9 @@ int RunApplication(int argc, char** argv)
         return kExitWindowFailed;
     WindowedLayoutDialogs::Install(&window);
     window.SetCloseHandler([] { QCoreApplication::exit(kExitWindowClosed); });
-    const auto restored = keeps_copies ? recovery.OfferLeftCopies() : std::nullopt;
+    const QStringList files = AbsoluteArguments(arguments, start_folder);
+    const auto named = std::find_if(files.begin(), files.end(), [](const QString& file) { return QFileInfo(file).isFile(); });
+    const auto restored = keeps_copies ? recovery.OfferLeftCopies(named != files.end() ? *named : QString()) : std::nullopt;
     if (keeps_copies)
         window.SetRecovery(&recovery);
     // The end of the session keeps unsaved changes in the recovery copy and closes without
@@ -110,6 +115,6 @@ int RunApplication(int argc, char** argv)
     if (restored)
         window.RestoreNote(*restored);
     else
-        window.Import().ProcessCommandLine(AbsoluteArguments(arguments, start_folder));
+        window.Import().ProcessCommandLine(files);
     return QApplication::exec();
 }

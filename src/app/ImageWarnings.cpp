@@ -2,6 +2,7 @@
 
 #include "items/Canvas.h"
 #include "items/ImageDecoder.h"
+#include "items/ImageFileReader.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/KeptSection.h"
 #include "platform/Paths.h"
@@ -37,13 +38,22 @@ bool ImageWarnings::Loads(const QString& path)
 
 QString ImageWarnings::Reason(const QString& path)
 {
-    const QFileInfo file(path);
-    if (!file.exists())
+    switch (ImageFileReader::Check(path)) {
+    case ImageReadFailure::Missing:
         return QStringLiteral("the file does not exist");
-    if (file.isDir())
-        return QStringLiteral("the folder holds no image the program reads");
-    if (!file.isReadable())
+    case ImageReadFailure::NotPermitted:
         return QStringLiteral("the file may not be read");
+    case ImageReadFailure::Unsupported:
+        return QStringLiteral("not an image format the program reads");
+    case ImageReadFailure::Damaged:
+        return QStringLiteral("the file is damaged");
+    case ImageReadFailure::TooLarge:
+        return QStringLiteral("the image is too large");
+    case ImageReadFailure::NoImageInFolder:
+        return QStringLiteral("the folder holds no image the program reads");
+    case ImageReadFailure::None:
+        break;
+    }
     return QStringLiteral("not an image the program reads, or a damaged one");
 }
 

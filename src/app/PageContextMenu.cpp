@@ -1,9 +1,12 @@
 #include "app/PageContextMenu.h"
 
+#include "app/ImageImport.h"
 #include "app/MainWindow.h"
+#include "document/Pages.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
 #include "noteitems/TextNoteItem.h"
+#include "platform/Message.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
 
@@ -41,7 +44,7 @@ bool PageContextMenu::ClipboardHoldsPicture()
 {
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
-    return data && data->hasImage();
+    return data && ImageImport::CanPaste(*data);
 }
 
 PopupMenu PageContextMenu::Build() const
@@ -74,6 +77,30 @@ void PageContextMenu::Show(QPoint page_widget_point)
         = Prompt().ShowPopupMenu(Build(), m_window.PageWidget().mapToGlobal(page_widget_point));
     if (chosen)
         Run(*chosen, page_widget_point);
+}
+
+void PageContextMenu::ShowFromKeyboard()
+{
+    PageCanvasWidget& view = m_window.PageWidget();
+    Canvas& canvas = m_window.PageCanvas();
+    const QRectF shown(view.rect());
+    const Item* active = canvas.ActiveItem();
+    if (active && canvas.IndexOf(active) >= Pages::kFrameItemCount && active->IsShown()) {
+        const QRectF item = canvas.ToDevice(active->GetBounds()).normalized().intersected(shown);
+        if (!item.isEmpty()) {
+            // A right click there: the item shows its menu, or the page shows this one.
+            Message click;
+            click.kind = MessageKind::RButtonDown;
+            click.position = item.center().toPoint();
+            view.Route(click);
+            click.kind = MessageKind::RButtonUp;
+            view.Route(click);
+            return;
+        }
+    }
+    const QRectF page = canvas.ToDevice(QRectF(0, 0, canvas.LayoutWidth(), canvas.LayoutHeight())).normalized();
+    const QRectF visible = page.intersected(shown);
+    Show((visible.isEmpty() ? shown : visible).center().toPoint());
 }
 
 bool PageContextMenu::Run(int entry, QPoint page_widget_point)
@@ -115,6 +142,8 @@ Item* PageContextMenu::AddItem(const QString& section_name, QPoint page_widget_p
     item->SetAnchor(Item::kBottom, u'H' + FormatFixed(height));
     Item* added = item.get();
     canvas.AddItem(std::move(item));
+    // The new item is the selected one, so that the keys reach it (its menu on the menu key).
+    canvas.BringToFront(added);
     m_window.RepaintPageCanvas();
     return added;
 }
@@ -128,7 +157,7 @@ bool PageContextMenu::AddText(QPoint page_widget_point)
         m_window.PageCanvas().RemoveItem(text);
         return false;
     }
-    m_window.GetPages().RecordStep();
+    m_window.GetPages().RecordChanges();
     m_window.activateWindow();
     m_window.raise();
     return true;
@@ -138,6 +167,6 @@ bool PageContextMenu::AddMandelbrot(QPoint page_widget_point)
 {
     if (!AddItem(QStringLiteral("Mandelbrot"), page_widget_point, 200, 200))
         return false;
-    m_window.GetPages().RecordStep();
+    m_window.GetPages().RecordChanges();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "items/ImageDecoder.h"
 
-#include <QImageReader>
+#include "items/ImageFileReader.h"
+
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -22,51 +23,20 @@ QThreadPool& DecodePool()
     return *pool;
 }
 
-void RaiseAllocationLimit()
-{
-    static const bool raised = [] {
-        if (QImageReader::allocationLimit() < ImageDecoder::kAllocationLimitMb)
-            QImageReader::setAllocationLimit(ImageDecoder::kAllocationLimitMb);
-        return true;
-    }();
-    (void)raised;
 }
 
-// Whether pixels of the format a header announces may be transparent. Unknown and indexed
-// formats may be (a palette can hold a transparent colour), until the pixels tell.
-bool FormatHasAlpha(QImage::Format format)
-{
-    switch (format) {
-    case QImage::Format_Invalid:
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB:
-    case QImage::Format_Indexed8:
-        return true;
-    default:
-        return QImage(1, 1, format).hasAlphaChannel();
-    }
-}
-
-}
-
-std::shared_ptr<ImageDecoder> ImageDecoder::Open(const QString& path)
+std::shared_ptr<ImageDecoder> ImageDecoder::Open(const QString& path, const ImageReadOptions& options)
 {
     if (path.isEmpty())
         return nullptr;
-    RaiseAllocationLimit();
-    QImageReader reader(path);
-    if (!reader.canRead())
-        return nullptr;
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty())
-        return nullptr;
-    // Some formats cannot check their size cheaply; such a file still needs to fit the limit.
-    if (qint64(size.width()) * size.height() * 4 > qint64(kAllocationLimitMb) * 1024 * 1024)
+    const ImageFileHeader header = ImageFileReader::ReadHeader(path, options);
+    if (!header.IsReadable())
         return nullptr;
     std::shared_ptr<ImageDecoder> decoder(new ImageDecoder);
     decoder->m_path = path;
-    decoder->m_natural_size = size;
-    decoder->m_header_alpha = FormatHasAlpha(reader.imageFormat());
+    decoder->m_options = options;
+    decoder->m_natural_size = header.natural_size;
+    decoder->m_header_alpha = header.has_alpha;
     return decoder;
 }
 
@@ -134,8 +104,9 @@ void ImageDecoder::StartDecode(QSize size)
 {
     const QString path = m_path;
     const QSize natural = m_natural_size;
-    m_pending = QtConcurrent::run(&DecodePool(), [path, size, natural] {
-        return Decode(path, size == natural ? QSize() : size, natural);
+    const ImageReadOptions options = m_options;
+    m_pending = QtConcurrent::run(&DecodePool(), [path, size, natural, options] {
+        return Decode(path, size == natural ? QSize() : size, natural, options);
     });
     m_pending_size = size;
 }
@@ -206,19 +177,9 @@ void ImageDecoder::DropPixels()
     m_failed = false;
 }
 
-QImage ImageDecoder::Decode(const QString& path, QSize size, QSize natural_size)
+QImage ImageDecoder::Decode(const QString& path, QSize size, QSize natural_size, const ImageReadOptions& options)
 {
-    RaiseAllocationLimit();
-    QImageReader reader(path);
-    // A file replaced by another picture since its header was read is not mixed in.
-    if (natural_size.isValid() && reader.size() != natural_size)
-        return {};
-    if (size.isValid() && !size.isEmpty())
-        reader.setScaledSize(size);
-    QImage image;
-    if (!reader.read(&image))
-        return {};
-    return PrepareForDrawing(std::move(image));
+    return ImageFileReader::ReadPixels(path, size, options, natural_size);
 }
 
 QImage ImageDecoder::PrepareForDrawing(QImage image)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "items/ImageFileReader.h"
+
 #include <QFuture>
 #include <QImage>
 #include <QSize>
@@ -28,7 +30,8 @@ public:
     static constexpr int kAllocationLimitMb = 1024;
 
     // Reads the header. Null when the file is missing or not an image the program decodes.
-    static std::shared_ptr<ImageDecoder> Open(const QString& path);
+    // The options are kept for every decode of the file.
+    static std::shared_ptr<ImageDecoder> Open(const QString& path, const ImageReadOptions& options = {});
     // An image that exists only as pixels (pasted or dropped bitmaps). Null for a null image.
     static std::shared_ptr<ImageDecoder> FromImage(const QImage& image);
 
@@ -38,6 +41,7 @@ public:
 
     // Empty for an image made from pixels.
     const QString& Path() const { return m_path; }
+    const ImageReadOptions& Options() const { return m_options; }
     QSize NaturalSize() const { return m_natural_size; }
     // Whether the pixels may be transparent: from the header until the pixels are decoded,
     // then from the decoded image.
@@ -68,7 +72,7 @@ public:
 
     // Decodes path at size (an invalid size: natural size), synchronously, in the format that
     // PrepareForDrawing gives; null when the file's size is not natural_size (when given).
-    static QImage Decode(const QString& path, QSize size, QSize natural_size = {});
+    static QImage Decode(const QString& path, QSize size, QSize natural_size = {}, const ImageReadOptions& options = {});
     // Converts to the format the raster painter copies fastest: premultiplied ARGB with an
     // alpha channel, RGB32 without.
     static QImage PrepareForDrawing(QImage image);
@@ -81,6 +85,7 @@ private:
     void StartDecode(QSize size);
 
     QString m_path;
+    ImageReadOptions m_options;
     QSize m_natural_size;
     bool m_header_alpha { false };
 

@@ -88,14 +88,9 @@ void ImageItemMenu::Run(ImageItem& item, int command)
     case kDelete:
         item.RemoveFromPage();
         return;
-    case kDeleteFile: {
-        const QString file = item.GetPicture().FileName();
-        item.RemoveFromPage();
-        // Failures are not shown: the item has left the page in any case.
-        if (!file.isEmpty())
-            MoveToTrash(file);
+    case kDeleteFile:
+        DeleteFile(item);
         return;
-    }
     default:
         break;
     }
@@ -107,6 +102,20 @@ void ImageItemMenu::Run(ImageItem& item, int command)
     item.PrefetchPixels();
     item.Repaint(before.united(item.PictureRect()));
     item.SendItemEvent(ItemEvent::kChangeFinished);
+}
+
+void ImageItemMenu::DeleteFile(ImageItem& item)
+{
+    const QString file = item.GetPicture().FileName();
+    if (!Prompt().AskYesNo(QStringLiteral("ファイルをごみ箱に移動しますか?"), kPromptCaption.toString()))
+        return;
+    // The file goes before the item, so that the change the item reports, and undo with it,
+    // knows where the trash keeps the file.
+    const bool trashed = file.isEmpty() || MoveToTrash(file);
+    item.RemoveFromPage();
+    if (!trashed)
+        Prompt().ShowMessage(QStringLiteral("ファイルをごみ箱に移動できませんでした。\n") + file, kPromptCaption.toString(),
+                             MessageIcon::Warning);
 }
 
 bool ImageItemMenu::RunInPlace(ImageItem& item, int command)

@@ -71,6 +71,9 @@ public:
     // starts from state 1 at every start of the program, so a fresh run scatters the same way.
     static int NextRandom(std::uint32_t& state);
 
+    // Asks first, then moves the item's file to the trash and takes the item off the page.
+    static void DeleteFile(ImageItem& item);
+
 private:
     static bool TryBake(ImageItem& item, const QString& path, QualityQuestion question, QString& reason);
     static bool FitLongestSide(ImageItem& item, float side);

@@ -1,12 +1,15 @@
 #include "platform/Paths.h"
 
+#include <QCollator>
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <climits>
+#include <numeric>
 #include <sys/stat.h>
 #include <filesystem>
 #include <system_error>
@@ -215,12 +218,48 @@ bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursiv
     return true;
 }
 
-bool IsImageFileName(const QString& path)
+const QStringList& ImageFileExtensions()
 {
     static const QStringList kImageExtensions = {
-        QStringLiteral(".jpg"), QStringLiteral(".gif"), QStringLiteral(".png"), QStringLiteral(".bmp"), QStringLiteral(".tif"),
+        QStringLiteral(".jpg"), QStringLiteral(".jpeg"), QStringLiteral(".jpe"), QStringLiteral(".jfif"),
+        QStringLiteral(".png"), QStringLiteral(".gif"), QStringLiteral(".bmp"), QStringLiteral(".dib"),
+        QStringLiteral(".tif"), QStringLiteral(".tiff"), QStringLiteral(".webp"), QStringLiteral(".heic"),
+        QStringLiteral(".heif"), QStringLiteral(".hif"), QStringLiteral(".avif"), QStringLiteral(".jxl"),
+        QStringLiteral(".tga"), QStringLiteral(".pbm"), QStringLiteral(".pgm"), QStringLiteral(".ppm"),
+        QStringLiteral(".ico"),
     };
-    return kImageExtensions.contains(ExtensionOf(path));
+    return kImageExtensions;
+}
+
+bool IsImageFileName(const QString& path)
+{
+    return ImageFileExtensions().contains(ExtensionOf(path));
+}
+
+std::vector<size_t> FileManagerOrder(const std::vector<QString>& names)
+{
+    // A collator per thread: folder scans sort on their worker while the user-interface
+    // thread lists folders of its own.
+    thread_local const QCollator collator = [] {
+        // The C locale compares plain character codes; file managers compare numbers in it too.
+        const QLocale system;
+        QCollator made(system.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : system);
+        made.setNumericMode(true);
+        made.setCaseSensitivity(Qt::CaseInsensitive);
+        return made;
+    }();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(names.size());
+    for (const QString& name : names)
+        keys.push_back(collator.sortKey(name));
+    std::vector<size_t> order(names.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    // Names that differ only in case come in one fixed order, whatever the file system's.
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int compared = keys[a].compare(keys[b]);
+        return compared != 0 ? compared < 0 : names[a] < names[b];
+    });
+    return order;
 }
 
 QString PastedImagePath(const QDate& today)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // Path services. The separator is "/"; a backslash, as written in layouts and in note files
 // of the Windows version, is read as a separator too. Folder paths end in "/".
 
@@ -53,8 +55,16 @@ bool CreateFolderPath(const QString& path);
 // when given: files, and folders that hold no file but stayed.
 bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive, QStringList* left = nullptr);
 
-// Whether the lower-cased extension is one of the image extensions the program places.
+// The extensions of the image files the program reads, lower case with their dots: the one
+// list behind the open dialog's filter, folder listings and scatter.
+const QStringList& ImageFileExtensions();
+// Whether the extension, in any case, is one of ImageFileExtensions.
 bool IsImageFileName(const QString& path);
+
+// The order in which a file manager shows names: by name, digits compared as numbers ("2"
+// before "10"), letter case ignored but for names that differ only in it. Answers the
+// positions of the names in that order.
+std::vector<size_t> FileManagerOrder(const std::vector<QString>& names);
 
 // A free file name for a pasted image in the clipboard folder (the "clipboard" folder of the
 // application's data folder), "YYYYMMDD_n.png" with the first n that names no file. The

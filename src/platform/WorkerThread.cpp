@@ -81,7 +81,8 @@ void WorkerThread::StopAndWait()
 
 void WorkerThread::Run(WorkerThread* worker)
 {
-    LowerToIdlePriority();
+    if (worker->m_priority == Priority::Idle)
+        LowerToIdlePriority();
     try {
         worker->m_work(*worker);
     } catch (...) {

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include "TestSupport.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ protected:
         QDir().mkpath(m_dir.path() + "/out");
         Quadrants({ 640, 480 }).save(m_photos + "a.png");
         Quadrants({ 300, 300 }).save(m_photos + "b.png");
+        TestSupport::ForgetKeptSettings();
         m_window = std::make_unique<MainWindow>();
         m_window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
@@ -92,7 +94,7 @@ protected:
         item->SetAnchor(Item::kTop, "T100");
         item->SetZoom(0.5f);
         m_window->RepaintPageCanvas();
-        m_window->GetPages().RecordStep();
+        m_window->GetPages().RecordChanges();
         return *item;
     }
 
@@ -107,7 +109,8 @@ protected:
         QTest::mousePress(&view, Qt::RightButton, {}, point);
         QTest::mouseRelease(&view, Qt::RightButton, {}, point);
     }
-    QString CurrentStep() { return m_window->GetPages().History().Current()->text; }
+    // The page's text as the note keeps it.
+    QString CurrentStep() { return m_window->GetPages().List().at(m_window->GetPages().Current()); }
 
     // The page as the window shows it, at a page point.
     QColor Probe(QPointF page)
@@ -166,7 +169,9 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
         { ImageItemMenu::kRotateLeft, nullptr, [&] { EXPECT_EQ(Top()->QuarterTurns(), -1); }, true },
         { ImageItemMenu::kRepeat, nullptr, [&] {
              EXPECT_TRUE(Top()->GetPicture().Repeat());
-             EXPECT_TRUE(ImageItemMenu::Build(*Top()).entries[6].checked);
+             const PopupMenu menu = ImageItemMenu::Build(*Top());
+             for (size_t entry = 0; entry < menu.entries.size(); ++entry)
+                 EXPECT_EQ(menu.entries[entry].checked, entry == 6) << entry;
          }, true },
         { ImageItemMenu::kOpenFolder, nullptr, [&] {
              ASSERT_EQ(m_opened.size(), 1u);
@@ -194,7 +199,8 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
          }, true },
         { ImageItemMenu::kFit320, [](ImageItem& item) { item.SetZoom(1); }, [&] { EXPECT_EQ(Top()->GetBounds().size(), QSizeF(320, 240)); }, true },
         { ImageItemMenu::kFit640, nullptr, [&] { EXPECT_EQ(Top()->GetBounds().size(), QSizeF(640, 480)); }, true },
-        { ImageItemMenu::kDeleteFile, nullptr, [&] {
+        { ImageItemMenu::kDeleteFile, [&](ImageItem&) { m_prompt->QueueYesNo(true); }, [&] {
+             EXPECT_EQ(m_prompt->Requests().back().text, QStringLiteral("ファイルをごみ箱に移動しますか?"));
              EXPECT_EQ(NoteItems(), 0);
              EXPECT_FALSE(QFile::exists(m_photos + "a.png"));
              // In the trash, not deleted.
@@ -215,7 +221,7 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
         ImageItem& item = Place(m_photos + "a.png");
         if (row.prepare)
             row.prepare(item);
-        m_window->GetPages().RecordStep();
+        m_window->GetPages().RecordChanges();
         const QString before = CurrentStep();
         const int shown = NoteItems();
         ChooseFromMenu(item, row.command);
@@ -228,6 +234,8 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
         m_window->Commands().Run(CommandTable::kUndo);
         EXPECT_EQ(CurrentStep(), before);
         EXPECT_EQ(NoteItems(), shown);
+        // The file comes back from the trash with the item.
+        EXPECT_TRUE(QFile::exists(m_photos + "a.png"));
     }
     qunsetenv("XDG_DATA_HOME");
     QStandardPaths::setTestModeEnabled(test_paths);
@@ -283,7 +291,10 @@ TEST_F(ImageItemMenuTest, SnapCommandSwitchesSnappingOnThePage)
     EXPECT_FALSE(m_window->IsSnapOn());
     EXPECT_FALSE(Page().GetSnapGrid().on);
 
-    // A move that would end 3 page units from a grid line stays where it is dropped.
+    // A move that would end 3 page units from a grid line stays where it is dropped. At 50 %
+    // ten window pixels are twenty page units exactly.
+    m_window->PageBarWidget().GetCanvas().SetItemProperty(QStringLiteral("Zoom"), QStringLiteral("Text"), QStringLiteral("50%"));
+    m_window->ApplyZoomBox();
     ImageItem& item = Place(m_photos + "a.png");
     const float line = m_window->SnapLinesX().at(1);
     item.SetAnchor(Item::kLeft, "L" + QString::number(line + 3 + 10));

@@ -5,6 +5,7 @@
 
 #include "items/Canvas.h"
 #include "platform/ScriptedUserPrompt.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -73,6 +74,8 @@ class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest()
     {
+        // Every window starts as the first one on the machine: no kept size, place or page size.
+        TestSupport::ForgetKeptSettings();
         m_prompt = &ScriptedUserPrompt::Install();
         m_window = std::make_unique<MainWindow>();
         // Dialogs open in real windows, as in the program.
