@@ -517,6 +517,8 @@ TEST_F(UserScenario, ThePageShowsWhatEachActionChanged)
     check("wheel on the text");
     Click(Inside(Photo("a.png"), 0.5, 0.5));
     check("click on a photo");
+    Click(QPointF(20.5, 400.5)); // on no item
+    check("click beside the photo");
     Choose(Inside(*Find<TextNoteItem>(), 0.5, 0.5), std::nullopt);
     check("right click on the text");
     Click(QPointF(20.5, 400.5)); // on no item
