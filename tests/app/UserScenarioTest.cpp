@@ -361,6 +361,9 @@ INSTANTIATE_TEST_SUITE_P(UserActions, ScenarioTest,
         ScenarioRow { "ClickingATextBringsItToTheFront", nullptr,
             [](ScenarioTest& t) { t.Click(Inside(*t.Find<TextNoteItem>(), 0.5, 0.5)); },
             [](ScenarioTest&, const QString& after) { EXPECT_GT(after.indexOf("[Text]"), after.indexOf("[Mandelbrot]")); } },
+        ScenarioRow { "ClickingTheMandelbrotBringsItToTheFront", [](ScenarioTest& t) { t.Click(Inside(t.Photo("b.png"), 0.5, 0.5)); },
+            [](ScenarioTest& t) { t.Click(Inside(*t.Find<MandelbrotItem>(), 0.5, 0.5)); },
+            [](ScenarioTest&, const QString& after) { EXPECT_GT(after.indexOf("[Mandelbrot]"), after.indexOf("b.png,")); } },
         ScenarioRow { "TextPropertiesFromItsMenu", [](ScenarioTest& t) { t.Click(Inside(*t.Find<TextNoteItem>(), 0.5, 0.5)); },
             [](ScenarioTest& t) {
                 t.m_dialogs->Queue([](ScriptedDialog& dialog) {
@@ -523,6 +526,16 @@ TEST_F(UserScenario, ThePageShowsWhatEachActionChanged)
     check("right click on the text");
     Click(QPointF(20.5, 400.5)); // on no item
     check("click beside the items");
+}
+
+// A right click chooses the picture as a left click does: the wheel then zooms it.
+TEST_F(UserScenario, ARightClickedMandelbrotTakesTheWheel)
+{
+    Choose(Inside(*Find<MandelbrotItem>(), 0.5, 0.5), std::nullopt);
+    EXPECT_EQ(Page().ActiveItem(), Find<MandelbrotItem>());
+    Wheel(Inside(*Find<MandelbrotItem>(), 0.5, 0.5), 120);
+    EXPECT_FALSE(Shown().contains("ZoomRate=1\r\n"));
+    EXPECT_TRUE(Starred());
 }
 
 // The pointer shows what a press would do where it is: size at an edge, move inside.
