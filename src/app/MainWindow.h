@@ -8,6 +8,7 @@
 #include "app/PageImageSaver.h"
 #include "app/UnsavedChanges.h"
 #include "app/WindowModes.h"
+#include "document/PagePrefetch.h"
 #include "document/Pages.h"
 #include "document/PagesHost.h"
 
@@ -157,6 +158,8 @@ private:
     std::unique_ptr<PageImageSaver> m_page_saver;
     std::unique_ptr<PageContextMenu> m_page_menu;
     std::unique_ptr<WindowModes> m_modes;
+    // Decodes the neighbouring pages' pictures while the user is idle.
+    PagePrefetch m_prefetch { m_pages.Document(), m_page_view->GetCanvas() };
 
     bool m_locked { false };
     bool m_grid_visible { true };

@@ -4,6 +4,7 @@
 #include "app/PageCanvasWidget.h"
 
 #include "items/Canvas.h"
+#include "items/DecodeWait.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/ImageItemMenu.h"
@@ -105,9 +106,10 @@ protected:
     }
     QString CurrentStep() { return m_window->GetPages().History().Current()->text; }
 
-    // The page as the window shows it, at a page point.
+    // The page as the window shows it once its pictures have arrived, at a page point.
     QColor Probe(QPointF page)
     {
+        WaitForDecodes();
         Page().RenderVisibleArea(OpaqueShortcut::Off);
         return Page().BackBuffer().pixelColor(Device(page) * Page().BackBuffer().devicePixelRatio());
     }
