@@ -203,19 +203,13 @@ void DecodeQueue::Hold(bool held)
 bool DecodeQueue::Settled() const
 {
     std::lock_guard lock(m_mutex);
-    const auto wanted = [](const JobPointer& job) { return job->Wanted(); };
-    return m_running.empty() && m_unheard == 0 && std::none_of(m_shown.begin(), m_shown.end(), wanted)
-        && std::none_of(m_ahead.begin(), m_ahead.end(), wanted);
+    return m_running.empty() && m_shown.empty() && m_ahead.empty() && m_unheard == 0;
 }
 
 void DecodeQueue::WaitUntilIdle()
 {
     std::unique_lock lock(m_mutex);
-    m_done.wait(lock, [this] {
-        const auto wanted = [](const JobPointer& job) { return job->Wanted(); };
-        return m_running.empty() && (m_held || (std::none_of(m_shown.begin(), m_shown.end(), wanted)
-                                                   && std::none_of(m_ahead.begin(), m_ahead.end(), wanted)));
-    });
+    m_done.wait(lock, [this] { return m_running.empty() && (m_held || (m_shown.empty() && m_ahead.empty())); });
 }
 
 void DecodeQueue::Stop()

@@ -61,10 +61,11 @@ public:
 
     // While held, the worker threads start nothing new (Run still decodes). For tests.
     void Hold(bool held);
-    // Waits until nothing wanted is queued or running. For tests and benchmarks.
+    // Waits until nothing is queued or running (while held: running). For tests and
+    // benchmarks.
     void WaitUntilIdle();
-    // Whether nothing wanted is queued or running and the user-interface thread has heard of
-    // every decode that ended.
+    // Whether nothing is queued or running and the user-interface thread has heard of every
+    // decode that ended.
     bool Settled() const;
     // Drops everything queued and waits for the running decodes; nothing starts afterwards.
     // Called as the program ends, while the image readers still work.
