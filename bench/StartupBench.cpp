@@ -93,7 +93,7 @@ void BM_ChangeToPageOfTwentyPhotographs(benchmark::State& state)
         Item* photograph = canvas.ItemAt(canvas.ItemCount() - 1);
         photograph->SetBoundsAsAnchors(QRectF((index % 5) * cell_width, (index / 5) * cell_height, cell_width, cell_height));
     }
-    pages.RecordStep();
+    pages.RecordChanges();
     pages.Next();
     for (auto _ : state) {
         QElapsedTimer timer;

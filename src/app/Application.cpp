@@ -1,17 +1,19 @@
 #include "app/Application.h"
 
+#include "app/ApplicationOptions.h"
 #include "app/MainWindow.h"
 #include "app/NoteRecovery.h"
-#include "app/PageExport.h"
-#include "app/PdfExport.h"
-#include "app/PublishCommandLine.h"
 #include "app/TerminationRequest.h"
 #include "app/WindowedLayoutDialogs.h"
 #include "platform/QtTranslations.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QTextStream>
+
+#include <algorithm>
 
 namespace {
 
@@ -23,8 +25,7 @@ QStringList ArgumentsAfterProgram(int argc, char** argv)
     return arguments;
 }
 
-
-// The export reports a failure in one line of its own; notices of Qt about the environment
+// A command reports a failure in one line of its own; notices of Qt about the environment
 // (no runtime folder, no display) or about a user's image files would only bury it.
 void KeepOnlySeriousMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
@@ -32,25 +33,30 @@ void KeepOnlySeriousMessages(QtMsgType type, const QMessageLogContext&, const QS
         QTextStream(stderr) << message << '\n';
 }
 
-// The export renders off-screen and needs no display.
-int RunPageExport(int argc, char** argv)
+// The commands never open a window: images are drawn off-screen, so no display is needed.
+int RunCommand(const ApplicationOptions::Command& command, int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(KeepOnlySeriousMessages);
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("Tessary"));
     const QStringList arguments = ArgumentsAfterProgram(argc, argv);
-    return PdfExport::IsRequested(arguments) ? PdfExport::Run(arguments) : PageExport::Run(arguments);
+    int code = ApplicationOptions::kSucceeded;
+    if (command.needs == ApplicationOptions::Needs::Nothing) {
+        code = command.run(arguments);
+    } else {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(KeepOnlySeriousMessages);
+        QGuiApplication app(argc, argv);
+        QGuiApplication::setApplicationName(QStringLiteral("Tessary"));
+        code = command.run(arguments);
+    }
+    if (code == ApplicationOptions::kBadArguments)
+        QTextStream(stderr) << ApplicationOptions::UsageOf(command);
+    return code;
 }
 
-// Publishing copies files and writes text; it needs neither a display nor a window system.
-int RunPublish(int argc, char** argv)
+int RefuseOption(const QString& option)
 {
-    qInstallMessageHandler(KeepOnlySeriousMessages);
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Tessary"));
-    return PublishCommandLine::Run(ArgumentsAfterProgram(argc, argv));
+    QTextStream(stderr) << "tessary: unknown option: " << option << '\n' << ApplicationOptions::Usage();
+    return ApplicationOptions::kBadArguments;
 }
 
 }
@@ -66,10 +72,15 @@ QStringList AbsoluteArguments(const QStringList& arguments, const QDir& start_fo
 int RunApplication(int argc, char** argv)
 {
     const QStringList arguments = ArgumentsAfterProgram(argc, argv);
-    if (PageExport::IsRequested(arguments) || PdfExport::IsRequested(arguments))
-        return RunPageExport(argc, argv);
-    if (PublishCommandLine::IsRequested(arguments))
-        return RunPublish(argc, argv);
+    if (!arguments.isEmpty() && arguments.first().startsWith(u"--")) {
+        const ApplicationOptions::Command* command = ApplicationOptions::Find(arguments.first());
+        return command ? RunCommand(*command, argc, argv) : RefuseOption(arguments.first());
+    }
+    // The editor's arguments are notes and images; an option among them is a mistake, which
+    // must not open a window.
+    for (const QString& argument : arguments)
+        if (argument.startsWith(u"--"))
+            return RefuseOption(argument);
 
     const QDir start_folder = QDir::current();
     TerminationRequest::InstallHandlers();
@@ -89,7 +100,9 @@ int RunApplication(int argc, char** argv)
         return kExitWindowFailed;
     WindowedLayoutDialogs::Install(&window);
     window.SetCloseHandler([] { QCoreApplication::exit(kExitWindowClosed); });
-    const auto restored = keeps_copies ? recovery.OfferLeftCopies() : std::nullopt;
+    const QStringList files = AbsoluteArguments(arguments, start_folder);
+    const auto named = std::find_if(files.begin(), files.end(), [](const QString& file) { return QFileInfo(file).isFile(); });
+    const auto restored = keeps_copies ? recovery.OfferLeftCopies(named != files.end() ? *named : QString()) : std::nullopt;
     if (keeps_copies)
         window.SetRecovery(&recovery);
     // The end of the session keeps unsaved changes in the recovery copy and closes without
@@ -102,6 +115,6 @@ int RunApplication(int argc, char** argv)
     if (restored)
         window.RestoreNote(*restored);
     else
-        window.Import().ProcessCommandLine(AbsoluteArguments(arguments, start_folder));
+        window.Import().ProcessCommandLine(files);
     return QApplication::exec();
 }

@@ -56,6 +56,7 @@ void CommandTable::BuildMenu(QMenuBar& bar)
           { { kNewNote, "新規ノート(&N)\tCtrl+N" },
             { kOpenNote, "ノートを開く(&O)...\tCtrl+O" },
             { kSaveNote, "ノートを保存(&S)...\tCtrl+S" },
+            { kSaveNoteAs, "名前を付けて保存(&A)...\tCtrl+Shift+S" },
             { kExportPdf, "PDFに書き出し(&X)..." },
             { 0, "" },
             { kPublish, "パブリッシュ(&P)...\tCtrl+P" },
@@ -159,6 +160,9 @@ bool CommandTable::Run(int command)
     case kSaveNote:
         m_window.SaveNote({});
         return true;
+    case kSaveNoteAs:
+        m_window.SaveNoteAs();
+        return true;
     case kExportPdf:
         m_window.ExportPdf({});
         return true;
@@ -233,7 +237,7 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
             || key == Qt::Key_V))
         return false;
 
-    if (ctrl && HandleShortcut(key))
+    if (ctrl && HandleShortcut(key, shift))
         return true;
     Pages& pages = m_window.GetPages();
     WindowModes& modes = m_window.Modes();
@@ -297,7 +301,7 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
     }
 }
 
-bool CommandTable::HandleShortcut(int key)
+bool CommandTable::HandleShortcut(int key, bool shift)
 {
     switch (key) {
     case Qt::Key_Left:
@@ -318,7 +322,7 @@ bool CommandTable::HandleShortcut(int key)
         Run(kPublish);
         return true;
     case Qt::Key_S:
-        return Run(kSaveNote);
+        return Run(shift ? kSaveNoteAs : kSaveNote);
     case Qt::Key_U:
         return Run(kSnap);
     case Qt::Key_Y:
@@ -474,7 +478,7 @@ bool CommandTable::HandleBarCommit(const ItemEvent& event)
 bool CommandTable::HandlePageEvent(const ItemEvent& event)
 {
     if (event.code == ItemEvent::kChangeFinished) {
-        m_window.GetPages().RecordStep();
+        m_window.GetPages().RecordChanges();
         return true;
     }
     if (event.code == ItemEvent::kShowMessage) {

@@ -22,6 +22,7 @@ public:
         kNewNote = 32777,
         kOpenNote = 32788,
         kSaveNote = 32789,
+        kSaveNoteAs = 32831,
         kInsertPage = 32801,
         kDeletePage = 32802,
         kClearPage = 32792,
@@ -65,7 +66,7 @@ public:
 private:
     bool HandleBarClick(const ItemEvent& event);
     bool HandleBarCommit(const ItemEvent& event);
-    bool HandleShortcut(int key);
+    bool HandleShortcut(int key, bool shift);
     void SendKeyToCanvases(QKeyEvent* event);
 
     MainWindow& m_window;

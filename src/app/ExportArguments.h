@@ -22,10 +22,17 @@ struct ExportArguments {
 
     // Whether the arguments (without the program name) start with the option.
     static bool AreFor(const QStringList& arguments, const QString& option);
-    // On failure answers nothing and sets error to one line for the user: the usage line when
-    // the arguments do not start with the option and OUT.
+    // Takes the named values of the names given. On failure answers nothing and sets error to
+    // one line for the user.
     static std::optional<ExportArguments> Split(const QStringList& arguments, const QString& option,
-        const QString& usage, QString& error);
+        const QStringList& names, QString& error);
+    // The output that must follow the option: on failure answers nothing and sets error.
+    static std::optional<QString> OutputPath(const QStringList& arguments, const QString& option, QString& error);
+
+    // The page size the commands use when none is given: the one the window last used, so
+    // that a note made in the window comes out as it looked there; else (or when a side of it
+    // is beyond max_side) 800 x 600.
+    static QSize DefaultPageSize(int max_side);
 
     // The whole text as a decimal number from minimum to maximum.
     static std::optional<int> IntIn(const QString& text, int minimum, int maximum);

@@ -1,8 +1,10 @@
 #include "app/ImageImport.h"
 
+#include "app/ImageWarnings.h"
 #include "app/MainWindow.h"
 #include "items/ImageFileWriter.h"
 #include "items/Canvas.h"
+#include "items/ImageFileReader.h"
 #include "noteitems/FolderListingCache.h"
 #include "noteitems/ImageItem.h"
 #include "platform/Paths.h"
@@ -15,6 +17,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QTextStream>
 #include <QUrl>
 
 #include <algorithm>
@@ -26,11 +29,23 @@ constexpr int kCascadeStep = 30;
 
 FileDialogRequest ImageDialog()
 {
+    QStringList patterns;
+    for (const QString& extension : ImageFileExtensions())
+        patterns << u'*' + extension;
+    const QString joined = patterns.join(u';');
     FileDialogRequest request;
-    request.filter = QStringLiteral(
-        "画像ファイル (*.jpg;*.gif;*.png;*.bmp;*.tif)|*.jpg;*.gif;*.png;*.bmp;*.tif;|すべてのファイル (*.*)|*.*||");
+    request.filter = QStringLiteral("画像ファイル (%1)|%1;|すべてのファイル (*.*)|*.*||").arg(joined);
     request.initial_path = QStringLiteral("NewFile");
     return request;
+}
+
+// Why placing a file failed, for the user; the plain failure when the file itself is fine.
+QString PlacingFailure(const QString& path)
+{
+    const ImageReadFailure failure = ImageFileReader::Check(path);
+    if (failure == ImageReadFailure::None)
+        return QStringLiteral("ファイルオープンに失敗しました。");
+    return ImageFileReader::FailureMessage(NameOf(path), failure);
 }
 
 // The same file, compared in the long form and without case.
@@ -67,12 +82,18 @@ void ImageImport::ProcessCommandLine(const QStringList& arguments)
     const QString program = QCoreApplication::applicationFilePath();
     int image_page = 0;
     for (const QString& argument : arguments) {
-        if (IsSameFile(argument, program) || !QFileInfo::exists(argument))
+        if (IsSameFile(argument, program))
             continue;
+        if (!QFileInfo::exists(argument)) {
+            ReportUnreadable(argument);
+            continue;
+        }
         if (m_window.OpenNote(argument))
             break;
         if (PlaceImage(argument, {}, Placement::FitToPage, 0, image_page))
             ++image_page;
+        else
+            ReportUnreadable(argument);
     }
     m_window.GetPages().GoTo(0);
 }
@@ -84,8 +105,8 @@ bool ImageImport::PlaceImage(const QString& path, QPoint window_point, Placement
     if (target_page >= 0 && !pages.GoTo(target_page))
         return false;
     Canvas& canvas = m_window.PageCanvas();
-    auto item = std::make_unique<ImageItem>(canvas);
-    if (!item->Load(QFileInfo(path).absoluteFilePath(), {}, FolderListingCache::Rescan::Yes))
+    auto item = NewImageItem(canvas, path);
+    if (!item)
         return false;
     if (placement == Placement::FitToPage) {
         item->FitToPage();
@@ -100,8 +121,16 @@ bool ImageImport::PlaceImage(const QString& path, QPoint window_point, Placement
     }
     if (canvas.AddItem(std::move(item)))
         m_window.RepaintPageCanvas();
-    pages.RecordStep();
+    pages.RecordChanges();
     return true;
+}
+
+std::unique_ptr<ImageItem> ImageImport::NewImageItem(Canvas& canvas, const QString& path)
+{
+    auto item = std::make_unique<ImageItem>(canvas);
+    if (!item->Load(QFileInfo(path).absoluteFilePath(), {}, FolderListingCache::Rescan::Yes))
+        return nullptr;
+    return item;
 }
 
 void ImageImport::OpenWithDialog()
@@ -120,17 +149,39 @@ void ImageImport::OpenAndPlace(Placement placement, QPoint window_point)
     if (!chosen)
         return;
     if (!PlaceImage(*chosen, window_point, placement, 0, -1))
-        Prompt().ShowMessage(QStringLiteral("ファイルオープンに失敗しました。"), kPromptCaption.toString(),
-                             MessageIcon::Error);
+        Prompt().ShowMessage(PlacingFailure(*chosen), kPromptCaption.toString(), MessageIcon::Error);
+}
+
+void ImageImport::ReportUnreadable(const QString& argument)
+{
+    QTextStream(stderr) << ImageWarnings::Line(argument) << Qt::endl;
 }
 
 bool ImageImport::PasteAt(QPoint window_point)
 {
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
-    if (!data || !data->hasImage())
+    if (!data || !CanPaste(*data))
         return false;
+    // Files copied in a file manager are placed as the files themselves, like a drop.
+    const QStringList files = LocalFiles(*data);
+    if (!files.isEmpty()) {
+        const QStringList failures = DropFiles(files, window_point, Placement::AtPoint);
+        ShowFailures(failures);
+        return failures.size() < files.size();
+    }
     return PlaceBitmap(clipboard->image(), window_point);
+}
+
+bool ImageImport::CanPaste(const QMimeData& data)
+{
+    return !LocalFiles(data).isEmpty() || data.hasImage();
+}
+
+void ImageImport::ShowFailures(const QStringList& failures)
+{
+    if (!failures.isEmpty())
+        Prompt().ShowMessage(failures.join(u'\n'), kPromptCaption.toString(), MessageIcon::Error);
 }
 
 bool ImageImport::PlaceBitmap(const QImage& image, QPoint window_point)
@@ -155,7 +206,7 @@ bool ImageImport::PlaceBitmap(const QImage& image, QPoint window_point)
         Prompt().ShowMessage(QStringLiteral("画像ファイルの保存に失敗しました。この画像はノートに保存されません。"),
                              kPromptCaption.toString(), MessageIcon::Warning);
     m_window.RepaintPageCanvas();
-    m_window.GetPages().RecordStep();
+    m_window.GetPages().RecordChanges();
     return true;
 }
 
@@ -169,7 +220,11 @@ bool ImageImport::Drop(const QMimeData& data, QPoint window_point, Qt::KeyboardM
     const QStringList files = LocalFiles(data);
     if (!files.isEmpty()) {
         const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
-        DropFiles(files, window_point, ctrl ? Placement::FitToPage : Placement::AtPoint);
+        const QStringList failures = DropFiles(files, window_point, ctrl ? Placement::FitToPage : Placement::AtPoint);
+        // Shown once the drop has ended, so that the program the files came from is not kept
+        // waiting for its drop to finish while the message is open.
+        if (!failures.isEmpty())
+            QMetaObject::invokeMethod(&m_window, [this, failures] { ShowFailures(failures); }, Qt::QueuedConnection);
         return true;
     }
     if (!data.hasImage())
@@ -181,22 +236,26 @@ bool ImageImport::Drop(const QMimeData& data, QPoint window_point, Qt::KeyboardM
     return true;
 }
 
-void ImageImport::DropFiles(const QStringList& paths, QPoint window_point, Placement placement)
+QStringList ImageImport::DropFiles(const QStringList& paths, QPoint window_point, Placement placement)
 {
     if (paths.size() == 1 && ExtensionOf(paths.first()) == QLatin1String(".tsy")) {
         m_window.OpenNote(paths.first());
-        return;
+        return {};
     }
     if (m_window.IsLocked())
-        return;
+        return {};
     Pages& pages = m_window.GetPages();
     const int start_page = pages.Current();
+    QStringList failures;
     for (int index = 0; index < paths.size(); ++index) {
         const bool placed = PlaceImage(paths[index], window_point, placement, index, -1);
+        if (!placed)
+            failures << PlacingFailure(paths[index]);
         // The next file goes on the next page; no empty page is made after the last one.
         if (placed && placement == Placement::FitToPage && index + 1 < paths.size())
             pages.Next();
     }
     if (placement == Placement::FitToPage)
         pages.GoTo(start_page);
+    return failures;
 }

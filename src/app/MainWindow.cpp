@@ -139,6 +139,12 @@ MainWindow::MainWindow()
     PageCanvas().SetEventHandler([this](const ItemEvent& event) { return m_commands->HandlePageEvent(event); });
     connect(m_page_view, &PageCanvasWidget::ContextMenuRequested, this,
         [this](QPoint position) { m_page_menu->Show(position); });
+    // Whatever a message did to the page's items is recorded from the page's content once the
+    // message has been dealt with.
+    connect(m_page_view, &PageCanvasWidget::MessageHandled, this, [this](MessageKind kind) {
+        if (kind != MessageKind::MouseMove)
+            RecordPageChanges(kind == MessageKind::MouseWheel ? ChangeCause::Wheel : ChangeCause::Other);
+    });
     // The first sizing also sets the page resolution, which changes the scale.
     connect(m_page_view, &PageCanvasWidget::Resized, this, [this] {
         if (CentrePage())
@@ -563,6 +569,8 @@ void MainWindow::RunIdlePass()
         m_tool_bar->GetCanvas().UpdateItemProperty(widget, kEnable, BoolText(enabled));
         m_page_bar->GetCanvas().UpdateItemProperty(widget, kEnable, BoolText(enabled));
     }
+    // Changes that came by a road no message took are recorded here at the latest.
+    RecordPageChanges();
     const double progress = PublishDialog::ProgressPercent().value_or(FolderListingCache::Instance().ProgressPercent());
     m_tool_bar->GetCanvas().UpdateItemPropertyFloat(kProgressBar, kValue, static_cast<float>(progress));
     ShowStatus(QCursor::pos());
@@ -603,8 +611,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         if (m_valid && !m_closing)
             ShowStatus(QCursor::pos());
         return false;
-    case QEvent::KeyPress:
-        return m_commands->HandleKeyDown(watched, static_cast<QKeyEvent*>(event));
+    case QEvent::KeyPress: {
+        const bool used = m_commands->HandleKeyDown(watched, static_cast<QKeyEvent*>(event));
+        if (used)
+            RecordPageChanges();
+        return used;
+    }
     case QEvent::KeyRelease:
         return m_commands->HandleKeyUp(watched, static_cast<QKeyEvent*>(event));
     case QEvent::Wheel:
@@ -659,6 +671,22 @@ bool MainWindow::SaveNote(const QString& path)
     return m_pages.SaveNote(path);
 }
 
+bool MainWindow::SaveNoteAs()
+{
+    return m_pages.SaveNoteAs();
+}
+
+void MainWindow::RecordPageChanges(ChangeCause cause)
+{
+    if (!m_valid || m_closing)
+        return;
+    const bool dragging = Canvas::CapturingCanvas() == &PageCanvas();
+    const bool asking = !isEnabled() || QApplication::activeModalWidget() || QApplication::activePopupWidget();
+    if (dragging || asking)
+        return;
+    m_pages.RecordChanges(cause);
+}
+
 bool MainWindow::ExportPdf(const QString& path)
 {
     m_pages.Document().StoreCurrentPage();
@@ -668,7 +696,7 @@ bool MainWindow::ExportPdf(const QString& path)
     if (canvas.Dpi() > 0)
         setup.dpi = canvas.Dpi();
     setup.back_colour = 0xFF000000u + static_cast<quint32>(BackgroundLevel()) * 0x010101u;
-    return PdfExport::WriteWithDialog(path, m_pages.List(), m_pages.Document().PageFolder(), setup);
+    return PdfExport::WriteWithDialog(path, m_pages.List(), m_pages.Document().PageFolder(), m_pages.Document().NotePath(), setup);
 }
 
 bool MainWindow::RestoreNote(const NoteSnapshot& snapshot)
@@ -696,6 +724,11 @@ void MainWindow::NoteChanged()
 {
     m_unsaved.NoteChanged();
     setWindowTitle(UnsavedChanges::WindowTitle(m_pages.NotePath(), m_pages.IsModified()));
+}
+
+bool MainWindow::MayDiscardChanges()
+{
+    return m_unsaved.MayDiscard();
 }
 
 void MainWindow::NoteOpened()

@@ -67,7 +67,12 @@ public:
 
     // An empty path asks for one. False when cancelled, refused or failed.
     bool OpenNote(const QString& path);
+    // An empty path saves to the note's own file, or asks for one when it has none.
     bool SaveNote(const QString& path);
+    bool SaveNoteAs();
+    // Records what changed on the page shown as an undo step, unless the change is still
+    // under way: a drag holds the mouse, or a dialog, question or menu is open.
+    void RecordPageChanges(ChangeCause cause = ChangeCause::Other);
     // Writes the whole note as one PDF; an empty path asks for one.
     bool ExportPdf(const QString& path);
 
@@ -119,6 +124,7 @@ public:
     void NoteCleared() override;
     void NoteOpened() override;
     void NoteChanged() override;
+    bool MayDiscardChanges() override;
 
 signals:
     void IdlePassDone();

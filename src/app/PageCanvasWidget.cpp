@@ -63,8 +63,11 @@ void PageCanvasWidget::paintEvent(QPaintEvent* event)
 
 bool PageCanvasWidget::DeliverMessage(const Message& message)
 {
+    ++m_delivering;
     const bool consumed = !m_input_blocked && CanvasWidget::DeliverMessage(message);
     if (!consumed && message.kind == MessageKind::RButtonUp && rect().contains(message.position))
         emit ContextMenuRequested(message.position);
+    if (--m_delivering == 0)
+        emit MessageHandled(message.kind);
     return consumed;
 }

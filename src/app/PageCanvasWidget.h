@@ -26,6 +26,9 @@ signals:
     // The right button came up over the page and no item showed a menu of its own; also
     // while the note is locked.
     void ContextMenuRequested(QPoint position);
+    // A message the window passed to the page has been dealt with, whatever came of it; not
+    // sent for messages that arrive while an earlier one is still being dealt with.
+    void MessageHandled(MessageKind kind);
 
 protected:
     bool DeliverMessage(const Message& message) override;
@@ -34,5 +37,6 @@ protected:
 
 private:
     bool m_input_blocked { false };
+    int m_delivering { 0 };
     std::optional<quint32> m_colour_key;
 };

@@ -1,5 +1,6 @@
 #include "app/PageContextMenu.h"
 
+#include "app/ImageImport.h"
 #include "app/MainWindow.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
@@ -41,7 +42,7 @@ bool PageContextMenu::ClipboardHoldsPicture()
 {
     const QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
-    return data && data->hasImage();
+    return data && ImageImport::CanPaste(*data);
 }
 
 PopupMenu PageContextMenu::Build() const
@@ -128,7 +129,7 @@ bool PageContextMenu::AddText(QPoint page_widget_point)
         m_window.PageCanvas().RemoveItem(text);
         return false;
     }
-    m_window.GetPages().RecordStep();
+    m_window.GetPages().RecordChanges();
     m_window.activateWindow();
     m_window.raise();
     return true;
@@ -138,6 +139,6 @@ bool PageContextMenu::AddMandelbrot(QPoint page_widget_point)
 {
     if (!AddItem(QStringLiteral("Mandelbrot"), page_widget_point, 200, 200))
         return false;
-    m_window.GetPages().RecordStep();
+    m_window.GetPages().RecordChanges();
     return true;
 }

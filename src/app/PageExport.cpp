@@ -1,9 +1,11 @@
 #include "app/PageExport.h"
 
 #include "app/ExportArguments.h"
+#include "app/ImageWarnings.h"
 
 #include "document/NoteDocument.h"
 #include "document/NoteFileText.h"
+#include "document/OutputGuard.h"
 #include "items/ImageFileWriter.h"
 #include "items/OffscreenCanvas.h"
 #include "noteitems/ItemFactories.h"
@@ -15,18 +17,14 @@
 #include <limits>
 #include <QTextStream>
 
-bool PageExport::IsRequested(const QStringList& arguments)
-{
-    return ExportArguments::AreFor(arguments, QLatin1String(kOption));
-}
-
 std::optional<PageExport::Options> PageExport::ParseArguments(const QStringList& arguments, QString& error)
 {
     const auto split = ExportArguments::Split(arguments, QLatin1String(kOption),
-        QStringLiteral("usage: tessary --export OUT [--page N] [--size WxH] [--back V] [--quality Q] NOTE"), error);
+        { QStringLiteral("--page"), QStringLiteral("--size"), QStringLiteral("--back"), QStringLiteral("--quality") }, error);
     if (!split)
         return std::nullopt;
     Options options;
+    options.size = ExportArguments::DefaultPageSize(kMaxSide);
     options.output_path = split->output_path;
     options.note_path = split->note_path;
     for (const auto& [name, value] : split->values) {
@@ -51,22 +49,19 @@ std::optional<PageExport::Options> PageExport::ParseArguments(const QStringList&
                 return std::nullopt;
             }
             options.back_level = *level;
-        } else if (name == u"--quality") {
+        } else {
             const auto quality = ExportArguments::IntIn(value, 0, 100);
             if (!quality) {
                 error = QStringLiteral("--quality needs a value from 0 to 100: %1").arg(value);
                 return std::nullopt;
             }
             options.quality = *quality;
-        } else {
-            error = QStringLiteral("unknown option: %1").arg(name);
-            return std::nullopt;
         }
     }
     return options;
 }
 
-bool PageExport::Export(const Options& options, QString& error)
+bool PageExport::Export(const Options& options, QString& error, ImageWarnings* unread)
 {
     if (ImageFileWriter::FormatForPath(options.output_path).isEmpty()) {
         error = QStringLiteral("cannot write %1: the extension must be .jpg, .gif, .png, .bmp or .tif").arg(options.output_path);
@@ -88,19 +83,20 @@ bool PageExport::Export(const Options& options, QString& error)
         error = QStringLiteral("cannot make a page of %1x%2 pixels").arg(options.size.width()).arg(options.size.height());
         return false;
     }
-    const QImage picture = RenderPage(pages[options.page - 1], options.size, options.back_level, FolderOf(note_path));
+    const QImage picture = RenderPage(pages[options.page - 1], options.size, options.back_level, FolderOf(note_path), unread);
     if (picture.isNull()) {
         error = QStringLiteral("cannot render page %1 of the note %2").arg(options.page).arg(options.note_path);
         return false;
     }
-    if (ImageFileWriter::Write(picture, options.output_path, options.quality) != ImageFileWriter::Result::Written) {
-        error = QStringLiteral("cannot write %1").arg(options.output_path);
+    if (QString reason; ImageFileWriter::Write(picture, options.output_path, options.quality, &reason) != ImageFileWriter::Result::Written) {
+        error = QStringLiteral("cannot write %1: %2").arg(options.output_path, reason);
         return false;
     }
     return true;
 }
 
-QImage PageExport::RenderPage(const QString& page_text, QSize size, int back_level, const QString& folder)
+QImage PageExport::RenderPage(const QString& page_text, QSize size, int back_level, const QString& folder,
+    ImageWarnings* unread)
 {
     OffscreenCanvas page(size, CanvasKind::Page);
     if (!page.IsValid())
@@ -116,6 +112,8 @@ QImage PageExport::RenderPage(const QString& page_text, QSize size, int back_lev
     SetCurrentFolder(saved_folder);
     if (!loaded)
         return {};
+    if (unread)
+        unread->AddUnloaded(page.GetCanvas(), folder);
     return page.Render();
 }
 
@@ -123,11 +121,19 @@ int PageExport::Run(const QStringList& arguments)
 {
     QString error;
     const auto options = ParseArguments(arguments, error);
+    ImageWarnings unread;
     int code = kSucceeded;
-    if (!options)
+    if (!options) {
         code = kBadArguments;
-    else if (!Export(*options, error))
+    } else if (const auto verdict = OutputGuard::CheckNoteFile(options->output_path, options->note_path); verdict.IsRefused()) {
+        error = OutputGuard::CommandLineText(verdict, options->output_path);
+        code = kBadArguments;
+    } else if (!Export(*options, error, &unread)) {
         code = kFailed;
+    }
+    // A failure is told in one line; the images that did not load explain a picture made.
+    if (code == kSucceeded)
+        unread.Print();
     if (code != kSucceeded)
         QTextStream(stderr) << "tessary: " << error << '\n';
     return code;

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class ImageWarnings;
+
 // The command-line export: renders one page of a note into an image file without showing any
 // window.
 //
@@ -14,7 +16,9 @@
 //
 // The page (1-based) is rendered at W x H pixels over a background of grey level V, with the
 // note's folder as the working folder so that relative image paths resolve, and written in the
-// format of OUT's extension (JPEG at quality Q).
+// format of OUT's extension (JPEG at quality Q). W x H is by default the page size the window
+// last used. An image that does not load leaves a gap and is named on stderr. An OUT that is
+// the note or one of its images is refused like a bad argument.
 class PageExport {
 public:
     static constexpr char kOption[] = "--export";
@@ -36,22 +40,22 @@ public:
         int quality { 90 };
     };
 
-    // Whether the arguments (without the program name) ask for an export.
-    static bool IsRequested(const QStringList& arguments);
-
     // Parses the arguments that follow the program name. On failure answers nothing and sets
     // error to one line for the user.
     static std::optional<Options> ParseArguments(const QStringList& arguments, QString& error);
 
     // Renders a page text at the size over a background of the grey level, as a page is
     // exported: the page's items only, without the window's frame. Relative image paths
-    // resolve against the folder. Null when the page cannot be made or read.
-    static QImage RenderPage(const QString& page_text, QSize size, int back_level, const QString& folder);
+    // resolve against the folder. Images that do not load are added to unread when given.
+    // Null when the page cannot be made or read.
+    static QImage RenderPage(const QString& page_text, QSize size, int back_level, const QString& folder,
+        ImageWarnings* unread = nullptr);
 
     // Renders and writes the page. On failure sets error to one line for the user.
-    static bool Export(const Options& options, QString& error);
+    static bool Export(const Options& options, QString& error, ImageWarnings* unread = nullptr);
 
-    // The whole command: parse, export, report a failure on stderr; answers the exit code.
+    // The whole command: parse, export, report a failure and the images that did not load on
+    // stderr; answers the exit code.
     // Needs a QGuiApplication.
     static int Run(const QStringList& arguments);
 };

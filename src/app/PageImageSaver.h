@@ -14,14 +14,14 @@ public:
 
     // Asks for a path and exports the page there. False when cancelled or failed.
     bool SaveWithDialog();
-    // Exports the page shown to the path. False when the extension is unknown, the quality
-    // question was cancelled or the picture could not be made or written; all but the
-    // cancel are reported.
+    // Exports the page shown to the path. False when the extension is unknown, the path is
+    // the note or one of its images, the quality question was cancelled or the picture could
+    // not be made or written; all but the cancel are reported.
     bool ExportPage(const QString& path);
 
 private:
-    // Tells the user the page was not saved; answers false.
-    static bool ReportFailure();
+    // Tells the user the page was not saved, and why; answers false.
+    static bool ReportFailure(const QString& path, const QString& reason);
 
     MainWindow& m_window;
 };

@@ -1,16 +1,18 @@
 #include "app/PdfExport.h"
 
 #include "app/ExportArguments.h"
+#include "app/ImageWarnings.h"
 #include "app/PageExport.h"
 #include "document/NoteDocument.h"
 #include "document/NoteFileText.h"
+#include "document/OutputGuard.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
 #include "platform/Paths.h"
+#include "platform/SafeFileWriter.h"
 #include "platform/TextFile.h"
 #include "platform/UserPrompt.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QPageSize>
 #include <QPainter>
@@ -39,6 +41,13 @@ void DrawItems(QPainter& painter, const Canvas& canvas, const QRectF& page)
     }
 }
 
+// Shows a failure to the user; answers false.
+bool Tell(const QString& text)
+{
+    Prompt().ShowMessage(text, kPromptCaption.toString(), MessageIcon::Warning);
+    return false;
+}
+
 QString BackBrushSection(quint32 colour)
 {
     return QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n").arg(colour, 0, 16);
@@ -47,14 +56,19 @@ QString BackBrushSection(quint32 colour)
 }
 
 bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const QString& page_folder,
-    const PageSetup& setup, QString& error)
+    const PageSetup& setup, QString& error, ImageWarnings* unread)
 {
     const QSizeF size = setup.viewer_size;
     if (!(size.width() >= 1 && size.height() >= 1 && setup.dpi > 0)) {
         error = QStringLiteral("cannot make pages of %1x%2 at %3 dpi").arg(size.width()).arg(size.height()).arg(setup.dpi);
         return false;
     }
-    QPdfWriter writer(pdf_path);
+    SafeFileWriter file(pdf_path);
+    if (!file.Open()) {
+        error = QStringLiteral("cannot write %1: %2").arg(pdf_path, file.ErrorText());
+        return false;
+    }
+    QPdfWriter writer(&file.Device());
     writer.setCreator(QStringLiteral("Tessary"));
     const double points = kPointsPerInch / setup.dpi;
     writer.setPageSize(QPageSize(size * points, QPageSize::Point, QString(), QPageSize::ExactMatch));
@@ -82,27 +96,34 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
         SetCurrentFolder(page_folder);
         if (!NoteDocument::LoadPageText(canvas, pages[index]))
             broken_page = index;
+        else if (unread)
+            unread->AddUnloaded(canvas, page_folder);
         painter.save();
         painter.scale(resolution / setup.dpi, resolution / setup.dpi);
         DrawItems(painter, canvas, page_rect);
         painter.restore();
     }
     SetCurrentFolder(saved_folder);
-    const bool written = painter.end();
+    const bool ended = painter.end();
+    // A PDF left unfinished is dropped, and a PDF that was there before stays.
     if (broken_page >= 0) {
-        QFile::remove(pdf_path);
         error = QStringLiteral("cannot read page %1 of the note").arg(broken_page + 1);
         return false;
     }
-    if (!written) {
-        error = QStringLiteral("cannot write %1").arg(pdf_path);
+    if (!ended || !file.Commit()) {
+        error = QStringLiteral("cannot write %1: %2").arg(pdf_path, file.ErrorText());
         return false;
     }
     return true;
 }
 
+bool PdfExport::HasPdfName(const QString& path)
+{
+    return ExtensionOf(path) == u".pdf";
+}
+
 bool PdfExport::WriteWithDialog(const QString& path, const QStringList& pages, const QString& page_folder,
-    const PageSetup& setup)
+    const QString& note_path, const PageSetup& setup)
 {
     QString target = path;
     if (target.isEmpty()) {
@@ -114,25 +135,24 @@ bool PdfExport::WriteWithDialog(const QString& path, const QStringList& pages, c
         if (target.isEmpty())
             return false;
     }
+    if (const auto verdict = OutputGuard::Check(target, note_path, pages, page_folder); verdict.IsRefused())
+        return Tell(OutputGuard::WindowText(verdict, target));
+    if (!HasPdfName(target))
+        return Tell(QStringLiteral("PDFの書き出し先には、名前が .pdf で終わるファイルを指定してください。\n%1").arg(target));
     QString error;
     if (Write(target, pages, page_folder, setup, error))
         return true;
-    Prompt().ShowMessage(QStringLiteral("PDFの書き出しに失敗しました。"), kPromptCaption.toString(), MessageIcon::Warning);
-    return false;
-}
-
-bool PdfExport::IsRequested(const QStringList& arguments)
-{
-    return ExportArguments::AreFor(arguments, QLatin1String(kOption));
+    return Tell(QStringLiteral("PDFの書き出しに失敗しました。\n%1").arg(error));
 }
 
 std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& arguments, QString& error)
 {
     const auto split = ExportArguments::Split(arguments, QLatin1String(kOption),
-        QStringLiteral("usage: tessary --export-pdf OUT.pdf [--size WxH] [--dpi D] [--back V] NOTE"), error);
+        { QStringLiteral("--size"), QStringLiteral("--dpi"), QStringLiteral("--back") }, error);
     if (!split)
         return std::nullopt;
     Options options;
+    options.setup.viewer_size = QSizeF(ExportArguments::DefaultPageSize(kMaxViewerSide));
     options.output_path = split->output_path;
     options.note_path = split->note_path;
     for (const auto& [name, value] : split->values) {
@@ -150,22 +170,19 @@ std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& a
                 return std::nullopt;
             }
             options.setup.dpi = float(*dpi);
-        } else if (name == u"--back") {
+        } else {
             const auto level = ExportArguments::IntIn(value, 0, 255);
             if (!level) {
                 error = QStringLiteral("--back needs a grey level from 0 to 255: %1").arg(value);
                 return std::nullopt;
             }
             options.setup.back_colour = 0xFF000000u + quint32(*level) * 0x010101u;
-        } else {
-            error = QStringLiteral("unknown option: %1").arg(name);
-            return std::nullopt;
         }
     }
     return options;
 }
 
-bool PdfExport::Export(const Options& options, QString& error)
+bool PdfExport::Export(const Options& options, QString& error, ImageWarnings* unread)
 {
     const QString note_path = QFileInfo(options.note_path).absoluteFilePath();
     QString note_text;
@@ -174,8 +191,22 @@ bool PdfExport::Export(const Options& options, QString& error)
         return false;
     }
     QString page_error;
-    if (!Write(options.output_path, CutNotePages(note_text), FolderOf(note_path), options.setup, page_error)) {
+    if (!Write(options.output_path, CutNotePages(note_text), FolderOf(note_path), options.setup, page_error, unread)) {
         error = page_error;
+        return false;
+    }
+    return true;
+}
+
+bool PdfExport::IsAllowedOutput(const Options& options, QString& error)
+{
+    const auto verdict = OutputGuard::CheckNoteFile(options.output_path, options.note_path);
+    if (verdict.IsRefused()) {
+        error = OutputGuard::CommandLineText(verdict, options.output_path);
+        return false;
+    }
+    if (!HasPdfName(options.output_path)) {
+        error = QStringLiteral("will not write %1: the name of a PDF ends in .pdf").arg(options.output_path);
         return false;
     }
     return true;
@@ -185,11 +216,15 @@ int PdfExport::Run(const QStringList& arguments)
 {
     QString error;
     const auto options = ParseArguments(arguments, error);
+    ImageWarnings unread;
     int code = PageExport::kSucceeded;
-    if (!options)
+    if (!options || !IsAllowedOutput(*options, error))
         code = PageExport::kBadArguments;
-    else if (!Export(*options, error))
+    else if (!Export(*options, error, &unread))
         code = PageExport::kFailed;
+    // A failure is told in one line; the images that did not load explain a picture made.
+    if (code == PageExport::kSucceeded)
+        unread.Print();
     if (code != PageExport::kSucceeded)
         QTextStream(stderr) << "tessary: " << error << '\n';
     return code;

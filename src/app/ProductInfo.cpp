@@ -11,11 +11,9 @@
 #ifndef TESSARY_MAKER_SITE
 #define TESSARY_MAKER_SITE ""
 #endif
-#ifndef TESSARY_GUIDE_INSTALLED
-#define TESSARY_GUIDE_INSTALLED ""
-#endif
-#ifndef TESSARY_GUIDE_SOURCE
-#define TESSARY_GUIDE_SOURCE ""
+// The installed guide's path relative to the program's folder.
+#ifndef TESSARY_GUIDE_FROM_PROGRAM
+#define TESSARY_GUIDE_FROM_PROGRAM ""
 #endif
 
 namespace ProductInfo {
@@ -32,9 +30,18 @@ QString MakerSiteAddress()
 
 QUrl UserGuideUrl()
 {
-    const QString installed = QStringLiteral(TESSARY_GUIDE_INSTALLED);
-    const QString path = !installed.isEmpty() && QFileInfo(installed).isFile() ? installed : QStringLiteral(TESSARY_GUIDE_SOURCE);
-    return path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path);
+    return UserGuideUrlFrom(ProgramFolder());
+}
+
+QUrl UserGuideUrlFrom(const QString& program_folder)
+{
+    const QString installed = QStringLiteral(TESSARY_GUIDE_FROM_PROGRAM);
+    for (const QString& relative : { installed, QStringLiteral("doc/guide.md") }) {
+        const QFileInfo guide(program_folder + relative);
+        if (!relative.isEmpty() && guide.isFile())
+            return QUrl::fromLocalFile(guide.canonicalFilePath());
+    }
+    return {};
 }
 
 }

@@ -10,8 +10,10 @@ namespace ProductInfo {
 QString Version();
 // The maker's web site.
 QString MakerSiteAddress();
-// The user guide as a file address: the installed copy when there is one, else the copy in
-// the source tree the program was built from.
+// The user guide as a file address, found from the program's own folder: installed, or in the
+// build tree. Empty when there is none.
 QUrl UserGuideUrl();
+// The same for a program in the folder given (ending in "/").
+QUrl UserGuideUrlFrom(const QString& program_folder);
 
 }

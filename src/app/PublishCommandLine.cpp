@@ -1,6 +1,9 @@
 #include "app/PublishCommandLine.h"
 
+#include "app/ExportArguments.h"
+#include "app/ImageWarnings.h"
 #include "document/NoteFileText.h"
+#include "document/OutputGuard.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 
@@ -8,20 +11,14 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-bool PublishCommandLine::IsRequested(const QStringList& arguments)
-{
-    return !arguments.isEmpty() && arguments.first() == QLatin1String(kOption);
-}
-
 std::optional<PublishCommandLine::Options> PublishCommandLine::ParseArguments(const QStringList& arguments, QString& error)
 {
     Options options;
     options.settings.image_folder_name = QStringLiteral("images");
-    if (!IsRequested(arguments) || arguments.size() < 2 || arguments[1].isEmpty() || arguments[1].startsWith(u"--")) {
-        error = QStringLiteral("usage: tessary --publish OUT.tsy [--image-folder NAME] [--serial] [--yes] NOTE.tsy");
+    const auto output_path = ExportArguments::OutputPath(arguments, QLatin1String(kOption), error);
+    if (!output_path)
         return std::nullopt;
-    }
-    options.settings.note_path = QFileInfo(arguments[1]).absoluteFilePath();
+    options.settings.note_path = QFileInfo(*output_path).absoluteFilePath();
     for (int index = 2; index < arguments.size(); ++index) {
         const QString& argument = arguments[index];
         if (argument == u"--serial") {
@@ -30,8 +27,7 @@ std::optional<PublishCommandLine::Options> PublishCommandLine::ParseArguments(co
             options.empty_existing_folder = true;
         } else if (argument == u"--image-folder") {
             const QString name = index + 1 < arguments.size() ? arguments[++index] : QString();
-            // The name is one folder beside the note, never a path elsewhere.
-            if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(u'\\')) {
+            if (!Publisher::IsImageFolderName(name)) {
                 error = QStringLiteral("--image-folder needs a folder name: %1").arg(name);
                 return std::nullopt;
             }
@@ -53,7 +49,7 @@ std::optional<PublishCommandLine::Options> PublishCommandLine::ParseArguments(co
     return options;
 }
 
-bool PublishCommandLine::Publish(const Options& options, QStringList& errors)
+bool PublishCommandLine::Publish(const Options& options, QStringList& errors, ImageWarnings* unread)
 {
     QString text;
     if (QFileInfo(options.note_path).isDir() || !ReadTextFile(options.note_path, text)) {
@@ -72,20 +68,26 @@ bool PublishCommandLine::Publish(const Options& options, QStringList& errors)
         return false;
     }
     if (!publisher.PrepareImageFolder()) {
-        errors << QStringLiteral("cannot make the image folder %1").arg(folder);
+        for (const QString& path : publisher.LeftInFolder())
+            errors << QStringLiteral("cannot delete %1 from the image folder").arg(path);
+        if (publisher.LeftInFolder().isEmpty())
+            errors << QStringLiteral("cannot make the image folder %1").arg(folder);
         return false;
     }
-    if (publisher.Publish())
-        return true;
+    publisher.Publish();
+    if (unread) {
+        for (const QString& source : publisher.Sources())
+            if (!ImageWarnings::Loads(source))
+                unread->Add(source);
+    }
     for (const Publisher::Problem& problem : publisher.Problems()) {
         if (problem.source.isEmpty())
-            errors << QStringLiteral("cannot write the note %1").arg(problem.target);
-        else if (!QFileInfo(problem.source).isFile())
-            errors << QStringLiteral("missing image %1").arg(problem.source);
-        else
-            errors << QStringLiteral("cannot copy %1 to %2").arg(problem.source, problem.target);
+            errors << QStringLiteral("cannot write the note %1: %2").arg(problem.target, problem.reason);
+        // A missing image has nothing to copy: it is named among the images that do not load.
+        else if (QFileInfo(problem.source).isFile())
+            errors << QStringLiteral("cannot copy %1 to %2: %3").arg(problem.source, problem.target, problem.reason);
     }
-    return false;
+    return errors.isEmpty();
 }
 
 int PublishCommandLine::Run(const QStringList& arguments)
@@ -96,8 +98,15 @@ int PublishCommandLine::Run(const QStringList& arguments)
         QTextStream(stderr) << "tessary: " << error << '\n';
         return kBadArguments;
     }
+    if (const auto verdict = OutputGuard::CheckNoteFile(options->settings.note_path, options->note_path); verdict.IsRefused()) {
+        QTextStream(stderr) << "tessary: " << OutputGuard::CommandLineText(verdict, options->settings.note_path) << '\n';
+        return kBadArguments;
+    }
     QStringList errors;
-    if (Publish(*options, errors))
+    ImageWarnings unread;
+    const bool published = Publish(*options, errors, &unread);
+    unread.Print();
+    if (published)
         return kSucceeded;
     QTextStream err(stderr);
     for (const QString& line : errors)

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class ImageWarnings;
+
 // The command-line publish: publishes a note file as the publish dialog does, without any
 // window.
 //
@@ -14,7 +16,7 @@
 //
 // The copies go into the folder NAME (default "images") beside OUT.tsy, named after their
 // sources or, with --serial, by serial number. An existing image folder is emptied only with
-// --yes.
+// --yes. An image that does not load is named on stderr; it is copied when it exists.
 class PublishCommandLine {
 public:
     static constexpr char kOption[] = "--publish";
@@ -30,12 +32,12 @@ public:
         bool empty_existing_folder { false };
     };
 
-    static bool IsRequested(const QStringList& arguments);
     // Parses the arguments that follow the program name. On failure answers nothing and sets
     // error to one line for the user.
     static std::optional<Options> ParseArguments(const QStringList& arguments, QString& error);
-    // Publishes; on failure fills errors with one line per problem.
-    static bool Publish(const Options& options, QStringList& errors);
+    // Publishes; on failure fills errors with one line per problem. The images that do not
+    // load are added to unread when given; a missing one is not a failure.
+    static bool Publish(const Options& options, QStringList& errors, ImageWarnings* unread = nullptr);
     // The whole command: parse, publish, report on stderr; answers the exit code.
     static int Run(const QStringList& arguments);
 };

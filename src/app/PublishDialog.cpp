@@ -1,6 +1,7 @@
 #include "app/PublishDialog.h"
 
 #include "document/NoteDocument.h"
+#include "document/OutputGuard.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
 #include "platform/UserPrompt.h"
@@ -84,6 +85,11 @@ bool PublishDialog::MayEndDialog(Canvas& canvas)
         Tell(QStringLiteral("画像フォルダ名が設定されていません。"));
         return false;
     }
+    if (!Publisher::IsImageFolderName(text)) {
+        Tell(QStringLiteral("画像フォルダ名には、ノートファイルの隣に作るフォルダの名前を一つ指定してください。"
+                            "\".\"、\"..\"、\"/\"、\"\\\" は使えません。"));
+        return false;
+    }
     return true;
 }
 
@@ -134,6 +140,11 @@ bool PublishDialog::Run(NoteDocument& note, QWidget* window)
     // The page canvas goes back into its page first; no undo step is recorded.
     note.StoreCurrentPage();
     Publisher publisher(note.Pages(), note.PageFolder(), *settings, note.NotePath());
+    const auto verdict = OutputGuard::Check(publisher.NotePath(), note.NotePath(), note.Pages(), note.PageFolder());
+    if (verdict.IsRefused()) {
+        Tell(OutputGuard::WindowText(verdict, publisher.NotePath()));
+        return false;
+    }
     const QString folder = WithoutTrailingSeparator(publisher.ImageFolderPath());
     // Emptying a folder that holds the note's own images would destroy them.
     if (const QStringList endangered = publisher.EndangeredFiles(); !endangered.isEmpty()) {
@@ -146,14 +157,19 @@ bool PublishDialog::Run(NoteDocument& note, QWidget* window)
         && !Prompt().AskYesNo(folder + QStringLiteral("\n内のファイル削除します。よろしいですか?"), kPromptCaption.toString()))
         return false;
     if (!publisher.PrepareImageFolder()) {
-        Tell(QStringLiteral("画像フォルダを作成できません。\n%1").arg(folder));
+        if (publisher.LeftInFolder().isEmpty())
+            Tell(QStringLiteral("画像フォルダを作成できません。\n%1").arg(folder));
+        else
+            Tell(QStringLiteral("画像フォルダの次のファイルを削除できなかったため、パブリッシュを中止しました。\n%1")
+                     .arg(Listing(publisher.LeftInFolder())));
         return false;
     }
     if (CopyWithProgress(publisher, window))
         return true;
     QStringList failed;
     for (const Publisher::Problem& problem : publisher.Problems())
-        failed << (problem.source.isEmpty() ? problem.target : QStringLiteral("%1 (%2)").arg(problem.target, problem.source));
+        failed << (problem.source.isEmpty() ? problem.target : QStringLiteral("%1 (%2)").arg(problem.target, problem.source))
+                + QStringLiteral(": ") + problem.reason;
     Tell(QStringLiteral("パブリッシュで次のファイルを書き込めませんでした。\n%1").arg(Listing(failed)));
     return false;
 }

@@ -48,18 +48,28 @@ void RecoveryWriter::Remove()
     m_wake.notify_one();
 }
 
-void RecoveryWriter::Flush()
+bool RecoveryWriter::Flush()
 {
     std::unique_lock lock(m_mutex);
-    if (!m_pending)
-        return;
+    if (!m_pending) {
+        // A write the worker is carrying out right now finishes first.
+        lock.unlock();
+        std::lock_guard file_lock(m_file_mutex);
+        return !Failure();
+    }
     const Request request = std::move(*m_pending);
     m_pending.reset();
     std::lock_guard file_lock(m_file_mutex);
     if (request.snapshot)
         ++m_writes;
     lock.unlock();
-    CarryOut(request);
+    return CarryOut(request);
+}
+
+std::optional<QString> RecoveryWriter::Failure() const
+{
+    std::lock_guard lock(m_failure_mutex);
+    return m_failure;
 }
 
 int RecoveryWriter::WriteCount() const
@@ -97,10 +107,18 @@ void RecoveryWriter::Run()
     }
 }
 
-void RecoveryWriter::CarryOut(const Request& request)
+bool RecoveryWriter::CarryOut(const Request& request)
 {
+    QString reason;
+    bool done = true;
     if (request.snapshot)
-        RecoveryFile::Write(m_path, *request.snapshot);
+        done = RecoveryFile::Write(m_path, *request.snapshot, &reason);
     else
         QFile::remove(m_path);
+    std::lock_guard lock(m_failure_mutex);
+    if (done)
+        m_failure.reset();
+    else
+        m_failure = reason;
+    return done;
 }

@@ -34,8 +34,13 @@ public:
     // There is nothing to keep: the file goes, and a write not yet done is dropped.
     void Remove();
     // Carries out the last request now, on the calling thread, and returns once it is on disk
-    // (or failed). For the end of the session, when there is no second to wait.
-    void Flush();
+    // (or failed). For the end of the session, when there is no second to wait. False when
+    // the file does not hold the last note submitted.
+    bool Flush();
+
+    // Why the last write failed, as the system words it; none while the last write (or the
+    // last removal) succeeded, or before any.
+    std::optional<QString> Failure() const;
 
     // How many writes were done, successful or not; for tests.
     int WriteCount() const;
@@ -46,8 +51,8 @@ private:
     };
 
     void Run();
-    // Writes or removes the file; the caller holds the file lock.
-    void CarryOut(const Request& request);
+    // Writes or removes the file and records how that went; the caller holds the file lock.
+    bool CarryOut(const Request& request);
 
     const QString m_path;
     const std::chrono::milliseconds m_interval;
@@ -62,5 +67,8 @@ private:
     // Held while the file is written or removed; taken while m_mutex is held, so requests
     // reach the file in the order in which they were taken.
     std::mutex m_file_mutex;
+    // Taken alone, never while waiting for another lock.
+    mutable std::mutex m_failure_mutex;
+    std::optional<QString> m_failure; // guarded by m_failure_mutex
     std::thread m_worker;
 };

@@ -5,7 +5,7 @@
 #include <optional>
 
 // What the program keeps between runs, in the user's configuration folder
-// ($XDG_CONFIG_HOME/Tessary/Tessary.conf). The window and the command-line commands read the
+// ($XDG_CONFIG_HOME/Tessary/Tessary.ini). The window and the command-line commands read the
 // same values, so a note exported without a window looks as it did in the window.
 namespace Settings {
 

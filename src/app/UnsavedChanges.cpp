@@ -22,12 +22,19 @@ void UnsavedChanges::NoteChanged()
 
 bool UnsavedChanges::MayClose()
 {
+    return MayDiscard();
+}
+
+bool UnsavedChanges::MayDiscard()
+{
+    m_pages.RecordChanges();
     if (!m_pages.IsModified())
         return true;
     switch (Prompt().AskYesNoCancel(QStringLiteral("変更を保存しますか?"), kPromptCaption.toString())) {
     case Answer::Yes:
         return m_pages.SaveNote(QString());
     case Answer::No:
+        // The copy kept of the changes goes once the note is replaced or the window closes.
         return true;
     case Answer::Cancel:
         break;
@@ -43,14 +50,13 @@ void UnsavedChanges::Closed()
 
 bool UnsavedChanges::EndSession()
 {
+    // Edits on the page shown that no step has recorded yet go with it.
+    m_pages.RecordChanges();
     if (!m_pages.IsModified())
         return true;
     if (!m_recovery)
         return false;
-    // Edits on the page shown that no step has recorded yet go with it.
-    m_pages.Document().StoreCurrentPage();
-    m_recovery->KeepNow(m_pages.Document().Snapshot());
-    return true;
+    return m_recovery->KeepNow(m_pages.Document().Snapshot());
 }
 
 QString UnsavedChanges::WindowTitle(const QString& note_path, bool modified)

@@ -17,15 +17,20 @@ public:
 
     // The note changed, or was saved, opened, started anew or restored.
     void NoteChanged();
-    // Asks "変更を保存しますか?" when the note has unsaved changes. Yes saves through the save
-    // dialog and allows closing only when that succeeded; No drops the changes (and the
-    // recovery copy); Cancel keeps the window. True when the window may close.
+    // Asks "変更を保存しますか?" when the note has unsaved changes. Yes saves (into the note's
+    // file, or through the save dialog) and allows closing only when that succeeded; No drops
+    // the changes (and the recovery copy); Cancel keeps the window. True when the window may
+    // close.
     bool MayClose();
+    // The same question before the note is replaced by a new or another note; true when it
+    // may be.
+    bool MayDiscard();
     // The window closes for good after MayClose: nothing is left to recover.
     void Closed();
     // The session ends (logout, shutdown, a termination signal): the note is kept in the
     // recovery copy at once when it has unsaved changes. False when it has some and there is
-    // no recovery copy to keep them in: then the user has to be asked after all.
+    // no recovery copy to keep them in, or the copy could not be written: then the user has
+    // to be asked after all.
     bool EndSession();
 
     // "*name - Tessary by Veldran", with the note file's name or "無題" (untitled), and the

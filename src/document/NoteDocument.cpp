@@ -1,5 +1,6 @@
 #include "document/NoteDocument.h"
 
+#include "document/ImagePathsRebase.h"
 #include "document/NoteFileText.h"
 #include "document/NoteHost.h"
 #include "items/Canvas.h"
@@ -11,6 +12,7 @@
 #include "text/SectionDocument.h"
 #include "text/SectionSources.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -23,14 +25,7 @@ NoteHost& DefaultHost()
     return host;
 }
 
-FileDialogRequest NoteFileRequest()
-{
-    FileDialogRequest request;
-    request.filter = QStringLiteral("Tessary ノートファイル(*.tsy)|*.tsy||");
-    request.default_extension = QStringLiteral("tsy");
-    request.initial_path = QStringLiteral("NewFile");
-    return request;
-}
+constexpr QStringView kDefaultName = u"NewFile";
 
 // Whether a section of a page must be kept verbatim in the place of what loading made of it: a
 // section that gave no item (a kind from a newer version, a misspelt name), and an image whose
@@ -99,7 +94,21 @@ bool NoteDocument::SetCurrentPage(int index)
 
 FileDialogRequest NoteDocument::NoteFileDialog()
 {
-    return NoteFileRequest();
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Tessary ノートファイル(*.tsy)|*.tsy||");
+    request.default_extension = QStringLiteral("tsy");
+    request.initial_path = kDefaultName.toString();
+    return request;
+}
+
+FileDialogRequest NoteDocument::NoteFileDialogHere() const
+{
+    FileDialogRequest request = NoteFileDialog();
+    if (!m_note_path.isEmpty())
+        request.initial_path = m_note_path;
+    else if (!m_last_folder.isEmpty())
+        request.initial_path = m_last_folder + kDefaultName.toString();
+    return request;
 }
 
 QString NoteDocument::PageFolder() const
@@ -154,8 +163,7 @@ bool NoteDocument::ShowPage(int index)
 
 bool NoteDocument::ClearNote()
 {
-    if (!m_pages.isEmpty() && !m_pages.first().isEmpty()
-        && !Prompt().AskYesNo(QStringLiteral("ノートを消去しますか?"), CaptionText()))
+    if (!m_host.MayDiscardNote(m_pages))
         return false;
     m_host.ResetPageCanvas(m_page_canvas);
     m_note_path.clear();
@@ -168,19 +176,50 @@ bool NoteDocument::ClearNote()
 
 bool NoteDocument::SaveNote(const QString& path)
 {
-    const QString target = path.isEmpty() ? Prompt().AskSaveFile(NoteFileRequest()).value_or(QString()) : path;
-    if (target.isEmpty())
+    if (!path.isEmpty())
+        return WriteNote(path);
+    if (!m_note_path.isEmpty())
+        return WriteNote(m_note_path);
+    return SaveNoteAs();
+}
+
+bool NoteDocument::SaveNoteAs()
+{
+    const QString chosen = Prompt().AskSaveFile(NoteFileDialogHere()).value_or(QString());
+    if (chosen.isEmpty())
         return false;
+    m_last_folder = FolderOf(QFileInfo(chosen).absoluteFilePath());
+    return WriteNote(chosen);
+}
+
+bool NoteDocument::WriteNote(const QString& target)
+{
+    const QString absolute = QFileInfo(target).absoluteFilePath();
     StoreCurrentPage();
-    if (WriteTextFileSafely(target, JoinNotePages(m_pages)))
-        return true;
-    Prompt().ShowMessage(QStringLiteral("ノートの保存に失敗しました。"), CaptionText(), MessageIcon::Warning);
-    return false;
+    // Image names relative to the old folder would point elsewhere from the new one.
+    QStringList pages = m_pages;
+    const QString old_folder = PageFolder();
+    const bool moves = QDir::cleanPath(FolderOf(absolute)) != QDir::cleanPath(old_folder);
+    if (moves)
+        for (QString& page : pages)
+            page = MakeImagePathsAbsolute(page, old_folder);
+    if (!WriteTextFileSafely(absolute, JoinNotePages(pages))) {
+        Prompt().ShowMessage(QStringLiteral("ノートの保存に失敗しました。"), CaptionText(), MessageIcon::Warning);
+        return false;
+    }
+    m_pages = pages;
+    m_note_path = absolute;
+    return true;
 }
 
 bool NoteDocument::OpenNote(const QString& path)
 {
-    QString source = path.isEmpty() ? Prompt().AskOpenFile(NoteFileRequest()).value_or(QString()) : path;
+    QString source = path;
+    if (source.isEmpty()) {
+        source = Prompt().AskOpenFile(NoteFileDialogHere()).value_or(QString());
+        if (!source.isEmpty())
+            m_last_folder = FolderOf(QFileInfo(source).absoluteFilePath());
+    }
     if (source.isEmpty() || ExtensionOf(source) != kNoteExtension || !IsValidPage(m_current_page))
         return false;
     // Kept absolute, so the page folder stays right after the working folder has moved.

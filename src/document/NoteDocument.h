@@ -34,14 +34,16 @@ public:
     int CurrentPage() const { return m_current_page; }
     bool SetCurrentPage(int index);
 
-    // The path of the note file as last opened, absolute; empty for a note never opened.
-    // Saving under another name keeps it.
+    // The path of the note file as last opened or saved, absolute; empty for a note never
+    // opened or saved.
     const QString& NotePath() const { return m_note_path; }
     // The folder a page's relative image paths resolve against.
     QString PageFolder() const;
 
     // The save and open dialogs' request for note files.
     static FileDialogRequest NoteFileDialog();
+    // The same in the note's folder, else in the folder of the last note file chosen.
+    FileDialogRequest NoteFileDialogHere() const;
 
     // The section text of the items on a canvas that save themselves into a note.
     static QString PageTextOf(const Canvas& canvas);
@@ -57,13 +59,16 @@ public:
     // from the page folder. The caller has reset the page canvas.
     bool ShowPage(int index);
 
-    // Starts a new note of one empty page. When the first page has content the user is asked
-    // first; answering No keeps everything and gives false.
+    // Starts a new note of one empty page once the host allows dropping the note shown;
+    // otherwise keeps everything and gives false.
     bool ClearNote();
-    // Writes all pages, the current one as the page canvas shows it, into a note file. An
-    // empty path asks the user for one. The old file is replaced only by a complete new one; a
+    // Writes all pages, the current one as the page canvas shows it, into a note file, which
+    // then is the note's file. An empty path writes to the note's own file, and asks the user
+    // for one when the note has none. The old file is replaced only by a complete new one; a
     // failed write leaves it as it was and tells the user.
     bool SaveNote(const QString& path);
+    // Asks the user for a file and saves the note into it.
+    bool SaveNoteAs();
     // Opens a note file (extension "tsy" in any case) after the erase question, and shows its
     // first page, locked. An empty path asks the user for one. Any failure before the question
     // leaves the note as it was and is not reported.
@@ -76,9 +81,13 @@ public:
     NoteSnapshot Snapshot() const { return { m_pages, m_current_page, m_note_path }; }
 
 private:
+    bool WriteNote(const QString& target);
+
     QStringList m_pages { QString() };
     int m_current_page { 0 };
     QString m_note_path;
+    // The folder of the last note file the user chose; where the dialogs open for a new note.
+    QString m_last_folder;
     Canvas& m_page_canvas;
     NoteHost& m_host;
 };

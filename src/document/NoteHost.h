@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class Canvas;
 
 // What the window that shows a note does when the note document changes the note as a whole.
@@ -10,6 +12,9 @@ public:
 
     // Empties the page canvas down to the page frame and repaints it.
     virtual void ResetPageCanvas(Canvas& page_canvas);
+    // Whether the note of these pages may be replaced by another one. Asks "ノートを消去しますか?"
+    // when the first page has content; false when the user answers No.
+    virtual bool MayDiscardNote(const QStringList& pages);
     // The note was started anew: one empty, unlocked page, an undo history of one step.
     virtual void NoteCleared() { }
     // The page count or the current page changed.

@@ -3,6 +3,36 @@
 #include "items/Canvas.h"
 #include "platform/UserPrompt.h"
 
+#include <algorithm>
+
+namespace {
+
+// Equal texts, with the shortcut of texts that share their characters (as the stored and the
+// saved pages mostly do).
+bool SameText(const QString& a, const QString& b)
+{
+    return (a.size() == b.size() && a.constData() == b.constData()) || a == b;
+}
+
+// Whether a save would write the same pages. A save leaves empty pages out, so they are no
+// content of their own.
+bool SameContent(const QStringList& a, const QStringList& b)
+{
+    auto next = [](const QStringList& pages, qsizetype index) {
+        while (index < pages.size() && pages[index].isEmpty())
+            ++index;
+        return index;
+    };
+    qsizetype i = next(a, 0);
+    qsizetype j = next(b, 0);
+    for (; i < a.size() && j < b.size(); i = next(a, i + 1), j = next(b, j + 1))
+        if (!SameText(a[i], b[j]))
+            return false;
+    return i == a.size() && j == b.size();
+}
+
+}
+
 Pages::Pages(Canvas& page_canvas, PagesHost& host)
     : m_canvas(page_canvas)
     , m_host(host)
@@ -15,24 +45,39 @@ bool Pages::PageHasContent() const
     return m_canvas.ItemCount() > kFrameItemCount;
 }
 
-void Pages::RecordStep()
+bool Pages::RecordChanges(ChangeCause cause, std::chrono::steady_clock::time_point now)
 {
-    if (RecordQuietly())
-        SetModified(true);
-}
-
-bool Pages::RecordQuietly()
-{
-    if (!IsValid(Current()))
+    std::vector<TrashedFile> trashed = TakeTrashedFiles();
+    const int page = Current();
+    if (!IsValid(page))
         return false;
-    m_document.StoreCurrentPage();
-    return m_history.Record(Current(), m_document.PageText(Current()));
+    const QString after = NoteDocument::PageTextOf(m_canvas);
+    const QString before = m_document.PageText(page);
+    if (SameText(after, before))
+        return false;
+    m_document.SetPageText(page, after);
+    const bool burst = cause == ChangeCause::Wheel;
+    if (!(burst && trashed.empty() && MergeIntoBurst(page, after, now))) {
+        HistoryStep step { StepKind::Edit, page, before, after, std::move(trashed) };
+        if (burst)
+            step.merge_until = now + kWheelBurst;
+        m_history.Record(std::move(step));
+    }
+    NoteContentChanged();
+    return true;
 }
 
-void Pages::SetModified(bool modified)
+bool Pages::MergeIntoBurst(int page, const QString& after, std::chrono::steady_clock::time_point now)
 {
-    m_modified = modified;
-    m_host.NoteChanged();
+    HistoryStep* newest = m_history.NewestInEffect();
+    if (!newest || newest->kind != StepKind::Edit || newest->page != page || now > newest->merge_until)
+        return false;
+    newest->after = after;
+    newest->merge_until = now + kWheelBurst;
+    // A burst that came back to where it began changed nothing.
+    if (SameText(newest->before, newest->after))
+        m_history.DropNewest();
+    return true;
 }
 
 bool Pages::GoTo(int target, SaveBack save_back)
@@ -44,7 +89,7 @@ bool Pages::GoTo(int target, SaveBack save_back)
     if (save_back == SaveBack::Yes) {
         if (target == Current())
             return true;
-        m_document.StoreCurrentPage();
+        RecordChanges();
     }
     if (target == Count() && !m_host.IsLocked()) {
         // A new page is made only from a page that holds something, so repeated next-page
@@ -56,26 +101,52 @@ bool Pages::GoTo(int target, SaveBack save_back)
         m_host.ResetPageCanvas(Repaint::Yes);
         m_document.InsertPage(target);
         m_document.SetCurrentPage(target);
-    } else if (IsValid(target)) {
-        m_host.ResetPageCanvas(Repaint::No);
-        m_document.ShowPage(target);
-        m_host.RepaintPageCanvas();
-    } else {
+        m_host.ShowPageCounter();
+        return true;
+    }
+    if (!IsValid(target)) {
         m_host.ShowPageCounter();
         return false;
     }
+    return ShowPageNow(target);
+}
+
+bool Pages::ShowPageNow(int index)
+{
+    if (!IsValid(index))
+        return false;
+    m_host.ResetPageCanvas(Repaint::No);
+    // A page that does not load whole still shows what it could.
+    m_document.ShowPage(index);
+    m_host.RepaintPageCanvas();
+    AdoptShownPage();
     m_host.ShowPageCounter();
     return true;
 }
 
+void Pages::AdoptShownPage()
+{
+    const int page = Current();
+    if (!IsValid(page))
+        return;
+    const QString shown = NoteDocument::PageTextOf(m_canvas);
+    const QString stored = m_document.PageText(page);
+    if (SameText(shown, stored))
+        return;
+    if (m_saved && page < m_saved->size() && SameText((*m_saved)[page], stored))
+        (*m_saved)[page] = shown;
+    m_document.SetPageText(page, shown);
+}
+
 bool Pages::Insert()
 {
-    m_document.StoreCurrentPage();
+    RecordChanges();
+    const int page = Current();
     m_host.ResetPageCanvas(Repaint::Yes);
-    m_document.InsertPage(Current());
-    RecordQuietly();
-    SetModified(true);
+    m_document.InsertPage(page);
+    m_history.Record({ StepKind::InsertPage, page });
     m_host.ShowPageCounter();
+    NoteContentChanged();
     return true;
 }
 
@@ -83,15 +154,14 @@ bool Pages::Delete()
 {
     if (Count() < 2 || !IsValid(Current()))
         return false;
-    m_host.ResetPageCanvas(Repaint::Yes);
+    RecordChanges();
     const int deleted = Current();
+    const QString text = m_document.PageText(deleted);
     m_document.RemovePage(deleted);
-    const int shown = std::min(deleted, Count() - 1);
-    m_document.SetCurrentPage(shown);
-    GoTo(shown, SaveBack::No);
-    RecordQuietly();
-    SetModified(true);
-    m_host.ShowPageCounter();
+    m_history.Record({ StepKind::DeletePage, deleted, text });
+    m_document.SetCurrentPage(std::min(deleted, Count() - 1));
+    ShowPageNow(Current());
+    NoteContentChanged();
     return true;
 }
 
@@ -100,44 +170,99 @@ void Pages::ClearPage()
     if (!Prompt().AskYesNo(QStringLiteral("このページを消去しますか?"), kPromptCaption.toString()))
         return;
     m_host.ResetPageCanvas(Repaint::Yes);
-    RecordStep();
+    RecordChanges();
 }
 
 bool Pages::Undo()
 {
-    if (m_history.IsEmpty() || m_history.IsCurrentNewest())
-        RecordStep();
-    const bool moved = m_history.StepBack();
-    const bool shown = ShowStep();
-    if (moved)
-        SetModified(true);
-    return shown;
+    RecordChanges();
+    HistoryStep* step = m_history.Undoable();
+    if (!step || !Apply(*step, Direction::Back))
+        return false;
+    m_history.StepBack();
+    NoteContentChanged();
+    return true;
 }
 
 bool Pages::Redo()
 {
-    const bool moved = m_history.StepForward();
-    const bool shown = ShowStep();
-    if (moved)
-        SetModified(true);
-    return shown;
+    RecordChanges();
+    HistoryStep* step = m_history.Redoable();
+    if (!step || !Apply(*step, Direction::Forward))
+        return false;
+    m_history.StepForward();
+    NoteContentChanged();
+    return true;
 }
 
-bool Pages::ShowStep()
+bool Pages::Apply(HistoryStep& step, Direction direction)
 {
-    const HistoryStep* step = m_history.Current();
-    if (!step || !IsValid(step->page))
+    const bool back = direction == Direction::Back;
+    if (step.kind == StepKind::Edit) {
+        if (!IsValid(step.page))
+            return false;
+        ApplyTrash(step, direction);
+        m_document.SetPageText(step.page, back ? step.before : step.after);
+        m_document.SetCurrentPage(step.page);
+        return ShowPageNow(step.page);
+    }
+    // Undoing a deleted page and redoing an inserted one put a page in; the other two take
+    // one out.
+    if ((step.kind == StepKind::InsertPage) != back) {
+        if (step.page < 0 || step.page > Count())
+            return false;
+        m_document.InsertPage(step.page);
+        m_document.SetPageText(step.page, step.kind == StepKind::DeletePage ? step.before : QString());
+        m_document.SetCurrentPage(step.page);
+        return ShowPageNow(step.page);
+    }
+    if (!IsValid(step.page) || Count() < 2)
         return false;
-    m_document.SetPageText(step->page, step->text);
-    return GoTo(step->page, SaveBack::No);
+    m_document.RemovePage(step.page);
+    const int shown = std::min(step.page, Count() - 1);
+    m_document.SetCurrentPage(shown);
+    return ShowPageNow(shown);
+}
+
+void Pages::ApplyTrash(HistoryStep& step, Direction direction)
+{
+    if (direction == Direction::Forward) {
+        for (TrashedFile& file : step.trashed)
+            if (MoveToTrash(file.original))
+                file.in_trash = TakeTrashedFiles().back().in_trash;
+        return;
+    }
+    QStringList lost;
+    for (auto file = step.trashed.rbegin(); file != step.trashed.rend(); ++file)
+        if (!BringBackFromTrash(*file))
+            lost << file->original;
+    if (!lost.isEmpty())
+        Prompt().ShowMessage(QStringLiteral("ファイルをごみ箱から元に戻せませんでした。\n") + lost.join(u'\n'),
+                             kPromptCaption.toString(), MessageIcon::Warning);
 }
 
 bool Pages::SaveNote(const QString& path)
 {
+    RecordChanges();
     if (!m_document.SaveNote(path))
         return false;
-    SetModified(false);
+    TakeSavedState();
     return true;
+}
+
+bool Pages::SaveNoteAs()
+{
+    RecordChanges();
+    if (!m_document.SaveNoteAs())
+        return false;
+    TakeSavedState();
+    return true;
+}
+
+void Pages::TakeSavedState()
+{
+    m_saved = m_document.Pages();
+    NoteContentChanged();
 }
 
 bool Pages::Restore(const NoteSnapshot& snapshot)
@@ -148,10 +273,18 @@ bool Pages::Restore(const NoteSnapshot& snapshot)
     const bool shown = m_document.Restore(snapshot);
     m_host.RepaintPageCanvas();
     m_history.Clear();
-    RecordQuietly();
-    SetModified(true);
+    // What the note's file holds is not known: the note counts as modified until it is saved.
+    m_saved.reset();
+    AdoptShownPage();
     m_host.ShowPageCounter();
+    NoteContentChanged();
     return shown;
+}
+
+void Pages::NoteContentChanged()
+{
+    m_modified = !m_saved || !SameContent(*m_saved, m_document.Pages());
+    m_host.NoteChanged();
 }
 
 void Pages::ResetPageCanvas(Canvas&)
@@ -159,12 +292,20 @@ void Pages::ResetPageCanvas(Canvas&)
     m_host.ResetPageCanvas(Repaint::Yes);
 }
 
+bool Pages::MayDiscardNote(const QStringList& pages)
+{
+    RecordChanges();
+    if (m_modified)
+        return m_host.MayDiscardChanges();
+    return NoteHost::MayDiscardNote(pages);
+}
+
 void Pages::NoteCleared()
 {
     m_history.Clear();
-    m_history.Record(0, QString());
     m_host.NoteCleared();
-    SetModified(false);
+    m_saved = m_document.Pages();
+    NoteContentChanged();
 }
 
 void Pages::PagesChanged()
@@ -176,6 +317,7 @@ void Pages::NoteOpened()
 {
     m_host.NoteOpened();
     m_history.Clear();
-    RecordQuietly();
-    SetModified(false);
+    m_saved = m_document.Pages();
+    AdoptShownPage();
+    NoteContentChanged();
 }

@@ -8,21 +8,37 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+#include <optional>
+
 class Canvas;
 
-// Whether going to a page writes the page canvas back into the page list first.
+// Whether going to a page first records what changed on the page shown.
 enum class SaveBack {
     Yes,
     No,
 };
 
+// What brought a change about. Wheel turns come in bursts: the changes of one burst on a page
+// make one undo step.
+enum class ChangeCause {
+    Other,
+    Wheel,
+};
+
 // The moves between the pages of a note and its undo history. The note document holds one
 // section text per page; only the current page exists as live items on the page canvas, on
-// top of the frame layout. Undo works on whole page texts kept in the undo history.
+// top of the frame layout.
+//
+// Changes are found from the content: the page text of the page canvas is compared with the
+// page's stored text, and any difference is one undo step holding the text before and after.
+// The note is modified exactly when its pages differ from what was last opened or saved.
 class Pages : private NoteHost {
 public:
     // The frame layout items at the bottom of every page canvas.
     static constexpr int kFrameItemCount = 6;
+    // How long after a wheel change another one still joins its step.
+    static constexpr std::chrono::milliseconds kWheelBurst { 1000 };
 
     Pages(Canvas& page_canvas, PagesHost& host);
 
@@ -35,13 +51,15 @@ public:
     const UndoHistory& History() const { return m_history; }
     // Whether the page canvas holds note items of its own beside the frame layout.
     bool PageHasContent() const;
-    // Whether the note may differ from what was last opened or saved: set by every recorded
-    // change, page insertion and deletion, undo and redo; cleared by saving, opening and
-    // starting a new note. A change that is undone again still counts.
+    // Whether a save would write other pages than were last opened or saved. A change that
+    // is undone again no longer counts, and neither does an empty page, which a save leaves
+    // out.
     bool IsModified() const { return m_modified; }
 
-    // Saves the page canvas back and records it as the newest undo step.
-    void RecordStep();
+    // Records what changed on the page shown since it was last recorded or shown, as one undo
+    // step; nothing when nothing changed. Returns whether a step was made or grew.
+    bool RecordChanges(ChangeCause cause = ChangeCause::Other,
+                       std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
 
     bool GoTo(int target, SaveBack save_back = SaveBack::Yes);
     bool Previous() { return GoTo(Current() - 1); }
@@ -54,27 +72,43 @@ public:
     bool Delete();
     // Asks first; empties the current page.
     void ClearPage();
-    // Starts a new note of one empty page, asking first when the first page has content.
-    // False when the user declined.
+    // Starts a new note of one empty page once the user allows dropping the note shown (see
+    // MayDiscardNote). False when the user declined.
     bool ClearNote() { return m_document.ClearNote(); }
+    // Takes back the newest change and shows its page; false when there is none or its page
+    // is gone.
     bool Undo();
+    // Brings back the change undone last and shows its page.
     bool Redo();
 
-    // Saves the note; an empty path asks for one. On success the note counts as unmodified
-    // (also when it went to a file other than the note path, which stays as it was).
+    // Saves the note into a file, which becomes the note's file; an empty path saves to the
+    // note's own file or asks for one. On success the note counts as unmodified.
     bool SaveNote(const QString& path);
+    // Asks for a file and saves the note into it.
+    bool SaveNoteAs();
     // Replaces the note by a snapshot, without asking, and shows its current page. The note
-    // counts as modified and the undo history starts anew with that page.
+    // counts as modified and the undo history starts anew.
     bool Restore(const NoteSnapshot& snapshot);
 
 private:
-    bool ShowStep();
-    // Saves the page canvas back and records it; whether a step was added.
-    bool RecordQuietly();
-    void SetModified(bool modified);
+    enum class Direction { Back, Forward };
+
+    // Shows a page without recording the page shown before.
+    bool ShowPageNow(int index);
+    // A page is written back in the program's own form as it is loaded (absolute paths, its
+    // number formats): that is not a change, so the stored text and, when the page was as
+    // saved, the saved text take the form the page canvas gives.
+    void AdoptShownPage();
+    bool MergeIntoBurst(int page, const QString& after, std::chrono::steady_clock::time_point now);
+    bool Apply(HistoryStep& step, Direction direction);
+    void ApplyTrash(HistoryStep& step, Direction direction);
+    void TakeSavedState();
+    // Compares the pages with the saved ones and tells the host that the note changed.
+    void NoteContentChanged();
 
     // NoteHost
     void ResetPageCanvas(Canvas& page_canvas) override;
+    bool MayDiscardNote(const QStringList& pages) override;
     void NoteCleared() override;
     void PagesChanged() override;
     void NoteOpened() override;
@@ -83,5 +117,7 @@ private:
     PagesHost& m_host;
     NoteDocument m_document;
     UndoHistory m_history;
+    // The pages as last opened or saved; none when that is unknown (a restored note).
+    std::optional<QStringList> m_saved;
     bool m_modified { false };
 };

@@ -23,7 +23,10 @@ public:
     virtual void NoteCleared() = 0;
     // A note file was opened and its first page loaded: lock it and repaint the page.
     virtual void NoteOpened() = 0;
-    // A change was recorded, or the note was saved, opened, started anew or restored:
-    // IsModified() of the pages tells whether it now differs from its file.
+    // A change was recorded or undone, or the note was saved, opened, started anew or
+    // restored: IsModified() of the pages tells whether it now differs from its file.
     virtual void NoteChanged() { }
+    // The note has changes not saved and is about to be replaced by another one: whether
+    // that may happen. The window offers to save them; this asks "ノートを消去しますか?".
+    virtual bool MayDiscardChanges();
 };

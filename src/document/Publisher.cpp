@@ -1,6 +1,7 @@
 #include "document/Publisher.h"
 
 #include "document/NoteFileText.h"
+#include "document/OutputGuard.h"
 #include "noteitems/ImageItem.h"
 #include "platform/FileCopy.h"
 #include "platform/Paths.h"
@@ -46,17 +47,21 @@ Publisher::Publisher(const QStringList& pages, const QString& source_folder, con
     , m_settings(settings)
     , m_open_note_path(open_note_path)
 {
-    m_note_path = Resolved(settings.note_path);
+    // Through a link the note goes to the file the link names, and its images beside that.
+    m_note_path = FollowLinks(Resolved(settings.note_path));
     m_image_folder = FolderOf(m_note_path) + settings.image_folder_name + u'/';
     CollectImages();
 }
 
 QString Publisher::Resolved(const QString& written) const
 {
-    const QString path = NormalizeSeparators(written);
-    if (path.isEmpty() || !IsRelativePath(path))
-        return QDir::cleanPath(path);
-    return QDir::cleanPath(QDir(m_source_folder).absoluteFilePath(path));
+    return OutputGuard::Resolve(written, m_source_folder);
+}
+
+bool Publisher::IsImageFolderName(const QString& name)
+{
+    // One folder beside the note, never a path elsewhere.
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(u'\\');
 }
 
 void Publisher::CollectImages()
@@ -79,6 +84,14 @@ void Publisher::CollectImages()
             m_images.push_back({ page, section, Resolved(path), fields.mid(path_fields) });
         }
     }
+}
+
+QStringList Publisher::Sources() const
+{
+    QStringList sources;
+    for (const ImageSection& image : m_images)
+        sources << image.source;
+    return sources;
 }
 
 bool Publisher::ImageFolderExists() const
@@ -112,9 +125,14 @@ QStringList Publisher::EndangeredFiles() const
 
 bool Publisher::PrepareImageFolder()
 {
-    if (ImageFolderExists())
-        return DeleteFolderContents(m_image_folder, Trash::No, Recursive::Yes);
-    return CreateFolderPath(m_image_folder);
+    m_left_in_folder.clear();
+    if (!IsImageFolderName(m_settings.image_folder_name))
+        return false;
+    if (!ImageFolderExists())
+        return CreateFolderPath(m_image_folder);
+    if (!DeleteFolderContents(m_image_folder, Trash::No, Recursive::Yes, &m_left_in_folder))
+        m_left_in_folder << m_image_folder;
+    return m_left_in_folder.isEmpty();
 }
 
 bool Publisher::Publish(const ProgressHandler& progress)
@@ -138,8 +156,8 @@ bool Publisher::Publish(const ProgressHandler& progress)
                 continue;
             target.store.Remove(kFolderPathKey);
             const QString copy = CopyPath(image->source, copied + 1);
-            if (!CopyFileReplacing(image->source, copy))
-                m_problems.push_back({ image->source, copy });
+            if (QString reason; !CopyFileReplacing(image->source, copy, &reason))
+                m_problems.push_back({ image->source, copy, reason });
             QStringList fields = image->other_fields;
             fields.prepend(m_settings.image_folder_name + u'\\' + NameOf(copy));
             target.store.Set(kFileNameKey, fields.join(u','));
@@ -150,8 +168,8 @@ bool Publisher::Publish(const ProgressHandler& progress)
         }
         published[page] = WriteSectionText(rewritten);
     }
-    if (!WriteTextFileSafely(m_note_path, JoinNotePages(published)))
-        m_problems.push_back({ QString(), m_note_path });
+    if (QString reason; !WriteTextFileSafely(m_note_path, JoinNotePages(published), &reason))
+        m_problems.push_back({ QString(), m_note_path, reason });
     return m_problems.empty();
 }
 

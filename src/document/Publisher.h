@@ -41,6 +41,10 @@ public:
     Publisher(const QStringList& pages, const QString& source_folder, const PublishSettings& settings,
               const QString& open_note_path = {});
 
+    // Whether a name can be the image folder: one folder beside the note, not empty, not "."
+    // or "..", without a separator.
+    static bool IsImageFolderName(const QString& name);
+
     // The image folder, ending in "/".
     const QString& ImageFolderPath() const { return m_image_folder; }
     bool ImageFolderExists() const;
@@ -48,8 +52,12 @@ public:
     // inside it, or the folder itself. Publishing must not go on while there are any.
     QStringList EndangeredFiles() const;
     // Empties the existing image folder (files and sub-folders, for good), or creates it.
-    // False when the path cannot be made a folder.
+    // False when the path cannot be made a folder, or when anything in the folder could not
+    // be deleted (LeftInFolder lists it).
     bool PrepareImageFolder();
+    // What emptying the image folder left: the files that could not be deleted, or the
+    // folder itself when it could not be listed.
+    const QStringList& LeftInFolder() const { return m_left_in_folder; }
     // Copies the images and writes the note file. False when anything could not be written;
     // Problems() then lists each copy and file that failed.
     bool Publish(const ProgressHandler& progress = {});
@@ -58,10 +66,13 @@ public:
     struct Problem {
         QString source;
         QString target;
+        QString reason; // as the system words it
     };
 
     // The number of copies publishing makes.
     int CopyCount() const { return int(m_images.size()); }
+    // The source of each copy, resolved, in copy order.
+    QStringList Sources() const;
     const std::vector<Problem>& Problems() const { return m_problems; }
     // The note file's path, absolute.
     const QString& NotePath() const { return m_note_path; }
@@ -89,6 +100,7 @@ private:
     QString m_image_folder;
     std::vector<ImageSection> m_images;
     std::vector<Problem> m_problems;
+    QStringList m_left_in_folder;
     // The lower-cased names in the image folder. Names are compared without case, so the
     // published folder holds no two names that a case-blind file system would take for one.
     QSet<QString> m_taken_names;

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -135,11 +137,13 @@ std::optional<NoteSnapshot> RecoveryFile::Decode(const QByteArray& bytes)
     return snapshot;
 }
 
-bool RecoveryFile::Write(const QString& path, const NoteSnapshot& snapshot)
+bool RecoveryFile::Write(const QString& path, const NoteSnapshot& snapshot, QString* reason)
 {
     try {
-        return WriteFileSafely(path, Encode(snapshot));
+        return WriteFileSafely(path, Encode(snapshot), reason);
     } catch (const std::bad_alloc&) {
+        if (reason)
+            *reason = QString::fromLocal8Bit(std::strerror(ENOMEM));
         return false;
     }
 }

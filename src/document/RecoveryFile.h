@@ -26,7 +26,8 @@ public:
     static QByteArray Encode(const NoteSnapshot& snapshot);
     static std::optional<NoteSnapshot> Decode(const QByteArray& bytes);
 
-    // Replaces the file only once the new one is complete and on disk.
-    static bool Write(const QString& path, const NoteSnapshot& snapshot);
+    // Replaces the file only once the new one is complete and on disk. On failure reason
+    // (when given) tells why.
+    static bool Write(const QString& path, const NoteSnapshot& snapshot, QString* reason = nullptr);
     static std::optional<NoteSnapshot> Read(const QString& path);
 };

@@ -1,13 +1,13 @@
 #include "document/UndoHistory.h"
 
-bool UndoHistory::Record(int page, const QString& text)
+bool UndoHistory::Record(HistoryStep step)
 {
-    if (const HistoryStep* current = Current(); current && current->page == page && current->text == text)
+    if (const HistoryStep* newest = NewestInEffect(); newest && newest->SameChange(step))
         return false;
     m_steps.erase(m_steps.begin() + (m_current + 1), m_steps.end());
     while (Count() > kMaxSteps - 1)
         m_steps.erase(m_steps.begin());
-    m_steps.push_back(HistoryStep { page, text });
+    m_steps.push_back(std::move(step));
     m_current = Count() - 1;
     return true;
 }
@@ -18,20 +18,22 @@ void UndoHistory::Clear()
     m_current = -1;
 }
 
-bool UndoHistory::CanUndo() const
+HistoryStep* UndoHistory::Undoable()
 {
-    return m_current > 0;
+    return CanUndo() ? &m_steps[static_cast<size_t>(m_current)] : nullptr;
 }
 
-bool UndoHistory::CanRedo() const
+HistoryStep* UndoHistory::Redoable()
 {
-    return !m_steps.empty() && m_current < Count() - 1;
+    return CanRedo() ? &m_steps[static_cast<size_t>(m_current + 1)] : nullptr;
 }
 
 bool UndoHistory::StepBack()
 {
     if (!CanUndo())
         return false;
+    // An undone change never takes a later one into it when it is redone.
+    m_steps[static_cast<size_t>(m_current)].merge_until = {};
     --m_current;
     return true;
 }
@@ -44,14 +46,15 @@ bool UndoHistory::StepForward()
     return true;
 }
 
-const HistoryStep* UndoHistory::Current() const
+HistoryStep* UndoHistory::NewestInEffect()
 {
-    if (m_current < 0 || m_current >= Count())
-        return nullptr;
-    return &m_steps[static_cast<size_t>(m_current)];
+    return m_current >= 0 && m_current == Count() - 1 ? &m_steps.back() : nullptr;
 }
 
-bool UndoHistory::IsCurrentNewest() const
+void UndoHistory::DropNewest()
 {
-    return m_current == Count() - 1;
+    if (!NewestInEffect())
+        return;
+    m_steps.pop_back();
+    m_current = Count() - 1;
 }

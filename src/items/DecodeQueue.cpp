@@ -298,7 +298,7 @@ QImage DecodeQueue::Decode(const DecodeRequest& request)
     if (cache.HasFailed(request.key))
         return {};
     const QSize scaled = request.size == request.natural ? QSize() : request.size;
-    return ImageDecoder::Decode(request.key.path, scaled, request.natural);
+    return ImageDecoder::Decode(request.key.path, scaled, request.natural, request.key.options);
 }
 
 void DecodeQueue::Complete(const JobPointer& job, QImage image, std::unique_lock<std::mutex>& lock)

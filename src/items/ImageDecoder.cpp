@@ -1,44 +1,14 @@
 #include "items/ImageDecoder.h"
 
+#include "items/ImageFileReader.h"
 #include "items/PictureCache.h"
 #include "platform/FileIdentity.h"
-
-#include <QImageReader>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-namespace {
-
-void RaiseAllocationLimit()
-{
-    static const bool raised = [] {
-        if (QImageReader::allocationLimit() < ImageDecoder::kAllocationLimitMb)
-            QImageReader::setAllocationLimit(ImageDecoder::kAllocationLimitMb);
-        return true;
-    }();
-    (void)raised;
-}
-
-// Whether pixels of the format a header announces may be transparent. Unknown and indexed
-// formats may be (a palette can hold a transparent colour), until the pixels tell.
-bool FormatHasAlpha(QImage::Format format)
-{
-    switch (format) {
-    case QImage::Format_Invalid:
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB:
-    case QImage::Format_Indexed8:
-        return true;
-    default:
-        return QImage(1, 1, format).hasAlphaChannel();
-    }
-}
-
-}
-
-std::shared_ptr<ImageDecoder> ImageDecoder::Open(const QString& path)
+std::shared_ptr<ImageDecoder> ImageDecoder::Open(const QString& path, const ImageReadOptions& options)
 {
     if (path.isEmpty())
         return nullptr;
@@ -46,21 +16,14 @@ std::shared_ptr<ImageDecoder> ImageDecoder::Open(const QString& path)
     const std::optional<FileIdentity> identity = FileIdentity::Of(path);
     if (!identity)
         return nullptr;
-    RaiseAllocationLimit();
-    QImageReader reader(path);
-    if (!reader.canRead())
-        return nullptr;
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty())
-        return nullptr;
-    // Some formats cannot check their size cheaply; such a file still needs to fit the limit.
-    if (qint64(size.width()) * size.height() * 4 > qint64(kAllocationLimitMb) * 1024 * 1024)
+    const ImageFileHeader header = ImageFileReader::ReadHeader(path, options);
+    if (!header.IsReadable())
         return nullptr;
     std::shared_ptr<ImageDecoder> decoder(new ImageDecoder);
     decoder->m_path = path;
-    decoder->m_key = DecodeKey { path, *identity };
-    decoder->m_natural_size = size;
-    decoder->m_header_alpha = FormatHasAlpha(reader.imageFormat());
+    decoder->m_key = DecodeKey { path, *identity, options };
+    decoder->m_natural_size = header.natural_size;
+    decoder->m_header_alpha = header.has_alpha;
     return decoder;
 }
 
@@ -215,19 +178,9 @@ void ImageDecoder::DropPixels()
     Show({});
 }
 
-QImage ImageDecoder::Decode(const QString& path, QSize size, QSize natural_size)
+QImage ImageDecoder::Decode(const QString& path, QSize size, QSize natural_size, const ImageReadOptions& options)
 {
-    RaiseAllocationLimit();
-    QImageReader reader(path);
-    // A file replaced by another picture since its header was read is not mixed in.
-    if (natural_size.isValid() && reader.size() != natural_size)
-        return {};
-    if (size.isValid() && !size.isEmpty())
-        reader.setScaledSize(size);
-    QImage image;
-    if (!reader.read(&image))
-        return {};
-    return PrepareForDrawing(std::move(image));
+    return ImageFileReader::ReadPixels(path, size, options, natural_size);
 }
 
 QImage ImageDecoder::PrepareForDrawing(QImage image)

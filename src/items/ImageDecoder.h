@@ -2,6 +2,7 @@
 
 #include "items/DecodeKey.h"
 #include "items/DecodeQueue.h"
+#include "items/ImageFileReader.h"
 
 #include <QImage>
 #include <QSize>
@@ -31,7 +32,8 @@ public:
     static constexpr int kAllocationLimitMb = 1024;
 
     // Reads the header. Null when the file is missing or not an image the program decodes.
-    static std::shared_ptr<ImageDecoder> Open(const QString& path);
+    // The options are kept for every decode of the file.
+    static std::shared_ptr<ImageDecoder> Open(const QString& path, const ImageReadOptions& options = {});
     // An image that exists only as pixels (pasted or dropped bitmaps). Null for a null image.
     static std::shared_ptr<ImageDecoder> FromImage(const QImage& image);
 
@@ -41,6 +43,7 @@ public:
 
     // Empty for an image made from pixels.
     const QString& Path() const { return m_path; }
+    const ImageReadOptions& Options() const { return m_key.options; }
     // What the file's pixels are kept under in the picture cache.
     const DecodeKey& Key() const { return m_key; }
     QSize NaturalSize() const { return m_natural_size; }
@@ -86,7 +89,7 @@ public:
 
     // Decodes path at size (an invalid size: natural size), synchronously, in the format that
     // PrepareForDrawing gives; null when the file's size is not natural_size (when given).
-    static QImage Decode(const QString& path, QSize size, QSize natural_size = {});
+    static QImage Decode(const QString& path, QSize size, QSize natural_size = {}, const ImageReadOptions& options = {});
     // Converts to the format the raster painter copies fastest: premultiplied ARGB with an
     // alpha channel, RGB32 without.
     static QImage PrepareForDrawing(QImage image);
@@ -100,6 +103,7 @@ private:
     QImage Shown() const;
 
     QString m_path;
+    // The file, its identity and the options it is read with.
     DecodeKey m_key;
     QSize m_natural_size;
     bool m_header_alpha { false };

@@ -1,11 +1,11 @@
 #include "items/ImageFileWriter.h"
 
 #include "items/PngEncoder.h"
+#include "platform/SafeFileWriter.h"
 
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <gif_lib.h>
 
@@ -14,10 +14,10 @@
 
 namespace {
 
-int WriteToSaveFile(GifFileType* gif, const GifByteType* bytes, int length)
+int WriteToDevice(GifFileType* gif, const GifByteType* bytes, int length)
 {
-    auto* file = static_cast<QSaveFile*>(gif->UserData);
-    return int(file->write(reinterpret_cast<const char*>(bytes), length));
+    auto* device = static_cast<QIODevice*>(gif->UserData);
+    return int(device->write(reinterpret_cast<const char*>(bytes), length));
 }
 
 // The largest side a GIF can describe.
@@ -28,33 +28,35 @@ constexpr int kGifMaxSide = 65535;
 QString ImageFileWriter::FormatForPath(const QString& path)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
-    if (extension == u"jpg" || extension == u"gif" || extension == u"png" || extension == u"bmp"
-        || extension == u"tif")
+    if (extension == u"jpg" || extension == u"jpeg")
+        return QStringLiteral("jpg");
+    if (extension == u"tif" || extension == u"tiff")
+        return QStringLiteral("tif");
+    if (extension == u"gif" || extension == u"png" || extension == u"bmp")
         return extension;
     return {};
 }
 
-ImageFileWriter::Result ImageFileWriter::Write(const QImage& image, const QString& path, int quality)
+ImageFileWriter::Result ImageFileWriter::Write(const QImage& image, const QString& path, int quality, QString* reason)
 {
     const QString format = FormatForPath(path);
     if (format.isEmpty())
         return Result::UnknownExtension;
-    if (image.isNull())
-        return Result::WriteFailed;
-    if (format == u"gif")
-        return WriteGif(image, path) ? Result::Written : Result::WriteFailed;
+    SafeFileWriter file(path);
+    bool written = !image.isNull() && file.Open() && Encode(image, format, quality, file.Device());
+    written = written && file.Commit();
+    if (!written && reason)
+        *reason = file.ErrorText();
+    return written ? Result::Written : Result::WriteFailed;
+}
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Result::WriteFailed;
-    if (format == u"png" && PngEncoder::Supports(image)) {
-        if (!PngEncoder::Write(image, file)) {
-            file.cancelWriting();
-            return Result::WriteFailed;
-        }
-        return file.commit() ? Result::Written : Result::WriteFailed;
-    }
-    QImageWriter writer(&file, format == u"tif" ? QByteArrayLiteral("tiff") : format.toLatin1());
+bool ImageFileWriter::Encode(const QImage& image, const QString& format, int quality, QIODevice& device)
+{
+    if (format == u"gif")
+        return EncodeGif(image, device);
+    if (format == u"png" && PngEncoder::Supports(image))
+        return PngEncoder::Write(image, device);
+    QImageWriter writer(&device, format == u"tif" ? QByteArrayLiteral("tiff") : format.toLatin1());
     if (format == u"jpg")
         writer.setQuality(std::clamp(quality, 0, 100));
     // BMP and JPEG have no alpha channel; what is transparent is written over white.
@@ -64,14 +66,10 @@ ImageFileWriter::Result ImageFileWriter::Write(const QImage& image, const QStrin
         written.fill(Qt::white);
         QPainter(&written).drawImage(0, 0, image);
     }
-    if (!writer.write(written)) {
-        file.cancelWriting();
-        return Result::WriteFailed;
-    }
-    return file.commit() ? Result::Written : Result::WriteFailed;
+    return writer.write(written);
 }
 
-bool ImageFileWriter::WriteGif(const QImage& image, const QString& path)
+bool ImageFileWriter::EncodeGif(const QImage& image, QIODevice& device)
 {
     const int width = image.width();
     const int height = image.height();
@@ -96,11 +94,8 @@ bool ImageFileWriter::WriteGif(const QImage& image, const QString& path)
         == GIF_ERROR)
         return false;
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     int error = 0;
-    GifFileType* gif = EGifOpen(&file, WriteToSaveFile, &error);
+    GifFileType* gif = EGifOpen(&device, WriteToDevice, &error);
     if (!gif)
         return false;
     ColorMapObject* map = GifMakeMapObject(256, palette);
@@ -111,9 +106,5 @@ bool ImageFileWriter::WriteGif(const QImage& image, const QString& path)
     GifFreeMapObject(map);
     if (EGifCloseFile(gif, &error) == GIF_ERROR)
         written = false;
-    if (!written) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return written;
 }

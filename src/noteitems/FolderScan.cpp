@@ -69,6 +69,27 @@ bool FolderScan::Stopped() const
     return m_stop_requested && m_stop_requested();
 }
 
+void FolderScan::SortByName(FolderEntries& entries)
+{
+    // The images are full paths of one folder, so they sort as their names do.
+    const std::vector<size_t> image_order = FileManagerOrder(entries.images);
+    std::vector<QString> images;
+    images.reserve(entries.images.size());
+    for (const size_t index : image_order)
+        images.push_back(std::move(entries.images[index]));
+    entries.images = std::move(images);
+
+    std::vector<QString> folder_names;
+    folder_names.reserve(entries.sub_folders.size());
+    for (const QByteArray& name : entries.sub_folders)
+        folder_names.push_back(QFile::decodeName(name));
+    std::vector<QByteArray> sub_folders;
+    sub_folders.reserve(entries.sub_folders.size());
+    for (const size_t index : FileManagerOrder(folder_names))
+        sub_folders.push_back(std::move(entries.sub_folders[index]));
+    entries.sub_folders = std::move(sub_folders);
+}
+
 bool FolderScan::ReadFolder(const QByteArray& folder, const QString& folder_text, Hidden hidden,
                             const StopFunction& stop_requested, FolderEntries& entries)
 {
@@ -95,6 +116,7 @@ bool FolderScan::ReadFolder(const QByteArray& folder, const QString& folder_text
             break;
         }
     }
+    SortByName(entries);
     return true;
 }
 

@@ -9,7 +9,8 @@
 
 // Lists the image files of a folder tree in the order an image item steps through them: the
 // folder's own images first, then the images of every sub-folder, depth first, each folder
-// before its own sub-folders, all in the file system's order. Paths keep their real case.
+// before its own sub-folders, all in the order a file manager shows them (by name, numbers
+// compared as numbers). Paths keep their real case.
 //
 // Hidden entries (names starting with ".") are left out of the tree, as the desktop's folder
 // view leaves them out, and linked folders are not followed, so a link cycle cannot trap the
@@ -28,8 +29,8 @@ public:
     // before it had listed everything.
     bool Run();
 
-    // The synchronous listing of one folder: the full paths of its image files in the file
-    // system's order, hidden ones included, folders left out. False when the folder cannot be
+    // The synchronous listing of one folder: the full paths of its image files in name order,
+    // hidden ones included, folders left out. False when the folder cannot be
     // read, with the list empty.
     static bool ListImages(const QString& folder, QStringList& paths);
 
@@ -47,6 +48,7 @@ private:
         std::vector<QByteArray> sub_folders; // names
     };
 
+    static void SortByName(FolderEntries& entries);
     static bool ReadFolder(const QByteArray& folder, const QString& folder_text, Hidden hidden,
                            const StopFunction& stop_requested, FolderEntries& entries);
     bool Stopped() const;

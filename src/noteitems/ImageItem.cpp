@@ -25,6 +25,8 @@ namespace {
 const QString kFileNameKey = QStringLiteral("FileName");
 const QString kFolderPathKey = QStringLiteral("FolderPath");
 const QString kRotateKey = QStringLiteral("Rotate");
+const QString kExifOrientationKey = QStringLiteral("ExifOrientation");
+const QString kTrueWord = QStringLiteral("true");
 const QString kOptionKey = QStringLiteral("Option");
 const QString kRepeatWord = QStringLiteral("Repeat");
 const QString kStatusKey = QStringLiteral("Status");
@@ -79,11 +81,18 @@ ImageItem::FileNameValue ImageItem::ParseFileName(const QString& value)
     return parsed;
 }
 
+QString ImageItem::FilePathOf(const KeyValueStore& store)
+{
+    return ParseFileName(store.GetText(kFileNameKey)).path;
+}
+
 bool ImageItem::ReadSection(const KeyValueStore& store)
 {
     bool changed = false;
     const bool has_file_name = store.Contains(kFileNameKey);
     const FileNameValue file_name = ParseFileName(store.GetText(kFileNameKey));
+    // Items written before the key existed show their files as stored, as they always did.
+    m_read_options.orientation = store.GetText(kExifOrientationKey) == kTrueWord ? ExifOrientation::Apply : ExifOrientation::Ignore;
     if (has_file_name)
         changed |= Load(file_name.path, store.GetText(kFolderPathKey), FolderListingCache::Rescan::No);
     // A file that did not load leaves nothing to turn; that is not a failed turn.
@@ -128,7 +137,7 @@ bool ImageItem::Load(const QString& file_name, const QString& folder_path, Folde
         if (!LoadFolderMode(m_folder_path))
             return false;
     } else {
-        if (!m_picture.Load(path))
+        if (!LoadPicture(m_picture, path))
             return false;
         m_folder_index = ListedIndexOf(path);
     }
@@ -138,13 +147,13 @@ bool ImageItem::Load(const QString& file_name, const QString& folder_path, Folde
 
 bool ImageItem::LoadFolderMode(const QString& folder)
 {
-    // The listing starts with the folder's own images, in the file system's order. Those are
+    // The listing starts with the folder's own images, in name order. Those are
     // read here at once, so a folder with images shows its first one without waiting for the
     // background scan of a large tree of sub-folders.
     QStringList own_images;
     FolderScan::ListImages(folder, own_images);
     for (const QString& path : own_images) {
-        if (m_picture.Load(path)) {
+        if (LoadPicture(m_picture, path)) {
             m_folder_index = ListedIndexOf(path);
             return true;
         }
@@ -158,7 +167,7 @@ bool ImageItem::LoadFolderMode(const QString& folder)
         const int count = cache.Count(folder);
         for (; next < count; ++next) {
             QString listed;
-            if (cache.Get(folder, next, listed) && m_picture.Load(listed)) {
+            if (cache.Get(folder, next, listed) && LoadPicture(m_picture, listed)) {
                 m_folder_index = next;
                 return true;
             }
@@ -167,6 +176,11 @@ bool ImageItem::LoadFolderMode(const QString& folder)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+bool ImageItem::LoadPicture(Picture& picture, const QString& path) const
+{
+    return picture.Load(ImageDecoder::Open(path, m_read_options));
 }
 
 int ImageItem::ListedIndexOf(const QString& path) const
@@ -187,6 +201,14 @@ bool ImageItem::SetTrims(const Trims& trims)
     if (m_trims == kept)
         return false;
     m_trims = kept;
+    return true;
+}
+
+bool ImageItem::SetReadOptions(const ImageReadOptions& options)
+{
+    if (m_read_options == options)
+        return false;
+    m_read_options = options;
     return true;
 }
 
@@ -300,6 +322,8 @@ bool ImageItem::Save(QString& section, QString& options, SaveMode mode) const
         + QStringLiteral("\r\n");
     section += kFolderPathKey + u'=' + m_folder_path + QStringLiteral("\r\n");
     section += kRotateKey + u'=' + QString::number(m_quarter_turns) + QStringLiteral("\r\n");
+    if (m_read_options.orientation == ExifOrientation::Apply)
+        section += kExifOrientationKey + u'=' + kTrueWord + QStringLiteral("\r\n");
     if (m_picture.Repeat()) {
         if (!options.isEmpty())
             options += u',';
@@ -452,7 +476,7 @@ bool ImageItem::StepImage(int count, Step step)
         if (!cache.Get(m_folder_path, int(index), path))
             continue;
         const std::shared_ptr<ImageDecoder> ahead = TakeAhead(path);
-        if (!(ahead ? candidate.Load(ahead) : candidate.Load(path)))
+        if (!(ahead ? candidate.Load(ahead) : LoadPicture(candidate, path)))
             continue;
         m_picture = std::move(candidate);
         m_folder_index = int(index);
@@ -467,6 +491,9 @@ bool ImageItem::StepImage(int count, Step step)
     SetAnchor(kBottom, u'H' + FormatFixed(size.height()));
     SetAnchor(kRight, u'W' + FormatFixed(size.width()));
     m_trims = {};
+    // The new image shows upright, so it is saved upright too: a turn count kept from the
+    // image before would turn it on the next load.
+    m_quarter_turns = 0;
     if (m_fit_mode)
         FitToPage();
     PrefetchPixels();
@@ -505,7 +532,7 @@ void ImageItem::PrefetchAhead(int count, Step step)
                 break;
             AheadFile file { TakeAhead(path), std::make_shared<DecodeTicket>() };
             if (!file.pixels)
-                file.pixels = ImageDecoder::Open(path);
+                file.pixels = ImageDecoder::Open(path, m_read_options);
             if (!file.pixels)
                 continue;
             file.pixels->Prefetch(AheadDeviceSize(file.pixels->NaturalSize()), DecodePriority::Ahead, file.ticket);
@@ -554,6 +581,7 @@ std::unique_ptr<ImageItem> ImageItem::Duplicate(Canvas& canvas) const
     copy->m_folder_index = m_folder_index;
     copy->m_trims = m_trims;
     copy->m_quarter_turns = m_quarter_turns;
+    copy->m_read_options = m_read_options;
     for (int edge = kLeft; edge <= kBottom; ++edge)
         copy->SetAnchor(edge, GetAnchors()[size_t(edge)]);
     return copy;

@@ -69,7 +69,7 @@ public:
     bool HandleMessage(const Message& message, QPointF page_point) override;
 
     // Loads a file, or with a folder as file name the first image of that folder that loads
-    // (folder mode). Relative names resolve against the working folder. The folder path names
+    // (folder mode). Files are read with the item's read options. Relative names resolve against the working folder. The folder path names
     // the folder whose images the item steps through; when it is not an existing folder the
     // file's own folder is used. Empty right and bottom anchors take the image's natural size.
     bool Load(const QString& file_name, const QString& folder_path, FolderListingCache::Rescan rescan);
@@ -125,6 +125,12 @@ public:
     const Trims& GetTrims() const { return m_trims; }
     bool SetTrims(const Trims& trims);
     int QuarterTurns() const { return m_quarter_turns; }
+    // Items placed by this program show photographs upright (their EXIF orientation applied)
+    // and say so in their section; items read from a section without that key show their
+    // files as stored, as the versions that wrote them did. Stepping to other files keeps the
+    // item's rule. Set before loading.
+    const ImageReadOptions& ReadOptions() const { return m_read_options; }
+    bool SetReadOptions(const ImageReadOptions& options);
     bool FitMode() const { return m_fit_mode; }
     bool SetFitMode(bool fit);
     const DragRectangle& GetDragRectangle() const { return m_drag_rectangle; }
@@ -133,6 +139,8 @@ public:
     // The path and trims of a FileName value. A path may hold commas: when the value has more
     // than five fields, the path is everything before the last four.
     static FileNameValue ParseFileName(const QString& value);
+    // The image file an image section names, as written; empty when it names none.
+    static QString FilePathOf(const KeyValueStore& store);
 
     // Starts decoding the pixels for the size the picture has on the canvas now, so that
     // drawing finds them ready; at idle priority on a page prepared ahead.
@@ -155,6 +163,7 @@ private:
     std::shared_ptr<ImageDecoder> TakeAhead(const QString& path);
     QSize AheadDeviceSize(QSize natural) const;
     bool LoadFolderMode(const QString& folder);
+    bool LoadPicture(Picture& picture, const QString& path) const;
     int ListedIndexOf(const QString& path) const;
     void DrawHatch(QPainter& painter, const std::vector<QRectF>& area) const;
     void DrawSelectionFrame(QPainter& painter) const;
@@ -165,6 +174,7 @@ private:
     int m_folder_index { -1 };
     Trims m_trims;
     int m_quarter_turns { 0 };
+    ImageReadOptions m_read_options { ExifOrientation::Apply };
     DragRectangle m_drag_rectangle;
     bool m_fit_mode { false };
     ImageItemDrag m_drag { *this };

@@ -88,14 +88,9 @@ void ImageItemMenu::Run(ImageItem& item, int command)
     case kDelete:
         item.RemoveFromPage();
         return;
-    case kDeleteFile: {
-        const QString file = item.GetPicture().FileName();
-        item.RemoveFromPage();
-        // Failures are not shown: the item has left the page in any case.
-        if (!file.isEmpty())
-            MoveToTrash(file);
+    case kDeleteFile:
+        DeleteFile(item);
         return;
-    }
     default:
         break;
     }
@@ -107,6 +102,20 @@ void ImageItemMenu::Run(ImageItem& item, int command)
     item.PrefetchPixels();
     item.Repaint(before.united(item.PictureRect()));
     item.SendItemEvent(ItemEvent::kChangeFinished);
+}
+
+void ImageItemMenu::DeleteFile(ImageItem& item)
+{
+    const QString file = item.GetPicture().FileName();
+    if (!Prompt().AskYesNo(QStringLiteral("ファイルをごみ箱に移動しますか?"), kPromptCaption.toString()))
+        return;
+    // The file goes before the item, so that the change the item reports, and undo with it,
+    // knows where the trash keeps the file.
+    const bool trashed = file.isEmpty() || MoveToTrash(file);
+    item.RemoveFromPage();
+    if (!trashed)
+        Prompt().ShowMessage(QStringLiteral("ファイルをごみ箱に移動できませんでした。\n") + file, kPromptCaption.toString(),
+                             MessageIcon::Warning);
 }
 
 bool ImageItemMenu::RunInPlace(ImageItem& item, int command)
@@ -234,16 +243,25 @@ int ImageItemMenu::Scatter(ImageItem& item)
 
 QString ImageItemMenu::SaveFilter(const QString& extension)
 {
-    const QString lower = extension.toLower();
-    if (lower == u".gif")
+    const QString format = ImageFileWriter::FormatForPath(QStringLiteral("x") + extension);
+    if (format == u"gif")
         return QStringLiteral("GIF|*.gif|JPEG|*.jpg|PNG|*.png|BMP|*.bmp|TIFF|*.tif||");
-    if (lower == u".png")
-        return QStringLiteral("PNG|*.png|JPEG|*.jpg|GIF|*.gif|BMP|*.bmp|TIFF|*.tif||");
-    if (lower == u".bmp")
+    if (format == u"bmp")
         return QStringLiteral("BMP|*.bmp|JPEG|*.jpg|GIF|*.gif|PNG|*.png|TIFF|*.tif||");
-    if (lower == u".tif")
+    if (format == u"tif")
         return QStringLiteral("TIFF|*.tif|JPEG|*.jpg|GIF|*.gif|PNG|*.png|BMP|*.bmp||");
-    return QStringLiteral("JPEG|*.jpg|GIF|*.gif|PNG|*.png|BMP|*.bmp|TIFF|*.tif||");
+    if (format == u"jpg")
+        return QStringLiteral("JPEG|*.jpg|GIF|*.gif|PNG|*.png|BMP|*.bmp|TIFF|*.tif||");
+    // PNG also for pictures in a format the program reads but does not write (WebP, ...): it
+    // keeps every pixel and the transparency.
+    return QStringLiteral("PNG|*.png|JPEG|*.jpg|GIF|*.gif|BMP|*.bmp|TIFF|*.tif||");
+}
+
+QString ImageItemMenu::SaveExtension(const QString& extension)
+{
+    if (ImageFileWriter::FormatForPath(QStringLiteral("x") + extension).isEmpty())
+        return QStringLiteral("png");
+    return extension.mid(1);
 }
 
 bool ImageItemMenu::SaveImage(ImageItem& item)
@@ -252,20 +270,48 @@ bool ImageItemMenu::SaveImage(ImageItem& item)
     const PathParts parts = SplitPath(file);
     FileDialogRequest request;
     request.filter = SaveFilter(parts.extension);
-    request.default_extension = parts.extension.mid(1);
+    request.default_extension = SaveExtension(parts.extension);
     request.initial_path = file.isEmpty() ? QString() : parts.folder + parts.name;
     const std::optional<QString> chosen = Prompt().AskSaveFile(request);
-    return chosen && Bake(item, *chosen, QualityQuestion::Ask);
+    if (!chosen)
+        return false;
+    QString reason;
+    if (Bake(item, *chosen, QualityQuestion::Ask, &reason))
+        return true;
+    // A cancelled quality question gives no reason: the user knows nothing was saved.
+    if (!reason.isEmpty())
+        Prompt().ShowMessage(QStringLiteral("画像の保存に失敗しました。\n%1\n%2").arg(*chosen, reason), kPromptCaption.toString(),
+            MessageIcon::Warning);
+    return false;
 }
 
-bool ImageItemMenu::Bake(ImageItem& item, const QString& path, QualityQuestion question)
+bool ImageItemMenu::Bake(ImageItem& item, const QString& path, QualityQuestion question, QString* reason)
+{
+    QString failure;
+    const bool baked = TryBake(item, path, question, failure);
+    if (reason)
+        *reason = failure;
+    return baked;
+}
+
+bool ImageItemMenu::TryBake(ImageItem& item, const QString& path, QualityQuestion question, QString& reason)
 {
     const QString format = ImageFileWriter::FormatForPath(path);
+    if (format.isEmpty()) {
+        reason = QStringLiteral("画像は .jpg .jpeg .gif .png .bmp .tif .tiff のどれかの名前で保存してください。");
+        return false;
+    }
+    if (!item.GetPicture().IsLoaded()) {
+        reason = QStringLiteral("画像が読み込まれていません。");
+        return false;
+    }
     const float width = item.Width();
     const float height = item.Height();
     OffscreenCanvas offscreen(QSize(int(width), int(height)), CanvasKind::Page);
-    if (format.isEmpty() || !item.GetPicture().IsLoaded() || !offscreen.IsValid())
+    if (!offscreen.IsValid()) {
+        reason = QStringLiteral("この大きさの画像は作れません。");
         return false;
+    }
     int quality = ImageFileWriter::kDefaultJpegQuality;
     if (format == u"jpg" && question == QualityQuestion::Ask) {
         const std::optional<int> asked = AskSaveQuality();
@@ -281,7 +327,10 @@ bool ImageItemMenu::Bake(ImageItem& item, const QString& path, QualityQuestion q
     copy->GetPicture().SetCacheEnabled(false);
     offscreen.GetCanvas().AddItem(std::move(copy));
     const QImage image = offscreen.Render(OpaqueShortcut::Off);
-    if (ImageFileWriter::Write(image, path, quality) != ImageFileWriter::Result::Written)
+    if (ImageFileWriter::Write(image, path, quality, &reason) != ImageFileWriter::Result::Written)
         return false;
-    return item.ShowBakedFile(path);
+    if (item.ShowBakedFile(path))
+        return true;
+    reason = QStringLiteral("保存した画像を読み込めません。");
+    return false;
 }

@@ -53,20 +53,29 @@ public:
     // Puts every other image of the item's folder on the page at random places, each as
     // large (width plus height) as the item. Answers how many were added.
     static int Scatter(ImageItem& item);
-    // Asks for a file and bakes the item into it.
+    // Asks for a file and bakes the item into it; tells the user when that fails.
     static bool SaveImage(ImageItem& item);
     // Writes what the item shows into an image file of its size, in the format of the path's
     // extension, and makes the item show that file. False, with the item unchanged, when the
-    // extension is unknown, the quality question was cancelled or the file was not written.
-    static bool Bake(ImageItem& item, const QString& path, QualityQuestion question);
+    // extension is unknown, the quality question was cancelled or the file was not written;
+    // reason (when given) then tells why, and is empty after a cancel.
+    static bool Bake(ImageItem& item, const QString& path, QualityQuestion question, QString* reason = nullptr);
 
-    // The save dialog's filter, the file's own format first.
+    // The save dialog's filter for a picture of the extension (with its dot, any case): its own
+    // format first, PNG first for a format the program does not write.
     static QString SaveFilter(const QString& extension);
+    // The extension (without the dot) the save dialog adds to a name typed without one: the
+    // picture's own when the program writes it, else "png".
+    static QString SaveExtension(const QString& extension);
     // The next value, from 0 to 32767, of the C runtime's pseudo-random sequence. Scatter
     // starts from state 1 at every start of the program, so a fresh run scatters the same way.
     static int NextRandom(std::uint32_t& state);
 
+    // Asks first, then moves the item's file to the trash and takes the item off the page.
+    static void DeleteFile(ImageItem& item);
+
 private:
+    static bool TryBake(ImageItem& item, const QString& path, QualityQuestion question, QString& reason);
     static bool FitLongestSide(ImageItem& item, float side);
     static bool RunInPlace(ImageItem& item, int command);
 };

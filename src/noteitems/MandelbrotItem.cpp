@@ -211,16 +211,15 @@ void MandelbrotItem::ShowContextMenu(const Message& message)
     }
 }
 
-// The change is reported under an empty name before the item goes; the canvas destroys the
-// item once the message being handled is done, or at once outside of routing, so nothing may
-// touch the item after this.
+// The item goes first and the change is reported after, under an empty name, so that what
+// is recorded no longer holds the item. The canvas destroys the item once the report is done,
+// so nothing may touch the item after this.
 void MandelbrotItem::RemoveFromPage()
 {
     Canvas& canvas = GetCanvas();
-    ItemEvent event;
-    event.code = ItemEvent::kChangeFinished;
-    canvas.TakeItemEvent(event);
+    Canvas::DispatchGuard guard(canvas);
     canvas.RemoveItem(this);
+    canvas.TakeItemEvent(ItemEvent { {}, {}, ItemEvent::kChangeFinished, {} });
 }
 
 bool MandelbrotItem::IsFillingPage() const

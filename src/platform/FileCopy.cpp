@@ -1,14 +1,24 @@
 #include "platform/FileCopy.h"
 
+#include "platform/SafeFileWriter.h"
+
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+bool Refuse(int error_number, QString* reason)
+{
+    if (reason)
+        *reason = QString::fromLocal8Bit(std::strerror(error_number));
+    return false;
+}
 
 class FileDescriptor {
 public:
@@ -26,13 +36,6 @@ public:
 
     int Get() const { return m_fd; }
     bool IsOpen() const { return m_fd >= 0; }
-    // Closing reports the last write errors of some file systems.
-    bool Close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
 
 private:
     int m_fd;
@@ -83,25 +86,31 @@ bool CopyBytes(int from, int to, off_t size)
 
 }
 
-bool CopyFileReplacing(const QString& source, const QString& target)
+bool CopyFileReplacing(const QString& source, const QString& target, QString* reason)
 {
     const QByteArray from_path = QFile::encodeName(source);
-    const QByteArray to_path = QFile::encodeName(target);
-    if (from_path.isEmpty() || to_path.isEmpty())
-        return false;
+    if (from_path.isEmpty() || target.isEmpty())
+        return Refuse(ENOENT, reason);
     FileDescriptor from(::open(from_path.constData(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
-    if (!from.IsOpen() || ::fstat(from.Get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    // The same file on both sides would be emptied by the truncation below.
+    if (!from.IsOpen() || ::fstat(from.Get(), &info) != 0)
+        return Refuse(errno, reason);
+    if (!S_ISREG(info.st_mode))
+        return Refuse(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, reason);
+    // Copying a file onto itself would gain nothing.
     struct stat target_info {};
-    if (::stat(to_path.constData(), &target_info) == 0 && target_info.st_dev == info.st_dev && target_info.st_ino == info.st_ino)
-        return false;
-    FileDescriptor to(::open(to_path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!to.IsOpen())
-        return false;
-    const bool copied = CopyBytes(from.Get(), to.Get(), info.st_size) && to.Close();
-    if (!copied)
-        ::unlink(to_path.constData());
+    if (::stat(QFile::encodeName(target).constData(), &target_info) == 0 && target_info.st_dev == info.st_dev
+        && target_info.st_ino == info.st_ino)
+        return Refuse(EINVAL, reason);
+    SafeFileWriter copy(target);
+    bool copied = copy.Open();
+    errno = 0;
+    if (copied && !CopyBytes(from.Get(), copy.Handle(), info.st_size)) {
+        copy.Fail(errno != 0 ? errno : EIO);
+        copied = false;
+    }
+    copied = copied && copy.Commit();
+    if (!copied && reason)
+        *reason = copy.ErrorText();
     return copied;
 }

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Copies a file's bytes to the target, replacing a file there. The kernel moves the bytes
-// (copy_file_range) where the file systems allow, so large images never pass through the
-// program. A failed copy removes what it wrote. Answers whether the target is a whole copy.
-bool CopyFileReplacing(const QString& source, const QString& target);
+// Copies a file's bytes to the target, replacing a file there through SafeFileWriter, so a
+// failed copy leaves the target as it was. The kernel moves the bytes (copy_file_range) where
+// the file systems allow, so large images never pass through the program. Answers whether the
+// target is a whole copy; on failure reason, when given, tells why.
+bool CopyFileReplacing(const QString& source, const QString& target, QString* reason = nullptr);

@@ -1,12 +1,16 @@
 #include "platform/Paths.h"
 
+#include <QCollator>
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <climits>
+#include <numeric>
+#include <sys/stat.h>
 #include <filesystem>
 #include <system_error>
 
@@ -39,6 +43,22 @@ void DeleteEntry(const QFileInfo& entry)
         return;
     }
     QFile::remove(entry.filePath());
+}
+
+// Adds what is still there of an entry that was deleted: the entry, or the files left inside
+// a folder (the folder itself when nothing inside is left).
+void ListLeftOver(const QString& path, QStringList& left)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return;
+    QStringList files;
+    if (S_ISDIR(info.st_mode))
+        files = ListFolderEntries(path, Recursive::Yes, EntryKinds::Files);
+    if (files.isEmpty())
+        left << path;
+    else
+        left << files;
 }
 
 void ListInto(const QString& folder, Recursive recursive, EntryKinds kinds, QStringList& entries)
@@ -122,6 +142,20 @@ QString LongPath(const QString& path)
     return normalized.endsWith(kSeparator) ? WithTrailingSeparator(canonical) : canonical;
 }
 
+QString FollowLinks(const QString& path)
+{
+    // Beyond this many links in a row the path is taken for a loop.
+    constexpr int kMaxLinkHops = 40;
+    QString current = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        const QFileInfo info(current);
+        if (!info.isSymLink())
+            return current;
+        current = QDir::cleanPath(info.symLinkTarget());
+    }
+    return current;
+}
+
 QString ProgramFolder()
 {
     if (QCoreApplication::instance())
@@ -162,7 +196,7 @@ bool CreateFolderPath(const QString& path)
     return QFileInfo(normalized).isDir();
 }
 
-bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive)
+bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive, QStringList* left)
 {
     const QString normalized = NormalizeSeparators(folder);
     const QDir dir(normalized);
@@ -178,16 +212,54 @@ bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursiv
             QFile::moveToTrash(entry.filePath());
         else if (is_folder || !QFile::remove(entry.filePath()))
             DeleteEntry(entry);
+        if (left)
+            ListLeftOver(entry.filePath(), *left);
     }
     return true;
 }
 
-bool IsImageFileName(const QString& path)
+const QStringList& ImageFileExtensions()
 {
     static const QStringList kImageExtensions = {
-        QStringLiteral(".jpg"), QStringLiteral(".gif"), QStringLiteral(".png"), QStringLiteral(".bmp"), QStringLiteral(".tif"),
+        QStringLiteral(".jpg"), QStringLiteral(".jpeg"), QStringLiteral(".jpe"), QStringLiteral(".jfif"),
+        QStringLiteral(".png"), QStringLiteral(".gif"), QStringLiteral(".bmp"), QStringLiteral(".dib"),
+        QStringLiteral(".tif"), QStringLiteral(".tiff"), QStringLiteral(".webp"), QStringLiteral(".heic"),
+        QStringLiteral(".heif"), QStringLiteral(".hif"), QStringLiteral(".avif"), QStringLiteral(".jxl"),
+        QStringLiteral(".tga"), QStringLiteral(".pbm"), QStringLiteral(".pgm"), QStringLiteral(".ppm"),
+        QStringLiteral(".ico"),
     };
-    return kImageExtensions.contains(ExtensionOf(path));
+    return kImageExtensions;
+}
+
+bool IsImageFileName(const QString& path)
+{
+    return ImageFileExtensions().contains(ExtensionOf(path));
+}
+
+std::vector<size_t> FileManagerOrder(const std::vector<QString>& names)
+{
+    // A collator per thread: folder scans sort on their worker while the user-interface
+    // thread lists folders of its own.
+    thread_local const QCollator collator = [] {
+        // The C locale compares plain character codes; file managers compare numbers in it too.
+        const QLocale system;
+        QCollator made(system.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : system);
+        made.setNumericMode(true);
+        made.setCaseSensitivity(Qt::CaseInsensitive);
+        return made;
+    }();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(names.size());
+    for (const QString& name : names)
+        keys.push_back(collator.sortKey(name));
+    std::vector<size_t> order(names.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    // Names that differ only in case come in one fixed order, whatever the file system's.
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int compared = keys[a].compare(keys[b]);
+        return compared != 0 ? compared < 0 : names[a] < names[b];
+    });
+    return order;
 }
 
 QString PastedImagePath(const QDate& today)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // Path services. The separator is "/"; a backslash, as written in layouts and in note files
 // of the Windows version, is read as a separator too. Folder paths end in "/".
 
@@ -33,6 +35,10 @@ QString ParentFolderOf(const QString& path);
 // The canonical form of an existing path, or the path unchanged.
 QString LongPath(const QString& path);
 
+// The absolute path with the links of its last part followed, also to a file that does not
+// exist yet: where writing to the path puts the bytes. Links in the folders stay as they are.
+QString FollowLinks(const QString& path);
+
 // The folder of the executable, ending in "/".
 QString ProgramFolder();
 // The working folder against which relative paths resolve, ending in "/".
@@ -45,11 +51,20 @@ bool IsRelativePath(const QString& path);
 // false when it names an existing file.
 bool CreateFolderPath(const QString& path);
 // Deletes everything inside the folder (into the trash when asked), keeping the folder.
-// False only when the folder cannot be listed; failures of single entries are not reported.
-bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive);
+// False only when the folder cannot be listed. What could not be deleted is added to left,
+// when given: files, and folders that hold no file but stayed.
+bool DeleteFolderContents(const QString& folder, Trash trash, Recursive recursive, QStringList* left = nullptr);
 
-// Whether the lower-cased extension is one of the image extensions the program places.
+// The extensions of the image files the program reads, lower case with their dots: the one
+// list behind the open dialog's filter, folder listings and scatter.
+const QStringList& ImageFileExtensions();
+// Whether the extension, in any case, is one of ImageFileExtensions.
 bool IsImageFileName(const QString& path);
+
+// The order in which a file manager shows names: by name, digits compared as numbers ("2"
+// before "10"), letter case ignored but for names that differ only in it. Answers the
+// positions of the names in that order.
+std::vector<size_t> FileManagerOrder(const std::vector<QString>& names);
 
 // A free file name for a pasted image in the clipboard folder (the "clipboard" folder of the
 // application's data folder), "YYYYMMDD_n.png" with the first n that names no file. The

@@ -83,6 +83,13 @@ std::optional<QString> RunFileDialog(const FileDialogRequest& request, QFileDial
     dialog.setNameFilter(QtUserPrompt::ConvertFilter(request.filter));
     if (!request.default_extension.isEmpty())
         dialog.setDefaultSuffix(request.default_extension);
+    // A name typed without an extension gets the one of the format the user chose.
+    if (mode == QFileDialog::AcceptSave) {
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            if (const QString extension = QtUserPrompt::FilterExtension(filter); !extension.isEmpty())
+                dialog.setDefaultSuffix(extension);
+        });
+    }
     // A dialog given no folder, or one that does not exist, opens on the list of drives.
     dialog.setDirectory(QtUserPrompt::StartFolder(initial_path, QtUserPrompt::CurrentDialogFolders()));
     if (mode == QFileDialog::AcceptOpen) {
@@ -182,6 +189,19 @@ QString QtUserPrompt::ConvertFilter(const QString& filter)
             filters.append(description + QLatin1Char(' ') + shown);
     }
     return filters.join(QLatin1String(";;"));
+}
+
+QString QtUserPrompt::FilterExtension(const QString& qt_filter)
+{
+    const qsizetype open = qt_filter.lastIndexOf(u'(');
+    const QString patterns = open < 0 ? qt_filter : qt_filter.mid(open + 1).chopped(qt_filter.endsWith(u')') ? 1 : 0);
+    const QString first = patterns.simplified().section(u' ', 0, 0);
+    if (!first.startsWith(QStringLiteral("*.")))
+        return {};
+    const QString extension = first.mid(2);
+    if (extension.isEmpty() || extension.contains(u'*') || extension.contains(u'?'))
+        return {};
+    return extension;
 }
 
 QString QtUserPrompt::StartFolder(const QString& initial_path, const DialogFolders& folders)

@@ -30,6 +30,9 @@ public:
     // "JPEG|*.jpg|GIF|*.gif||" becomes "JPEG (*.jpg);;GIF (*.gif)". A description that already
     // shows its pattern in parentheses keeps its text and gets the pattern added.
     static QString ConvertFilter(const QString& filter);
+    // The extension a filter of a save dialog stands for, without its dot: "png" for
+    // "PNG (*.png)"; empty when its first pattern names no single extension ("*.*").
+    static QString FilterExtension(const QString& qt_filter);
     // The folder a file dialog opens in: the existing folder of the request's path (relative
     // paths against the working folder) unless that is the program's folder, else the
     // pictures folder when it exists, else the home folder.

@@ -3,7 +3,11 @@
 #include "platform/Paths.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <utility>
 
 namespace {
 
@@ -11,6 +15,12 @@ DesktopOpener& Opener()
 {
     static DesktopOpener opener;
     return opener;
+}
+
+std::vector<TrashedFile>& NotedTrashedFiles()
+{
+    static std::vector<TrashedFile> files;
+    return files;
 }
 
 bool OpenUrl(const QUrl& url)
@@ -40,7 +50,31 @@ bool OpenWebPage(const QString& address)
 bool MoveToTrash(const QString& path)
 {
     const QString normalized = NormalizeSeparators(path);
-    return !normalized.isEmpty() && QFile::moveToTrash(normalized);
+    QString in_trash;
+    if (normalized.isEmpty() || !QFile::moveToTrash(normalized, &in_trash))
+        return false;
+    NotedTrashedFiles().push_back({ QFileInfo(normalized).absoluteFilePath(), in_trash });
+    return true;
+}
+
+std::vector<TrashedFile> TakeTrashedFiles()
+{
+    return std::exchange(NotedTrashedFiles(), {});
+}
+
+bool BringBackFromTrash(const TrashedFile& file)
+{
+    const QFileInfo trashed(file.in_trash);
+    if (file.in_trash.isEmpty() || !trashed.exists() || QFileInfo::exists(file.original)
+        || !QFileInfo(FolderOf(file.original)).isDir())
+        return false;
+    if (!QFile::rename(file.in_trash, file.original))
+        return false;
+    // The trash keeps what it knows of a file beside its "files" folder, in "info".
+    QDir trash_folder = trashed.dir();
+    if (trash_folder.dirName() == QLatin1String("files") && trash_folder.cdUp())
+        QFile::remove(trash_folder.filePath(QStringLiteral("info/") + trashed.fileName() + QStringLiteral(".trashinfo")));
+    return true;
 }
 
 QUrl FolderUrl(const QString& folder)

@@ -1,9 +1,9 @@
 #include "platform/TextFile.h"
 
+#include "platform/SafeFileWriter.h"
 #include "platform/TextCodec.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <new>
 
@@ -26,26 +26,12 @@ bool ReadTextFile(const QString& path, QString& text)
     return true;
 }
 
-bool WriteTextFileSafely(const QString& path, const QString& text)
+bool WriteTextFileSafely(const QString& path, const QString& text, QString* reason)
 {
-    return WriteFileSafely(path, EncodeTextUtf8(text));
+    return WriteFileSafely(path, EncodeTextUtf8(text), reason);
 }
 
-bool WriteFileSafely(const QString& path, const QByteArray& bytes)
+bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* reason)
 {
-    if (path.isEmpty())
-        return false;
-    QSaveFile file(path);
-    // Writing into the target directly is never the fallback: a failure must leave it as it was.
-    file.setDirectWriteFallback(false);
-    // Unbuffered, so a short write (disk full, file size limit) shows in write()'s count; a
-    // buffered one would be cut short silently when commit() flushes it.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    // commit() flushes the new file to disk before it takes the target's place.
-    return file.commit();
+    return SafeFileWriter::WriteFile(path, bytes, reason);
 }

@@ -1,12 +1,17 @@
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
+#include "app/ProductInfo.h"
 
 #include "items/Item.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "platform/ScriptedUserPrompt.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -86,6 +91,20 @@ TEST_F(HelpCommandsTest, WebPageEntriesOpenTheMakersSiteAndTheGuide)
     EXPECT_TRUE(m_urls.opened[0].scheme().startsWith(QStringLiteral("http")));
     EXPECT_TRUE(m_urls.opened[1].isLocalFile());
     EXPECT_TRUE(m_urls.opened[1].path().endsWith(QStringLiteral("/guide.md")));
+}
+
+// Installed, the program finds the guide from its own folder wherever the tree was put.
+TEST(UserGuideTest, IsFoundFromTheProgramsFolderInAnInstalledTree)
+{
+    QTemporaryDir prefix;
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("lib/tessary")));
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("share/tessary")));
+    const QString program_folder = prefix.filePath(QStringLiteral("lib/tessary/"));
+    EXPECT_TRUE(ProductInfo::UserGuideUrlFrom(program_folder).isEmpty());
+    QFile guide(prefix.filePath(QStringLiteral("share/tessary/guide.md")));
+    ASSERT_TRUE(guide.open(QIODevice::WriteOnly));
+    guide.close();
+    EXPECT_EQ(ProductInfo::UserGuideUrlFrom(program_folder), QUrl::fromLocalFile(QFileInfo(guide).canonicalFilePath()));
 }
 
 TEST_F(HelpCommandsTest, CtrlPOpensThePublishDialog)

@@ -13,12 +13,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QPainter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -89,7 +93,7 @@ protected:
         item->SetAnchor(Item::kTop, "T100");
         item->SetZoom(0.5f);
         m_window->RepaintPageCanvas();
-        m_window->GetPages().RecordStep();
+        m_window->GetPages().RecordChanges();
         return *item;
     }
 
@@ -104,7 +108,8 @@ protected:
         QTest::mousePress(&view, Qt::RightButton, {}, point);
         QTest::mouseRelease(&view, Qt::RightButton, {}, point);
     }
-    QString CurrentStep() { return m_window->GetPages().History().Current()->text; }
+    // The page's text as the note keeps it.
+    QString CurrentStep() { return m_window->GetPages().List().at(m_window->GetPages().Current()); }
 
     // The page as the window shows it once its pictures have arrived, at a page point.
     QColor Probe(QPointF page)
@@ -164,7 +169,9 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
         { ImageItemMenu::kRotateLeft, nullptr, [&] { EXPECT_EQ(Top()->QuarterTurns(), -1); }, true },
         { ImageItemMenu::kRepeat, nullptr, [&] {
              EXPECT_TRUE(Top()->GetPicture().Repeat());
-             EXPECT_TRUE(ImageItemMenu::Build(*Top()).entries[6].checked);
+             const PopupMenu menu = ImageItemMenu::Build(*Top());
+             for (size_t entry = 0; entry < menu.entries.size(); ++entry)
+                 EXPECT_EQ(menu.entries[entry].checked, entry == 6) << entry;
          }, true },
         { ImageItemMenu::kOpenFolder, nullptr, [&] {
              ASSERT_EQ(m_opened.size(), 1u);
@@ -192,7 +199,8 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
          }, true },
         { ImageItemMenu::kFit320, [](ImageItem& item) { item.SetZoom(1); }, [&] { EXPECT_EQ(Top()->GetBounds().size(), QSizeF(320, 240)); }, true },
         { ImageItemMenu::kFit640, nullptr, [&] { EXPECT_EQ(Top()->GetBounds().size(), QSizeF(640, 480)); }, true },
-        { ImageItemMenu::kDeleteFile, nullptr, [&] {
+        { ImageItemMenu::kDeleteFile, [&](ImageItem&) { m_prompt->QueueYesNo(true); }, [&] {
+             EXPECT_EQ(m_prompt->Requests().back().text, QStringLiteral("ファイルをごみ箱に移動しますか?"));
              EXPECT_EQ(NoteItems(), 0);
              EXPECT_FALSE(QFile::exists(m_photos + "a.png"));
              // In the trash, not deleted.
@@ -213,7 +221,7 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
         ImageItem& item = Place(m_photos + "a.png");
         if (row.prepare)
             row.prepare(item);
-        m_window->GetPages().RecordStep();
+        m_window->GetPages().RecordChanges();
         const QString before = CurrentStep();
         const int shown = NoteItems();
         ChooseFromMenu(item, row.command);
@@ -226,6 +234,8 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
         m_window->Commands().Run(CommandTable::kUndo);
         EXPECT_EQ(CurrentStep(), before);
         EXPECT_EQ(NoteItems(), shown);
+        // The file comes back from the trash with the item.
+        EXPECT_TRUE(QFile::exists(m_photos + "a.png"));
     }
     qunsetenv("XDG_DATA_HOME");
     QStandardPaths::setTestModeEnabled(test_paths);
@@ -300,4 +310,75 @@ TEST_F(ImageItemMenuTest, SnapCommandSwitchesSnappingOnThePage)
     Top()->SetAnchor(Item::kLeft, "L" + QString::number(line + 3 + 10));
     drag_left_by_ten();
     EXPECT_NEAR(Top()->Left(), line, 0.01);
+}
+
+// Save image through the menu, as the user picks the name: every spelling of the extensions
+// the program writes, a source in a format it only reads, and failures the user is told of.
+TEST_F(ImageItemMenuTest, SaveImageTakesEveryWrittenExtensionAndReportsFailures)
+{
+    struct Row {
+        const char* name;
+        const char* format; // as QImageReader names it; empty for a save that must fail
+    };
+    const Row rows[] = {
+        { "a.jpeg", "jpeg" }, { "b.JPG", "jpeg" }, { "c.tif", "tiff" }, { "d.tiff", "tiff" },
+        { "e.PNG", "png" }, { "f.txt", "" }, { "missing/g.png", "" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Page().SetActiveItem(nullptr);
+        m_prompt->QueueYesNo(true);
+        m_window->GetPages().ClearPage();
+        Place(m_photos + "a.png");
+        const QString path = m_dir.path() + "/out/" + QString::fromLatin1(row.name);
+        m_prompt->ClearRequests();
+        m_prompt->QueueSaveFile(path);
+        const bool is_jpeg = QByteArray(row.format) == "jpeg";
+        if (is_jpeg)
+            m_dialogs->Queue([](ScriptedDialog& dialog) { dialog.Press(QStringLiteral("OK")); });
+        ChooseFromMenu(*Top(), ImageItemMenu::kSaveImage);
+        const auto& asked = m_prompt->Requests();
+        if (*row.format) {
+            EXPECT_EQ(Top()->GetPicture().FileName(), path);
+            EXPECT_EQ(QImageReader(path).format(), QByteArray(row.format));
+            EXPECT_EQ(QImageReader(path).size(), QSize(320, 240));
+            EXPECT_EQ(asked.size(), 2u); // the menu and the save dialog
+        } else {
+            EXPECT_EQ(Top()->GetPicture().FileName(), m_photos + "a.png");
+            EXPECT_FALSE(QFileInfo::exists(path));
+            ASSERT_EQ(asked.size(), 3u);
+            EXPECT_EQ(asked.back().kind, ScriptedUserPrompt::Kind::Message);
+            EXPECT_TRUE(asked.back().text.startsWith(QStringLiteral("画像の保存に失敗しました。\n") + path)) << asked.back().text.toStdString();
+        }
+    }
+
+    // Cancelling the quality question is the user's own choice: nothing is said.
+    m_prompt->ClearRequests();
+    m_prompt->QueueSaveFile(m_dir.path() + "/out/cancelled.jpg");
+    m_dialogs->Queue([](ScriptedDialog& dialog) { dialog.Press(QStringLiteral("Cancel")); });
+    ChooseFromMenu(*Top(), ImageItemMenu::kSaveImage);
+    EXPECT_EQ(m_prompt->Requests().size(), 2u);
+    EXPECT_FALSE(QFileInfo::exists(m_dir.path() + "/out/cancelled.jpg"));
+}
+
+TEST_F(ImageItemMenuTest, SaveImageSuggestsPngForAFormatTheProgramDoesNotWrite)
+{
+    // WebP where Qt has it, else another format Qt reads and the program does not write.
+    const QByteArray format = QImageWriter::supportedImageFormats().contains("webp") ? "webp" : "ppm";
+    const QString source = m_photos + "c." + QString::fromLatin1(format);
+    ASSERT_TRUE(Quadrants({ 200, 100 }).save(source, format.constData()));
+    Place(source);
+    ASSERT_EQ(Top()->GetPicture().FileName(), source);
+    const QString saved = m_dir.path() + "/out/c.png";
+    m_prompt->QueueSaveFile(saved);
+    ChooseFromMenu(*Top(), ImageItemMenu::kSaveImage);
+    const auto& requests = m_prompt->Requests();
+    const auto dialog = std::find_if(requests.begin(), requests.end(),
+        [](const ScriptedUserPrompt::Request& request) { return request.kind == ScriptedUserPrompt::Kind::SaveFile; });
+    ASSERT_NE(dialog, requests.end());
+    EXPECT_EQ(dialog->file.default_extension, "png");
+    EXPECT_TRUE(dialog->file.filter.startsWith("PNG|*.png|")) << dialog->file.filter.toStdString();
+    EXPECT_EQ(dialog->file.initial_path, m_photos + "c");
+    EXPECT_EQ(Top()->GetPicture().FileName(), saved);
+    EXPECT_EQ(QImageReader(saved).format(), "png");
 }

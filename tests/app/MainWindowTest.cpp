@@ -303,7 +303,7 @@ TEST_F(MainWindowTest, GridSizeSetsTheGridInterval)
     EXPECT_TRUE(m_window->SnapLinesX().empty());
 }
 
-TEST_F(MainWindowTest, SavedNoteOpensLockedWithOneHistoryStep)
+TEST_F(MainWindowTest, SavedNoteOpensLockedWithNothingToUndo)
 {
     m_window->Import().ProcessCommandLine(MakeImages(2));
     const QString note = m_folder.filePath(QStringLiteral("note.tsy"));
@@ -324,7 +324,7 @@ TEST_F(MainWindowTest, SavedNoteOpensLockedWithOneHistoryStep)
     EXPECT_EQ(m_window->GetPages().Count(), 2);
     EXPECT_EQ(NoteItemsShown(), 1);
     EXPECT_TRUE(m_window->IsLocked());
-    EXPECT_EQ(m_window->GetPages().History().Count(), 1);
+    EXPECT_TRUE(m_window->GetPages().History().IsEmpty());
     EXPECT_EQ(m_window->GetPages().NotePath(), note);
 }
 
@@ -337,10 +337,11 @@ TEST_F(MainWindowTest, ImageThenNoteArgumentsAskBeforeReplacing)
 
     MainWindow second;
     m_prompt->ClearRequests();
-    m_prompt->QueueYesNo(true);
+    // The image placed first is a change: the user decides whether it may go.
+    m_prompt->QueueAnswer(Answer::No);
     second.Import().ProcessCommandLine({ MakeImage(QStringLiteral("single.png")), note, MakeImage(QStringLiteral("ignored.png")) });
     ASSERT_EQ(m_prompt->Requests().size(), 1u);
-    EXPECT_EQ(m_prompt->Requests()[0].text, QStringLiteral("ノートを消去しますか?"));
+    EXPECT_EQ(m_prompt->Requests()[0].text, QStringLiteral("変更を保存しますか?"));
     EXPECT_EQ(second.GetPages().Count(), 2);
     EXPECT_TRUE(second.IsLocked());
 }

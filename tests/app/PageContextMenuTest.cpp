@@ -171,7 +171,7 @@ TEST_F(PageContextMenuTest, OpenFilePlacesTheImageAtThePointerOrTellsOfAFailure)
     RightClick(m_window->PageWidget(), QPoint(100, 100));
     EXPECT_EQ(NoteItemsShown(), 1);
     ASSERT_FALSE(m_prompt->Requests().empty());
-    EXPECT_EQ(m_prompt->Requests().back().text, "ファイルオープンに失敗しました。");
+    EXPECT_EQ(m_prompt->Requests().back().text, "missing.png を開けませんでした: ファイルが見つかりません");
 }
 
 TEST_F(PageContextMenuTest, PasteIsOfferedWithAPictureOnTheClipboardAndPlacesItAtThePointer)

@@ -72,6 +72,7 @@ TEST_F(PageImageSaverTest, FailuresAreReportedAndLeaveNoFile)
         EXPECT_FALSE(m_window->PageSaver().ExportPage(path)) << name;
         EXPECT_FALSE(QFileInfo::exists(path)) << name;
         ASSERT_EQ(m_prompt->Requests().size(), 1u) << name;
-        EXPECT_EQ(m_prompt->Requests()[0].text, QStringLiteral("ページ画像の保存に失敗しました。"));
+        EXPECT_TRUE(m_prompt->Requests()[0].text.startsWith(QStringLiteral("ページ画像の保存に失敗しました。\n") + path))
+            << m_prompt->Requests()[0].text.toStdString();
     }
 }

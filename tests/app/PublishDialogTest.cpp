@@ -7,6 +7,8 @@
 #include "platform/ScriptedUserPrompt.h"
 #include "platform/TextFile.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -168,4 +170,66 @@ TEST_F(PublishDialogTest, FailedCopyIsReported)
     EXPECT_TRUE(Messages()[0].contains(Path(QStringLiteral("out/images/red.png"))));
     // The note itself is still written, naming the copies it should have.
     EXPECT_TRUE(QFileInfo(Path(QStringLiteral("out/published.tsy"))).isFile());
+}
+
+// The folder name is checked as the command line checks it, before anything is asked or
+// deleted: ".." would empty the folder that holds the published note.
+TEST_F(PublishDialogTest, AFolderNameThatIsNotOneFolderKeepsTheDialogOpen)
+{
+    OpenNote();
+    MakeImage(QStringLiteral("out/keep.png"));
+    int refused = 0;
+    m_dialogs->Queue([&](ScriptedDialog& dialog) {
+        dialog.Change(kNotePath, kText, Path(QStringLiteral("out/published.tsy")));
+        for (const char* name : { "..", ".", "/", "\\", "../out" }) {
+            dialog.Change(kFolderName, kText, QString::fromLatin1(name));
+            dialog.Press(QStringLiteral("OK"));
+            refused += dialog.Dialog().HasEnded() ? 0 : 1;
+        }
+        dialog.Press(QStringLiteral("Cancel"));
+    });
+    EXPECT_FALSE(PublishDialog::Run(m_note, nullptr));
+    EXPECT_EQ(refused, 5);
+    EXPECT_EQ(Messages().size(), 5);
+    for (const QString& message : Messages())
+        EXPECT_TRUE(message.startsWith(QStringLiteral("画像フォルダ名には"))) << message.toStdString();
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("out/keep.png"))).isFile());
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("out/published.tsy"))));
+}
+
+TEST_F(PublishDialogTest, RefusesToWriteOverTheOpenNoteOrItsImages)
+{
+    OpenNote();
+    const QByteArray note_bytes = TestSupport::ReadAll(Path(QStringLiteral("note/note.tsy")));
+    const QByteArray image_bytes = TestSupport::ReadAll(Path(QStringLiteral("note/pics/red.png")));
+    ASSERT_TRUE(QFile::link(Path(QStringLiteral("note/note.tsy")), Path(QStringLiteral("link.tsy"))));
+    for (const char* target : { "note/note.tsy", "link.tsy", "note/pics/red.png" }) {
+        SCOPED_TRACE(target);
+        m_prompt->ClearRequests();
+        QueueSettings(Path(QString::fromLatin1(target)), QStringLiteral("published"));
+        EXPECT_FALSE(PublishDialog::Run(m_note, nullptr));
+        ASSERT_EQ(Messages().size(), 1);
+        EXPECT_TRUE(Messages()[0].contains(QStringLiteral("上書きしないよう"))) << Messages()[0].toStdString();
+    }
+    EXPECT_EQ(TestSupport::ReadAll(Path(QStringLiteral("note/note.tsy"))), note_bytes);
+    EXPECT_EQ(TestSupport::ReadAll(Path(QStringLiteral("note/pics/red.png"))), image_bytes);
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("note/published"))));
+}
+
+TEST_F(PublishDialogTest, FilesTheFolderKeepsAreReportedAndNothingIsPublished)
+{
+    OpenNote();
+    const QString locked = Path(QStringLiteral("out/images/locked"));
+    const TestSupport::ReadOnlyFolder read_only(locked, [](const QString& path) {
+        QFile file(path + QStringLiteral("/stuck.png"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    });
+    if (!read_only.IsReady())
+        GTEST_SKIP() << "cannot make a folder whose files cannot be deleted here";
+    QueueSettings(Path(QStringLiteral("out/published.tsy")));
+    m_prompt->QueueYesNo(true);
+    EXPECT_FALSE(PublishDialog::Run(m_note, nullptr));
+    ASSERT_EQ(Messages().size(), 1);
+    EXPECT_TRUE(Messages()[0].contains(locked + QStringLiteral("/stuck.png"))) << Messages()[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("out/published.tsy"))));
 }

@@ -4,6 +4,8 @@
 #include "document/RecoveryFile.h"
 #include "platform/ScriptedUserPrompt.h"
 
+#include "TestSupport.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -197,7 +199,7 @@ TEST(NoteRecoveryTest, LeftCopiesAreOfferedUntilOneIsTakenOrTheQuestionPutOff)
     EXPECT_EQ(recovery.OfferLeftCopies(), NoteOf(QStringLiteral("middle")));
     ASSERT_EQ(prompt.Requests().size(), 2u);
     EXPECT_EQ(prompt.Requests()[0].kind, ScriptedUserPrompt::Kind::YesNoCancel);
-    EXPECT_EQ(prompt.Requests()[0].text, QStringLiteral(u"前回保存されなかったノートがあります。復元しますか?"));
+    EXPECT_TRUE(prompt.Requests()[0].text.startsWith(QStringLiteral(u"前回保存されなかったノートがあります。復元しますか?")));
     EXPECT_EQ(prompt.Requests()[0].caption, QStringLiteral("Tessary"));
     // The declined and the taken copy are gone; the taken one lives on as this editor's copy.
     EXPECT_FALSE(QFileInfo::exists(newest));
@@ -208,5 +210,46 @@ TEST(NoteRecoveryTest, LeftCopiesAreOfferedUntilOneIsTakenOrTheQuestionPutOff)
 
     recovery.Forget();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(recovery.FilePath()); }, 5000));
+    SetPrompt(nullptr);
+}
+
+// A recovery copy that cannot be written (a full disk) is never taken for kept: the user is
+// told once until a copy is written again, the session's last copy answers false, and a copy
+// left by another editor stays when it could not be moved into this editor's file.
+TEST(NoteRecoveryTest, ACopyThatCannotBeWrittenIsToldOnceAndNeverTakenForKept)
+{
+    ScriptedUserPrompt& prompt = ScriptedUserPrompt::Install();
+    QTemporaryDir folder;
+    const NoteSnapshot large = NoteOf(QString(2000, u'x'));
+    const NoteSnapshot small = NoteOf(QStringLiteral("s"));
+    const QString left = LeaveCopy(folder.path(), QStringLiteral("1-1"), large, false, QDateTime::currentDateTime());
+    NoteRecovery recovery(folder.path());
+    ASSERT_TRUE(recovery.Start());
+    const auto told = [&] {
+        int count = 0;
+        for (const auto& request : prompt.Requests())
+            count += request.kind == ScriptedUserPrompt::Kind::Message
+                && request.text.startsWith(QStringLiteral(u"復元用のコピーを書き込めません。"));
+        return count;
+    };
+    {
+        const TestSupport::FileSizeLimit limit(256);
+        prompt.QueueAnswer(Answer::Yes);
+        EXPECT_EQ(recovery.OfferLeftCopies(), large);
+        EXPECT_TRUE(QFileInfo::exists(left));
+        EXPECT_FALSE(recovery.KeepNow(large));
+        recovery.Keep(large);
+        recovery.Keep(large);
+        EXPECT_EQ(told(), 1);
+    }
+    EXPECT_TRUE(recovery.KeepNow(small));
+    recovery.Keep(small);
+    {
+        const TestSupport::FileSizeLimit limit(256);
+        EXPECT_FALSE(recovery.KeepNow(large));
+        EXPECT_EQ(RecoveryFile::Read(recovery.FilePath()), small);
+        recovery.Keep(large);
+    }
+    EXPECT_EQ(told(), 2);
     SetPrompt(nullptr);
 }

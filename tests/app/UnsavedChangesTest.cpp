@@ -137,12 +137,37 @@ INSTANTIATE_TEST_SUITE_P(Answers, CloseAnswerTest,
 TEST_F(UnsavedChangesTest, TheEndOfTheSessionKeepsTheChangesWithoutAsking)
 {
     PlaceImage();
+    ASSERT_TRUE(m_window->Import().PlaceImage(MakeImage("second.png"), {}, Placement::FitToPage, 0, -1));
     // A change on the page that no step recorded yet goes into the copy as well.
     Canvas& page = m_window->PageCanvas();
     page.RemoveItem(page.ItemAt(Pages::kFrameItemCount));
     m_window->EndSession();
     EXPECT_EQ(m_closed, 1);
     EXPECT_TRUE(m_prompt->Requests().empty());
+    const auto copy = RecoveryFile::Read(m_recovery.FilePath());
+    ASSERT_TRUE(copy);
+    ASSERT_EQ(copy->pages.size(), 1);
+    EXPECT_FALSE(copy->pages[0].contains(QStringLiteral("photo.png")));
+    EXPECT_TRUE(copy->pages[0].contains(QStringLiteral("second.png")));
+}
+
+TEST_F(UnsavedChangesTest, AChangeNoStepRecordedYetStillCounts)
+{
+    PlaceImage();
+    m_prompt->QueueSaveFile(m_folder.filePath(QStringLiteral("saved.tsy")));
+    ASSERT_TRUE(m_window->SaveNote({}));
+    Canvas& page = m_window->PageCanvas();
+    // Changed behind the window's back: no message, key or idle period has passed.
+    page.RemoveItem(page.ItemAt(Pages::kFrameItemCount));
+    m_prompt->QueueAnswer(Answer::Cancel);
+    EXPECT_FALSE(m_window->close());
+    ASSERT_EQ(m_prompt->Requests().back().kind, Kind::YesNoCancel);
+
+    ASSERT_TRUE(m_window->Import().PlaceImage(MakeImage("again.png"), {}, Placement::FitToPage, 0, -1));
+    ASSERT_TRUE(m_window->SaveNote({}));
+    page.RemoveItem(page.ItemAt(Pages::kFrameItemCount));
+    m_window->EndSession();
+    EXPECT_EQ(m_closed, 1);
     const auto copy = RecoveryFile::Read(m_recovery.FilePath());
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->pages, QStringList { QString() });

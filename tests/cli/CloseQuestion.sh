@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The question before closing over unsaved changes, in the real program on an X server of its
 # own: File > Exit with Alt+F, E; the question answered with Escape (Cancel), N (No) and
-# Return (Yes, then the save dialog, cancelled once and then given a name); no question for an
-# unchanged note; and the whole note exported through File > PDF with Alt+F, X.
+# Return (Yes: a note with a file is saved into it; a new note gets the save dialog, cancelled
+# once and then given a name); no question for an unchanged note; and the whole note exported
+# through File > PDF with Alt+F, X.
 # Arguments: the tessary executable and the tests/data folder.
 set -uo pipefail
 tessary=$(realpath "$1")
@@ -43,10 +44,26 @@ expect_exit() {
     [[ $code -eq 2 ]] || fail "$1: the editor ended with $code, expected 2"
 }
 
-# Cancel, then Yes with the save dialog cancelled: the window stays both times. Then Yes with
-# a name: the note is saved there and the editor ends.
+# Cancel: the window stays. Yes: the note is saved into its own file, without a dialog, and
+# the editor ends.
 if open_and_change; then
     exit_and_answer Escape && still_open "Cancel"
+    exit_and_answer Return
+    sleep 1
+    [[ -z "$(xdotool search --onlyvisible --name '^名前を付けて保存$' 2>/dev/null | head -1)" ]] \
+        || fail "Yes asked for a name for a note that has one"
+    expect_exit "Yes"
+    [[ $(grep -c 'blue\.png,' "$work/note.tsy") -eq 1 && $(grep -c 'TSImage' "$work/note.tsy") -eq 1 ]] \
+        || fail "Yes did not save the changed note: $(tr '\r\n' '  ' <"$work/note.tsy")"
+    cp "$work/original.tsy" "$work/note.tsy"
+fi
+
+# A note without a file: Yes with the save dialog cancelled keeps the window; Yes with a name
+# saves the note there and the editor ends.
+start_editor "$work/blue.png"
+window=$(find_window '^\*無題 - Tessary by Veldran$')
+if [[ -n "$window" ]]; then
+    changed='^\*無題 - Tessary by Veldran$'
     exit_and_answer Return && {
         dialog=$(find_window '^名前を付けて保存$')
         [[ -n "$dialog" ]] && keys "$dialog" Escape || fail "Yes shows no save dialog"
@@ -61,10 +78,10 @@ if open_and_change; then
         fi
     }
     expect_exit "Yes and saved"
-    [[ -f "$work/saved.tsy" ]] || fail "Yes did not save the note"
-    [[ $(grep -c 'blue\.png,' "$work/saved.tsy") -eq 1 && $(grep -c 'TSImage' "$work/saved.tsy") -eq 1 ]] \
-        || fail "the saved note is not the changed one: $(tr '\r\n' '  ' <"$work/saved.tsy")"
-    cmp -s "$work/note.tsy" "$work/original.tsy" || fail "saving under a new name changed the opened note"
+    [[ -f "$work/saved.tsy" && $(grep -c 'blue\.png,' "$work/saved.tsy") -eq 1 ]] || fail "Yes did not save the new note"
+    changed='^\*note\.tsy - Tessary by Veldran$'
+else
+    fail "an image on the command line gave no changed, untitled note"
 fi
 
 # No: the editor ends and the note file is as it was.

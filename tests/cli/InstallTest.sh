@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the built program into a fresh prefix and checks what lands there: the program
 # with its interface pictures beside it, the command in bin, the user guide, the desktop
-# entry, the note file type and the icon; the installed command runs from anywhere.
+# entry, the note file type and the icon, each listed in install_manifest.txt; the installed
+# command runs from anywhere.
 # Arguments: the tessary executable (in the top of its build folder) and the tests/data folder.
 set -uo pipefail
 build=$(dirname "$(realpath "$1")")
@@ -40,10 +41,18 @@ for picture in "$source"/resources/resource/*.png; do
 done
 
 # The guide and its pictures.
-expect_file share/doc/Tessary/guide.md
+expect_file share/tessary/guide.md
 for picture in "$source"/docs/guide/*.png; do
-    expect_file "share/doc/Tessary/guide/$(basename "$picture")"
+    expect_file "share/tessary/guide/$(basename "$picture")"
 done
+
+# The install lists every file it wrote, the link included, and wrote nothing else.
+sort "$build/install_manifest.txt" >"$prefix.listed"
+find "$prefix" ! -type d | sort >"$prefix.found"
+if ! cmp -s "$prefix.listed" "$prefix.found"; then
+    fail "install_manifest.txt and the installed files differ: $(diff "$prefix.listed" "$prefix.found" | head -10)"
+fi
+rm -f "$prefix.listed" "$prefix.found"
 
 # The desktop's files.
 desktop=share/applications/tessary.desktop

@@ -5,9 +5,9 @@ set -uo pipefail
 tessary=$(realpath "$1")
 data=$(realpath "$2")/export
 out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
 export QT_QPA_PLATFORM=offscreen
 source "$(dirname "$0")/lib/checks.bash"
+trap 'release_disks; rm -rf "$out"' EXIT
 
 expect_size() {
     local size
@@ -23,6 +23,8 @@ expect_failure() {
     code=$?
     lines=$(wc -l <"$out/stderr")
     [[ $code -eq $expected ]] || fail "'$*' exited with $code, expected $expected: $(cat "$out/stderr")"
+    # Wrong arguments are followed by the usage line.
+    ((expected == 2)) && { tail -n 1 "$out/stderr" | grep -q '^usage: ' || fail "'$*' printed no usage"; lines=$((lines - 1)); }
     [[ $lines -eq 1 ]] || fail "'$*' wrote $lines lines on stderr: $(cat "$out/stderr")"
 }
 
@@ -135,6 +137,35 @@ expect_failure 2 "$out/x.png" --frobnicate 1 "$data/images.tsy"
 expect_failure 2 "$out/x.png"
 expect_failure 2
 [[ ! -e "$out/x.png" && ! -e "$out/x.webp" ]] || fail "a failed export left a file"
+
+# The export never writes over its note or the note's images (a copy of the note here, so a
+# fault cannot harm the test data): refused like a bad argument, every byte kept.
+mkdir -p "$out/own/images"
+cp "$data/images.tsy" "$data/red.png" "$out/own/"
+cp "$data/images/blue.jpg" "$out/own/images/"
+cp -r "$out/own" "$out/own.before"
+ln -s images.tsy "$out/own/link.tsy"
+expect_failure 2 "$out/own/images.tsy" "$out/own/images.tsy"
+expect_failure 2 "$out/own/link.tsy" "$out/own/images.tsy"
+expect_failure 2 "$out/own/red.png" "$out/own/images.tsy"
+grep -q "red.png, an image of the note" "$out/stderr" || fail "the refusal does not name the image: $(cat "$out/stderr")"
+expect_failure 2 "$out/own/images/blue.jpg" "$out/own/link.tsy"
+expect_failure 2 "$out/own/missing.png" "$out/own/images.tsy"
+cmp -s "$out/own/images.tsy" "$out/own.before/images.tsy" || fail "the note changed"
+[[ -L "$out/own/link.tsy" ]] || fail "the link to the note was replaced"
+cmp -s "$out/own/red.png" "$out/own.before/red.png" || fail "the note's image changed"
+cmp -s "$out/own/images/blue.jpg" "$out/own.before/images/blue.jpg" || fail "the note's image in its folder changed"
+expect_entries "$out/own" images images.tsy link.tsy red.png
+expect_entries "$out/own/images" blue.jpg
+
+# A full disk keeps the old picture whole.
+full_disk "$out/full"
+printf 'the old picture' >"$out/full/old.bmp"
+"${limited[@]}" "$tessary" --export "$out/full/old.bmp" "$data/images.tsy" 2>"$out/stderr" >/dev/null
+code=$?
+[[ $code -eq 1 ]] || fail "--export onto a full disk exited with $code, expected 1: $(cat "$out/stderr")"
+[[ "$(cat "$out/full/old.bmp")" == 'the old picture' ]] || fail "the old picture changed on a full disk"
+expect_entries "$out/full" old.bmp
 
 if ((failures > 0)); then
     echo "$failures failures"

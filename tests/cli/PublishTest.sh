@@ -6,14 +6,9 @@ set -uo pipefail
 tessary=$(realpath "$1")
 data=$(realpath "$2")/export
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 unset DISPLAY WAYLAND_DISPLAY
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+source "$(dirname "$0")/lib/checks.bash"
+trap 'release_disks; rm -rf "$work"' EXIT
 
 expect_file() {
     [[ -f "$1" ]] || fail "missing $1"
@@ -91,16 +86,67 @@ expect_failure 1 "$work/pub/again.tsy" --yes "$work/pub/published.tsy"
 [[ $(ls "$work/pub/images" | wc -l) -eq 4 ]] || fail "the refused publish deleted images: $(ls "$work/pub/images")"
 [[ -e "$work/pub/again.tsy" ]] && fail "the refused publish wrote a note"
 
-# A missing source image is a failure, named on stderr; the rest is still published.
+# A missing source image is named on stderr; the rest is still published, and that succeeds.
 rm "$work/note/other/Red.png"
-expect_failure 1 "$work/pub3/n.tsy" "$work/note/note.tsy"
+"$tessary" --publish "$work/pub3/n.tsy" "$work/note/note.tsy" 2>"$work/stderr" || fail "a missing image failed the publish"
 grep -q "Red.png" "$work/stderr" || fail "the missing image is not named: $(cat "$work/stderr")"
 expect_file "$work/pub3/images/blue.jpg"
+expect_file "$work/pub3/n.tsy"
 
 # A note that cannot be written.
 mkdir -p "$work/pub4/n.tsy"
 cp "$data/red.png" "$work/note/other/Red.png"
 expect_failure 1 "$work/pub4/n.tsy" "$work/note/note.tsy"
+
+# Publishing never writes over the note or its images, also through a link: refused like a
+# bad argument, every byte kept, nothing made.
+cp -r "$work/note" "$work/note.before"
+ln -s note.tsy "$work/note/link.tsy"
+expect_failure 2 "$work/note/note.tsy" "$work/note/note.tsy"
+expect_failure 2 "$work/note/link.tsy" "$work/note/note.tsy"
+expect_failure 2 "$work/note/pics/blue.jpg" "$work/note/note.tsy"
+rm "$work/note/link.tsy"
+diff -r "$work/note.before" "$work/note" >/dev/null || fail "a refused publish changed the note's folder"
+for name in . .. / '\' a/b; do
+    expect_failure 2 "$work/pub6/n.tsy" --image-folder "$name" "$work/note/note.tsy"
+done
+[[ -e "$work/pub6" ]] && fail "a refused image folder name made $work/pub6"
+
+# A note path that is a link publishes beside the file the link names.
+mkdir -p "$work/real" "$work/links"
+printf 'old' >"$work/real/n.tsy"
+ln -s ../real/n.tsy "$work/links/n.tsy"
+"$tessary" --publish "$work/links/n.tsy" "$work/note/note.tsy" || fail "publishing through a link failed"
+expect_file "$work/real/images/blue.jpg"
+[[ -L "$work/links/n.tsy" ]] || fail "the link to the published note was replaced"
+[[ -e "$work/links/images" ]] && fail "the images went beside the link"
+
+# Files the image folder keeps are named, and nothing is published.
+mkdir -p "$work/pub7/images"
+prepare_locked "$work/pub7/images/locked"
+touch "$work/pub7/images/locked/stuck.png"
+if lock_folder "$work/pub7/images/locked"; then
+    expect_failure 1 "$work/pub7/n.tsy" --yes "$work/note/note.tsy"
+    grep -q "stuck.png" "$work/stderr" || fail "the file left in the image folder is not named: $(cat "$work/stderr")"
+    [[ -e "$work/pub7/n.tsy" ]] && fail "publishing went on after the folder could not be emptied"
+else
+    echo "skipped: no folder can be locked here"
+fi
+
+# A full disk keeps the old published note and copies whole.
+mkdir -p "$work/big"
+head -c 300000 /dev/urandom >"$work/big/noise.png"
+printf '[TSImage]\r\nFileName=noise.png,0,0,0,0\r\nPos=L0,T0,W40,H30\r\n\r\n' >"$work/big/big.tsy"
+full_disk "$work/full"
+printf 'the old note' >"$work/full/n.tsy"
+"${limited[@]}" "$tessary" --publish "$work/full/n.tsy" --yes "$work/big/big.tsy" 2>"$work/stderr" >/dev/null
+[[ $? -eq 1 ]] || fail "publishing onto a full disk did not fail: $(cat "$work/stderr")"
+grep -q "noise.png" "$work/stderr" || fail "the copy that did not fit is not named: $(cat "$work/stderr")"
+# The note is small enough to be written whole (naming the copy it should have); no part of
+# the copy stays.
+[[ "$(file_names "$work/full/n.tsy")" == 'images\noise.png,0,0,0,0' ]] || fail "the published note on a full disk: $(cat "$work/full/n.tsy")"
+expect_entries "$work/full" images n.tsy
+expect_entries "$work/full/images"
 
 # A note that does not exist, and wrong arguments.
 expect_failure 1 "$work/pub5/n.tsy" "$work/note/nothing.tsy"

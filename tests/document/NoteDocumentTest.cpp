@@ -204,25 +204,29 @@ TEST_F(NoteDocumentTest, WindowsNoteInCodePage932WithBackslashPathsOpens)
     EXPECT_EQ(probes[0]->m_file_name, "写真\\a.png");
 }
 
-TEST_F(NoteDocumentTest, RelativePathsResolveAgainstTheOpenedNoteEvenAfterSavingElsewhere)
+TEST_F(NoteDocumentTest, SavedElsewhereTheNoteTakesItsNewFileAndKeepsFindingItsImages)
 {
     QDir(m_dir.path()).mkpath("opened");
     QDir(m_dir.path()).mkpath("copy");
-    WriteBytes(Path("opened/note.tsy"), PageOf("p", "a.png").toUtf8() + "-\r\n\r\n" + PageOf("q", "b.png").toUtf8());
+    const QByteArray image_page = "[TSImage]\r\nFileName=photos\\b.png,1.5,0,0,0\r\nFolderPath=photos\\\r\n"
+                                  "Rotate=0\r\nPos=L0,T0,W10,H10\r\n\r\n";
+    WriteBytes(Path("opened/note.tsy"), PageOf("p", "a.png").toUtf8() + "-\r\n\r\n" + image_page);
     // A relative note path counts from the working folder at the time it is opened.
     QDir::setCurrent(m_dir.path());
     ASSERT_TRUE(m_document.OpenNote("opened/note.tsy"));
     EXPECT_EQ(m_document.NotePath(), Path("opened/note.tsy"));
     ASSERT_TRUE(m_document.SaveNote(Path("copy/saved.tsy")));
-    EXPECT_EQ(m_document.NotePath(), Path("opened/note.tsy"));
+    EXPECT_EQ(m_document.NotePath(), Path("copy/saved.tsy"));
 
-    // Moving to another page happens with the working folder elsewhere (the frame layout is
-    // rebuilt from the program's folder).
-    QDir::setCurrent(QDir::rootPath());
-    m_host.ResetPageCanvas(m_canvas);
-    ASSERT_TRUE(m_document.ShowPage(1));
-    ASSERT_EQ(Probes().size(), 1u);
-    EXPECT_EQ(Probes()[0]->m_resolved, Path("opened/b.png"));
+    // The image page was never shown: its relative names now point into the folder of the
+    // opened note, written as they were otherwise.
+    const QString saved = QString::fromUtf8(ReadBytes(Path("copy/saved.tsy")));
+    EXPECT_TRUE(saved.contains("FileName=" + Path("opened/photos/b.png") + ",1.5,0,0,0\r\n")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("FolderPath=" + Path("opened/photos/") + "\r\n")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("Rotate=0\r\nPos=L0,T0,W10,H10\r\n"));
+    // Saving again into the same folder leaves every name as it is.
+    ASSERT_TRUE(m_document.SaveNote(QString()));
+    EXPECT_EQ(QString::fromUtf8(ReadBytes(Path("copy/saved.tsy"))), saved);
 }
 
 TEST_F(NoteDocumentTest, OpeningAsksToEraseANoteWithContent)
@@ -305,7 +309,7 @@ TEST_F(NoteDocumentTest, AFailedSaveKeepsTheOldFileAndTellsTheUser)
     EXPECT_FALSE(m_document.SaveNote(Path("no/such/folder/note.tsy")));
 
     EXPECT_EQ(ReadBytes(Path("note.tsy")), old_note);
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList { "note.tsy" });
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "note.tsy" });
     ASSERT_EQ(m_prompt.Requests().size(), 2u);
     for (const auto& request : m_prompt.Requests()) {
         EXPECT_EQ(request.kind, ScriptedUserPrompt::Kind::Message);

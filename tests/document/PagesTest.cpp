@@ -5,9 +5,11 @@
 #include "platform/ScriptedUserPrompt.h"
 #include "text/KeyValueStore.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 
 namespace {
@@ -87,7 +89,7 @@ protected:
         auto item = std::make_unique<StubNoteItem>(m_canvas);
         item->m_value = value;
         m_canvas.AddItem(std::move(item));
-        m_pages.RecordStep();
+        m_pages.RecordChanges();
     }
     // The values of the note items on the page canvas, bottom to top.
     QStringList Shown() const
@@ -220,29 +222,62 @@ TEST_F(PagesTest, UndoSwitchesToThePageOfTheStep)
     ASSERT_TRUE(m_pages.GoTo(1));
     Place(QStringLiteral("2b"));
     ASSERT_TRUE(m_pages.GoTo(3));
-    // Undo first records the page that is shown, so the first step back is the newest
-    // change, on page 2.
+    // The newest change was on page 2: undo shows page 2 as it was before that change.
     EXPECT_TRUE(m_pages.Undo());
     EXPECT_EQ(m_pages.Current(), 1);
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("2") });
+    EXPECT_TRUE(m_pages.Redo());
     EXPECT_EQ(Shown(), (QStringList { QStringLiteral("2"), QStringLiteral("2b") }));
     // The page that was shown kept its content.
     ASSERT_TRUE(m_pages.GoTo(3));
     EXPECT_EQ(Shown(), QStringList { QStringLiteral("4") });
 }
 
-TEST_F(PagesTest, UndoOfAStepWhosePageWasDeletedFails)
+TEST_F(PagesTest, UndoBringsDeletedPagesBackAndRedoDeletesThemAgain)
 {
     MakePages(3);
-    // Steps for pages 2 and 3 are older; delete pages until index 2 names nothing.
+    ASSERT_TRUE(m_pages.GoTo(1));
     ASSERT_TRUE(m_pages.Delete());
-    ASSERT_TRUE(m_pages.Delete());
+    ASSERT_TRUE(m_pages.Delete()); // page 3, now the second one
     ASSERT_EQ(m_pages.Count(), 1);
-    bool failed = false;
-    for (int attempt = 0; attempt < UndoHistory::kMaxSteps && !failed; ++attempt)
-        failed = !m_pages.Undo();
-    EXPECT_TRUE(failed);
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("1") });
+
+    EXPECT_TRUE(m_pages.Undo());
+    EXPECT_EQ(m_pages.Count(), 2);
+    EXPECT_EQ(m_pages.Current(), 1);
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("3") });
+    EXPECT_TRUE(m_pages.Undo());
+    EXPECT_EQ(m_pages.Current(), 1);
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("2") });
+    EXPECT_EQ(m_pages.List().size(), 3);
+    ASSERT_TRUE(m_pages.Last());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("3") });
+
+    EXPECT_TRUE(m_pages.Redo());
+    EXPECT_EQ(m_pages.Count(), 2);
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("3") });
+    EXPECT_TRUE(m_pages.Redo());
     EXPECT_EQ(m_pages.Count(), 1);
+    EXPECT_FALSE(m_pages.Redo());
+}
+
+TEST_F(PagesTest, UndoOfAnInsertedPageRemovesIt)
+{
+    MakePages(2);
+    ASSERT_TRUE(m_pages.First());
+    ASSERT_TRUE(m_pages.Insert());
+    Place(QStringLiteral("new"));
+    ASSERT_EQ(m_pages.Count(), 3);
+    EXPECT_TRUE(m_pages.Undo()); // the item
+    EXPECT_TRUE(m_pages.Undo()); // the page
+    EXPECT_EQ(m_pages.Count(), 2);
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("1") });
+    EXPECT_TRUE(m_pages.Redo());
+    EXPECT_EQ(m_pages.Count(), 3);
     EXPECT_EQ(m_pages.Current(), 0);
+    EXPECT_TRUE(Shown().isEmpty());
+    EXPECT_TRUE(m_pages.Redo());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("new") });
 }
 
 TEST_F(PagesTest, ClearPageAsksAndEmptiesOnlyOnYes)
@@ -275,12 +310,11 @@ TEST_F(PagesTest, ClearNoteAsksWhenTheFirstPageHasContent)
     EXPECT_EQ(m_pages.Count(), 1);
     EXPECT_TRUE(m_pages.NotePath().isEmpty());
     EXPECT_FALSE(m_host.locked);
-    EXPECT_EQ(m_pages.History().Count(), 1);
-    EXPECT_FALSE(m_pages.History().CanUndo());
+    EXPECT_TRUE(m_pages.History().IsEmpty());
     EXPECT_EQ(m_prompt->Requests().back().text, QStringLiteral("ノートを消去しますか?"));
 }
 
-TEST_F(PagesTest, OpenedNoteIsLockedWithOneHistoryStep)
+TEST_F(PagesTest, OpenedNoteIsLockedWithNothingToUndo)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("note.tsy"));
@@ -292,8 +326,8 @@ TEST_F(PagesTest, OpenedNoteIsLockedWithOneHistoryStep)
     EXPECT_EQ(m_pages.Current(), 0);
     EXPECT_EQ(Shown(), QStringList { QStringLiteral("1") });
     EXPECT_TRUE(m_host.locked);
-    EXPECT_EQ(m_pages.History().Count(), 1);
-    EXPECT_FALSE(m_pages.History().CanUndo());
+    EXPECT_TRUE(m_pages.History().IsEmpty());
+    EXPECT_FALSE(m_pages.IsModified());
     // Locked, the last page is the end of the note.
     ASSERT_TRUE(m_pages.Last());
     EXPECT_FALSE(m_pages.Next());
@@ -333,10 +367,19 @@ INSTANTIATE_TEST_SUITE_P(Changes, PagesModifiedTest,
         ChangeRow { "RecordedStep", [](PagesTest& test, Pages&, ScriptedUserPrompt&) {
                        static_cast<PagesModifiedTest&>(test).Place(QStringLiteral("new"));
                    } },
-        ChangeRow { "InsertPage", [](PagesTest&, Pages& pages, ScriptedUserPrompt&) { pages.Insert(); } },
-        ChangeRow { "DeletePage", [](PagesTest&, Pages& pages, ScriptedUserPrompt&) { pages.Delete(); } },
+        ChangeRow { "InsertPageWithContent",
+            [](PagesTest& test, Pages& pages, ScriptedUserPrompt&) {
+                pages.Insert();
+                static_cast<PagesModifiedTest&>(test).Place(QStringLiteral("new"));
+            } },
+        ChangeRow { "DeletePage",
+            [](PagesTest&, Pages& pages, ScriptedUserPrompt&) {
+                pages.First();
+                pages.Delete();
+            } },
         ChangeRow { "ClearPage",
             [](PagesTest&, Pages& pages, ScriptedUserPrompt& prompt) {
+                pages.First();
                 prompt.QueueYesNo(true);
                 pages.ClearPage();
             } },
@@ -350,7 +393,7 @@ TEST_F(PagesTest, WhatChangesNothingKeepsTheNoteUnmodified)
     // Nothing to undo or redo: the current step is shown again.
     m_pages.Undo();
     m_pages.Redo();
-    m_pages.RecordStep(); // nothing changed on the page
+    m_pages.RecordChanges(); // nothing changed on the page
     m_prompt->QueueYesNo(false);
     m_pages.ClearPage(); // declined
     EXPECT_FALSE(m_pages.IsModified());
@@ -364,7 +407,7 @@ TEST_F(PagesTest, WhatChangesNothingKeepsTheNoteUnmodified)
     EXPECT_TRUE(m_pages.First());
     EXPECT_TRUE(m_pages.Next());
     EXPECT_TRUE(m_pages.Last());
-    m_pages.RecordStep();
+    m_pages.RecordChanges();
     EXPECT_FALSE(m_pages.IsModified());
 }
 
@@ -376,7 +419,14 @@ TEST_F(PagesTest, OpenAndNewNoteStartUnmodifiedAndAFailedSaveKeepsTheMark)
     ASSERT_TRUE(m_pages.SaveNote(path));
     Place(QStringLiteral("more"));
     ASSERT_TRUE(m_pages.IsModified());
-    EXPECT_FALSE(m_pages.SaveNote(QString())); // the save dialog is cancelled
+    EXPECT_FALSE(m_pages.SaveNoteAs()); // the save dialog is cancelled
+    EXPECT_TRUE(m_pages.IsModified());
+    const QString other = folder.filePath(QStringLiteral("other.tsy"));
+    m_prompt->QueueSaveFile(other);
+    EXPECT_TRUE(m_pages.SaveNoteAs());
+    EXPECT_EQ(m_pages.NotePath(), other);
+    EXPECT_FALSE(m_pages.IsModified());
+    Place(QStringLiteral("more still"));
     EXPECT_FALSE(m_pages.SaveNote(folder.filePath(QStringLiteral("missing/note.tsy"))));
     EXPECT_TRUE(m_pages.IsModified());
 
@@ -407,7 +457,7 @@ TEST_F(PagesTest, RestoredSnapshotIsAModifiedNoteWithItsPathAndPage)
     EXPECT_EQ(m_pages.Current(), 2);
     EXPECT_EQ(m_pages.NotePath(), path);
     EXPECT_EQ(Shown(), QStringList { QStringLiteral("3") });
-    EXPECT_EQ(m_pages.History().Count(), 1);
+    EXPECT_TRUE(m_pages.History().IsEmpty());
     EXPECT_TRUE(m_host.locked); // the lock is the window's business
     EXPECT_TRUE(m_prompt->Requests().empty());
     EXPECT_TRUE(m_pages.First());
@@ -419,4 +469,86 @@ TEST_F(PagesTest, RestoredSnapshotIsAModifiedNoteWithItsPathAndPage)
     EXPECT_EQ(m_pages.Current(), 0);
     EXPECT_FALSE(m_pages.Restore(NoteSnapshot { QStringList(), 0, QString() }));
     EXPECT_EQ(m_pages.Count(), 3);
+}
+
+TEST_F(PagesTest, UndoBackToTheSavedContentIsNoLongerAChange)
+{
+    QTemporaryDir folder;
+    Place(QStringLiteral("a"));
+    ASSERT_TRUE(m_pages.SaveNote(folder.filePath(QStringLiteral("note.tsy"))));
+    Place(QStringLiteral("b"));
+    EXPECT_TRUE(m_pages.IsModified());
+    ASSERT_TRUE(m_pages.Undo());
+    EXPECT_FALSE(m_pages.IsModified());
+    ASSERT_TRUE(m_pages.Undo());
+    EXPECT_TRUE(m_pages.IsModified()); // before the save
+    ASSERT_TRUE(m_pages.Redo());
+    EXPECT_FALSE(m_pages.IsModified());
+    // An empty page is left out by a save: alone it changes nothing.
+    ASSERT_TRUE(m_pages.Insert());
+    EXPECT_FALSE(m_pages.IsModified());
+    ASSERT_TRUE(m_pages.Next());
+    ASSERT_TRUE(m_pages.Next());
+    EXPECT_FALSE(m_pages.IsModified());
+}
+
+TEST_F(PagesTest, AWheelBurstOnAPageIsOneStep)
+{
+    using namespace std::chrono_literals;
+    Place(QStringLiteral("photo1"));
+    const int steps = m_pages.History().Count();
+    auto& item = *static_cast<StubNoteItem*>(m_canvas.ItemAt(Pages::kFrameItemCount));
+    const auto start = std::chrono::steady_clock::now();
+    auto wheel = [&](const char* value, std::chrono::milliseconds at) {
+        item.m_value = QString::fromLatin1(value);
+        return m_pages.RecordChanges(ChangeCause::Wheel, start + at);
+    };
+    EXPECT_TRUE(wheel("photo2", 0ms));
+    EXPECT_TRUE(wheel("photo3", 600ms));
+    EXPECT_TRUE(wheel("photo4", 1200ms)); // each turn within a second of the one before
+    EXPECT_EQ(m_pages.History().Count(), steps + 1);
+    EXPECT_TRUE(wheel("photo5", 2300ms)); // a pause: a new burst
+    EXPECT_EQ(m_pages.History().Count(), steps + 2);
+    // Other changes never join a burst.
+    item.m_value = QStringLiteral("moved");
+    EXPECT_TRUE(m_pages.RecordChanges(ChangeCause::Other, start + 2400ms));
+    EXPECT_EQ(m_pages.History().Count(), steps + 3);
+
+    ASSERT_TRUE(m_pages.Undo());
+    ASSERT_TRUE(m_pages.Undo());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("photo4") });
+    ASSERT_TRUE(m_pages.Undo());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("photo1") });
+
+    // A burst that comes back to where it began leaves no step.
+    Place(QStringLiteral("x"));
+    const int before = m_pages.History().Count();
+    auto& top = *static_cast<StubNoteItem*>(m_canvas.ItemAt(m_canvas.ItemCount() - 1));
+    top.m_value = QStringLiteral("y");
+    m_pages.RecordChanges(ChangeCause::Wheel, start + 5000ms);
+    top.m_value = QStringLiteral("x");
+    m_pages.RecordChanges(ChangeCause::Wheel, start + 5100ms);
+    EXPECT_EQ(m_pages.History().Count(), before);
+}
+
+TEST_F(PagesTest, ANoteWrittenByHandOpensUnmodifiedInTheProgramsOwnForm)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("hand.tsy"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // Neither page is in the form the program writes (a key it drops, no empty line).
+    file.write("[Stub]\r\nValue=1\r\nOld=x\r\n-\r\n\r\n[Stub]\r\nValue=2\r\nOld=y\r\n");
+    file.close();
+    ASSERT_TRUE(m_pages.Document().OpenNote(path));
+    EXPECT_FALSE(m_pages.IsModified());
+    m_host.locked = false;
+    EXPECT_FALSE(m_pages.RecordChanges());
+    ASSERT_TRUE(m_pages.Next());
+    EXPECT_EQ(Shown(), QStringList { QStringLiteral("2") });
+    EXPECT_FALSE(m_pages.RecordChanges());
+    EXPECT_FALSE(m_pages.IsModified());
+    EXPECT_TRUE(m_pages.History().IsEmpty());
+    Place(QStringLiteral("3"));
+    EXPECT_TRUE(m_pages.IsModified());
 }

@@ -4,8 +4,11 @@
 #include "platform/TextFile.h"
 #include "text/SectionDocument.h"
 
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -220,6 +223,58 @@ TEST_F(PublisherTest, AnImageFolderPathThatIsAFileCannotBePrepared)
     Publisher publisher({}, Folder(), Settings());
     EXPECT_FALSE(publisher.ImageFolderExists());
     EXPECT_FALSE(publisher.PrepareImageFolder());
+}
+
+TEST_F(PublisherTest, ANoteNameThatIsALinkPublishesBesideTheFileItNames)
+{
+    const QString image = MakeFile(QStringLiteral("red.png"), "red");
+    const QString real_note = MakeFile(QStringLiteral("real/published.tsy"), "old");
+    QDir().mkpath(m_root.filePath(QStringLiteral("links")));
+    ASSERT_TRUE(QFile::link(real_note, m_root.filePath(QStringLiteral("links/published.tsy"))));
+    Publisher publisher({ ImageSection(image) }, Folder(), Settings(CopyNaming::SourceName, QStringLiteral("links/published.tsy")));
+    EXPECT_EQ(publisher.NotePath(), real_note);
+    ASSERT_TRUE(publisher.PrepareImageFolder());
+    ASSERT_TRUE(publisher.Publish());
+    // The image folder is beside the real note, so the note read through the link finds them.
+    EXPECT_EQ(Bytes(m_root.filePath(QStringLiteral("real/images/red.png"))), "red");
+    EXPECT_FALSE(QFileInfo::exists(m_root.filePath(QStringLiteral("links/images"))));
+    EXPECT_TRUE(QFileInfo(m_root.filePath(QStringLiteral("links/published.tsy"))).isSymLink());
+    EXPECT_EQ(PublishedFileNames(real_note).value(0).section(u',', 0, 0), QStringLiteral("images\\red.png"));
+}
+
+TEST_F(PublisherTest, FolderNamesOtherThanOneFolderBesideTheNoteAreRefused)
+{
+    for (const char* name : { "", ".", "..", "/", "\\", "a/b", "..\\up" })
+        EXPECT_FALSE(Publisher::IsImageFolderName(QString::fromLatin1(name))) << name;
+    for (const char* name : { "images", "..images", "画像", " . " })
+        EXPECT_TRUE(Publisher::IsImageFolderName(QString::fromUtf8(name))) << name;
+    // Whatever a caller let through, the parent folder is never emptied.
+    const QString sibling = MakeFile(QStringLiteral("out/sibling.jpg"));
+    PublishSettings settings = Settings();
+    settings.image_folder_name = QStringLiteral("..");
+    Publisher publisher({}, Folder(), settings);
+    EXPECT_FALSE(publisher.PrepareImageFolder());
+    EXPECT_EQ(Bytes(sibling), "out/sibling.jpg");
+}
+
+TEST_F(PublisherTest, EmptyingReportsEveryFileThatStays)
+{
+    MakeFile(QStringLiteral("out/images/loose.jpg"));
+    const QString locked = m_root.filePath(QStringLiteral("out/images/locked"));
+    const TestSupport::ReadOnlyFolder read_only(locked, [](const QString& path) {
+        for (const char* name : { "a.jpg", "b.jpg" }) {
+            QFile file(path + u'/' + QString::fromLatin1(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+    });
+    if (!read_only.IsReady())
+        GTEST_SKIP() << "cannot make a folder whose files cannot be deleted here";
+    Publisher publisher({}, Folder(), Settings());
+    EXPECT_FALSE(publisher.PrepareImageFolder());
+    QStringList left = publisher.LeftInFolder();
+    left.sort();
+    EXPECT_EQ(left, QStringList({ locked + "/a.jpg", locked + "/b.jpg" }));
+    EXPECT_FALSE(QFileInfo::exists(m_root.filePath(QStringLiteral("out/images/loose.jpg"))));
 }
 
 }

@@ -181,14 +181,14 @@ TEST_P(ImageFileWriterTest, WritesTheFormatOfTheExtension)
     EXPECT_NEAR(centre.blue(), 240, 8);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ImageFileWriterTest, ::testing::Values("jpg", "gif", "png", "bmp", "tif", "PNG", "Gif"));
+INSTANTIATE_TEST_SUITE_P(Formats, ImageFileWriterTest, ::testing::Values("jpg", "gif", "png", "bmp", "tif", "PNG", "Gif", "jpeg", "JPG", "tiff", "TIFF"));
 
 TEST(ImageFileWriterTest, RefusesWhatItCannotWrite)
 {
     QTemporaryDir dir;
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::red);
-    for (const char* name : { "a.jpeg", "a.tiff", "a.webp", "noextension" })
+    for (const char* name : { "a.webp", "a.pdf", "a.jpg.txt", "noextension" })
         EXPECT_EQ(ImageFileWriter::Write(image, dir.filePath(name)), ImageFileWriter::Result::UnknownExtension) << name;
     EXPECT_EQ(ImageFileWriter::Write(image, dir.filePath("no/such/folder/a.png")), ImageFileWriter::Result::WriteFailed);
     EXPECT_EQ(ImageFileWriter::Write(image, dir.filePath("no/such/folder/a.gif")), ImageFileWriter::Result::WriteFailed);

@@ -202,5 +202,5 @@ TEST(PngEncoderTest, AFailedWriteKeepsTheOldFile)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), old_bytes);
     // Nothing of the failed write stays behind.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { "page.png" });
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "page.png" });
 }

@@ -587,8 +587,17 @@ TEST_F(MandelbrotDialogTest, ContextMenuOpensResetsAndDeletes)
 
     prompt.QueueMenuChoice(MandelbrotItem::kDelete);
     m_events.clear();
+    // The change is reported once the item is off the page, so the page it reports holds it
+    // no more.
+    int items_at_report = -1;
+    Page().SetEventHandler([&](const ItemEvent& event) {
+        m_events.push_back(event);
+        items_at_report = Page().ItemCount();
+        return true;
+    });
     EXPECT_TRUE(item.HandleMessage(Mouse(MessageKind::RButtonUp), { 100, 100 }));
     EXPECT_EQ(Page().ItemCount(), 1);
+    EXPECT_EQ(items_at_report, 1);
     ASSERT_EQ(m_events.size(), 1u);
     EXPECT_EQ(m_events[0].code, ItemEvent::kChangeFinished);
     EXPECT_TRUE(m_events[0].text.isEmpty());

@@ -1,5 +1,7 @@
 #include "platform/FileCopy.h"
 
+#include "TestSupport.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -50,4 +52,21 @@ TEST(FileCopyTest, MissingSourceOrFolderTargetWritesNothing)
     Write(target, "kept");
     EXPECT_FALSE(CopyFileReplacing(target, folder.filePath(QStringLiteral("no/such/folder/x.jpg"))));
     EXPECT_EQ(Read(target), "kept");
+}
+
+TEST(FileCopyTest, ACopyThatDoesNotFitKeepsTheOldTargetAndLeavesNothing)
+{
+    QTemporaryDir folder;
+    const QString source = folder.filePath(QStringLiteral("large.png"));
+    const QString target = folder.filePath(QStringLiteral("copy.png"));
+    Write(source, QByteArray(256 * 1024, 'l'));
+    Write(target, "the old copy");
+    QString reason;
+    {
+        const TestSupport::FileSizeLimit limit(64 * 1024);
+        EXPECT_FALSE(CopyFileReplacing(source, target, &reason));
+    }
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(Read(target), "the old copy");
+    EXPECT_EQ(TestSupport::EntriesIn(folder.path()), QStringList({ "copy.png", "large.png" }));
 }

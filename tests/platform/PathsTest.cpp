@@ -65,10 +65,23 @@ TEST(PathsTest, RelativePathsAreThoseNotStartingWithASeparator)
 
 TEST(PathsTest, RecognisesImageExtensionsCaseInsensitively)
 {
-    for (const char* name : { "a.jpg", "a.JPG", "b.gif", "c.Png", "d.bmp", "e.TIF", "dir.x/f.jpg" })
+    for (const char* name : { "a.jpg", "a.JPG", "b.gif", "c.Png", "d.bmp", "e.TIF", "dir.x/f.jpg", "a.jpeg", "a.JPEG",
+                              "a.jpe", "a.tiff", "a.webp", "IMG_1.HEIC", "a.heif", "a.avif", "a.jxl" })
         EXPECT_TRUE(IsImageFileName(QString::fromLatin1(name))) << name;
-    for (const char* name : { "a.jpeg", "a.tiff", "a.txt", "jpg", "a.jpg.txt", "a.", "" })
+    for (const char* name : { "a.txt", "jpg", "a.jpg.txt", "a.", "", "a.tsy", "heic" })
         EXPECT_FALSE(IsImageFileName(QString::fromLatin1(name))) << name;
+}
+
+TEST(PathsTest, NamesComeInTheOrderAFileManagerShows)
+{
+    const std::vector<QString> names { "10.jpg", "IMG_0002.heic", "2.jpg", "b.png", "A.png", "img_0010.jpg", "1.jpg",
+                                       "a.png", "photo 9.jpg", "photo 10.jpg" };
+    QStringList ordered;
+    for (const size_t index : FileManagerOrder(names))
+        ordered << names[index];
+    EXPECT_EQ(ordered, QStringList({ "1.jpg", "2.jpg", "10.jpg", "A.png", "a.png", "b.png", "IMG_0002.heic", "img_0010.jpg",
+                                     "photo 9.jpg", "photo 10.jpg" }));
+    EXPECT_TRUE(FileManagerOrder({}).empty());
 }
 
 class PathsFolderTest : public ::testing::Test {

@@ -3,6 +3,9 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
@@ -214,4 +217,47 @@ TEST(QtUserPromptTest, FileDialogsOpenInTheNamedFolderOrThePicturesFolder)
     };
     for (const Row& row : rows)
         EXPECT_EQ(QtUserPrompt::StartFolder(row.initial_path, row.folders), row.expected) << row.initial_path.toStdString();
+}
+
+// A name typed without an extension gets the one of the format chosen in the save dialog,
+// not the one the dialog opened with.
+TEST(QtUserPromptTest, SaveDialogAddsTheExtensionOfTheChosenFormat)
+{
+    QTemporaryDir folder;
+    struct Row {
+        int filter_steps; // Down presses in the format list
+        const char* typed;
+        const char* expected;
+    };
+    const Row rows[] = {
+        { 0, "picture", "picture.png" },
+        { 2, "picture", "picture.gif" },
+        { 1, "photo.jpeg", "photo.jpeg" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto* formats = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(formats, nullptr);
+            ASSERT_NE(name, nullptr);
+            for (int step = 0; step < row.filter_steps; ++step)
+                QTest::keyClick(formats, Qt::Key_Down);
+            name->clear();
+            QTest::keyClicks(name, QString::fromLatin1(row.typed));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        FileDialogRequest request;
+        request.filter = QStringLiteral("PNG|*.png|JPEG|*.jpg|GIF|*.gif||");
+        request.default_extension = QStringLiteral("png");
+        request.initial_path = folder.filePath(QStringLiteral("NewFile"));
+        QtUserPrompt prompt;
+        EXPECT_EQ(prompt.AskSaveFile(request), folder.filePath(QString::fromLatin1(row.expected)));
+    }
+    EXPECT_EQ(QtUserPrompt::FilterExtension(QStringLiteral("TIFF (*.tif)")), QStringLiteral("tif"));
+    EXPECT_EQ(QtUserPrompt::FilterExtension(QStringLiteral("画像ファイル (*.jpg *.gif)")), QStringLiteral("jpg"));
+    EXPECT_EQ(QtUserPrompt::FilterExtension(QStringLiteral("すべてのファイル (*.*)")), QString());
+    EXPECT_EQ(QtUserPrompt::FilterExtension(QStringLiteral("(*)")), QString());
 }

@@ -1,0 +1,100 @@
+#include "document/OutputGuard.h"
+
+#include "document/NoteFileText.h"
+#include "noteitems/ImageItem.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "text/SectionDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString kImageSection = QStringLiteral("TSImage");
+const QString kFileNameKey = QStringLiteral("FileName");
+
+// The path with its links followed and its folder in canonical form, for a file that need not
+// exist.
+QString RealPath(const QString& path)
+{
+    const QString followed = FollowLinks(path);
+    const QFileInfo info(followed);
+    const QString folder = info.absoluteDir().canonicalPath();
+    return folder.isEmpty() ? followed : QDir(folder).filePath(info.fileName());
+}
+
+}
+
+OutputGuard::Verdict OutputGuard::Check(const QString& output, const QString& note_path, const QStringList& pages,
+    const QString& page_folder)
+{
+    if (!note_path.isEmpty() && IsSameFile(output, note_path))
+        return { Clash::Note, note_path };
+    for (const QString& image : ImageFiles(pages, page_folder)) {
+        if (IsSameFile(output, image))
+            return { Clash::Image, image };
+    }
+    return {};
+}
+
+OutputGuard::Verdict OutputGuard::CheckNoteFile(const QString& output, const QString& note_path)
+{
+    QString text;
+    const QString absolute = QFileInfo(note_path).absoluteFilePath();
+    if (QFileInfo(absolute).isDir() || !ReadTextFile(absolute, text))
+        return Check(output, absolute, {}, {});
+    return Check(output, absolute, CutNotePages(text), FolderOf(absolute));
+}
+
+QString OutputGuard::CommandLineText(const Verdict& verdict, const QString& output)
+{
+    if (verdict.clash == Clash::Note)
+        return QStringLiteral("will not write %1: it is the note itself").arg(output);
+    return QStringLiteral("will not write %1: it is %2, an image of the note").arg(output, verdict.path);
+}
+
+QString OutputGuard::WindowText(const Verdict& verdict, const QString& output)
+{
+    if (verdict.clash == Clash::Note)
+        return QStringLiteral("%1\nはこのノートのファイルです。ノートを上書きしないよう、書き込みを中止しました。").arg(output);
+    return QStringLiteral("%1\nはこのノートが使っている画像です。画像を上書きしないよう、書き込みを中止しました。").arg(output);
+}
+
+QStringList OutputGuard::ImageFiles(const QStringList& pages, const QString& page_folder)
+{
+    QStringList images;
+    for (const QString& page : pages) {
+        SectionDocument document;
+        if (!ParseSectionText(QStringView(page), document))
+            continue;
+        for (int section = 0; section < document.Count(); ++section) {
+            const KeyValueStore& store = document.Store(section);
+            if (document.Name(section) == kImageSection && store.Contains(kFileNameKey))
+                images << Resolve(ImageItem::ParseFileName(store.GetText(kFileNameKey)).path, page_folder);
+        }
+    }
+    return images;
+}
+
+QString OutputGuard::Resolve(const QString& written, const QString& folder)
+{
+    const QString path = NormalizeSeparators(written);
+    if (path.isEmpty() || !IsRelativePath(path))
+        return QDir::cleanPath(path);
+    return QDir::cleanPath(QDir(folder).absoluteFilePath(path));
+}
+
+bool OutputGuard::IsSameFile(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    struct stat first {};
+    struct stat second {};
+    if (::stat(QFile::encodeName(a).constData(), &first) == 0 && ::stat(QFile::encodeName(b).constData(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return RealPath(a) == RealPath(b);
+}

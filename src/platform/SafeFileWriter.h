@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+class QIODevice;
+
+// The one way the program writes a file. The contents go into a new hidden file in the
+// target's folder (so the final rename never crosses file systems); every write is checked,
+// and the new file is flushed to disk and closed with checks before it is renamed over the
+// target. On any failure the target stays as it was and the new file is removed, so a full
+// disk, a file size limit or a folder that takes no new files never costs the user the old
+// file. A target that is a symbolic link is written through: the link stays and the file it
+// names is replaced. An existing target's permissions carry over to its replacement.
+class SafeFileWriter {
+public:
+    explicit SafeFileWriter(const QString& target);
+    // Removes the new file unless it was committed.
+    ~SafeFileWriter();
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    // Creates the new file. False when it cannot be made (ErrorText says why).
+    bool Open();
+    // Where the contents go between Open and Commit: a seekable device open for writing,
+    // unbuffered, so that a write that fails shows in its result and is remembered.
+    QIODevice& Device();
+    // The new file's descriptor, for callers that move bytes with the kernel; they report a
+    // failure of their own with Fail.
+    int Handle() const { return m_fd; }
+    // Records a failure (an errno value) noticed by the caller; Commit then refuses.
+    void Fail(int error_number);
+    // Makes the new file the target. False, with the target unchanged and the new file gone,
+    // when any write, the flush to disk, the close or the rename failed.
+    bool Commit();
+    // Drops the new file; the target stays as it was.
+    void Abandon();
+
+    // The file that is replaced: the target with its links followed.
+    const QString& FinalPath() const { return m_final_path; }
+    // Why the writing failed, as the system words it; empty while nothing failed.
+    QString ErrorText() const;
+
+    // Writes the bytes as the whole new contents of the target. On failure reason (when
+    // given) tells why.
+    static bool WriteFile(const QString& target, const QByteArray& bytes, QString* reason = nullptr);
+
+private:
+    class CheckedFile;
+
+    void SetError(int error_number);
+    void CloseAndRemove();
+
+    QString m_target;
+    QString m_final_path;
+    QString m_temporary_path;
+    QString m_error;
+    int m_fd { -1 };
+    std::unique_ptr<CheckedFile> m_file;
+};

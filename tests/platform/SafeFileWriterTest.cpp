@@ -1,0 +1,133 @@
+#include "platform/SafeFileWriter.h"
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using TestSupport::EntriesIn;
+using TestSupport::ReadAll;
+
+namespace {
+
+void Put(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+mode_t ModeOf(const QString& path)
+{
+    struct stat info {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 07777;
+}
+
+}
+
+TEST(SafeFileWriterTest, ReplacesTheFileALinkNamesAndKeepsItsPermissions)
+{
+    QTemporaryDir dir;
+    const QString note = dir.filePath("note.tsy");
+    Put(note, "an older and longer text");
+    ASSERT_EQ(::chmod(QFile::encodeName(note).constData(), 0640), 0);
+    ASSERT_TRUE(SafeFileWriter::WriteFile(note, "new"));
+    EXPECT_EQ(ReadAll(note), "new");
+    EXPECT_EQ(ModeOf(note), 0640u);
+
+    // Written through a link, the link stays and the file it names changes.
+    const QString link = dir.filePath("link.tsy");
+    ASSERT_TRUE(QFile::link(QStringLiteral("note.tsy"), link));
+    SafeFileWriter writer(link);
+    ASSERT_TRUE(writer.Open());
+    EXPECT_EQ(writer.FinalPath(), note);
+    // Writers that go back, as the TIFF encoder does, find a seekable file.
+    ASSERT_EQ(writer.Device().write("xxxx, through the link"), 22);
+    ASSERT_TRUE(writer.Device().seek(0));
+    ASSERT_EQ(writer.Device().write("Sent"), 4);
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadAll(note), "Sent, through the link");
+
+    EXPECT_TRUE(SafeFileWriter::WriteFile(dir.filePath("fresh.tsy"), QByteArray()));
+    EXPECT_EQ(EntriesIn(dir.path()), QStringList({ "fresh.tsy", "link.tsy", "note.tsy" }));
+}
+
+TEST(SafeFileWriterTest, AnyFailureKeepsTheOldFileAndLeavesNothingBehind)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("page.png");
+    const QByteArray old_bytes = "the old picture";
+    Put(target, old_bytes);
+    const QByteArray big(64 * 1024, 'x');
+
+    {
+        SCOPED_TRACE("a full disk");
+        const TestSupport::FileSizeLimit limit(4096);
+        QString reason;
+        EXPECT_FALSE(SafeFileWriter::WriteFile(target, big, &reason));
+        EXPECT_FALSE(reason.isEmpty());
+    }
+    {
+        SCOPED_TRACE("a writer that does not look at what its writes answer");
+        const TestSupport::FileSizeLimit limit(4096);
+        SafeFileWriter writer(target);
+        ASSERT_TRUE(writer.Open());
+        writer.Device().write(big);
+        writer.Device().write("and more after the failure");
+        EXPECT_FALSE(writer.Commit());
+        EXPECT_FALSE(writer.ErrorText().isEmpty());
+    }
+    {
+        SCOPED_TRACE("a failure the caller noticed");
+        SafeFileWriter writer(target);
+        ASSERT_TRUE(writer.Open());
+        writer.Device().write("half");
+        writer.Fail(EIO);
+        EXPECT_FALSE(writer.Commit());
+    }
+    {
+        SCOPED_TRACE("never committed");
+        SafeFileWriter writer(target);
+        ASSERT_TRUE(writer.Open());
+        writer.Device().write("abandoned");
+    }
+    {
+        SCOPED_TRACE("a target that became a folder before the rename");
+        const QString taken = dir.filePath("taken.png");
+        SafeFileWriter writer(taken);
+        ASSERT_TRUE(writer.Open());
+        writer.Device().write("new");
+        ASSERT_TRUE(QDir().mkpath(taken + "/inside"));
+        EXPECT_FALSE(writer.Commit());
+        EXPECT_FALSE(writer.ErrorText().isEmpty());
+        ASSERT_TRUE(QDir(taken).removeRecursively());
+    }
+    EXPECT_FALSE(SafeFileWriter::WriteFile(dir.filePath("no/such/folder/page.png"), "x"));
+    EXPECT_FALSE(SafeFileWriter::WriteFile(dir.path(), "x"));
+    EXPECT_FALSE(SafeFileWriter::WriteFile(QString(), "x"));
+
+    EXPECT_EQ(ReadAll(target), old_bytes);
+    EXPECT_EQ(EntriesIn(dir.path()), QStringList { "page.png" });
+}
+
+TEST(SafeFileWriterTest, AFolderThatTakesNoNewFileKeepsTheOldOne)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("locked");
+    const TestSupport::ReadOnlyFolder locked(folder, [](const QString& path) { Put(path + "/note.tsy", "old"); });
+    if (!locked.IsReady())
+        GTEST_SKIP() << "cannot make a folder that takes no new files here";
+    QString reason;
+    EXPECT_FALSE(SafeFileWriter::WriteFile(folder + "/note.tsy", "new", &reason));
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(ReadAll(folder + "/note.tsy"), "old");
+    EXPECT_EQ(EntriesIn(folder), QStringList { "note.tsy" });
+}
