@@ -167,8 +167,27 @@ void BM_FullRepaintOfTheSamePage(benchmark::State& state)
     }
 }
 
+// A step of the page moving under the pointer (a drag with Space or the middle button, a
+// wheel turn): the same page at 100 % in the view of the smallest window and of a new window,
+// with their scroll bars, scrolled by a few pixels and painted anew.
+void BM_ScrollStepOfTheSamePage(benchmark::State& state)
+{
+    Page page;
+    FillPage(page);
+    page.canvas.SetLayoutSize(kPageWidth, kPageHeight);
+    page.canvas.ResizeBackBuffer(int(state.range(0)), int(state.range(1)));
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 1) % 32;
+        page.canvas.SetScroll(500.0f + step * 3.5f, 400.0f + step * 2.25f);
+        page.canvas.RenderVisibleArea(OpaqueShortcut::On);
+        page.canvas.Present(PresentScope::All, UpdateTiming::Now);
+    }
 }
 
+}
+
+BENCHMARK(BM_ScrollStepOfTheSamePage)->Args({ 866, 246 })->Args({ 866, 516 })->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DragStep)->ArgsProduct({ { 0, 1 }, { kMove, kEdge, kCorner } })->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MoveStepOnAFullPage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaintOfTheSamePage)->Unit(benchmark::kMicrosecond);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -20,6 +21,15 @@ namespace TestSupport {
 inline QString DataPath(const QString& name)
 {
     return QStringLiteral(TESSARY_TEST_DATA "/") + name;
+}
+
+// Forgets what the program keeps between runs (in the test run's own configuration folder), so
+// that a window starts as the first one on the machine.
+inline void ForgetKeptSettings()
+{
+    QSettings kept(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Tessary"), QStringLiteral("Tessary"));
+    kept.clear();
+    kept.sync();
 }
 
 // Lowers the largest file size the process may write while it lives, so that writing a file

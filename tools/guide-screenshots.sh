@@ -6,12 +6,13 @@
 #   bash tools/guide-screenshots.sh [TASK...]     e.g. tools/guide-screenshots.sh cropping
 #
 # The display number is :77 unless GUIDE_DISPLAY says otherwise; the build folder is build/.
+# The screen is 1280 x 860 at pixel ratio 1, except where a task says otherwise.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 display=${GUIDE_DISPLAY:-:77}
 out=$root/docs/guide
 tessary=$root/build/tessary
-all_tasks=(placing_images cropping scaling texts mandelbrot publish saving)
+all_tasks=(placing_images cropping scaling texts mandelbrot publish saving dialog_ratios scrolling small_screen)
 
 bash "$root/tools/deps.sh"
 bash "$root/tools/build.sh" "$root/build" >/dev/null
@@ -21,30 +22,59 @@ work=/tmp/tessary-guide-${display#:}
 rm -rf "$work"
 mkdir -p "$work/Pictures"
 xvfb_pid=
+wm_pid=
 app_pid=
+screen_size=
 
-cleanup() {
-    if [[ -n "$app_pid" ]]; then kill "$app_pid" 2>/dev/null || true; fi
+stop_display() {
+    if [[ -n "$wm_pid" ]]; then kill "$wm_pid" 2>/dev/null || true; fi
     if [[ -n "$xvfb_pid" ]]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
     fi
+    wm_pid=
+    xvfb_pid=
+    screen_size=
+}
+
+cleanup() {
+    if [[ -n "$app_pid" ]]; then kill "$app_pid" 2>/dev/null || true; fi
+    stop_display
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1280x860x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 300); do
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdotool getdisplaygeometry >/dev/null 2>&1 && kill -0 "$xvfb_pid" 2>/dev/null \
-    || { echo "Xvfb could not start on $display" >&2; exit 1; }
+# use_display SIZE [wm]: a virtual screen of the size (started anew when the size or the window
+# manager changes), with openbox on it when asked.
+use_display() {
+    local size=$1 wm=${2:-}
+    [[ "$screen_size" == "$size$wm" ]] && return 0
+    stop_display
+    Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=$display
+    for _ in $(seq 300); do
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    xdotool getdisplaygeometry >/dev/null 2>&1 && kill -0 "$xvfb_pid" 2>/dev/null \
+        || { echo "Xvfb could not start on $display" >&2; exit 1; }
+    if [[ -n "$wm" ]]; then
+        openbox --sm-disable >/dev/null 2>&1 &
+        wm_pid=$!
+        for _ in $(seq 100); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+            sleep 0.1
+        done
+    fi
+    screen_size=$size$wm
+}
+
 # The same look on every machine: no desktop settings, a fixed style, Japanese as the program.
 export QT_QPA_PLATFORMTHEME= QT_STYLE_OVERRIDE=Fusion LANG=C.UTF-8 LC_ALL=C.UTF-8 HOME=$work
+# Each editor starts as the first one on the machine: no kept window size or page size.
+export XDG_CONFIG_HOME=$work/config
 
 # Three photographs to place: drawn here, so the pictures are the same every time.
 make_photos() {
@@ -106,16 +136,26 @@ settle() {
 }
 
 # Starts the editor with the given arguments and waits for its window. Sets window, left and
-# top (the window's position on the screen).
+# top (the window's position on the screen). The page is 1280 x 860 (GUIDE_PAGE="W H"; empty
+# for the screen's own size), fitted to the window at first; the tasks show it at 50 %, the
+# zoom box's entry below the fitted zoom (Ctrl+Left), unless GUIDE_ZOOM=fit.
 start_editor() {
     # An editor that was stopped leaves its recovery copy, which the next one would offer.
-    rm -rf "$HOME/.local/share/Tessary/recovery"
+    rm -rf "$HOME/.local/share/Tessary/recovery" "$XDG_CONFIG_HOME"
+    if [[ -n "${GUIDE_PAGE-1280 860}" ]]; then
+        mkdir -p "$XDG_CONFIG_HOME/Tessary"
+        printf '[Page]\nSize=@Size(%s)\n' "${GUIDE_PAGE-1280 860}" >"$XDG_CONFIG_HOME/Tessary/Tessary.ini"
+    fi
     (cd "$HOME" && exec "$tessary" "$@") >/dev/null 2>>"$work/editor.log" &
     app_pid=$!
     window=$(wait_window "Tessary by Veldran\$")
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     eval "$(xdotool getwindowgeometry --shell "$window" | sed 's/^X=/left=/; s/^Y=/top=/')"
     settle
+    if [[ "${GUIDE_ZOOM:-}" != fit ]]; then
+        xdotool key ctrl+Left
+        settle
+    fi
 }
 
 stop_editor() {
@@ -124,8 +164,9 @@ stop_editor() {
     app_pid=
 }
 
-# The window position of a page point: the page of 1280 x 860 is shown at zoom 50 %.
-page_x() { echo $((80 + $1 / 2)); }
+# The window position of a page point: the page of 1280 x 860 is shown at zoom 50 %, centred in
+# the page view of 880 x 530 below the menu bar and the tool bar.
+page_x() { echo $((120 + $1 / 2)); }
 page_y() { echo $((139 + $1 / 2)); }
 
 # Pointer actions at positions inside the editor window.
@@ -165,7 +206,7 @@ task_placing_images() {
 
     # Images named on the command line: one a page.
     start_editor "$HOME/Pictures/sunset.jpg" "$HOME/Pictures/sea.jpg" "$HOME/Pictures/forest.jpg"
-    click_at 400 670 # 次のページ
+    click_at 445 670 # 次のページ
     shoot place-pages
     stop_editor
 }
@@ -211,8 +252,11 @@ task_texts() {
     xdotool key ctrl+l
     shoot text-page
     xdotool mousemove $((left + $(page_x 400))) $((top + $(page_y 110))) click --repeat 2 --delay 80 1
-    wait_window "^テキストプロパティ\$" >/dev/null
-    shoot text-properties $((1280 - left))
+    local dialog
+    dialog=$(wait_window "^テキストプロパティ\$")
+    # Wide enough for the dialog, which reaches out of the window on the right.
+    eval "$(xdotool getwindowgeometry --shell "$dialog" | sed 's/^/dialog_/')"
+    shoot text-properties $((dialog_X + dialog_WIDTH > left + WIDTH ? dialog_X + dialog_WIDTH - left : WIDTH))
     xdotool key Escape
     stop_editor
 }
@@ -255,11 +299,66 @@ task_publish() {
     ls "$HOME/Published" "$HOME/Published/images" >&2
 }
 
+# The text properties dialog at pixel ratios 1 and 2: its captions whole at both. At ratio 2
+# the screen is twice as large, so that the window, the page and the dialog are laid out as at
+# ratio 1, in twice the pixels.
+task_dialog_ratios() {
+    local ratio dialog
+    for ratio in 1 2; do
+        use_display $((1280 * ratio))x$((860 * ratio))
+        export QT_SCALE_FACTOR=$ratio
+        start_editor "$HOME/Pictures/caption.tsy"
+        xdotool key ctrl+l
+        xdotool mousemove $((left + ratio * $(page_x 400))) $((top + ratio * $(page_y 110))) click --repeat 2 --delay 80 1
+        dialog=$(wait_window "^テキストプロパティ\$")
+        settle
+        eval "$(xdotool getwindowgeometry --shell "$dialog" | sed 's/^/dialog_/')"
+        import -window root -crop "${dialog_WIDTH}x${dialog_HEIGHT}+${dialog_X}+${dialog_Y}" +repage \
+            "$out/text-properties-ratio$ratio.png"
+        echo "docs/guide/text-properties-ratio$ratio.png"
+        xdotool key Escape
+        stop_editor
+        unset QT_SCALE_FACTOR
+    done
+}
+
+# A page shown at 100 % is larger than the window: scroll bars show, and Space held with a drag
+# moves the page (as the middle button does where no image is, and as the bars do); here it is
+# moved until its bottom-right corner shows.
+task_scrolling() {
+    start_editor "$HOME/Pictures/trip.tsy"
+    # From 50 % to 75, 90 and 100 %.
+    xdotool key ctrl+Right ctrl+Right ctrl+Right
+    settle
+    xdotool keydown space
+    press_and_move 800 560 300 160
+    xdotool mouseup 1
+    press_and_move 800 560 500 360
+    xdotool mouseup 1 keyup space
+    shoot scroll-corner
+    stop_editor
+}
+
+# On a 1920 x 1080 screen at pixel ratio 2, which leaves the window 960 x 540, the new window
+# fits whole with its frame, page bar and all, and shows a page of the screen's own size fitted
+# to it.
+task_small_screen() {
+    use_display 1920x1080 wm
+    export QT_SCALE_FACTOR=2 GUIDE_PAGE= GUIDE_ZOOM=fit
+    start_editor "$HOME/Pictures/sunset.jpg"
+    settle
+    import -window root "$out/small-screen-ratio2.png"
+    echo "docs/guide/small-screen-ratio2.png"
+    stop_editor
+    unset QT_SCALE_FACTOR GUIDE_PAGE GUIDE_ZOOM
+}
+
 make_photos
 make_note
 make_feature_notes
 tasks=("$@")
 [[ ${#tasks[@]} -gt 0 ]] || tasks=("${all_tasks[@]}")
 for task in "${tasks[@]}"; do
+    use_display 1280x860
     "task_$task"
 done

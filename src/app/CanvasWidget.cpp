@@ -97,6 +97,11 @@ void CanvasWidget::ReleaseMouse()
     releaseMouse();
 }
 
+void CanvasWidget::TakeKeyboardFocus()
+{
+    setFocus(Qt::TabFocusReason);
+}
+
 void CanvasWidget::SetCursorShape(Qt::CursorShape shape)
 {
     setCursor(shape);

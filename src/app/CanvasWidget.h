@@ -34,6 +34,7 @@ public:
     bool HoldsMouse() const override;
     void CaptureMouse() override;
     void ReleaseMouse() override;
+    void TakeKeyboardFocus() override;
     void SetCursorShape(Qt::CursorShape shape) override;
     void ShowToolTip(QPoint screen_point, const QString& text) override;
     void HideToolTip() override;

@@ -59,6 +59,9 @@ void CommandTable::BuildMenu(QMenuBar& bar)
             { kSaveNoteAs, "名前を付けて保存(&A)...\tCtrl+Shift+S" },
             { kExportPdf, "PDFに書き出し(&X)..." },
             { 0, "" },
+            { kOpenImage, "画像を開く(&I)...\tCtrl+I" },
+            { kSavePageImage, "画像保存(&G)...\tCtrl+Shift+G" },
+            { 0, "" },
             { kPublish, "パブリッシュ(&P)...\tCtrl+P" },
             { 0, "" },
             { kExit, "終了(&E)" } } },
@@ -75,8 +78,8 @@ void CommandTable::BuildMenu(QMenuBar& bar)
             { kTransparentBackground, "背景透明化(&T)\tF7" },
             { kTransparentWindow, "透過ウィンドウ(&R)" },
             { 0, "" },
-            { kFullScreen, "全画面表示(&F)\tF5" },
-            { kBringToFront, "最全面に(&F)\tF8" },
+            { kFullScreen, "全画面表示(&M)\tF5" },
+            { kBringToFront, "最前面に(&F)\tF8" },
             { kBottomMost, "最背面に(&B)\tF9" } } },
         { "設定(&O)", { { kSnap, "スナップ(&S)\tCtrl+U" }, { 0, "" }, { kLock, "ロック(&L)\tCtrl+L" } } },
         { "ヘルプ(&H)",
@@ -138,6 +141,7 @@ bool CommandTable::IsEnabled(int command) const
     case kClearPage:
     case kInsertPage:
     case kNewNote:
+    case kOpenImage:
         return !locked;
     case kDeletePage:
         return !locked && pages.Count() >= 2;
@@ -165,6 +169,12 @@ bool CommandTable::Run(int command)
         return true;
     case kExportPdf:
         m_window.ExportPdf({});
+        return true;
+    case kOpenImage:
+        m_window.Import().OpenWithDialog();
+        return true;
+    case kSavePageImage:
+        m_window.PageSaver().SaveWithDialog();
         return true;
     case kExit:
         m_window.close();
@@ -231,6 +241,15 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
     const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     const bool function_key = key >= Qt::Key_F1 && key <= Qt::Key_F24;
+    // In the bars' edit boxes Tab and Shift+Tab go on to the next or previous box and Escape
+    // leaves the box as it was.
+    if (IsTextEntry(receiver) && (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape)) {
+        if (key == Qt::Key_Escape)
+            m_window.BoxFocus().Leave();
+        else
+            m_window.BoxFocus().Move(key == Qt::Key_Tab && !shift ? 1 : -1);
+        return true;
+    }
     // A text field keeps its typing and editing keys.
     if (IsTextEntry(receiver) && !function_key
         && (!ctrl || key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Z || key == Qt::Key_Y
@@ -253,8 +272,9 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
             m_window.showNormal();
         return true;
     case Qt::Key_Space:
-        if (!pages.Next())
-            pages.First();
+        // The page turns when Space comes up without having moved the page meanwhile.
+        if (!event->isAutoRepeat())
+            m_window.PageWidget().HoldPanKey();
         return true;
     case Qt::Key_PageUp:
         pages.Previous();
@@ -265,6 +285,12 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
     case Qt::Key_F3:
         if (!event->isAutoRepeat())
             m_window.PeekFrame(true);
+        return true;
+    case Qt::Key_F6:
+        m_window.BoxFocus().Move(shift ? -1 : 1);
+        return true;
+    case Qt::Key_Menu:
+        m_window.PageMenu().ShowFromKeyboard();
         return true;
     case Qt::Key_F5:
     case Qt::Key_F11:
@@ -278,6 +304,10 @@ bool CommandTable::HandleKeyDown(const QObject* receiver, QKeyEvent* event)
         return Run(kBottomMost);
     default:
         break;
+    }
+    if (shift && key == Qt::Key_F10) {
+        m_window.PageMenu().ShowFromKeyboard();
+        return true;
     }
     if (shift && (key == Qt::Key_Left || key == Qt::Key_Right)) {
         if (key == Qt::Key_Left)
@@ -311,7 +341,12 @@ bool CommandTable::HandleShortcut(int key, bool shift)
         m_window.ZoomStep(1);
         return true;
     case Qt::Key_G:
-        return Run(kGrid);
+        return Run(shift ? kSavePageImage : kGrid);
+    case Qt::Key_I:
+        // As the tool-bar button, it places nothing on a locked note.
+        if (IsEnabled(kOpenImage))
+            Run(kOpenImage);
+        return true;
     case Qt::Key_L:
         return Run(kLock);
     case Qt::Key_N:
@@ -358,6 +393,12 @@ bool CommandTable::HandleKeyUp(const QObject* receiver, QKeyEvent* event)
             m_window.PeekFrame(false);
         return true;
     }
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+        Pages& pages = m_window.GetPages();
+        if (!m_window.PageWidget().ReleasePanKey() && !IsTextEntry(receiver) && !pages.Next())
+            pages.First();
+        return !IsTextEntry(receiver);
+    }
     if (event->key() == Qt::Key_Shift && !IsTextEntry(receiver)) {
         Message message;
         message.kind = MessageKind::KeyUp;
@@ -386,7 +427,7 @@ bool CommandTable::HandleWheel(QWheelEvent* event)
             else
                 pages.Previous();
         } else {
-            m_window.ZoomStep(towards_user ? 1 : -1);
+            m_window.ZoomStep(towards_user ? 1 : -1, m_window.PagePointUnder(event->globalPosition()));
         }
     }
     return true;

@@ -41,6 +41,8 @@ public:
         kTransparentBackground = 32823,
         kTransparentWindow = 32825,
         kExportPdf = 32830,
+        kOpenImage = 32840,
+        kSavePageImage = 32841,
     };
 
     explicit CommandTable(MainWindow& window);

@@ -15,6 +15,10 @@ LayoutDialogWindow::LayoutDialogWindow(const LayoutDialogRequest& request, QWidg
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(request.caption);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // The window system keeps the other windows from input and the dialog above its owner. A
+    // dialog that closes when another window is activated must let that happen.
+    if (!request.close_on_focus_loss)
+        setWindowModality(Qt::ApplicationModal);
 }
 
 void LayoutDialogWindow::Place(const LayoutDialogRequest& request)

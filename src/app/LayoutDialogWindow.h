@@ -25,6 +25,8 @@ protected:
     bool DeliverMessage(const Message& message) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Tab moves the focus through the layout's widgets, which only the canvas knows.
+    bool focusNextPrevChild(bool) override { return false; }
 
 private:
     LayoutDialog* m_dialog { nullptr };

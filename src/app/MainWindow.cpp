@@ -3,11 +3,13 @@
 #include "app/PdfExport.h"
 #include "app/PublishDialog.h"
 #include "app/QtNativeEdit.h"
+#include "app/Settings.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
 #include "items/LayoutResources.h"
 #include "noteitems/FolderListingCache.h"
 #include "noteitems/ItemFactories.h"
+#include "platform/ModalScope.h"
 #include "platform/Paths.h"
 #include "platform/Screens.h"
 #include "platform/UserPrompt.h"
@@ -57,6 +59,10 @@ const QString kVisible = QStringLiteral("Visible");
 
 // The smallest grid interval the grid-size box shows.
 constexpr float kMinGridInterval = 0.03125f;
+// The zoom box's entry that fits the page to the window.
+const QString kFitCaption = QStringLiteral("ウィンドウに合わせる");
+// Room a new window leaves for the window manager's frame around it.
+constexpr QSize kFrameAllowance { 16, 48 };
 
 QString Caption()
 {
@@ -80,6 +86,31 @@ int RoundHalfUp(float value)
     return static_cast<int>(std::floor(value + 0.5f));
 }
 
+// The choices of a box with a list, in order.
+QStringList Choices(const Canvas& bar, const QString& name)
+{
+    QStringList choices;
+    QString choice;
+    while (bar.GetItemProperty(name, kText + QString::number(choices.size()), choice) && !choice.isEmpty())
+        choices << choice;
+    return choices;
+}
+
+// The list with the number among its numbers, in order; other entries keep their places.
+QStringList WithNumber(QStringList choices, int number)
+{
+    const QString text = QString::number(number);
+    if (choices.contains(text))
+        return choices;
+    auto place = std::find_if(choices.begin(), choices.end(), [number](const QString& choice) {
+        bool is_number = false;
+        const int value = choice.toInt(&is_number);
+        return is_number && value > number;
+    });
+    choices.insert(place, text);
+    return choices;
+}
+
 // Events that do not begin a new idle period: pointer moves, painting and timers.
 bool StartsIdlePeriod(QEvent::Type type)
 {
@@ -97,6 +128,29 @@ bool StartsIdlePeriod(QEvent::Type type)
     }
 }
 
+// What the user does with the mouse, the wheel, the keys and drops.
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }
 
 MainWindow::MainWindow()
@@ -110,6 +164,7 @@ MainWindow::MainWindow()
     , m_page_saver(std::make_unique<PageImageSaver>(*this))
     , m_page_menu(std::make_unique<PageContextMenu>(*this))
     , m_modes(std::make_unique<WindowModes>(*this))
+    , m_box_focus(std::make_unique<BarBoxFocus>(*m_tool_bar, *m_page_bar, *m_page_view))
 {
     ItemFactories::RegisterAll();
     // The edit boxes of the bars edit in native text fields.
@@ -118,6 +173,7 @@ MainWindow::MainWindow()
     setWindowIcon(QIcon(ProgramFolder() + QStringLiteral("resource/icon.png")));
     setCentralWidget(m_client);
     m_client->setMinimumSize(kMinClientWidth, kMinClientHeight);
+    m_scroller = new PageScroller(*m_page_view, *m_client);
     m_page_view->setObjectName(QStringLiteral("PageCanvas"));
     m_tool_bar->setObjectName(QStringLiteral("ToolBar"));
     m_page_bar->setObjectName(QStringLiteral("PageBar"));
@@ -151,20 +207,46 @@ MainWindow::MainWindow()
             RepaintPageCanvas();
     });
 
-    resize(kMinClientWidth, kMinClientHeight + menuBar()->sizeHint().height());
+    PlaceNewWindow();
     LayOutCanvases();
     if (!m_pages.ClearNote() || !m_valid)
         return;
-
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize desktop = screen ? screen->geometry().size() : QSize(kMinClientWidth, kMinClientHeight);
-    PageCanvas().SetLayoutSize(std::clamp(desktop.width(), 1, kMaxViewerSide),
-                               std::clamp(desktop.height(), 1, kMaxViewerSide));
-    ShowViewerSize();
-    PageCanvas().SetZoom(0.5f);
+    ApplyFirstPageSize();
+    ApplyZoomBox();
     ApplyGridDivisions();
-    CentrePage();
-    CenterWindow(this);
+}
+
+void MainWindow::PlaceNewWindow()
+{
+    if (const std::optional<QByteArray> kept = Settings::WindowGeometry(); kept && restoreGeometry(*kept))
+        return;
+    const int menu_height = menuBar()->sizeHint().height();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(kDefaultClientSize.width(), kDefaultClientSize.height() + menu_height);
+        return;
+    }
+    const QRect work_area = screen->availableGeometry();
+    const QSize room = work_area.size() - kFrameAllowance - QSize(0, menu_height);
+    const QSize client = kDefaultClientSize.boundedTo(room).expandedTo(QSize(kMinClientWidth, kMinClientHeight));
+    resize(client.width(), client.height() + menu_height);
+    // Centred with the frame the window manager will add, which a window not yet shown does
+    // not know.
+    move(CenteredPosition(size() + kFrameAllowance, work_area, work_area));
+}
+
+// The screen's own size is its size in its pixels, so a page of it fills the screen pixel for
+// pixel also where the desktop is scaled.
+void MainWindow::ApplyFirstPageSize()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize own = screen ? (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize() : QSize(800, 600);
+    const QSize page = Settings::PageSize().value_or(own);
+    PageCanvas().SetLayoutSize(std::clamp(page.width(), 1, kMaxViewerSide), std::clamp(page.height(), 1, kMaxViewerSide));
+    Canvas& bar = m_page_bar->GetCanvas();
+    bar.SetItemProperty(kViewerWidth, QStringLiteral("List"), WithNumber(Choices(bar, kViewerWidth), own.width()).join(u','));
+    bar.SetItemProperty(kViewerHeight, QStringLiteral("List"), WithNumber(Choices(bar, kViewerHeight), own.height()).join(u','));
+    ShowViewerSize();
 }
 
 MainWindow::~MainWindow()
@@ -198,14 +280,21 @@ void MainWindow::LayOutCanvases()
     const int width = m_client->width();
     const int height = m_client->height();
     if (m_modes->IsFullScreen()) {
-        m_page_view->setGeometry(0, 0, width, height);
         m_tool_bar->setGeometry(0, -kBarHeight, width, 0);
         m_page_bar->setGeometry(0, -kBarHeight, width, 0);
     } else {
         m_tool_bar->setGeometry(0, 0, width, kBarHeight);
-        m_page_view->setGeometry(0, kBarHeight, width, std::max(0, height - 2 * kBarHeight));
         m_page_bar->setGeometry(0, height - kBarHeight, width, kBarHeight);
     }
+    if (CentrePage())
+        RepaintPageCanvas();
+}
+
+QRect MainWindow::PageArea() const
+{
+    if (m_modes->IsFullScreen())
+        return m_client->rect();
+    return QRect(0, kBarHeight, m_client->width(), std::max(0, m_client->height() - 2 * kBarHeight));
 }
 
 bool MainWindow::ResetPageCanvas(Repaint repaint)
@@ -255,7 +344,7 @@ void MainWindow::NoteCleared()
 void MainWindow::ShowZoom()
 {
     const int percent = RoundHalfUp(PageCanvas().Zoom() * 100.0f);
-    m_page_bar->GetCanvas().UpdateItemProperty(kZoom, kText, QString::number(percent) + QLatin1Char('%'));
+    m_page_bar->GetCanvas().UpdateItemProperty(kZoom, kText, m_fit_zoom ? kFitCaption : QString::number(percent) + QLatin1Char('%'));
 }
 
 void MainWindow::ShowResolution()
@@ -270,11 +359,15 @@ void MainWindow::ShowViewerSize()
     bar.UpdateItemProperty(kViewerHeight, kText, QString::number(static_cast<int>(PageCanvas().LayoutHeight())));
 }
 
+// A percentage zooms about the view's centre; the fit entry makes the zoom follow the window.
 void MainWindow::ApplyZoomBox()
 {
     QString text;
-    if (m_page_bar->GetCanvas().GetItemProperty(kZoom, kText, text))
-        PageCanvas().SetZoom(static_cast<float>(ToInt(text)) / 100.0f);
+    if (m_page_bar->GetCanvas().GetItemProperty(kZoom, kText, text)) {
+        m_fit_zoom = text == kFitCaption;
+        const float zoom = m_fit_zoom ? m_scroller->FitZoom(PageArea()) : static_cast<float>(ToInt(text)) / 100.0f;
+        m_scroller->ZoomAbout(zoom, QRectF(m_page_view->rect()).center());
+    }
     CentrePage();
 }
 
@@ -396,25 +489,37 @@ void MainWindow::ShowStatus(QPoint global_pointer)
 
 bool MainWindow::CentrePage()
 {
-    Canvas& canvas = PageCanvas();
-    const float scale = canvas.EffectiveScale();
-    if (scale <= 0)
-        return false;
-    const float width = static_cast<float>(m_page_view->width());
-    const float height = static_cast<float>(m_page_view->height());
-    return canvas.SetScroll((canvas.LayoutWidth() - width / scale) / 2, (canvas.LayoutHeight() - height / scale) / 2);
+    const QRect area = PageArea();
+    const bool zoomed = m_fit_zoom && PageCanvas().SetZoom(m_scroller->FitZoom(area));
+    return m_scroller->Place(area) || zoomed;
 }
 
-void MainWindow::ZoomStep(int direction)
+// The neighbouring entry by value, so that a zoom that is not in the list (from full screen,
+// from fitting) steps to the nearest entry in the direction asked.
+void MainWindow::ZoomStep(int direction, std::optional<QPointF> view_point)
 {
-    QString text;
-    const QString key = direction > 0 ? QStringLiteral("NextText") : QStringLiteral("PrevText");
-    const int percent = m_page_bar->GetCanvas().GetItemProperty(kZoom, key, text) ? ToInt(text) : 100;
-    bool changed = PageCanvas().SetZoom(static_cast<float>(percent) / 100.0f);
+    const int current = RoundHalfUp(PageCanvas().Zoom() * 100.0f);
+    std::optional<int> next;
+    for (const QString& choice : Choices(m_page_bar->GetCanvas(), kZoom)) {
+        const int percent = ToInt(choice);
+        if (percent <= 0 || (direction > 0 ? percent <= current : percent >= current))
+            continue;
+        if (!next || (direction > 0 ? percent < *next : percent > *next))
+            next = percent;
+    }
+    if (!next)
+        return;
+    m_fit_zoom = false;
+    m_scroller->ZoomAbout(static_cast<float>(*next) / 100.0f, view_point.value_or(QRectF(m_page_view->rect()).center()));
     ShowZoom();
-    changed |= CentrePage();
-    if (changed)
-        RepaintPageCanvas();
+}
+
+std::optional<QPointF> MainWindow::PagePointUnder(QPointF global_point) const
+{
+    const QPointF point = m_page_view->mapFromGlobal(global_point);
+    if (!m_page_view->isVisible() || !QRectF(m_page_view->rect()).contains(point))
+        return std::nullopt;
+    return point;
 }
 
 void MainWindow::CommitViewerSize(const QString& name)
@@ -428,6 +533,8 @@ void MainWindow::CommitViewerSize(const QString& name)
         canvas.SetLayoutSize(value, canvas.LayoutHeight());
     else
         canvas.SetLayoutSize(canvas.LayoutWidth(), value);
+    // New windows and the command-line exports start with the size the user chose last.
+    Settings::SetPageSize(QSize(static_cast<int>(canvas.LayoutWidth()), static_cast<int>(canvas.LayoutHeight())));
     CentrePage();
     RepaintPageCanvas();
     ShowViewerSize();
@@ -601,6 +708,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     const auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this)
         return false;
+    // Nothing behind a dialog, a question or a menu changes the note: while one is open the
+    // window takes no input, whether the window system holds it back or not.
+    if (ModalScope::IsOpen() && IsUserInput(event->type()))
+        return true;
     switch (event->type()) {
     case QEvent::MouseMove:
         // The status follows the pointer onto and off the page's items at once.
@@ -657,6 +768,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     event->accept();
     m_closing = true;
+    Settings::SetWindowGeometry(m_modes->IsFullScreen() ? m_modes->GeometryBeforeFullScreen() : saveGeometry());
     if (m_close_handler)
         m_close_handler();
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "app/BarBoxFocus.h"
 #include "app/CanvasWidget.h"
 #include "app/CommandTable.h"
 #include "app/ImageImport.h"
 #include "app/PageCanvasWidget.h"
 #include "app/PageContextMenu.h"
+#include "app/PageScroller.h"
 #include "app/PageImageSaver.h"
 #include "app/UnsavedChanges.h"
 #include "app/WindowModes.h"
@@ -15,6 +17,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct ItemEvent;
@@ -29,8 +32,11 @@ class MainWindow : public QMainWindow, public PagesHost {
     Q_OBJECT
 public:
     static constexpr int kBarHeight = 70;
-    static constexpr int kMinClientWidth = 800;
-    static constexpr int kMinClientHeight = 670;
+    // The smallest client area: the bars whole, and room for the page between them. A new
+    // window asks for the larger size where the screen has room for it.
+    static constexpr int kMinClientWidth = 880;
+    static constexpr int kMinClientHeight = 400;
+    static constexpr QSize kDefaultClientSize { 880, 670 };
     static constexpr int kMaxViewerSide = 4800;
     static constexpr int kMinDpi = 72;
     static constexpr int kMaxDpi = 4800;
@@ -48,8 +54,10 @@ public:
     ImageImport& Import() { return *m_import; }
     PageImageSaver& PageSaver() { return *m_page_saver; }
     PageContextMenu& PageMenu() { return *m_page_menu; }
+    PageScroller& Scroller() { return *m_scroller; }
     WindowModes& Modes() { return *m_modes; }
     const WindowModes& Modes() const { return *m_modes; }
+    BarBoxFocus& BoxFocus() { return *m_box_focus; }
 
     CanvasWidget& ToolBarWidget() { return *m_tool_bar; }
     CanvasWidget& PageBarWidget() { return *m_page_bar; }
@@ -89,8 +97,15 @@ public:
 
     // The view: the page canvas's place in the window and the values of the bars' boxes.
     void LayOutCanvases();
+    // Fits the page to the window while the zoom box says so, and brings the page into its
+    // view: centred where it is smaller than the view, scrolled into range where it is larger.
     bool CentrePage();
-    void ZoomStep(int direction);
+    // Steps the zoom to the next larger (direction > 0) or smaller entry of the zoom box's list,
+    // keeping the page point under the view point (the view's centre when none is given).
+    void ZoomStep(int direction, std::optional<QPointF> view_point = std::nullopt);
+    bool IsZoomFitting() const { return m_fit_zoom; }
+    // The page view's point under a point of the screen, when the page view is there.
+    std::optional<QPointF> PagePointUnder(QPointF global_point) const;
     void ShowZoom();
     void ApplyZoomBox();
     void ApplyResolutionBox();
@@ -146,6 +161,13 @@ private:
     void ShowViewerSize();
     void ShowGridDivisions();
     void ApplyGridDivisions();
+    // The rectangle of the client area that shows the page.
+    QRect PageArea() const;
+    // The first size and place of the window: as kept from the last run, else the default
+    // size as far as the screen allows, centred.
+    void PlaceNewWindow();
+    // The page size a new window starts with, and the screen's own size in the size lists.
+    void ApplyFirstPageSize();
     void PublishSnapGrid();
     // The status of the note item at a point of the screen.
     void ShowStatus(QPoint global_pointer);
@@ -164,6 +186,8 @@ private:
     std::unique_ptr<PageImageSaver> m_page_saver;
     std::unique_ptr<PageContextMenu> m_page_menu;
     std::unique_ptr<WindowModes> m_modes;
+    std::unique_ptr<BarBoxFocus> m_box_focus;
+    PageScroller* m_scroller { nullptr };
     // Decodes the neighbouring pages' pictures while the user is idle.
     PagePrefetch m_prefetch { m_pages.Document(), m_page_view->GetCanvas() };
 
@@ -171,6 +195,8 @@ private:
     bool m_grid_visible { true };
     bool m_snap { true };
     bool m_peeking { false };
+    // The zoom follows the window's size, as the zoom box's fit entry asks.
+    bool m_fit_zoom { true };
     std::vector<float> m_snap_x;
     std::vector<float> m_snap_y;
 

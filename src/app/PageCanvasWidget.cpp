@@ -3,8 +3,16 @@
 #include "items/Canvas.h"
 #include "platform/Message.h"
 
+#include <QApplication>
 #include <QPaintEvent>
 #include <QPainter>
+
+namespace {
+
+// View pixels a line of the wheel moves the page.
+constexpr double kWheelLinePixels = 20;
+
+}
 
 PageCanvasWidget::PageCanvasWidget(QWidget* parent)
     : CanvasWidget(CanvasKind::Page, parent)
@@ -61,13 +69,108 @@ void PageCanvasWidget::paintEvent(QPaintEvent* event)
     painter.drawImage(area.topLeft(), part);
 }
 
+double PageCanvasWidget::WheelScrollPixels(int wheel_delta)
+{
+    return wheel_delta / 120.0 * QApplication::wheelScrollLines() * kWheelLinePixels;
+}
+
+void PageCanvasWidget::HoldPanKey()
+{
+    if (m_pan_key_held)
+        return;
+    m_pan_key_held = true;
+    m_panned_with_key = false;
+    if (!IsPanning())
+        setCursor(Qt::OpenHandCursor);
+}
+
+bool PageCanvasWidget::ReleasePanKey()
+{
+    if (!m_pan_key_held)
+        return false;
+    m_pan_key_held = false;
+    if (!IsPanning())
+        setCursor(Qt::ArrowCursor);
+    return m_panned_with_key;
+}
+
+void PageCanvasWidget::BeginPan(const Message& message, MessageKind end)
+{
+    m_pan_end = end;
+    m_pan_last = message.position;
+    setCursor(Qt::ClosedHandCursor);
+}
+
+bool PageCanvasWidget::PanStep(const Message& message)
+{
+    if (message.kind == MessageKind::MouseMove) {
+        const QPoint delta = message.position - m_pan_last;
+        m_pan_last = message.position;
+        if (!delta.isNull())
+            emit ScrollRequested(QPointF(delta));
+    } else if (message.kind == m_pan_end) {
+        m_pan_end.reset();
+        setCursor(m_pan_key_held ? Qt::OpenHandCursor : Qt::ArrowCursor);
+    }
+    // Nothing else reaches the items while the page moves.
+    return message.kind != MessageKind::KillFocus && message.kind != MessageKind::SetFocus;
+}
+
+// While Space is held the pointer belongs to the page: the left button drags it, and the
+// items see neither moves nor clicks.
+bool PageCanvasWidget::PanKeyMessage(const Message& message)
+{
+    switch (message.kind) {
+    case MessageKind::LButtonDown:
+        m_panned_with_key = true;
+        BeginPan(message, MessageKind::LButtonUp);
+        return true;
+    case MessageKind::MouseMove:
+    case MessageKind::LButtonDblClk:
+    case MessageKind::LButtonUp:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool PageCanvasWidget::DeliverMessage(const Message& message)
 {
     ++m_delivering;
-    const bool consumed = !m_input_blocked && CanvasWidget::DeliverMessage(message);
-    if (!consumed && message.kind == MessageKind::RButtonUp && rect().contains(message.position))
-        emit ContextMenuRequested(message.position);
+    const bool consumed = Deliver(message);
     if (--m_delivering == 0)
         emit MessageHandled(message.kind);
     return consumed;
+}
+
+// The page's own moves first, then the items, then what the page does with what they left.
+bool PageCanvasWidget::Deliver(const Message& message)
+{
+    if (IsPanning())
+        return PanStep(message);
+    if (m_pan_key_held && PanKeyMessage(message))
+        return true;
+    const bool consumed = !m_input_blocked && CanvasWidget::DeliverMessage(message);
+    return consumed || Unused(message);
+}
+
+// What the page itself does with what no item took.
+bool PageCanvasWidget::Unused(const Message& message)
+{
+    switch (message.kind) {
+    case MessageKind::RButtonUp:
+        if (rect().contains(message.position))
+            emit ContextMenuRequested(message.position);
+        return false;
+    case MessageKind::MButtonDown:
+        BeginPan(message, MessageKind::MButtonUp);
+        return true;
+    case MessageKind::MouseWheel:
+        if (message.ctrl || message.shift || message.wheel_delta == 0)
+            return false;
+        emit ScrollRequested(QPointF(0, WheelScrollPixels(message.wheel_delta)));
+        return true;
+    default:
+        return false;
+    }
 }

@@ -2,9 +2,11 @@
 
 #include "app/ImageImport.h"
 #include "app/MainWindow.h"
+#include "document/Pages.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
 #include "noteitems/TextNoteItem.h"
+#include "platform/Message.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
 
@@ -77,6 +79,30 @@ void PageContextMenu::Show(QPoint page_widget_point)
         Run(*chosen, page_widget_point);
 }
 
+void PageContextMenu::ShowFromKeyboard()
+{
+    PageCanvasWidget& view = m_window.PageWidget();
+    Canvas& canvas = m_window.PageCanvas();
+    const QRectF shown(view.rect());
+    const Item* active = canvas.ActiveItem();
+    if (active && canvas.IndexOf(active) >= Pages::kFrameItemCount && active->IsShown()) {
+        const QRectF item = canvas.ToDevice(active->GetBounds()).normalized().intersected(shown);
+        if (!item.isEmpty()) {
+            // A right click there: the item shows its menu, or the page shows this one.
+            Message click;
+            click.kind = MessageKind::RButtonDown;
+            click.position = item.center().toPoint();
+            view.Route(click);
+            click.kind = MessageKind::RButtonUp;
+            view.Route(click);
+            return;
+        }
+    }
+    const QRectF page = canvas.ToDevice(QRectF(0, 0, canvas.LayoutWidth(), canvas.LayoutHeight())).normalized();
+    const QRectF visible = page.intersected(shown);
+    Show((visible.isEmpty() ? shown : visible).center().toPoint());
+}
+
 bool PageContextMenu::Run(int entry, QPoint page_widget_point)
 {
     // Entries that change the page stay disabled while the note is locked, whatever asks.
@@ -116,6 +142,8 @@ Item* PageContextMenu::AddItem(const QString& section_name, QPoint page_widget_p
     item->SetAnchor(Item::kBottom, u'H' + FormatFixed(height));
     Item* added = item.get();
     canvas.AddItem(std::move(item));
+    // The new item is the selected one, so that the keys reach it (its menu on the menu key).
+    canvas.BringToFront(added);
     m_window.RepaintPageCanvas();
     return added;
 }

@@ -29,6 +29,9 @@ public:
     PopupMenu Build() const;
     // Shows the menu at a point of the page canvas's window and carries out the choice.
     void Show(QPoint page_widget_point);
+    // The menu key and Shift+F10: the active item's own menu at its middle, else this menu at
+    // the middle of the page as the window shows it.
+    void ShowFromKeyboard();
     // Carries out an entry for a point of the page canvas's window; false when it did nothing.
     bool Run(int entry, QPoint page_widget_point);
 

@@ -239,6 +239,10 @@ bool QtNativeEdit::eventFilter(QObject* watched, QEvent* event)
         return Route(MessageKind::KeyDown, static_cast<QKeyEvent*>(event));
     case QEvent::KeyRelease:
         return Route(MessageKind::KeyUp, static_cast<QKeyEvent*>(event));
+    case QEvent::FocusIn:
+        if (watched == m_widget)
+            Route(MessageKind::SetFocus, nullptr);
+        return false;
     case QEvent::FocusOut:
         // A popup menu opened over the window does not take the keyboard focus from it.
         if (watched != m_widget || static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)

@@ -5,6 +5,8 @@
 namespace {
 
 constexpr int kLargestPageSide = 32767;
+const QString kPageSizeKey = QStringLiteral("Page/Size");
+const QString kWindowGeometryKey = QStringLiteral("Window/Geometry");
 
 QSettings Store()
 {
@@ -17,7 +19,7 @@ namespace Settings {
 
 std::optional<QSize> PageSize()
 {
-    const QSize size = Store().value(QStringLiteral("Page/Size")).toSize();
+    const QSize size = Store().value(kPageSizeKey).toSize();
     if (size.width() < 1 || size.height() < 1 || size.width() > kLargestPageSide || size.height() > kLargestPageSide)
         return std::nullopt;
     return size;
@@ -25,7 +27,20 @@ std::optional<QSize> PageSize()
 
 void SetPageSize(QSize size)
 {
-    Store().setValue(QStringLiteral("Page/Size"), size);
+    Store().setValue(kPageSizeKey, size);
+}
+
+std::optional<QByteArray> WindowGeometry()
+{
+    const QByteArray geometry = Store().value(kWindowGeometryKey).toByteArray();
+    if (geometry.isEmpty())
+        return std::nullopt;
+    return geometry;
+}
+
+void SetWindowGeometry(const QByteArray& geometry)
+{
+    Store().setValue(kWindowGeometryKey, geometry);
 }
 
 }

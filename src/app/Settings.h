@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QSize>
 
 #include <optional>
@@ -12,5 +13,10 @@ namespace Settings {
 // The page size the window last used, when one was kept and it is a sane size.
 std::optional<QSize> PageSize();
 void SetPageSize(QSize size);
+
+// The main window's place, size and maximized state, as the window saves them
+// (QWidget::saveGeometry), when they were kept.
+std::optional<QByteArray> WindowGeometry();
+void SetWindowGeometry(const QByteArray& geometry);
 
 }

@@ -39,7 +39,9 @@ void WindowModes::ToggleFullScreen()
 void WindowModes::EnterFullScreen()
 {
     Canvas& canvas = m_window.PageCanvas();
-    m_saved_geometry = m_window.geometry();
+    m_saved_state = m_window.saveGeometry();
+    m_was_maximized = m_window.isMaximized();
+    m_saved_geometry = m_was_maximized ? m_window.normalGeometry() : m_window.geometry();
     m_full_screen = true;
     m_window.menuBar()->hide();
     const QScreen* current = m_window.screen() ? m_window.screen() : QGuiApplication::primaryScreen();
@@ -50,20 +52,27 @@ void WindowModes::EnterFullScreen()
     // The page fits the screen.
     canvas.SetZoom(down > across ? across : down);
     canvas.SetDpi(Canvas::kDefaultScreenDpi);
-    m_window.showFullScreen();
-    // Where no window manager takes the request, the window still covers the screen.
+    // Where no window manager takes the request the window still covers the screen; where one
+    // does, it places the window itself, and a place asked for after the request would put the
+    // window back into its frame.
     m_window.setGeometry(desktop);
+    m_window.showFullScreen();
 }
 
+// The window gets back the size and place it had, or its maximized state.
 void WindowModes::LeaveFullScreen()
 {
     m_full_screen = false;
-    m_window.showNormal();
     m_window.menuBar()->show();
-    m_window.ApplyZoomBox();
+    if (m_was_maximized) {
+        m_window.showMaximized();
+    } else {
+        m_window.showNormal();
+        if (m_saved_geometry.isValid())
+            m_window.setGeometry(m_saved_geometry);
+    }
     m_window.ApplyResolutionBox();
-    if (m_saved_geometry.isValid())
-        m_window.setGeometry(m_saved_geometry);
+    m_window.ApplyZoomBox();
 }
 
 void WindowModes::ToggleTransparentBackground()

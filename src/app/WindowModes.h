@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QRect>
 #include <QtGlobal>
 
@@ -34,6 +35,9 @@ public:
     void SetColourKey(quint32 key) { m_colour_key = key; }
     // Brings the window in line with the transparency switches.
     void ReapplyTransparency();
+    // The window's place, size and state as they were before full screen (saveGeometry), the
+    // ones to keep for the next run while the window is full screen.
+    const QByteArray& GeometryBeforeFullScreen() const { return m_saved_state; }
 
 private:
     void EnterFullScreen();
@@ -48,5 +52,7 @@ private:
     bool m_transparent_window { false };
     quint32 m_colour_key { 0xFFFFFF };
     QRect m_saved_geometry;
+    bool m_was_maximized { false };
+    QByteArray m_saved_state;
     ::SwitchWindow* m_switch_window { nullptr };
 };

@@ -1,7 +1,6 @@
 #include "app/WindowedLayoutDialogs.h"
 
 #include "app/LayoutDialogWindow.h"
-#include "items/NestedEventScope.h"
 #include "platform/Paths.h"
 #include "platform/UserPrompt.h"
 
@@ -43,10 +42,8 @@ QWidget* WindowedLayoutDialogs::OwnerWindow() const
     return m_main_window.data();
 }
 
-bool WindowedLayoutDialogs::Run(const LayoutDialogRequest& request)
+bool WindowedLayoutDialogs::RunModal(const LayoutDialogRequest& request)
 {
-    // Opened from inside a widget's handler, the dialog's own widgets still report to it.
-    NestedEventScope nested_events;
     QPointer<QWidget> owner = OwnerWindow();
     // The window is a child of its owner and goes with it should the owner go first.
     QPointer<LayoutDialogWindow> window = new LayoutDialogWindow(request, owner.data());
@@ -56,6 +53,7 @@ bool WindowedLayoutDialogs::Run(const LayoutDialogRequest& request)
         if (window) {
             window->SetDialog(nullptr);
             window->GetCanvas().SetEventHandler({});
+            window->GetCanvas().SetKeyHandler({});
         }
         delete window.data();
     });
@@ -82,10 +80,6 @@ bool WindowedLayoutDialogs::Run(const LayoutDialogRequest& request)
             window->hide();
         loop.quit();
     });
-    // The press that opened the dialog may still hold the mouse for its button; a disabled
-    // owner gives it up, so the dialog gets the pointer.
-    if (QWidget* grabber = QWidget::mouseGrabber())
-        grabber->releaseMouse();
     if (owner) {
         owner->setEnabled(false);
         // Disabling the owner disables its child windows too; the dialog stays usable.

@@ -15,10 +15,11 @@ public:
     {
     }
 
-    bool Run(const LayoutDialogRequest& request) override;
-
     // Installs a runner with real windows for the given main window.
     static void Install(QWidget* main_window);
+
+protected:
+    bool RunModal(const LayoutDialogRequest& request) override;
 
 private:
     QWidget* OwnerWindow() const;

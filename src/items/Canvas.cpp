@@ -2,6 +2,8 @@
 #include "items/NestedEventScope.h"
 
 #include "items/DevicePixels.h"
+#include "items/FocusFrame.h"
+#include "platform/ModalScope.h"
 #include "platform/Message.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
@@ -124,6 +126,17 @@ Canvas::Canvas(CanvasKind kind, CanvasHost* host)
     : m_kind(kind)
     , m_host(host)
 {
+    // A dialog, question or menu that opens finds no canvas holding the pointer: the capturing
+    // canvas lets it go, and the tooltip goes too.
+    [[maybe_unused]] static const bool watching = [] {
+        ModalScope::AddOpenHandler([] {
+            if (s_capturing_canvas)
+                s_capturing_canvas->ForgetPointer();
+            if (s_tooltip.canvas)
+                s_tooltip.canvas->ForgetToolTip();
+        });
+        return true;
+    }();
 }
 
 Canvas::~Canvas()
@@ -250,6 +263,11 @@ bool Canvas::RemoveItem(Item* item)
         return false;
     std::unique_ptr<Item> owned = std::move(m_items[index]);
     m_items.erase(m_items.begin() + index);
+    // The active item may be dragging: with it gone nothing would ever let the mouse go.
+    if (item == m_active_item) {
+        ReleaseMouse();
+        SetCursorShape(Qt::ArrowCursor);
+    }
     ForgetItem(item);
     if (m_dispatch_depth > 0)
         m_pending_removal.push_back(std::move(owned));
@@ -521,6 +539,8 @@ bool Canvas::RenderItems(const QRectF& area, OpaqueShortcut shortcut)
         painter.setClipRegion(clip);
         painter.setTransform(page_transform);
         item->Draw(painter, pixels_to_page.mapRect(QRectF(clip.boundingRect())));
+        if (item == m_active_item && m_shows_focus && item->AcceptsFocus())
+            FocusFrame::Draw(painter, item->GetBounds());
         painter.restore();
         return pixels;
     };
@@ -612,6 +632,15 @@ bool Canvas::RouteMessage(const Message& message)
         s_tooltip.canvas->ForgetToolTip();
 
     DispatchGuard guard(*this);
+    const bool consumed = RouteToItems(message, page);
+    if (message.kind != MessageKind::KeyDown || !m_key_handler)
+        return consumed;
+    const KeyHandler handler = m_key_handler;
+    return handler(message, consumed);
+}
+
+bool Canvas::RouteToItems(const Message& message, QPointF page)
+{
     if (m_active_item && m_active_item->IsShownIn(m_current_group)) {
         switch (message.kind) {
         case MessageKind::KeyDown:
@@ -662,12 +691,12 @@ bool Canvas::TakeItemEvent(const ItemEvent& event)
             [&](const Item* item) { return item->Key() == event.key; });
         if (found == m_input_items.end())
             return false;
-        m_active_item = *found;
+        ActivateItem(*found);
         return PassOn(event);
     }
     case ItemEvent::kDropFocus:
         if (m_active_item && m_active_item->Key() == event.key)
-            m_active_item = nullptr;
+            ActivateItem(nullptr);
         return true;
     default:
         // An event raised while an owner's handler runs is dropped, and counts as handled.
@@ -687,6 +716,19 @@ NestedEventScope::NestedEventScope()
 NestedEventScope::~NestedEventScope()
 {
     s_handler_running = m_saved;
+}
+
+// Where the focus shows, the widget that loses it and the one that takes it are drawn again.
+void Canvas::ActivateItem(Item* item)
+{
+    Item* before = m_active_item;
+    m_active_item = item;
+    if (!m_shows_focus || before == item)
+        return;
+    if (before)
+        Refresh(*before);
+    if (item)
+        Refresh(*item);
 }
 
 bool Canvas::PassOn(const ItemEvent& event)
@@ -715,6 +757,16 @@ void Canvas::ReleaseMouse()
     if (m_host && m_host->HoldsMouse())
         m_host->ReleaseMouse();
     s_capturing_canvas = nullptr;
+}
+
+// Its items hear that the pointer left, so that a hovered button is drawn normal, and the
+// capture goes.
+void Canvas::ForgetPointer()
+{
+    Message leave;
+    leave.kind = MessageKind::MouseLeave;
+    RouteMessage(leave);
+    ReleaseMouse();
 }
 
 Canvas* Canvas::CapturingCanvas()

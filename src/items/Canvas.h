@@ -59,6 +59,9 @@ public:
     using ItemFactory = std::function<std::unique_ptr<Item>(Canvas&, const QString& section_name)>;
     // Receives the item events that the canvas passes on; returns whether it handled one.
     using EventHandler = std::function<bool(const ItemEvent&)>;
+    // Sees every key press after the items had it, with whether one of them used it up;
+    // returns whether the key is used up now.
+    using KeyHandler = std::function<bool(const Message& message, bool consumed)>;
 
     static constexpr float kMinZoom = 0.1f;
     static constexpr float kMaxZoom = 8.0f;
@@ -73,6 +76,10 @@ public:
     CanvasHost* Host() const { return m_host; }
     void SetHost(CanvasHost* host) { m_host = host; }
     void SetEventHandler(EventHandler handler) { m_event_handler = std::move(handler); }
+    void SetKeyHandler(KeyHandler handler) { m_key_handler = std::move(handler); }
+    // Whether the active item shows that it has the keyboard focus (in dialogs).
+    void SetShowsFocus(bool shows) { m_shows_focus = shows; }
+    bool ShowsFocus() const { return m_shows_focus; }
     void SetFactory(ItemFactory factory) { m_factory = std::move(factory); }
     // The factory every canvas of a kind uses unless it has its own.
     static void RegisterFactory(CanvasKind kind, ItemFactory factory);
@@ -206,7 +213,11 @@ public:
 private:
     void CaptureMouse();
     void ReleaseMouse();
+    // A modal loop begins: the pointer is no longer this canvas's.
+    void ForgetPointer();
+    bool RouteToItems(const Message& message, QPointF page);
     bool PassOn(const ItemEvent& event);
+    void ActivateItem(Item* item);
     ItemFactory FactoryForKind() const;
     void ForgetToolTip();
 
@@ -233,6 +244,8 @@ private:
     std::vector<Item*> m_windowed_items;
     ItemFactory m_factory;
     EventHandler m_event_handler;
+    KeyHandler m_key_handler;
+    bool m_shows_focus { false };
     int m_dispatch_depth { 0 };
     ItemList m_pending_removal;
 };

@@ -34,6 +34,9 @@ public:
     virtual void CaptureMouse() = 0;
     virtual void ReleaseMouse() = 0;
 
+    // Gives the window the keyboard focus (from one of its edit windows).
+    virtual void TakeKeyboardFocus() { }
+
     virtual void SetCursorShape(Qt::CursorShape shape) = 0;
     virtual void ShowToolTip(QPoint screen_point, const QString& text) = 0;
     virtual void HideToolTip() = 0;

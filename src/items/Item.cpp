@@ -120,6 +120,29 @@ void Item::Synchronise()
 {
 }
 
+bool Item::AcceptsFocus() const
+{
+    return false;
+}
+
+void Item::TakeFocus()
+{
+}
+
+void Item::LoseFocus(FocusEnd)
+{
+}
+
+bool Item::IsKeySource(const Message&) const
+{
+    return false;
+}
+
+bool Item::TypesNewLines() const
+{
+    return false;
+}
+
 Canvas* Item::HostCanvas() const
 {
     return nullptr;

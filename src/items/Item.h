@@ -22,6 +22,12 @@ enum class SaveMode {
     Persistent,
 };
 
+// How an item gives up the keyboard focus: a text field keeps or throws away what was typed.
+enum class FocusEnd {
+    Commit,
+    Cancel,
+};
+
 // The base of every element a canvas holds: layout widgets and note page items. It keeps the
 // name, the id, the groups, the eight edge anchors (primary left, top, right, bottom, then the
 // secondary ones) and the visible and enabled flags. Geometry is never cached: every query
@@ -64,6 +70,17 @@ public:
 
     // The canvas that hosts the item, if it is placed in one.
     virtual Canvas* HostCanvas() const;
+
+    // The keyboard focus, which keys move through the widgets that take input: whether the
+    // item takes it, and what taking and losing it does (a text field begins editing with its
+    // text selected, and commits or throws away what was typed).
+    virtual bool AcceptsFocus() const;
+    virtual void TakeFocus();
+    virtual void LoseFocus(FocusEnd end);
+    // Whether a key message came from the item's native edit window, and whether that window
+    // types a new line on Return.
+    virtual bool IsKeySource(const Message& message) const;
+    virtual bool TypesNewLines() const;
 
     float Left() const;
     float Top() const;

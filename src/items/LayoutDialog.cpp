@@ -1,14 +1,20 @@
 #include "items/LayoutDialog.h"
 
 #include "items/ItemEvent.h"
+#include "items/Item.h"
+#include "items/NestedEventScope.h"
+#include "platform/Message.h"
+#include "platform/ModalScope.h"
 #include "text/SectionDocument.h"
+
+#include <algorithm>
 
 namespace {
 
 // Without a window system (the command-line export) no dialog can be shown.
 class NoDialogs final : public LayoutDialogRunner {
-public:
-    bool Run(const LayoutDialogRequest&) override { return false; }
+protected:
+    bool RunModal(const LayoutDialogRequest&) override { return false; }
 };
 
 std::unique_ptr<LayoutDialogRunner>& InstalledRunner()
@@ -24,16 +30,22 @@ LayoutDialog::LayoutDialog(const LayoutDialogRequest& request, CanvasHost* host)
     , m_own_canvas(std::make_unique<Canvas>(request.kind, host))
     , m_canvas(m_own_canvas.get())
 {
-    m_canvas->SetEventHandler([this](const ItemEvent& event) { return HandleEvent(event); });
+    InstallHandlers();
 }
 
 LayoutDialog::LayoutDialog(const LayoutDialogRequest& request, Canvas& canvas)
     : m_request(request)
     , m_canvas(&canvas)
 {
-    m_canvas->SetEventHandler([this](const ItemEvent& event) { return HandleEvent(event); });
+    InstallHandlers();
 }
 
+void LayoutDialog::InstallHandlers()
+{
+    m_canvas->SetEventHandler([this](const ItemEvent& event) { return HandleEvent(event); });
+    m_canvas->SetKeyHandler([this](const Message& message, bool consumed) { return HandleKey(message, consumed); });
+    m_canvas->SetShowsFocus(true);
+}
 
 bool LayoutDialog::Load()
 {
@@ -76,6 +88,78 @@ bool LayoutDialog::HandleEvent(const ItemEvent& event)
     return m_request.owner && m_request.owner->DialogEvent(*m_canvas, event);
 }
 
+bool LayoutDialog::HandleKey(const Message& message, bool consumed)
+{
+    if (m_ended)
+        return consumed;
+    switch (message.key) {
+    case Key::Return: {
+        // A single-line field has committed its text by now.
+        const Item* focused = FocusedItem(message);
+        if (focused && focused->TypesNewLines() && focused->IsKeySource(message))
+            return consumed;
+        const bool cancel = focused && focused->Name() == u"Cancel";
+        HandleEvent(ItemEvent { cancel ? QStringLiteral("Cancel") : QStringLiteral("OK"), {}, ItemEvent::kChanged, {} });
+        return true;
+    }
+    case Key::Escape:
+        End(false);
+        return true;
+    case Key::Tab:
+        if (!consumed)
+            MoveFocus(message.shift ? -1 : 1, message);
+        return true;
+    default:
+        return consumed;
+    }
+}
+
+Item* LayoutDialog::FocusedItem(const Message& message) const
+{
+    if (message.source) {
+        for (const auto& item : m_canvas->Items())
+            if (item->IsKeySource(message))
+                return item.get();
+    }
+    return m_canvas->ActiveItem();
+}
+
+std::vector<Item*> LayoutDialog::FocusChain() const
+{
+    std::vector<Item*> chain;
+    for (const auto& item : m_canvas->Items())
+        if (item->AcceptsFocus() && item->IsShownIn(m_canvas->CurrentGroup()))
+            chain.push_back(item.get());
+    return chain;
+}
+
+void LayoutDialog::MoveFocus(int direction, const Message& from)
+{
+    const std::vector<Item*> chain = FocusChain();
+    if (chain.empty())
+        return;
+    Item* current = FocusedItem(from);
+    const auto found = std::find(chain.begin(), chain.end(), current);
+    const int count = int(chain.size());
+    int index = direction > 0 ? 0 : count - 1;
+    if (found != chain.end())
+        index = (int(found - chain.begin()) + (direction > 0 ? 1 : count - 1)) % count;
+    Item* next = chain[size_t(index)];
+    Canvas::DispatchGuard guard(*m_canvas);
+    if (current && current != next) {
+        current->LoseFocus(FocusEnd::Commit);
+        m_canvas->SetActiveItem(nullptr);
+        m_canvas->Refresh(*current);
+    }
+    // The keys come to the dialog's window again, unless the next widget is a text field,
+    // whose edit window takes them.
+    if (CanvasHost* host = m_canvas->Host())
+        host->TakeKeyboardFocus();
+    m_canvas->SetActiveItem(next);
+    next->TakeFocus();
+    m_canvas->Refresh(*next);
+}
+
 void LayoutDialog::End(bool result)
 {
     if (m_ended)
@@ -95,6 +179,13 @@ void LayoutDialog::ReadResults()
 QString LayoutDialog::FailureMessage()
 {
     return QStringLiteral("リソース読み込みに失敗しました。");
+}
+
+bool LayoutDialogRunner::Run(const LayoutDialogRequest& request)
+{
+    ModalScope modal;
+    NestedEventScope nested_events;
+    return RunModal(request);
 }
 
 LayoutDialogRunner& Dialogs()

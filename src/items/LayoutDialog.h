@@ -2,6 +2,7 @@
 
 #include "items/Canvas.h"
 #include "items/LayoutResources.h"
+#include "platform/Message.h"
 
 #include <QPoint>
 #include <QSize>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 struct ItemEvent;
 
@@ -71,6 +73,13 @@ public:
     // The dialog's own event handler: "OK" asks the owner and ends with true, "Cancel" ends
     // with false, everything else goes to the owner.
     bool HandleEvent(const ItemEvent& event);
+    // The dialog's keys, after the widgets had them: Return is "OK" (except in a box that
+    // types new lines, and on a focused "Cancel"), Escape is "Cancel", Tab and Shift+Tab move
+    // the keyboard focus through the widgets that take it, in the layout's order.
+    bool HandleKey(const Message& message, bool consumed);
+    // Moves the keyboard focus to the next (1) or previous (-1) widget from the one that has
+    // it now; a key message tells which native edit window has it.
+    void MoveFocus(int direction, const Message& from = {});
     // Sets the result and ends the dialog; the window host closes its window.
     void End(bool result);
     // The close box and focus loss: ends with false.
@@ -85,6 +94,12 @@ public:
     static QString FailureMessage();
 
 private:
+    void InstallHandlers();
+    // The widget that has the keyboard focus: the one whose edit window sent the message, else
+    // the active item.
+    Item* FocusedItem(const Message& message) const;
+    std::vector<Item*> FocusChain() const;
+
     LayoutDialogRequest m_request;
     std::unique_ptr<Canvas> m_own_canvas;
     Canvas* m_canvas { nullptr };
@@ -99,8 +114,13 @@ class LayoutDialogRunner {
 public:
     virtual ~LayoutDialogRunner() = default;
     // Shows the dialog and returns its result: true when it ended with "OK". A layout that
-    // cannot be loaded shows the failure message and returns false without a window.
-    virtual bool Run(const LayoutDialogRequest& request) = 0;
+    // cannot be loaded shows the failure message and returns false without a window. The
+    // dialog runs inside a modal scope, and the events of its widgets reach it even when it
+    // was opened from inside another widget's handler.
+    bool Run(const LayoutDialogRequest& request);
+
+protected:
+    virtual bool RunModal(const LayoutDialogRequest& request) = 0;
 };
 
 // The runner in use. Until one is installed, dialogs cannot be shown and end with false.

@@ -2,7 +2,6 @@
 
 #include "items/Item.h"
 #include "items/ItemEvent.h"
-#include "items/NestedEventScope.h"
 
 bool ScriptedDialog::Change(const QString& name, const QString& key, const QString& value)
 {
@@ -23,6 +22,21 @@ bool ScriptedDialog::Send(const QString& name, int code)
     return GetCanvas().TakeItemEvent(event);
 }
 
+bool ScriptedDialog::PressKey(Key key, bool shift)
+{
+    Message message;
+    message.kind = MessageKind::KeyDown;
+    message.key = key;
+    message.shift = shift;
+    return GetCanvas().RouteMessage(message);
+}
+
+QString ScriptedDialog::Focused() const
+{
+    const Item* active = m_dialog.GetCanvas().ActiveItem();
+    return active ? active->Name() : QString();
+}
+
 QString ScriptedDialog::Property(const QString& name, const QString& key) const
 {
     QString value;
@@ -30,9 +44,8 @@ QString ScriptedDialog::Property(const QString& name, const QString& key) const
     return value;
 }
 
-bool ScriptedLayoutDialogs::Run(const LayoutDialogRequest& request)
+bool ScriptedLayoutDialogs::RunModal(const LayoutDialogRequest& request)
 {
-    NestedEventScope nested_events;
     m_requests.push_back(request);
     LayoutDialog dialog(request);
     if (!dialog.Load()) {

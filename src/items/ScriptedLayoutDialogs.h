@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/LayoutDialog.h"
+#include "platform/Message.h"
 
 #include <QString>
 #include <deque>
@@ -24,6 +25,10 @@ public:
     bool Send(const QString& name, int code);
     // Presses a button: sends its code-1 event.
     bool Press(const QString& name) { return Send(name, 1); }
+    // A key pressed in the dialog's window.
+    bool PressKey(Key key, bool shift = false);
+    // The widget that has the keyboard focus, by name; empty when none has it.
+    QString Focused() const;
     // The window's close box.
     void Close() { m_dialog.Close(); }
     QString Property(const QString& name, const QString& key) const;
@@ -39,12 +44,14 @@ public:
     using Script = std::function<void(ScriptedDialog& dialog)>;
 
     void Queue(Script script) { m_scripts.push_back(std::move(script)); }
-    bool Run(const LayoutDialogRequest& request) override;
 
     const std::vector<LayoutDialogRequest>& Requests() const { return m_requests; }
     // Messages the runner would have shown (a layout that could not be loaded).
     const std::vector<QString>& Failures() const { return m_failures; }
     int PendingScripts() const { return static_cast<int>(m_scripts.size()); }
+
+protected:
+    bool RunModal(const LayoutDialogRequest& request) override;
 
 private:
     std::deque<Script> m_scripts;

@@ -273,6 +273,8 @@ bool MandelbrotItem::OpenProperties(QPoint screen_point)
     request.size = QSize(kDialogSide, kDialogSide);
     request.position = QPoint(screen_point.x(), screen_point.y() - kDialogSide / 2);
     request.owner = this;
+    // The item is held while its dialog shows: nothing can destroy it under the dialog.
+    Canvas::DispatchGuard hold(GetCanvas());
     const MandelbrotPicture::Parameters backup = m_picture.GetParameters();
     const bool accepted = Dialogs().Run(request);
     if (accepted)

@@ -6,10 +6,19 @@
 #include "platform/Message.h"
 #include "platform/UserPrompt.h"
 #include "text/KeyValueStore.h"
+#include "text/ValueForms.h"
 
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
+
+const QString kAutoSizeOption = QStringLiteral("AutoSize");
+// Room around a text that sizes itself, in page units, beyond what its font measures: drawn
+// at other zooms and pixel ratios a text can come out a little wider.
+constexpr qreal kAutoSizeMargin = 4;
+constexpr qreal kAutoSizeWidthShare = 1.03;
 
 enum MenuEntry : int {
     kProperties = 0,
@@ -27,6 +36,8 @@ TextNoteItem::TextNoteItem(Canvas& canvas)
     : InteractiveItem(canvas)
     , m_text(canvas)
 {
+    // The user sizes a page's text; what does not fit is cut off by its box.
+    m_text.SetFit(TextFit::Clip);
 }
 
 bool TextNoteItem::ReadSection(const KeyValueStore& store)
@@ -34,6 +45,7 @@ bool TextNoteItem::ReadSection(const KeyValueStore& store)
     // The section carries the widget's position and then the item's; both read the later.
     if (!m_text.ReadSection(store))
         return false;
+    m_auto_size = store.ListContains(QStringLiteral("Option"), kAutoSizeOption);
     return InteractiveItem::ReadSection(store);
 }
 
@@ -49,7 +61,11 @@ bool TextNoteItem::Save(QString& section, QString& options, SaveMode mode) const
     PlaceWidget(GetBounds());
     if (!m_text.Save(section, options, mode))
         return false;
-    return InteractiveItem::Save(section, options, SaveMode::Plain);
+    if (!InteractiveItem::Save(section, options, SaveMode::Plain))
+        return false;
+    if (m_auto_size)
+        options += (options.isEmpty() ? QString() : QStringLiteral(",")) + kAutoSizeOption;
+    return true;
 }
 
 bool TextNoteItem::Draw(QPainter& painter, const QRectF& clip)
@@ -95,10 +111,7 @@ bool TextNoteItem::HandleMessage(const Message& message, QPointF page_point)
     case MessageKind::LButtonDown:
         return Press(page_point);
     case MessageKind::LButtonUp:
-        m_drag.Release();
-        Notify(ItemEvent::kReleaseCapture);
-        Notify(ItemEvent::kChangeFinished);
-        return true;
+        return Release(page_point);
     case MessageKind::RButtonDown:
         return RightPress(page_point);
     case MessageKind::RButtonUp:
@@ -131,16 +144,32 @@ bool TextNoteItem::Press(QPointF page_point)
     return true;
 }
 
+// Moves and releases away from the item belong to the items below it (their cursors, their
+// drags) unless this item drags.
 bool TextNoteItem::DragStep(QPointF page_point)
 {
     const int zone = m_drag.IsDragging() ? m_drag.Mode() : FreeDrag::HitZone(*this, page_point, GetCanvas().EffectiveScale());
+    if (zone == FreeDrag::kNone)
+        return false;
     GetCanvas().SetCursorShape(FreeDrag::ZoneCursor(zone));
     if (!m_drag.IsDragging())
         return true;
     const QRectF before = GetBounds();
     if (!m_drag.Step(*this, page_point))
         return false;
+    if (m_drag.Mode() != FreeDrag::kMove)
+        m_auto_size = false;
     RepaintArea(before.united(GetBounds()));
+    return true;
+}
+
+bool TextNoteItem::Release(QPointF page_point)
+{
+    if (!m_drag.IsDragging())
+        return HitTest(page_point);
+    m_drag.Release();
+    Notify(ItemEvent::kReleaseCapture);
+    Notify(ItemEvent::kChangeFinished);
     return true;
 }
 
@@ -198,7 +227,29 @@ bool TextNoteItem::StepFontSize(int wheel_delta)
     const int step = 2 * notches * notches;
     const int size = CurrentFontSize() + (notches < 0 ? step : -step);
     const bool changed = size > 0 && size != CurrentFontSize() && m_text.SetFontSize(size);
-    Repaint();
+    const QRectF before = GetBounds();
+    if (changed && GrowToText())
+        RepaintArea(before.united(GetBounds()));
+    else
+        Repaint();
+    return changed;
+}
+
+bool TextNoteItem::GrowToText()
+{
+    if (!m_auto_size || m_text.FontSize() < 1)
+        return false;
+    const QRectF bounds = GetBounds();
+    PlaceWidget(bounds);
+    const QSizeF natural = m_text.NaturalSize();
+    const qreal width = std::ceil(natural.width() * kAutoSizeWidthShare + kAutoSizeMargin);
+    const qreal height = std::ceil(natural.height() + kAutoSizeMargin);
+    bool changed = false;
+    // Only a width or height of its own grows; an edge anchored elsewhere stays.
+    if (width > bounds.width() && GetAnchors()[kRight].startsWith(u'W'))
+        changed |= SetAnchor(kRight, u'W' + FormatFixed(width));
+    if (height > bounds.height() && GetAnchors()[kBottom].startsWith(u'H'))
+        changed |= SetAnchor(kBottom, u'H' + FormatFixed(height));
     return changed;
 }
 

@@ -12,6 +12,10 @@
 // A block of formatted text on a page. The embedded text widget reads, draws and saves the
 // text; the item adds what a page item needs: moving and resizing with the mouse, the
 // selection frame, the font size on the wheel, a context menu and a properties dialog.
+//
+// A new text sizes itself: it grows to show its text whole whenever the text or its font
+// changes, until the user sizes it by hand (an edge or corner dragged, or an edge set in the
+// dialog). The page file keeps that with the option word "AutoSize".
 class TextNoteItem : public InteractiveItem {
 public:
     static constexpr QStringView kSectionName = u"Text";
@@ -41,10 +45,17 @@ public:
     // Renders an area of the page and presents it at once.
     void RepaintArea(const QRectF& area);
 
+    bool IsAutoSized() const { return m_auto_size; }
+    void SetAutoSize(bool on) { m_auto_size = on; }
+    // While the item sizes itself, makes it large enough for its text; returns whether its
+    // bounds changed. A text whose size follows the item's height is left as it is.
+    bool GrowToText();
+
 private:
     bool IsActive() const;
     bool Press(QPointF page_point);
     bool DragStep(QPointF page_point);
+    bool Release(QPointF page_point);
     bool RightPress(QPointF page_point);
     bool ShowContextMenu(const Message& message);
     void RemoveFromPage();
@@ -56,4 +67,6 @@ private:
 
     mutable Text m_text;
     FreeDrag m_drag;
+    // Texts made on the page size themselves; those read from a page do when it says so.
+    bool m_auto_size { true };
 };

@@ -7,6 +7,8 @@
 #include "platform/UserPrompt.h"
 #include "text/ValueForms.h"
 
+#include <cmath>
+
 namespace {
 
 const QString kTextKey = QStringLiteral("Text");
@@ -24,6 +26,20 @@ constexpr SideFields kSides[] = {
     { Item::kLeft, "LType", "LPos" },
     { Item::kRight, "RType", "RPos" },
 };
+
+// The number of an edge as its field shows it: "942" for "942.000000", "12.5%" for
+// "12.500000%". A text that is not a number shows as it is.
+QString ShownNumber(QString number)
+{
+    const bool percent = number.endsWith(u'%');
+    if (percent)
+        number.chop(1);
+    bool is_number = false;
+    const double value = number.toDouble(&is_number);
+    if (!is_number || !std::isfinite(value))
+        return number + (percent ? QStringLiteral("%") : QString());
+    return FormatShort(value) + (percent ? QStringLiteral("%") : QString());
+}
 
 QString Field(const Canvas& canvas, const QString& name, const QString& key = kTextKey)
 {
@@ -61,6 +77,8 @@ LayoutDialogRequest TextPropertiesDialog::Request()
 
 bool TextPropertiesDialog::Run()
 {
+    // The item is held while its dialog shows: nothing can destroy it under the dialog.
+    Canvas::DispatchGuard hold(m_item.GetCanvas());
     const Snapshot before = Take();
     const bool accepted = Dialogs().Run(Request());
     if (accepted) {
@@ -80,7 +98,7 @@ void TextPropertiesDialog::DialogOpened(Canvas& canvas)
     for (const SideFields& side : kSides) {
         const AnchorParts parts = SplitAnchor(side.edge, m_item.GetAnchors()[size_t(side.edge)]);
         canvas.SetItemProperty(QLatin1String(side.type), kTextKey, parts.letter);
-        canvas.SetItemProperty(QLatin1String(side.number), kTextKey, parts.number);
+        canvas.SetItemProperty(QLatin1String(side.number), kTextKey, ShownNumber(parts.number));
     }
     canvas.SetItemProperty(QStringLiteral("Text"), kTextKey, text.GetText());
     canvas.SetItemProperty(QStringLiteral("FontName"), QStringLiteral("List"), InstalledFontFamilies());
@@ -105,16 +123,23 @@ bool TextPropertiesDialog::DialogEvent(Canvas& canvas, const ItemEvent& event)
     if (name == u"FontColor")
         return ChooseColor(canvas);
     Text& text = m_item.Widget();
+    const QRectF before = m_item.GetBounds();
     if (name == u"NoWrap") {
         text.SetProperty(QStringLiteral("NoWrap"), Field(canvas, name, QStringLiteral("Pushed")));
-        m_item.RepaintArea(m_item.GetBounds());
+        TextChanged(before);
         return true;
     }
     if (ApplySide(canvas, name))
         return true;
     if (text.SetProperty(name, Field(canvas, name)))
-        m_item.RepaintArea(m_item.GetBounds());
+        TextChanged(before);
     return true;
+}
+
+void TextPropertiesDialog::TextChanged(const QRectF& before)
+{
+    m_item.GrowToText();
+    m_item.RepaintArea(before.united(m_item.GetBounds()));
 }
 
 bool TextPropertiesDialog::ChooseColor(Canvas& canvas)
@@ -137,8 +162,11 @@ bool TextPropertiesDialog::ApplySide(Canvas& canvas, const QString& name)
             continue;
         const QRectF before = m_item.GetBounds();
         const QString anchor = Field(canvas, QLatin1String(side.type)) + Field(canvas, QLatin1String(side.number));
-        if (m_item.SetAnchor(side.edge, anchor))
+        if (m_item.SetAnchor(side.edge, anchor)) {
+            // An edge set by hand: the text no longer sizes itself.
+            m_item.SetAutoSize(false);
             m_item.RepaintArea(before.united(m_item.GetBounds()));
+        }
         return true;
     }
     return false;
@@ -148,7 +176,7 @@ TextPropertiesDialog::Snapshot TextPropertiesDialog::Take() const
 {
     const Text& text = m_item.Widget();
     return Snapshot { m_item.GetAnchors(), text.GetText(), text.FontName(), text.FontSize(), text.RelativeSize(),
-        text.Color(), text.HorizontalAlignment(), text.VerticalAlignment(), text.NoWrap() };
+        text.Color(), text.HorizontalAlignment(), text.VerticalAlignment(), text.NoWrap(), m_item.IsAutoSized() };
 }
 
 void TextPropertiesDialog::Restore(const Snapshot& snapshot)
@@ -165,4 +193,5 @@ void TextPropertiesDialog::Restore(const Snapshot& snapshot)
     text.SetColor(snapshot.color);
     text.SetAlignment(snapshot.horizontal, snapshot.vertical);
     text.SetNoWrap(snapshot.no_wrap);
+    m_item.SetAutoSize(snapshot.auto_size);
 }

@@ -37,11 +37,15 @@ private:
         Alignment horizontal { Alignment::Near };
         Alignment vertical { Alignment::Near };
         bool no_wrap { false };
+        bool auto_size { false };
     };
     Snapshot Take() const;
     void Restore(const Snapshot& snapshot);
 
     bool ChooseColor(Canvas& canvas);
+    // Repaints the item after a change of its text or font, grown to its text when it sizes
+    // itself.
+    void TextChanged(const QRectF& before);
     bool ApplySide(Canvas& canvas, const QString& name);
     LayoutDialogRequest Request();
 

@@ -109,20 +109,20 @@ std::optional<QString> RunFileDialog(const FileDialogRequest& request, QFileDial
 
 }
 
-void QtUserPrompt::ShowMessage(const QString& text, const QString& caption, MessageIcon icon)
+void QtUserPrompt::DoShowMessage(const QString& text, const QString& caption, MessageIcon icon)
 {
     QMessageBox box(ToQtIcon(icon), caption, text, QMessageBox::Ok, DialogOwner());
     box.exec();
 }
 
-bool QtUserPrompt::AskYesNo(const QString& text, const QString& caption)
+bool QtUserPrompt::DoAskYesNo(const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, DialogOwner());
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 
-Answer QtUserPrompt::AskYesNoCancel(const QString& text, const QString& caption)
+Answer QtUserPrompt::DoAskYesNoCancel(const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
         DialogOwner());
@@ -138,17 +138,17 @@ Answer QtUserPrompt::AskYesNoCancel(const QString& text, const QString& caption)
     }
 }
 
-std::optional<QString> QtUserPrompt::AskOpenFile(const FileDialogRequest& request)
+std::optional<QString> QtUserPrompt::DoAskOpenFile(const FileDialogRequest& request)
 {
     return RunFileDialog(request, QFileDialog::AcceptOpen);
 }
 
-std::optional<QString> QtUserPrompt::AskSaveFile(const FileDialogRequest& request)
+std::optional<QString> QtUserPrompt::DoAskSaveFile(const FileDialogRequest& request)
 {
     return RunFileDialog(request, QFileDialog::AcceptSave);
 }
 
-std::optional<quint32> QtUserPrompt::AskColor(quint32 initial_argb)
+std::optional<quint32> QtUserPrompt::DoAskColor(quint32 initial_argb)
 {
     auto& custom = CustomColors();
     for (int i = 0; i < kCustomColorCount; ++i)
@@ -161,7 +161,7 @@ std::optional<quint32> QtUserPrompt::AskColor(quint32 initial_argb)
     return chosen.rgb() | 0xFF000000u;
 }
 
-std::optional<int> QtUserPrompt::ShowPopupMenu(const PopupMenu& menu, QPoint screen_position)
+std::optional<int> QtUserPrompt::DoShowPopupMenu(const PopupMenu& menu, QPoint screen_position)
 {
     std::unique_ptr<QMenu> popup = BuildMenu(menu, DialogOwner());
     QAction* chosen = popup->exec(screen_position);

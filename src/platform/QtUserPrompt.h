@@ -2,7 +2,6 @@
 
 #include "platform/UserPrompt.h"
 
-
 #include <memory>
 
 class QMenu;
@@ -19,14 +18,6 @@ public:
         QString home;
     };
 
-    void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
-    bool AskYesNo(const QString& text, const QString& caption) override;
-    Answer AskYesNoCancel(const QString& text, const QString& caption) override;
-    std::optional<QString> AskOpenFile(const FileDialogRequest& request) override;
-    std::optional<QString> AskSaveFile(const FileDialogRequest& request) override;
-    std::optional<quint32> AskColor(quint32 initial_argb) override;
-    std::optional<int> ShowPopupMenu(const PopupMenu& menu, QPoint screen_position) override;
-
     // "JPEG|*.jpg|GIF|*.gif||" becomes "JPEG (*.jpg);;GIF (*.gif)". A description that already
     // shows its pattern in parentheses keeps its text and gets the pattern added.
     static QString ConvertFilter(const QString& filter);
@@ -41,4 +32,13 @@ public:
     static DialogFolders CurrentDialogFolders();
     // Builds the menu of a popup; each action carries its entry's id as data.
     static std::unique_ptr<QMenu> BuildMenu(const PopupMenu& menu, QWidget* parent);
+
+protected:
+    void DoShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
+    bool DoAskYesNo(const QString& text, const QString& caption) override;
+    Answer DoAskYesNoCancel(const QString& text, const QString& caption) override;
+    std::optional<QString> DoAskOpenFile(const FileDialogRequest& request) override;
+    std::optional<QString> DoAskSaveFile(const FileDialogRequest& request) override;
+    std::optional<quint32> DoAskColor(quint32 initial_argb) override;
+    std::optional<int> DoShowPopupMenu(const PopupMenu& menu, QPoint screen_position) override;
 };

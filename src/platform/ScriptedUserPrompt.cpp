@@ -28,7 +28,7 @@ ScriptedUserPrompt::Request& ScriptedUserPrompt::Record(Kind kind)
     return request;
 }
 
-void ScriptedUserPrompt::ShowMessage(const QString& text, const QString& caption, MessageIcon icon)
+void ScriptedUserPrompt::DoShowMessage(const QString& text, const QString& caption, MessageIcon icon)
 {
     Request& request = Record(Kind::Message);
     request.text = text;
@@ -36,7 +36,7 @@ void ScriptedUserPrompt::ShowMessage(const QString& text, const QString& caption
     request.icon = icon;
 }
 
-bool ScriptedUserPrompt::AskYesNo(const QString& text, const QString& caption)
+bool ScriptedUserPrompt::DoAskYesNo(const QString& text, const QString& caption)
 {
     Request& request = Record(Kind::YesNo);
     request.text = text;
@@ -44,7 +44,7 @@ bool ScriptedUserPrompt::AskYesNo(const QString& text, const QString& caption)
     return TakeFront(m_yes_no, false);
 }
 
-Answer ScriptedUserPrompt::AskYesNoCancel(const QString& text, const QString& caption)
+Answer ScriptedUserPrompt::DoAskYesNoCancel(const QString& text, const QString& caption)
 {
     Request& request = Record(Kind::YesNoCancel);
     request.text = text;
@@ -52,25 +52,25 @@ Answer ScriptedUserPrompt::AskYesNoCancel(const QString& text, const QString& ca
     return TakeFront(m_answers, Answer::Cancel);
 }
 
-std::optional<QString> ScriptedUserPrompt::AskOpenFile(const FileDialogRequest& request)
+std::optional<QString> ScriptedUserPrompt::DoAskOpenFile(const FileDialogRequest& request)
 {
     Record(Kind::OpenFile).file = request;
     return TakeFront<std::optional<QString>>(m_open_files, std::nullopt);
 }
 
-std::optional<QString> ScriptedUserPrompt::AskSaveFile(const FileDialogRequest& request)
+std::optional<QString> ScriptedUserPrompt::DoAskSaveFile(const FileDialogRequest& request)
 {
     Record(Kind::SaveFile).file = request;
     return TakeFront<std::optional<QString>>(m_save_files, std::nullopt);
 }
 
-std::optional<quint32> ScriptedUserPrompt::AskColor(quint32 initial_argb)
+std::optional<quint32> ScriptedUserPrompt::DoAskColor(quint32 initial_argb)
 {
     Record(Kind::Color).initial_color = initial_argb;
     return TakeFront<std::optional<quint32>>(m_colors, std::nullopt);
 }
 
-std::optional<int> ScriptedUserPrompt::ShowPopupMenu(const PopupMenu& menu, QPoint screen_position)
+std::optional<int> ScriptedUserPrompt::DoShowPopupMenu(const PopupMenu& menu, QPoint screen_position)
 {
     Request& request = Record(Kind::PopupMenu);
     request.menu = menu;

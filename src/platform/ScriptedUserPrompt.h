@@ -45,13 +45,15 @@ public:
     const std::vector<Request>& Requests() const { return m_requests; }
     void ClearRequests() { m_requests.clear(); }
 
-    void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
-    bool AskYesNo(const QString& text, const QString& caption) override;
-    Answer AskYesNoCancel(const QString& text, const QString& caption) override;
-    std::optional<QString> AskOpenFile(const FileDialogRequest& request) override;
-    std::optional<QString> AskSaveFile(const FileDialogRequest& request) override;
-    std::optional<quint32> AskColor(quint32 initial_argb) override;
-    std::optional<int> ShowPopupMenu(const PopupMenu& menu, QPoint screen_position) override;
+
+protected:
+    void DoShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
+    bool DoAskYesNo(const QString& text, const QString& caption) override;
+    Answer DoAskYesNoCancel(const QString& text, const QString& caption) override;
+    std::optional<QString> DoAskOpenFile(const FileDialogRequest& request) override;
+    std::optional<QString> DoAskSaveFile(const FileDialogRequest& request) override;
+    std::optional<quint32> DoAskColor(quint32 initial_argb) override;
+    std::optional<int> DoShowPopupMenu(const PopupMenu& menu, QPoint screen_position) override;
 
 private:
     Request& Record(Kind kind);

@@ -51,23 +51,34 @@ struct PopupMenu {
 
 // The one seam through which the program talks to the user: message boxes, questions, file
 // dialogs, the colour picker and popup menus. The program uses the Qt implementation; tests
-// install a scripted one that answers from a queue and records what was asked.
+// install a scripted one that answers from a queue and records what was asked. Every call
+// runs inside a modal scope, whatever the implementation.
 class UserPrompt {
 public:
     virtual ~UserPrompt() = default;
 
-    virtual void ShowMessage(const QString& text, const QString& caption, MessageIcon icon) = 0;
+    void ShowMessage(const QString& text, const QString& caption, MessageIcon icon);
     // Yes answers true, No false.
-    virtual bool AskYesNo(const QString& text, const QString& caption) = 0;
+    bool AskYesNo(const QString& text, const QString& caption);
     // Yes, No or Cancel; closing the box answers Cancel.
-    virtual Answer AskYesNoCancel(const QString& text, const QString& caption) = 0;
+    Answer AskYesNoCancel(const QString& text, const QString& caption);
     // The chosen path, or none when the user cancelled.
-    virtual std::optional<QString> AskOpenFile(const FileDialogRequest& request) = 0;
-    virtual std::optional<QString> AskSaveFile(const FileDialogRequest& request) = 0;
+    std::optional<QString> AskOpenFile(const FileDialogRequest& request);
+    std::optional<QString> AskSaveFile(const FileDialogRequest& request);
     // The chosen colour as opaque ARGB, or none when cancelled.
-    virtual std::optional<quint32> AskColor(quint32 initial_argb) = 0;
+    std::optional<quint32> AskColor(quint32 initial_argb);
     // The id of the chosen entry, or none when the menu was dismissed.
-    virtual std::optional<int> ShowPopupMenu(const PopupMenu& menu, QPoint screen_position) = 0;
+    std::optional<int> ShowPopupMenu(const PopupMenu& menu, QPoint screen_position);
+
+protected:
+    // What each kind of prompt does; called with the modal scope open.
+    virtual void DoShowMessage(const QString& text, const QString& caption, MessageIcon icon) = 0;
+    virtual bool DoAskYesNo(const QString& text, const QString& caption) = 0;
+    virtual Answer DoAskYesNoCancel(const QString& text, const QString& caption) = 0;
+    virtual std::optional<QString> DoAskOpenFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> DoAskSaveFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<quint32> DoAskColor(quint32 initial_argb) = 0;
+    virtual std::optional<int> DoShowPopupMenu(const PopupMenu& menu, QPoint screen_position) = 0;
 };
 
 // The prompt in use; the Qt one unless a test installed another. Only the user-interface

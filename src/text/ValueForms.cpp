@@ -214,3 +214,15 @@ QString FormatGeneral(double value)
 {
     return QString::asprintf("%g", value);
 }
+
+QString FormatShort(double value)
+{
+    QString text = FormatFixed(value);
+    if (!text.contains(u'.'))
+        return text;
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}

@@ -41,3 +41,6 @@ std::optional<QChar> EscapedCharacter(QChar letter);
 // "%f" and "%g" of the C library, independent of the user's locale.
 QString FormatFixed(double value);
 QString FormatGeneral(double value);
+// "%f" without the zeros that end its fraction, nor a point that ends up last: "942" for 942,
+// "12.5" for 12.5; never an exponent. What a number field shows.
+QString FormatShort(double value);

@@ -87,15 +87,25 @@ bool ButtonBase::HandleMessage(const Message& message, QPointF page_point)
         return HandleButtonDown(page_point);
     case MessageKind::LButtonUp:
         return HandleButtonUp(page_point);
+    case MessageKind::KeyDown:
+        return HandleKey(message);
+    case MessageKind::MouseLeave:
+        // Every button of the canvas hears it.
+        SetHover(false);
+        return false;
     default:
         return false;
     }
 }
 
-// Entering captures the mouse, so the move that leaves the button still reaches it.
 bool ButtonBase::HandleMouseMove(QPointF page_point)
 {
-    const bool hit = HitTest(page_point);
+    return SetHover(HitTest(page_point));
+}
+
+// Entering captures the mouse, so the move that leaves the button still reaches it.
+bool ButtonBase::SetHover(bool hit)
+{
     if (hit == m_hover)
         return false;
     m_hover = hit;
@@ -122,6 +132,20 @@ bool ButtonBase::HandleButtonDown(QPointF page_point)
     }
     Notify(ItemEvent::kTakeFocus);
     Notify(ItemEvent::kStartCapture);
+    return true;
+}
+
+// Space presses the button that has the keyboard focus, as a click does.
+bool ButtonBase::HandleKey(const Message& message)
+{
+    if (message.key != Key::Space || GetCanvas().ActiveItem() != this)
+        return false;
+    if (message.auto_repeat)
+        return true;
+    if (m_check_button)
+        m_pushed = !m_pushed;
+    Repaint();
+    Notify(ItemEvent::kChanged);
     return true;
 }
 

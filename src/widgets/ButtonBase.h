@@ -15,6 +15,7 @@ public:
     bool ReadSection(const KeyValueStore& store) override;
     bool GetProperty(const QString& key, QString& value) const override;
     bool HandleMessage(const Message& message, QPointF page_point) override;
+    bool AcceptsFocus() const override { return true; }
 
     State CurrentState() const;
     bool IsPushed() const { return m_pushed; }
@@ -28,8 +29,11 @@ protected:
 
 private:
     bool HandleMouseMove(QPointF page_point);
+    // Hover changes capture or release the mouse and show or hide the tooltip.
+    bool SetHover(bool hover);
     bool HandleButtonDown(QPointF page_point);
     bool HandleButtonUp(QPointF page_point);
+    bool HandleKey(const Message& message);
 
     QString m_tooltip;
     bool m_pushed { false };

@@ -166,6 +166,12 @@ bool Edit::HandleMessage(const Message& message, QPointF)
             return false;
         Notify(ItemEvent::kChanged);
         return true;
+    case MessageKind::SetFocus:
+        // A click into the window gives the item the keyboard focus as Tab would.
+        if (!IsFromWindow(message))
+            return false;
+        Notify(ItemEvent::kTakeFocus);
+        return true;
     default:
         return false;
     }
@@ -194,6 +200,16 @@ bool Edit::CreateWindow()
     // Setting the text reports a change, which may reach an owner that hides the item.
     m_window->SetText(m_text);
     return m_window != nullptr;
+}
+
+// The window takes the keys with its whole text selected, so typing replaces it.
+void Edit::TakeFocus()
+{
+    if (!m_window)
+        return;
+    m_window->Focus();
+    if (m_window)
+        m_window->Select(0, -1);
 }
 
 void Edit::DestroyWindow()

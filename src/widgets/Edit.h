@@ -20,6 +20,10 @@ public:
     bool GetProperty(const QString& key, QString& value) const override;
     bool HandleMessage(const Message& message, QPointF page_point) override;
     void Synchronise() override;
+    bool AcceptsFocus() const override { return true; }
+    void TakeFocus() override;
+    bool IsKeySource(const Message& message) const override { return IsFromWindow(message); }
+    bool TypesNewLines() const override { return IsMultiLine(); }
 
     QString Text() const;
     bool SetText(const QString& text);

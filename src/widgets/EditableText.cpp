@@ -155,6 +155,22 @@ bool EditableText::EndEditing()
     return true;
 }
 
+// Editing begins with the whole text selected once the edit window is there.
+void EditableText::TakeFocus()
+{
+    BeginEditing();
+    Synchronise();
+    m_editor.TakeFocus();
+}
+
+// Thrown away, the typed text gives way to the shown one and the commit changes nothing.
+void EditableText::LoseFocus(FocusEnd end)
+{
+    if (end == FocusEnd::Cancel && IsEditing())
+        m_editor.SetText(m_display.GetText());
+    EndEditing();
+}
+
 bool EditableText::HandleMessage(const Message& message, QPointF page_point)
 {
     switch (message.kind) {

@@ -23,6 +23,11 @@ public:
     bool GetProperty(const QString& key, QString& value) const override;
     bool HandleMessage(const Message& message, QPointF page_point) override;
     void Synchronise() override;
+    bool AcceptsFocus() const override { return true; }
+    void TakeFocus() override;
+    void LoseFocus(FocusEnd end) override;
+    bool IsKeySource(const Message& message) const override { return m_editor.IsFromWindow(message); }
+    bool TypesNewLines() const override { return !m_display.NoWrap(); }
 
     bool BeginEditing();
     bool EndEditing();

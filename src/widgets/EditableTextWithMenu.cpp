@@ -2,6 +2,7 @@
 
 #include "items/Canvas.h"
 #include "platform/Fonts.h"
+#include "platform/Message.h"
 #include "platform/UserPrompt.h"
 #include "text/KeyValueStore.h"
 #include "text/ListTokenizer.h"
@@ -166,7 +167,43 @@ bool EditableTextWithMenu::HandleMessage(const Message& message, QPointF page_po
     PlaceParts();
     if (m_editable && m_field.HandleMessage(message, page_point))
         return true;
-    return m_button.HandleMessage(message, page_point);
+    if (m_button.HandleMessage(message, page_point))
+        return true;
+    return message.kind == MessageKind::KeyDown && HandleKey(message);
+}
+
+// An editable control edits in its field; a fixed list only shows the focus.
+void EditableTextWithMenu::TakeFocus()
+{
+    if (m_editable)
+        m_field.TakeFocus();
+}
+
+// With the keyboard focus: F4, or Space outside the field, opens the list; Up and Down take
+// the previous or next choice.
+bool EditableTextWithMenu::HandleKey(const Message& message)
+{
+    if (GetCanvas().ActiveItem() != this)
+        return false;
+    switch (message.key) {
+    case Key::F4:
+        ShowChoices();
+        return true;
+    case Key::Space:
+        if (m_field.IsEditing())
+            return false;
+        ShowChoices();
+        return true;
+    case Key::Up:
+    case Key::Down: {
+        const QString choice = message.key == Key::Up ? PrevText() : NextText();
+        if (choice != CurrentText())
+            TakeChoice(choice);
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 // A commit of the field is a change of the control; its taking or dropping the focus makes
@@ -215,7 +252,12 @@ void EditableTextWithMenu::ShowChoices()
     const std::optional<int> chosen = Prompt().ShowPopupMenu(menu, position);
     if (!chosen || *chosen < 1 || *chosen > m_choices.size())
         return;
-    SetText(m_choices[*chosen - 1]);
+    TakeChoice(m_choices[*chosen - 1]);
+}
+
+void EditableTextWithMenu::TakeChoice(const QString& choice)
+{
+    SetText(choice);
     Repaint();
     Notify(ItemEvent::kTextEntry);
     Notify(ItemEvent::kChanged);

@@ -18,6 +18,11 @@ public:
     bool GetProperty(const QString& key, QString& value) const override;
     bool HandleMessage(const Message& message, QPointF page_point) override;
     void Synchronise() override;
+    bool AcceptsFocus() const override { return true; }
+    void TakeFocus() override;
+    void LoseFocus(FocusEnd end) override { m_field.LoseFocus(end); }
+    bool IsKeySource(const Message& message) const override { return m_field.IsKeySource(message); }
+    bool TypesNewLines() const override { return m_field.TypesNewLines(); }
 
     const QStringList& Choices() const { return m_choices; }
     bool SetChoices(const QStringList& choices);
@@ -34,6 +39,9 @@ private:
     void OnFieldEvent(const ItemEvent& event);
     void OnButtonEvent(const ItemEvent& event);
     void ShowChoices();
+    bool HandleKey(const Message& message);
+    // Shows a choice and reports it as a pick from the list.
+    void TakeChoice(const QString& choice);
     QString NextText() const;
     QString PrevText() const;
 

@@ -1,5 +1,6 @@
 #include "widgets/RadioButtons.h"
 
+#include "items/Canvas.h"
 #include "platform/Message.h"
 #include "text/KeyValueStore.h"
 #include "text/ListTokenizer.h"
@@ -123,8 +124,18 @@ bool RadioButtons::Draw(QPainter& painter, const QRectF& clip)
 // group; a button already selected changes nothing, so later ones are still asked.
 bool RadioButtons::HandleMessage(const Message& message, QPointF page_point)
 {
-    if (message.kind != MessageKind::LButtonDown)
+    switch (message.kind) {
+    case MessageKind::LButtonDown:
+        return HandleClick(page_point);
+    case MessageKind::KeyDown:
+        return HandleKey(message);
+    default:
         return false;
+    }
+}
+
+bool RadioButtons::HandleClick(QPointF page_point)
+{
     for (int i = 0; i < Count(); ++i) {
         const RadioButton& button = *m_buttons[size_t(i)];
         if (!button.GetBounds().contains(page_point) || !button.IsEnabled())
@@ -136,4 +147,28 @@ bool RadioButtons::HandleMessage(const Message& message, QPointF page_point)
         return true;
     }
     return false;
+}
+
+// With the keyboard focus, the arrow keys select the previous or next enabled button.
+bool RadioButtons::HandleKey(const Message& message)
+{
+    if (GetCanvas().ActiveItem() != this)
+        return false;
+    int step = 0;
+    if (message.key == Key::Down || message.key == Key::Right)
+        step = 1;
+    else if (message.key == Key::Up || message.key == Key::Left)
+        step = -1;
+    else
+        return false;
+    const int from = SelectedIndex();
+    for (int index = (from < 0 && step < 0 ? Count() : from) + step; index >= 0 && index < Count(); index += step) {
+        if (!m_buttons[size_t(index)]->IsEnabled())
+            continue;
+        Select(index);
+        Notify(ItemEvent::kChanged);
+        Repaint();
+        break;
+    }
+    return true;
 }

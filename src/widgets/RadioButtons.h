@@ -16,6 +16,7 @@ public:
     bool ReadSection(const KeyValueStore& store) override;
     bool GetProperty(const QString& key, QString& value) const override;
     bool HandleMessage(const Message& message, QPointF page_point) override;
+    bool AcceptsFocus() const override { return true; }
 
     int Count() const { return int(m_buttons.size()); }
     const RadioButton& ButtonAt(int index) const { return *m_buttons[size_t(index)]; }
@@ -26,6 +27,8 @@ public:
     bool Select(int index);
 
 private:
+    bool HandleClick(QPointF page_point);
+    bool HandleKey(const Message& message);
     void AddButton(const QString& name, const KeyValueStore& store);
 
     std::vector<std::unique_ptr<RadioButton>> m_buttons;

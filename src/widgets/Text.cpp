@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
@@ -19,6 +20,11 @@
 namespace {
 
 constexpr float kPointsPerInch = 72;
+// A box no text reaches the end of, for measuring a text on its own.
+constexpr qreal kUnbounded = 1e6;
+// How far past its box (in page units) a text may reach and still fit: what the measuring
+// rounds.
+constexpr qreal kFitTolerance = 0.5;
 
 // Line breaks as written in layouts and notes (CR LF, or a lone CR or LF) become the one line
 // separator the text engine breaks at.
@@ -52,6 +58,34 @@ double LineSpacingRatio(const QString& family, bool bold)
     probe.setPixelSize(kProbePixels);
     const QFontMetricsF metrics(probe);
     return metrics.lineSpacing() / kProbePixels;
+}
+
+int ResolutionOf(const QPaintDevice* device)
+{
+    const int dpi = device ? device->logicalDpiY() : 0;
+    return dpi > 0 ? dpi : 96;
+}
+
+// Texts are measured as a back buffer draws them: on an image of 96 dots per inch.
+const QImage& MeasuringDevice()
+{
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+        image.setDotsPerMeterX(3780);
+        image.setDotsPerMeterY(3780);
+        return image;
+    }();
+    return device;
+}
+
+// The text with each line cut short to the width, ending in "…" where it was cut.
+QString Elided(const QString& text, const QFont& font, qreal width, const QPaintDevice* device)
+{
+    const QFontMetricsF metrics(font, device);
+    QStringList lines = text.split(QChar::LineSeparator);
+    for (QString& line : lines)
+        line = metrics.elidedText(line, Qt::ElideRight, width);
+    return lines.join(QChar::LineSeparator);
 }
 
 // The note file form of a text: backslashes doubled, double quotes escaped (reading drops a
@@ -275,36 +309,81 @@ QChar Text::AlignmentLetter(Alignment alignment, QChar near, QChar far)
 
 bool Text::Draw(QPainter& painter, const QRectF& clip)
 {
-    int points = PointSize(m_font_size, m_relative_size, Height());
-    // No font can be made at a size of nothing.
-    if (points <= 0)
+    const std::optional<QFont> font = DrawingFont(ResolutionOf(painter.device()));
+    if (!font)
         return false;
-    const bool family_found = !m_font_name.isEmpty() && QFontDatabase::hasFamily(m_font_name);
-    const float dots_per_inch = GetCanvas().ScreenDpi();
-
     painter.save();
-    bool drawn = false;
-    if (m_outline_size > 0) {
-        drawn = DrawOutlined(painter, MakeFont(family_found, points, dots_per_inch, painter));
-    } else {
-        if (family_found)
-            points = ReducedPointSize(points, LineSpacingRatio(m_font_name, m_bold));
-        drawn = points > 0 && DrawPlain(painter, MakeFont(family_found, points, dots_per_inch, painter));
-    }
+    const bool drawn = m_outline_size > 0 ? DrawOutlined(painter, *font) : DrawPlain(painter, *font);
     painter.restore();
     return drawn;
 }
 
+std::optional<QFont> Text::DrawingFont(int device_dpi) const
+{
+    int points = PointSize(m_font_size, m_relative_size, Height());
+    const bool family_found = !m_font_name.isEmpty() && QFontDatabase::hasFamily(m_font_name);
+    // Outlines are drawn at the full size.
+    if (family_found && m_outline_size <= 0)
+        points = ReducedPointSize(points, LineSpacingRatio(m_font_name, m_bold));
+    // No font can be made at a size of nothing.
+    if (points <= 0)
+        return std::nullopt;
+    return MakeFont(family_found, points, GetCanvas().ScreenDpi(), device_dpi);
+}
+
 // The em height is the size in points at the screen's resolution, in page units; a missing
 // family falls back to the desktop's general sans-serif font.
-QFont Text::MakeFont(bool family_found, int points, float dots_per_inch, const QPainter& painter) const
+QFont Text::MakeFont(bool family_found, int points, float dots_per_inch, int device_dpi) const
 {
     QFont font = family_found ? QFont(m_font_name) : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setBold(m_bold);
     const double em = static_cast<double>(dots_per_inch) * points / kPointsPerInch;
-    const int device_dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
-    font.setPointSizeF(em * kPointsPerInch / (device_dpi > 0 ? device_dpi : 96));
+    font.setPointSizeF(em * kPointsPerInch / device_dpi);
     return font;
+}
+
+bool Text::Fits(const QFont& font, const QString& text, int flags, const QPaintDevice* device) const
+{
+    const QRectF bounds = GetBounds();
+    const QFontMetricsF metrics(font, device);
+    const QRectF needed = metrics.boundingRect(bounds, flags, text);
+    // The lines the text has of its own are its business; those that wrapping adds must fit.
+    const QRectF own = metrics.boundingRect(QRectF(0, 0, kUnbounded, kUnbounded), flags & ~Qt::TextWordWrap, text);
+    return needed.width() <= bounds.width() + kFitTolerance
+        && needed.height() <= std::max(bounds.height(), own.height()) + kFitTolerance;
+}
+
+QFont Text::Shrunk(QFont font, const QString& text, int flags, const QPaintDevice* device) const
+{
+    const qreal size = font.pointSizeF();
+    for (int percent = 95; percent > kSmallestShrink * 100; percent -= 5) {
+        font.setPointSizeF(size * percent / 100);
+        if (Fits(font, text, flags, device))
+            return font;
+    }
+    font.setPointSizeF(size * kSmallestShrink);
+    return font;
+}
+
+bool Text::FitsAtItsSize(const QPaintDevice* device) const
+{
+    if (!device)
+        device = &MeasuringDevice();
+    const std::optional<QFont> font = DrawingFont(ResolutionOf(device));
+    return m_text.isEmpty() || !font || Fits(*font, WithLineSeparators(m_text), TextFlags(), device);
+}
+
+QSizeF Text::NaturalSize() const
+{
+    const QImage& device = MeasuringDevice();
+    const std::optional<QFont> font = DrawingFont(ResolutionOf(&device));
+    if (!font || m_text.isEmpty())
+        return {};
+    const QFontMetricsF metrics(*font, &device);
+    const QRectF needed = metrics.boundingRect(QRectF(0, 0, kUnbounded, kUnbounded), Qt::AlignLeft | Qt::AlignTop,
+        WithLineSeparators(m_text));
+    // The outline's stroke reaches half its width past the glyphs on every side.
+    return needed.size() + QSizeF(m_outline_size, m_outline_size);
 }
 
 int Text::TextFlags() const
@@ -317,11 +396,21 @@ int Text::TextFlags() const
     return flags;
 }
 
-bool Text::DrawPlain(QPainter& painter, const QFont& font)
+bool Text::DrawPlain(QPainter& painter, QFont font)
 {
+    QString text = WithLineSeparators(m_text);
+    int flags = TextFlags();
+    const QPaintDevice* device = painter.device();
+    if (m_fit == TextFit::Shrink && !text.isEmpty() && !Fits(font, text, flags, device)) {
+        font = Shrunk(font, text, flags, device);
+        if (!Fits(font, text, flags, device)) {
+            text = Elided(text, font, GetBounds().width(), device);
+            flags &= ~Qt::TextWordWrap;
+        }
+    }
     painter.setFont(font);
     painter.setPen(QColor::fromRgba(m_color));
-    painter.drawText(GetBounds(), TextFlags(), WithLineSeparators(m_text));
+    painter.drawText(GetBounds(), flags, text);
     return true;
 }
 

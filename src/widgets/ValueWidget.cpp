@@ -1,5 +1,6 @@
 #include "widgets/ValueWidget.h"
 
+#include "items/Canvas.h"
 #include "platform/Message.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
@@ -92,6 +93,8 @@ bool ValueWidget::HandleMessage(const Message& message, QPointF page_point)
     switch (message.kind) {
     case MessageKind::MouseWheel:
         return HandleWheel(message, page_point);
+    case MessageKind::KeyDown:
+        return HandleKey(message);
     case MessageKind::LButtonDown:
         return HandleButtonDown(page_point);
     case MessageKind::MouseMove:
@@ -109,6 +112,28 @@ bool ValueWidget::HandleMessage(const Message& message, QPointF page_point)
     default:
         return false;
     }
+}
+
+// Right and Up raise the value by a sixteenth of the range, as a wheel notch moves it; Left and
+// Down lower it.
+bool ValueWidget::HandleKey(const Message& message)
+{
+    if (GetCanvas().ActiveItem() != this)
+        return false;
+    int direction = 0;
+    if (message.key == Key::Right || message.key == Key::Up)
+        direction = 1;
+    else if (message.key == Key::Left || message.key == Key::Down)
+        direction = -1;
+    else
+        return false;
+    const float before = ClampedValue();
+    SetValue(std::clamp(before + float(direction) * (Upper() - Lower()) / 16, Lower(), Upper()));
+    if (ClampedValue() != before) {
+        Repaint();
+        Notify(ItemEvent::kChanged);
+    }
+    return true;
 }
 
 void ValueWidget::BeginDrag(QPointF page_point)

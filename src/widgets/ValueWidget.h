@@ -16,6 +16,7 @@ public:
     bool GetProperty(const QString& key, QString& value) const override;
     // Hands the wheel, the press, the moves of a drag and its end to the kind's handlers.
     bool HandleMessage(const Message& message, QPointF page_point) override;
+    bool AcceptsFocus() const override { return true; }
 
     float Min() const { return m_min; }
     float Max() const { return m_max; }
@@ -45,6 +46,8 @@ protected:
     virtual void HandleDragMove(const Message& message, QPointF page_point) = 0;
     // Starts a drag at the point: takes the focus and the mouse.
     void BeginDrag(QPointF page_point);
+    // The arrow keys of the widget that has the keyboard focus.
+    bool HandleKey(const Message& message);
 
     // Wheel notches as a step: one notch 1, two notches 4, with the sign of the turn.
     static int WheelStep(const Message& message);

@@ -1,6 +1,8 @@
 #include "app/CommandTable.h"
 #include "MainWindowFixture.h"
 
+#include "widgets/Text.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -38,6 +40,33 @@ class MenuStateTest : public CommandTableTest, public ::testing::WithParamInterf
 
 }
 
+// Each menu's keyboard letters lead to one entry each, and the view menu brings the window
+// to the front by "最前面に".
+TEST_F(CommandTableTest, EveryMenuHasDistinctLetters)
+{
+    QStringList view_captions;
+    for (QAction* top : m_window->menuBar()->actions()) {
+        QMenu* menu = top->menu();
+        ASSERT_NE(menu, nullptr);
+        std::map<QChar, QString> letters;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            const QString caption = action->text().section(u'\t', 0, 0);
+            if (top->text() == QStringLiteral("表示(&V)"))
+                view_captions << caption;
+            const qsizetype amp = caption.indexOf(u'&');
+            ASSERT_GE(amp, 0) << caption.toStdString();
+            const QChar letter = caption.at(amp + 1).toUpper();
+            EXPECT_FALSE(letters.count(letter)) << top->text().toStdString() << ": " << caption.toStdString()
+                                                << " and " << letters[letter].toStdString();
+            letters[letter] = caption;
+        }
+    }
+    EXPECT_TRUE(view_captions.contains(QStringLiteral("最前面に(&F)")));
+    EXPECT_FALSE(view_captions.join(u' ').contains(QStringLiteral("最全面")));
+}
+
 // A note of two pages with one step to undo and one to redo.
 TEST_P(MenuStateTest, EntriesFollowTheLockAsTheMenuOpens)
 {
@@ -61,6 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, MenuStateTest,
                                            MenuStateRow { "ノートを開く", true, true }, MenuStateRow { "ノートを保存", true, true },
                                            MenuStateRow { "グリッド", true, true }, MenuStateRow { "背景透明化", true, true },
                                            MenuStateRow { "全画面表示", true, true }, MenuStateRow { "ロック", true, true },
+                                           MenuStateRow { "画像を開く", true, false }, MenuStateRow { "画像保存", true, true },
                                            MenuStateRow { "終了", true, true }));
 
 TEST_F(CommandTableTest, CheckMarksFollowTheSwitchesAsTheMenuOpens)
@@ -116,6 +146,38 @@ TEST_F(CommandTableTest, StatusFollowsThePointerOntoAndOffAnImage)
     EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("Status")), QString());
 }
 
+// At the smallest window the status box shows all three lines of an image's status: none
+// wraps, and the three fit the box's height at the box's font.
+TEST_F(CommandTableTest, StatusShowsItsThreeLinesAtTheSmallestWindow)
+{
+    m_window->resize(1, 1);
+    m_window->Import().ProcessCommandLine({ MakeImage(QStringLiteral("a photograph with a long name.png"), QSize(6000, 4000)) });
+    PageCanvasWidget& view = m_window->PageWidget();
+    const Canvas& canvas = m_window->PageCanvas();
+    QTest::mouseMove(&view, canvas.ToDevice(canvas.ItemAt(Pages::kFrameItemCount)->GetBounds().center()).toPoint());
+    CanvasWidget& bar = m_window->PageBarWidget();
+    const auto* status = dynamic_cast<const Text*>(bar.GetCanvas().FindItem(QStringLiteral("Status")));
+    ASSERT_NE(status, nullptr);
+    ASSERT_EQ(status->GetText().count(u'\n'), 2);
+    // A long line is drawn smaller or cut short, never wrapped onto the next.
+    EXPECT_TRUE(status->NoWrap());
+    EXPECT_LE(status->NaturalSize().height(), status->Height());
+    // Three bands of ink, one a line, inside the box.
+    const QImage shot = bar.grab().toImage();
+    const qreal ratio = shot.devicePixelRatio();
+    const QRect box = QRectF(status->GetBounds().topLeft() * ratio, status->GetBounds().bottomRight() * ratio).toRect();
+    int bands = 0;
+    bool in_band = false;
+    for (int y = box.top(); y < box.bottom(); ++y) {
+        bool ink = false;
+        for (int x = box.left(); x < box.right() && !ink; ++x)
+            ink = qGray(shot.pixel(x, y)) < 100;
+        bands += ink && !in_band;
+        in_band = ink;
+    }
+    EXPECT_EQ(bands, 3);
+}
+
 // A value clipped by the drop-down button leaves text pixels in the field's last columns.
 TEST_F(CommandTableTest, ZoomBoxShowsItsWidestValuesWhole)
 {
@@ -123,8 +185,8 @@ TEST_F(CommandTableTest, ZoomBoxShowsItsWidestValuesWhole)
     const Item* zoom = bar.GetCanvas().FindItem(QStringLiteral("Zoom"));
     ASSERT_NE(zoom, nullptr);
     const QRectF box = bar.GetCanvas().ToDevice(zoom->GetBounds());
-    for (const char* shown : { "100%", "200%", "400%" }) {
-        bar.GetCanvas().UpdateItemProperty(QStringLiteral("Zoom"), QStringLiteral("Text"), QString::fromLatin1(shown));
+    for (const char* shown : { "100%", "200%", "400%", "ウィンドウに合わせる" }) {
+        bar.GetCanvas().UpdateItemProperty(QStringLiteral("Zoom"), QStringLiteral("Text"), QString::fromUtf8(shown));
         const QImage shot = bar.grab().toImage();
         const qreal ratio = shot.devicePixelRatio();
         // The two columns just left of the button (16 pixels from the right end, inside the edge).

@@ -5,6 +5,7 @@
 #include "items/Item.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "platform/ScriptedUserPrompt.h"
+#include "TestSupport.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -39,6 +40,7 @@ protected:
         SetDialogs(std::move(dialogs));
         for (const char* scheme : { "http", "https", "file" })
             QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_urls, "Open");
+        TestSupport::ForgetKeptSettings();
         m_window = std::make_unique<MainWindow>();
         m_window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));

@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include "TestSupport.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ protected:
         QDir().mkpath(m_dir.path() + "/out");
         Quadrants({ 640, 480 }).save(m_photos + "a.png");
         Quadrants({ 300, 300 }).save(m_photos + "b.png");
+        TestSupport::ForgetKeptSettings();
         m_window = std::make_unique<MainWindow>();
         m_window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
@@ -291,7 +293,10 @@ TEST_F(ImageItemMenuTest, SnapCommandSwitchesSnappingOnThePage)
     EXPECT_FALSE(m_window->IsSnapOn());
     EXPECT_FALSE(Page().GetSnapGrid().on);
 
-    // A move that would end 3 page units from a grid line stays where it is dropped.
+    // A move that would end 3 page units from a grid line stays where it is dropped. At 50 %
+    // ten window pixels are twenty page units exactly.
+    m_window->PageBarWidget().GetCanvas().SetItemProperty(QStringLiteral("Zoom"), QStringLiteral("Text"), QStringLiteral("50%"));
+    m_window->ApplyZoomBox();
     ImageItem& item = Place(m_photos + "a.png");
     const float line = m_window->SnapLinesX().at(1);
     item.SetAnchor(Item::kLeft, "L" + QString::number(line + 3 + 10));

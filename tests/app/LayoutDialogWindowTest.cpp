@@ -1,4 +1,4 @@
-#include "MainWindowFixture.h"
+#include "ShownDialogs.h"
 
 #include "app/LayoutDialogWindow.h"
 
@@ -17,43 +17,7 @@
 
 namespace {
 
-LayoutDialogWindow* ShownDialog()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* dialog = qobject_cast<LayoutDialogWindow*>(widget); dialog && dialog->isVisible())
-            return dialog;
-    return nullptr;
-}
-
-QString Property(CanvasWidget& widget, const QString& name, const QString& key)
-{
-    QString value;
-    widget.GetCanvas().GetItemProperty(name, key, value);
-    return value;
-}
-
-class LayoutDialogWindowTest : public MainWindowTest {
-protected:
-    // Runs the steps once the dialog's window shows, as a user at the screen would. Input sent
-    // before the dialog opens may run the event loop, so the check repeats for a while.
-    void WhenShown(std::function<void(LayoutDialogWindow& dialog)> steps, int tries_left = 100)
-    {
-        QTimer::singleShot(tries_left == 100 ? 0 : 10, [this, steps, tries_left] {
-            LayoutDialogWindow* dialog = ShownDialog();
-            if (!dialog) {
-                if (tries_left > 0)
-                    WhenShown(steps, tries_left - 1);
-                else
-                    ADD_FAILURE() << "no dialog window shows";
-                return;
-            }
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog));
-            m_owner_enabled_meanwhile = m_window->isEnabled();
-            steps(*dialog);
-        });
-    }
-
-    bool m_owner_enabled_meanwhile { true };
+class LayoutDialogWindowTest : public ShownDialogTest {
 };
 
 }

@@ -6,6 +6,7 @@
 #include "items/Canvas.h"
 #include "items/DecodeWait.h"
 #include "platform/ScriptedUserPrompt.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -74,6 +75,8 @@ class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest()
     {
+        // Every window starts as the first one on the machine: no kept size, place or page size.
+        TestSupport::ForgetKeptSettings();
         m_prompt = &ScriptedUserPrompt::Install();
         m_window = std::make_unique<MainWindow>();
         // Dialogs open in real windows, as in the program.

@@ -26,10 +26,16 @@ TEST_F(MainWindowTest, StartsWithOneEmptyUnlockedPageAndBuiltBars)
     EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("ThisPage")), QStringLiteral("1"));
     EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("MaxPage")), QStringLiteral("1"));
     EXPECT_EQ(m_window->PageCanvas().ItemCount(), Pages::kFrameItemCount);
-    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 0.5f);
-    EXPECT_EQ(m_window->centralWidget()->size(), QSize(800, 670));
-    EXPECT_EQ(m_window->PageWidget().geometry(), QRect(0, 70, 800, 530));
-    EXPECT_EQ(m_window->PageBarWidget().geometry(), QRect(0, 600, 800, 70));
+    EXPECT_EQ(m_window->centralWidget()->size(), QSize(880, 670));
+    EXPECT_EQ(m_window->PageWidget().geometry(), QRect(0, 70, 880, 530));
+    EXPECT_EQ(m_window->PageBarWidget().geometry(), QRect(0, 600, 880, 70));
+    // The page is the screen's own size, fitted to the window.
+    const QSize screen = m_window->screen()->geometry().size() * m_window->screen()->devicePixelRatio();
+    EXPECT_EQ(m_window->PageCanvas().LayoutWidth(), screen.width());
+    EXPECT_EQ(m_window->PageCanvas().LayoutHeight(), screen.height());
+    EXPECT_TRUE(m_window->IsZoomFitting());
+    EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), std::min(880.0f / screen.width(), 530.0f / screen.height()));
+    EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("Zoom")), QStringLiteral("ウィンドウに合わせる"));
     m_window->RunIdlePass();
     for (const char* name : { "UndoNote", "RedoNote", "NextPage", "PrevPage", "TopPage", "EndPage" })
         EXPECT_FALSE(IsEnabled(m_window->ToolBarWidget(), QString::fromLatin1(name))
@@ -180,8 +186,9 @@ TEST_F(MainWindowTest, ZoomChosenFromTheDropDownList)
     const Item* zoom = bar.GetCanvas().FindItem(QStringLiteral("Zoom"));
     ASSERT_NE(zoom, nullptr);
     const QRectF bounds = bar.GetCanvas().ToDevice(zoom->GetBounds());
-    // The choices are "25%,50%,75%,90%,100%,200%,400%"; the sixth is 200%.
-    m_prompt->QueueMenuChoice(6);
+    // The choices are the fit to the window, then "25%,50%,75%,90%,100%,200%,400%"; the
+    // seventh is 200%.
+    m_prompt->QueueMenuChoice(7);
     ClickAt(bar, QPoint(static_cast<int>(bounds.right()) - 5, static_cast<int>(bounds.center().y())));
     ASSERT_FALSE(m_prompt->Requests().empty());
     EXPECT_EQ(m_prompt->Requests().back().kind, ScriptedUserPrompt::Kind::PopupMenu);
@@ -191,6 +198,21 @@ TEST_F(MainWindowTest, ZoomChosenFromTheDropDownList)
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_Left, Qt::ControlModifier);
     EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 1.0f);
     EXPECT_EQ(TextOf(bar, QStringLiteral("Zoom")), QStringLiteral("100%"));
+    // The fit entry, the first, fits the page again, and the zoom follows the window's size.
+    m_prompt->QueueMenuChoice(1);
+    ClickAt(bar, QPoint(static_cast<int>(bounds.right()) - 5, static_cast<int>(bounds.center().y())));
+    EXPECT_TRUE(m_window->IsZoomFitting());
+    const Canvas& page = m_window->PageCanvas();
+    const QSize view = m_window->PageWidget().size();
+    EXPECT_FLOAT_EQ(page.Zoom(), std::min(view.width() / page.LayoutWidth(), view.height() / page.LayoutHeight()));
+    m_window->resize(m_window->width(), m_window->height() - 200);
+    EXPECT_FLOAT_EQ(page.Zoom(), std::min(view.width() / page.LayoutWidth(), (view.height() - 200.0f) / page.LayoutHeight()));
+    // A zoom step from the fitted zoom goes to the nearest entry past it.
+    const float fitted = page.Zoom();
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_FALSE(m_window->IsZoomFitting());
+    EXPECT_GT(page.Zoom(), fitted);
+    EXPECT_EQ(TextOf(bar, QStringLiteral("Zoom")), QString::number(qRound(page.Zoom() * 100)) + u'%');
 }
 
 TEST_F(MainWindowTest, CtrlZAndCtrlYUndoAndRedoEvenWhileLocked)
@@ -231,6 +253,8 @@ TEST_F(MainWindowTest, EscapeInANormalWindowDoesNothing)
     EXPECT_TRUE(m_window->menuBar()->isVisible());
     TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerWidth"), QStringLiteral("400"));
     TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerHeight"), QStringLiteral("200"));
+    TypeInto(m_window->PageBarWidget(), QStringLiteral("Zoom"), QStringLiteral("50%"));
+    const QRect before = m_window->geometry();
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_F11);
     EXPECT_TRUE(m_window->Modes().IsFullScreen());
     EXPECT_FALSE(m_window->menuBar()->isVisible());
@@ -245,6 +269,7 @@ TEST_F(MainWindowTest, EscapeInANormalWindowDoesNothing)
     // Leaving takes the zoom back from the page bar.
     EXPECT_FLOAT_EQ(m_window->PageCanvas().Zoom(), 0.5f);
     EXPECT_EQ(m_window->PageWidget().y(), MainWindow::kBarHeight);
+    EXPECT_EQ(m_window->geometry(), before);
 }
 
 TEST_F(MainWindowTest, PeekingAtTheFrameKeepsItsOrder)

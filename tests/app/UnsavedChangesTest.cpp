@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include "TestSupport.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ protected:
     {
         m_prompt = &ScriptedUserPrompt::Install();
         EXPECT_TRUE(m_recovery.Start());
+        TestSupport::ForgetKeptSettings();
         m_window = std::make_unique<MainWindow>();
         m_window->SetRecovery(&m_recovery);
         m_window->SetCloseHandler([this] { ++m_closed; });

@@ -1,5 +1,7 @@
 #include "TestItems.h"
 
+#include "platform/ModalScope.h"
+
 #include <gtest/gtest.h>
 
 using namespace TestItems;
@@ -382,4 +384,74 @@ TEST(CanvasInputTest, ItemsClearedUnderAGuardLiveUntilItEnds)
         EXPECT_EQ(destroyed, 0);
     }
     EXPECT_EQ(destroyed, 2);
+}
+
+// An item removed while it drags (a key deleted it, a turn failed) leaves no grab behind: the
+// window and other programs get clicks again.
+TEST(CanvasInputTest, RemovingTheDraggingItemLetsTheMouseGo)
+{
+    Shown shown;
+    auto* dragging = shown.AddInput("L0,T0,W50,H50");
+    auto* other = shown.AddInput("L100,T0,W50,H50");
+    dragging->on_message = [&](const Message& message) {
+        if (message.kind != MessageKind::LButtonDown)
+            return;
+        dragging->SendItemEvent(ItemEvent::kTakeFocus);
+        dragging->SendItemEvent(ItemEvent::kStartCapture);
+    };
+    dragging->hit_only = true;
+    other->hit_only = true;
+    shown.canvas.RouteMessage(MouseAt(MessageKind::LButtonDown, 10, 10));
+    ASSERT_TRUE(shown.host.HoldsMouse());
+    shown.host.cursor = Qt::SizeAllCursor;
+
+    // Another item going changes nothing.
+    shown.canvas.RemoveItem(other);
+    EXPECT_TRUE(shown.host.HoldsMouse());
+    shown.canvas.RemoveItem(dragging);
+    EXPECT_FALSE(shown.host.AnyWindowHoldsMouse());
+    EXPECT_EQ(Canvas::CapturingCanvas(), nullptr);
+    EXPECT_EQ(shown.host.cursor, Qt::ArrowCursor);
+}
+
+// A dialog, question or menu that opens (a modal scope) finds the pointer free: the capturing
+// canvas lets go of the capture, and its items hear that the pointer left.
+TEST(CanvasInputTest, OpeningModalLoopTakesTheCaptureAway)
+{
+    Shown shown;
+    auto* item = shown.AddInput("L0,T0,R0,B0", false);
+    item->SendItemEvent(ItemEvent::kStartCapture);
+    ASSERT_TRUE(shown.host.HoldsMouse());
+    item->received.clear();
+    {
+        ModalScope modal;
+        EXPECT_TRUE(ModalScope::IsOpen());
+        EXPECT_FALSE(shown.host.AnyWindowHoldsMouse());
+        EXPECT_EQ(Canvas::CapturingCanvas(), nullptr);
+        EXPECT_EQ(item->received, std::vector<MessageKind> { MessageKind::MouseLeave });
+    }
+    EXPECT_FALSE(ModalScope::IsOpen());
+}
+
+// Keys reach the key handler after the items, with whether one of them used the key.
+TEST(CanvasInputTest, KeyHandlerSeesKeyPressesAfterTheItems)
+{
+    Shown shown;
+    auto* item = shown.AddInput("L0,T0,R0,B0", false);
+    std::vector<std::pair<Key, bool>> seen;
+    shown.canvas.SetKeyHandler([&](const Message& message, bool consumed) {
+        seen.emplace_back(message.key, consumed);
+        return message.key == Key::Escape;
+    });
+    Message key;
+    key.kind = MessageKind::KeyDown;
+    key.key = Key::Escape;
+    EXPECT_TRUE(shown.canvas.RouteMessage(key));
+    key.key = Key::Tab;
+    EXPECT_FALSE(shown.canvas.RouteMessage(key));
+    key.kind = MessageKind::KeyUp;
+    EXPECT_FALSE(shown.canvas.RouteMessage(key));
+    EXPECT_EQ(item->received.size(), 3u);
+    const std::vector<std::pair<Key, bool>> expected { { Key::Escape, false }, { Key::Tab, false } };
+    EXPECT_EQ(seen, expected);
 }

@@ -1,13 +1,17 @@
 #include "noteitems/TextNoteItem.h"
 
+#include "items/OffscreenCanvas.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/ItemFactories.h"
+#include "noteitems/MandelbrotItem.h"
 #include "platform/ScriptedUserPrompt.h"
 #include "text/SectionDocument.h"
+#include "widgets/EditableText.h"
 #include "widgets/InputTestHarness.h"
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -474,4 +478,183 @@ TEST_F(TextNoteItemTest, CancelGivesTheItemBackAsItWas)
     }
 }
 
+
+// The device pixels of a picture that hold dark ink.
+QRect InkOf(const QImage& picture, const QRect& part)
+{
+    QRect ink;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if (qAlpha(picture.pixel(x, y)) > 128 && qGray(picture.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+// The ink of a page's text drawn in a box far larger than it needs.
+QSize FreeInkSize(const Text& text)
+{
+    OffscreenCanvas canvas(QSize(1200, 600));
+    auto copy = std::make_unique<Text>(canvas.GetCanvas());
+    copy->SetText(text.GetText());
+    copy->SetFontName(text.FontName());
+    copy->SetFontSize(text.FontSize());
+    copy->SetFit(TextFit::Clip);
+    copy->SetBoundsAsAnchors(QRectF(10, 10, 1180, 580));
+    canvas.GetCanvas().AddItem(std::move(copy));
+    const QImage picture = canvas.Render();
+    return InkOf(picture, picture.rect()).size();
+}
+
+// A text made on the page, as its menu makes it: read from nothing, 200 x 100.
+TextNoteItem& AddNew(Canvas& canvas)
+{
+    auto made = std::make_unique<TextNoteItem>(canvas);
+    TextNoteItem& item = *made;
+    item.ReadSection(KeyValueStore());
+    item.SetBoundsAsAnchors(QRectF(20, 20, 200, 100));
+    item.SetAnchor(Item::kRight, QStringLiteral("W200.000000"));
+    item.SetAnchor(Item::kBottom, QStringLiteral("H100.000000"));
+    canvas.AddItem(std::move(made));
+    return item;
+}
+
+TEST_F(TextNoteItemTest, ANewTextGrowsToShowItsTextWholeUntilSizedByHand)
+{
+    ItemFactories::AddFromSection(m_canvas, QStringLiteral("BackBrush"), StoreOf("[BackBrush]\nPos=L0,T0,R0,B0\nColor=0xffffffff"));
+    TextNoteItem& item = AddNew(m_canvas);
+    ASSERT_TRUE(item.IsAutoSized());
+    m_dialogs->Queue([](ScriptedDialog& dialog) {
+        dialog.Change(QStringLiteral("FontName"), QStringLiteral("Text"), QStringLiteral("IPAGothic"));
+        dialog.Change(QStringLiteral("Text"), QStringLiteral("Text"), QStringLiteral("Typography\r\njumpy gjpqy"));
+        dialog.Change(QStringLiteral("FontSize"), QStringLiteral("Text"), QStringLiteral("36"));
+        dialog.Press(QStringLiteral("OK"));
+    });
+    EXPECT_TRUE(item.OpenProperties());
+    const QRectF grown = item.GetBounds();
+    EXPECT_EQ(grown.topLeft(), QPointF(20, 20));
+    EXPECT_GT(grown.width(), 200);
+    EXPECT_GT(grown.height(), 100);
+    // The page shows every glyph whole, descenders too: as much ink as the text has with room
+    // to spare.
+    m_canvas.RenderVisibleArea(OpaqueShortcut::Off);
+    const QRect shown = InkOf(m_canvas.BackBuffer(), grown.toAlignedRect());
+    const QSize free = FreeInkSize(item.Widget());
+    EXPECT_NEAR(shown.width(), free.width(), 1);
+    EXPECT_NEAR(shown.height(), free.height(), 1);
+    EXPECT_LT(shown.bottom(), grown.bottom());
+
+    // Sized by hand, by its right edge: a larger font no longer grows it.
+    const QPointF edge(grown.right() - 1, grown.center().y());
+    Send(MessageKind::LButtonDown, edge);
+    Send(MessageKind::MouseMove, edge - QPointF(40, 0));
+    Send(MessageKind::LButtonUp, edge - QPointF(40, 0));
+    EXPECT_FALSE(item.IsAutoSized());
+    const QRectF sized = item.GetBounds();
+    EXPECT_EQ(sized.width(), grown.width() - 40);
+    m_dialogs->Queue([](ScriptedDialog& dialog) {
+        dialog.Change(QStringLiteral("FontSize"), QStringLiteral("Text"), QStringLiteral("48"));
+        dialog.Press(QStringLiteral("OK"));
+    });
+    item.OpenProperties();
+    EXPECT_EQ(item.GetBounds(), sized);
+}
+
+TEST_F(TextNoteItemTest, AnEdgeSetInTheDialogStopsTheSizingAndCancelBringsItBack)
+{
+    TextNoteItem& item = AddNew(m_canvas);
+    m_dialogs->Queue([&](ScriptedDialog& dialog) {
+        dialog.Change(QStringLiteral("RPos"), QStringLiteral("Text"), QStringLiteral("150"));
+        EXPECT_FALSE(item.IsAutoSized());
+        dialog.Change(QStringLiteral("FontSize"), QStringLiteral("Text"), QStringLiteral("72"));
+        dialog.Change(QStringLiteral("Text"), QStringLiteral("Text"), QStringLiteral("A long line of text"));
+        EXPECT_EQ(item.GetBounds(), QRectF(20, 20, 150, 100));
+        dialog.Press(QStringLiteral("Cancel"));
+    });
+    EXPECT_FALSE(item.OpenProperties());
+    EXPECT_TRUE(item.IsAutoSized());
+    EXPECT_EQ(item.GetBounds(), QRectF(20, 20, 200, 100));
+}
+
+TEST_F(TextNoteItemTest, SizingItselfIsKeptInThePageTextAndFollowsTheWheel)
+{
+    TextNoteItem& sizing = Add("[Text]\nText=Hello\nFont=10,Sans\nPos=L10,T10,W40,H20\nOption=AutoSize");
+    TextNoteItem& fixed = Add("[Text]\nText=Hello\nFont=10,Sans\nPos=L10,T100,W40,H20");
+    EXPECT_TRUE(sizing.IsAutoSized());
+    EXPECT_FALSE(fixed.IsAutoSized());
+    EXPECT_TRUE(SaveOf(sizing).contains(QStringLiteral("Option=AutoSize\r\n")));
+    EXPECT_FALSE(SaveOf(fixed).contains(QStringLiteral("AutoSize")));
+    for (TextNoteItem* item : { &sizing, &fixed }) {
+        const QPoint on_item = item->GetBounds().center().toPoint();
+        Send(MessageKind::LButtonDown, on_item);
+        Send(MessageKind::LButtonUp, on_item);
+        // Two notches towards the user: 8 points more.
+        m_canvas.RouteMessage(InputTest::Wheel(on_item, -240));
+        EXPECT_EQ(item->CurrentFontSize(), 18);
+    }
+    EXPECT_GE(sizing.Width(), sizing.Widget().NaturalSize().width());
+    EXPECT_GE(sizing.Height(), sizing.Widget().NaturalSize().height());
+    EXPECT_EQ(fixed.GetBounds(), QRectF(10, 100, 40, 20));
+}
+
+// The edge fields show an edge's number without the zeros a drag leaves, and whole.
+TEST_F(TextNoteItemTest, EdgeFieldsShowTheirNumbersShortAndWhole)
+{
+    TextNoteItem& item = Add("[Text]\nText=x\nPos=L942.000000,T12.500000,W200.250000,H10%");
+    std::map<std::string, QString> shown;
+    std::map<std::string, bool> whole;
+    m_dialogs->Queue([&](ScriptedDialog& dialog) {
+        for (const char* name : { "LPos", "TPos", "RPos", "BPos" }) {
+            shown[name] = dialog.Property(QString::fromLatin1(name), QStringLiteral("Text"));
+            const auto* field = dynamic_cast<const EditableText*>(dialog.GetCanvas().FindItem(QString::fromLatin1(name)));
+            whole[name] = field && field->Display().FitsAtItsSize();
+        }
+        // A letter chosen again keeps the edge where it was.
+        dialog.Change(QStringLiteral("LType"), QStringLiteral("Text"), QStringLiteral("L"));
+        dialog.Press(QStringLiteral("OK"));
+    });
+    item.OpenProperties();
+    EXPECT_EQ(shown["LPos"], "942");
+    EXPECT_EQ(shown["TPos"], "12.5");
+    EXPECT_EQ(shown["RPos"], "200.25");
+    EXPECT_EQ(shown["BPos"], "10%");
+    for (const auto& [name, fits] : whole)
+        EXPECT_TRUE(fits) << name;
+    EXPECT_EQ(item.Left(), 942);
+}
+
+}
+
+// The text takes a pointer move or a release only while it drags or when the pointer is on
+// it: a Shift-drag zoom on a Mandelbrot picture elsewhere on the page works while the text is
+// the active item and lies above the picture.
+TEST_F(TextNoteItemTest, MovesAndReleasesAwayFromTheTextReachTheItemsBelow)
+{
+    auto picture_item = std::make_unique<MandelbrotItem>(m_canvas);
+    MandelbrotItem& picture = *picture_item;
+    picture.ReadSection(StoreOf("[Mandelbrot]\nPos=L200,T100,W150,H100"));
+    m_canvas.AddItem(std::move(picture_item));
+    TextNoteItem& text = Add("[Text]\nText=x\nPos=L10,T10,W100,H40");
+    Send(MessageKind::LButtonDown, { 50, 30 });
+    Send(MessageKind::LButtonUp, { 50, 30 });
+    ASSERT_EQ(m_canvas.ActiveItem(), &text);
+    TakeCodes();
+
+    // On the text: taken, without a change when nothing was dragged.
+    EXPECT_TRUE(Send(MessageKind::MouseMove, { 12, 30 }));
+    EXPECT_TRUE(Send(MessageKind::LButtonUp, { 50, 30 }));
+    EXPECT_TRUE(TakeCodes().empty());
+    // Off the text: left to the others.
+    EXPECT_FALSE(Send(MessageKind::MouseMove, { 150, 80 }));
+    EXPECT_FALSE(Send(MessageKind::LButtonUp, { 150, 80 }));
+
+    const double zoom = picture.GetPicture().GetParameters().zoom_rate;
+    Message press = Mouse(MessageKind::LButtonDown, QPoint(210, 110));
+    press.shift = true;
+    m_canvas.RouteMessage(press);
+    Message move = Mouse(MessageKind::MouseMove, QPoint(260, 140));
+    move.shift = true;
+    m_canvas.RouteMessage(move);
+    m_canvas.RouteMessage(Mouse(MessageKind::LButtonUp, QPoint(260, 140)));
+    EXPECT_FALSE(picture.GetPicture().IsSelecting());
+    EXPECT_LT(picture.GetPicture().GetParameters().zoom_rate, zoom);
 }

@@ -70,6 +70,15 @@ TEST(ValueForms, NumbersFormatAsPrintf)
     EXPECT_EQ(FormatGeneral(12.5), QStringLiteral("12.5"));
     EXPECT_EQ(FormatGeneral(1234567), QStringLiteral("1.23457e+06"));
     EXPECT_EQ(FormatGeneral(0.0001), QStringLiteral("0.0001"));
+    // Short: the fixed form without the zeros that end it.
+    EXPECT_EQ(FormatShort(942), QStringLiteral("942"));
+    EXPECT_EQ(FormatShort(942.5), QStringLiteral("942.5"));
+    EXPECT_EQ(FormatShort(-0.25), QStringLiteral("-0.25"));
+    EXPECT_EQ(FormatShort(100), QStringLiteral("100"));
+    EXPECT_EQ(FormatShort(1234567), QStringLiteral("1234567"));
+    EXPECT_EQ(FormatShort(0.0000001), QStringLiteral("0"));
+    EXPECT_EQ(FormatShort(-0.0000001), QStringLiteral("0"));
+    EXPECT_EQ(FormatShort(12.3456789), QStringLiteral("12.345679"));
 }
 
 TEST(ValueForms, ColoursScanAsHexadecimal)

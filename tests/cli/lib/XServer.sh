@@ -30,20 +30,22 @@ cleanup() {
 trap cleanup EXIT
 
 # A display number of our own: tests run side by side, so a number another server holds (its
-# lock file names that server's process) makes us try the next one.
+# lock file names that server's process) makes us try the next one. The screen is 1024 x 768
+# unless a size is given ("1920x1080"). Sets server_pid.
 start_server() {
-    local display pid
+    local display pid size=${1:-1024x768}
     for display in $(seq 120 199); do
         [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]] && continue
         # -noreset: a server resets when its last client leaves and refuses connections while it
         # does, so the next client (the editor, the compositor) could find no display.
-        Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+        Xvfb ":$display" -screen 0 "${size}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
         pid=$!
         for _ in $(seq 100); do
             kill -0 "$pid" 2>/dev/null || break
             if [[ $(tr -d ' \n' 2>/dev/null <"/tmp/.X$display-lock") == "$pid" ]] \
                 && DISPLAY=":$display" xdotool getdisplaygeometry >/dev/null 2>&1; then
                 pids+=("$pid")
+                server_pid=$pid
                 export DISPLAY=":$display"
                 return 0
             fi

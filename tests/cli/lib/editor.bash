@@ -9,6 +9,7 @@ editor_pid=
 
 stop_all() {
     [[ -n "$editor_pid" ]] && kill -KILL "$editor_pid" 2>/dev/null
+    [[ -n "${wm_pid:-}" ]] && kill "$wm_pid" 2>/dev/null
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
 }
@@ -122,4 +123,77 @@ finish() {
         exit 1
     fi
     echo "$1: ok"
+}
+
+# A window manager on the display, as on a desktop: it frames, places and activates windows,
+# and keeps dialogs above their owners. Ends with the test.
+start_window_manager() {
+    openbox --sm-disable >>"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.05
+    done
+    echo "FAIL: openbox did not start"
+    return 1
+}
+
+# The client area of a window on the screen as X, Y, WIDTH and HEIGHT. Under a window
+# manager xdotool's own answer counts the frame twice; xwininfo does not.
+client_area() {
+    local info
+    info=$(xwininfo -id "$1" 2>/dev/null) || return 1
+    X=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
+    Y=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
+    WIDTH=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
+    HEIGHT=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
+}
+
+# The active window once its title matches, within about ten seconds (or the tenths of a
+# second given); nothing otherwise.
+active_window() {
+    local window name
+    for _ in $(seq "${2:-100}"); do
+        window=$(xdotool getactivewindow 2>/dev/null) || window=
+        if [[ -n "$window" ]]; then
+            name=$(xdotool getwindowname "$window" 2>/dev/null) || name=
+            [[ "$name" =~ $1 ]] && { echo "$window"; return 0; }
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits for a window to close; false when it is still shown after about ten seconds.
+window_gone() {
+    for _ in $(seq 100); do
+        xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# A left click at a point of the screen.
+click_at() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.2
+    xdotool click 1
+    sleep 0.3
+}
+
+# A double click at a point of the screen.
+double_click_at() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.2
+    xdotool click --repeat 2 --delay 80 1
+    sleep 0.3
+}
+
+# How many pixels of a colour ("#rrggbb") a screenshot holds inside a rectangle
+# (X Y WIDTH HEIGHT of the screen).
+colour_count() {
+    local shot=$work/count.png
+    import -window root "$shot"
+    convert "$shot" -crop "${4}x${5}+${2}+${3}" +repage -alpha off -format %c histogram:info:- |
+        awk -v colour="${1^^} " 'index(toupper($0), colour) { sub(":", "", $1); sum += $1 } END { print sum + 0 }'
 }
