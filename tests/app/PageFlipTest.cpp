@@ -160,7 +160,8 @@ TEST_F(PageFlipTest, StartingWithImagesOrOpeningANoteDoesNotWaitForThePictures)
 
     const QString note = WriteNote(2);
     DecodeQueue::Instance().Hold(true);
-    m_prompt->QueueYesNo(true);
+    // The placed photograph made the note modified: it is left without saving.
+    m_prompt->QueueAnswer(Answer::No);
     ASSERT_TRUE(m_window->OpenNote(note));
     EXPECT_TRUE(AnyAwaits());
     DecodeQueue::Instance().Hold(false);
