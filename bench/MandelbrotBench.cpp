@@ -10,9 +10,10 @@
 #include <vector>
 
 // The default view at 1000 x 1000: the plain extended-precision loop on one thread against the
-// escape counts' fast paths on one thread and a whole render by the two render workers (idle
-// priority, so the figure depends on what else the machine runs). Then recolouring the counts
-// against a plain copy of the bitmap's bytes, and the wait for a render of a few pixels.
+// escape counts' fast paths on one thread and a whole render by the two render workers, as an
+// export waits for it (the calling thread computes what the workers have not). Then
+// recolouring the counts against a plain copy of the bitmap's bytes, and the wait for a render
+// of a few pixels.
 namespace {
 
 constexpr int kSide = 1000;

@@ -234,6 +234,13 @@ __attribute__((target("avx2,fma"))) void VectorGroup(
 
 }
 
+bool MandelbrotView::operator==(const MandelbrotView& other) const
+{
+    const auto same = [](long double a, long double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    return same(zoom_rate, other.zoom_rate) && same(shift_x, other.shift_x) && same(shift_y, other.shift_y)
+        && width == other.width && height == other.height;
+}
+
 MandelbrotEscape::MandelbrotEscape(const MandelbrotView& view)
     : m_width(std::max(0, view.width))
     , m_height(std::max(0, view.height))
@@ -242,9 +249,9 @@ MandelbrotEscape::MandelbrotEscape(const MandelbrotView& view)
         m_width = m_height = 0;
         return;
     }
-    const long double step = static_cast<long double>(view.zoom_rate) / std::min(m_width, m_height);
-    const long double offset_x = step * m_width * static_cast<long double>(view.shift_x);
-    const long double offset_y = step * m_height * static_cast<long double>(view.shift_y);
+    const long double step = view.zoom_rate / std::min(m_width, m_height);
+    const long double offset_x = step * m_width * view.shift_x;
+    const long double offset_y = step * m_height * view.shift_y;
     m_real.resize(m_width);
     m_imaginary.resize(m_height);
     for (int x = 0; x < m_width; ++x)

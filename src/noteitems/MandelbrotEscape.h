@@ -4,13 +4,16 @@
 #include <vector>
 
 // The view of a Mandelbrot picture: the extent of the shorter side in the complex plane, the
-// top-left corner as a multiple of the extent per pixel count, and the pixel size.
+// top-left corner as a multiple of the extent per pixel count, and the pixel size. The view is
+// kept in extended precision, which deep zooms need to stay where the user put them.
 struct MandelbrotView {
-    double zoom_rate { 3.0 };
-    double shift_x { -0.6666666666666666 };
-    double shift_y { -0.5 };
+    long double zoom_rate { 3.0 };
+    long double shift_x { -0.6666666666666666 };
+    long double shift_y { -0.5 };
     int width { 0 };
     int height { 0 };
+    // Equal views give equal counts; a NaN equals itself here.
+    bool operator==(const MandelbrotView& other) const;
 };
 
 // Escape counts of the pixels of a view. The counts are defined in extended precision

@@ -7,6 +7,7 @@
 #include "noteitems/SelectionFrame.h"
 #include "platform/Message.h"
 #include "text/KeyValueStore.h"
+#include "text/ValueForms.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -31,7 +32,7 @@ const QString kMinKey = QStringLiteral("Min");
 const QString kMaxKey = QStringLiteral("Max");
 
 constexpr int kWheelNotch = 120;
-// More notches in one turn than this zoom no further (the rectangle stays a float).
+// More notches in one turn than this zoom no further.
 constexpr int kMaxWheelNotches = 64;
 
 QString ChannelsText(const MandelbrotPicture::Channels& channels)
@@ -117,7 +118,7 @@ int PixelCount(float page_units)
 bool MandelbrotPicture::Parameters::operator==(const Parameters& other) const
 {
     // A NaN shift equals itself here, so that setting the same parameters again changes nothing.
-    const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    const auto same = [](long double a, long double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
     return same(zoom_rate, other.zoom_rate) && same(shift_x, other.shift_x) && same(shift_y, other.shift_y)
         && color_rate == other.color_rate && color_shift == other.color_shift
         && infinity_color == other.infinity_color && min == other.min && max == other.max;
@@ -133,11 +134,12 @@ MandelbrotPicture::~MandelbrotPicture() = default;
 
 bool MandelbrotPicture::ReadSection(const KeyValueStore& store)
 {
+    // The view is read with every digit the note holds.
     bool changed = false;
     if (store.Contains(kShiftKey))
-        changed |= SetShift(store.GetListDouble(kShiftKey, 0, 0), store.GetListDouble(kShiftKey, 1, 0));
+        changed |= SetShift(ToLongDouble(store.GetListText(kShiftKey, 0)), ToLongDouble(store.GetListText(kShiftKey, 1)));
     if (store.Contains(kZoomRateKey))
-        changed |= SetZoomRate(store.GetDouble(kZoomRateKey));
+        changed |= SetZoomRate(ToLongDouble(store.GetText(kZoomRateKey)));
     Parameters colours = m_parameters;
     bool recolour = ReadChannels(store, kColorRateKey, kDefaultColorRate, colours.color_rate);
     recolour |= ReadChannels(store, kColorShiftKey, kDefaultColorShift, colours.color_shift);
@@ -157,8 +159,8 @@ bool MandelbrotPicture::Save(QString& section, QString& options, SaveMode mode) 
         return false;
     const Parameters& p = m_parameters;
     section += u'[' + kSectionName.toString() + QStringLiteral("]\r\n");
-    section += kShiftKey + QString::asprintf("=%.32g,%.32g\r\n", p.shift_x, p.shift_y);
-    section += kZoomRateKey + QString::asprintf("=%.32g\r\n", p.zoom_rate);
+    section += kShiftKey + u'=' + FormatExtended(p.shift_x) + u',' + FormatExtended(p.shift_y) + QStringLiteral("\r\n");
+    section += kZoomRateKey + u'=' + FormatExtended(p.zoom_rate) + QStringLiteral("\r\n");
     section += kColorRateKey + u'=' + ChannelsText(p.color_rate) + QStringLiteral("\r\n");
     section += kColorShiftKey + u'=' + ChannelsText(p.color_shift) + QStringLiteral("\r\n");
     section += kInfinityColorKey + u'=' + ChannelsText(p.infinity_color) + QStringLiteral("\r\n");
@@ -171,25 +173,22 @@ bool MandelbrotPicture::SetParameters(const Parameters& parameters)
 {
     if (parameters == m_parameters)
         return false;
-    const bool same_view = parameters.zoom_rate == m_parameters.zoom_rate
-        && parameters.shift_x == m_parameters.shift_x && parameters.shift_y == m_parameters.shift_y;
+    // A change of the view is seen by the next render, which computes the counts again.
     m_parameters = parameters;
-    if (!same_view)
-        EmptyCounts();
     m_dirty = true;
     return true;
 }
 
-bool MandelbrotPicture::SetZoomRate(double zoom_rate)
+bool MandelbrotPicture::SetZoomRate(long double zoom_rate)
 {
     if (!(zoom_rate >= kNarrowestZoomRate))
         return false;
     Parameters changed = m_parameters;
-    changed.zoom_rate = std::min(zoom_rate, kWidestZoomRate);
+    changed.zoom_rate = std::min(zoom_rate, static_cast<long double>(kWidestZoomRate));
     return SetParameters(changed);
 }
 
-bool MandelbrotPicture::SetShift(double x, double y)
+bool MandelbrotPicture::SetShift(long double x, long double y)
 {
     Parameters changed = m_parameters;
     changed.shift_x = x;
@@ -232,36 +231,35 @@ bool MandelbrotPicture::ResetView()
     return SetParameters(changed);
 }
 
-void MandelbrotPicture::EmptyCounts()
-{
-    m_counts.clear();
-    m_counts.shrink_to_fit();
-    m_dirty = true;
-}
-
 bool MandelbrotPicture::ZoomToSelection(const Selection& selection)
 {
-    const double width = m_host.Width();
-    const double height = m_host.Height();
-    const double shorter = std::min(width, height);
-    if (!(shorter > 0))
-        return false;
-    const double sx = selection.dx <= 0 ? selection.x0 + selection.dx : selection.x0;
-    const double sy = selection.dy <= 0 ? selection.y0 + selection.dy : selection.y0;
-    const double sw = std::abs(selection.dx);
+    const long double x0 = selection.x0;
+    const long double y0 = selection.y0;
+    const long double left = selection.dx <= 0 ? x0 + selection.dx : x0;
+    const long double top = selection.dy <= 0 ? y0 + selection.dy : y0;
+    return ZoomToRectangle(left, top, std::abs(static_cast<long double>(selection.dx)));
+}
 
+// With h the old extent per pixel count and r the new one, the rectangle's corner in the
+// complex plane, h * (W * shift + left), becomes the new top-left corner r * W * shift'. So
+// shift' = (shift + left / W) * h / r, where h / r is the old zoom rate over the new one. In
+// this order a wheel zoom (a power of two about the centre) is exact, however deep the view.
+bool MandelbrotPicture::ZoomToRectangle(long double left, long double top, long double width)
+{
+    const long double item_width = m_host.Width();
+    const long double item_height = m_host.Height();
+    if (!(std::min(item_width, item_height) > 0))
+        return false;
     const Parameters before = m_parameters;
-    const double h = before.zoom_rate / shorter;
-    const double left = h * width * before.shift_x + sx * h;
-    const double top = h * height * before.shift_y + sy * h;
-    const double zoom_rate = sw * before.zoom_rate / width;
-    if (!(zoom_rate >= kNarrowestZoomRate) || std::min(zoom_rate, kWidestZoomRate) == before.zoom_rate)
+    const long double zoom_rate = before.zoom_rate * (width / item_width);
+    const long double widest = kWidestZoomRate;
+    if (!(zoom_rate >= kNarrowestZoomRate) || std::min(zoom_rate, widest) == before.zoom_rate)
         return false;
     Parameters changed = before;
-    changed.zoom_rate = std::min(zoom_rate, kWidestZoomRate);
-    const double r = changed.zoom_rate / shorter;
-    changed.shift_x = left / r / width;
-    changed.shift_y = top / r / height;
+    changed.zoom_rate = std::min(zoom_rate, widest);
+    const long double ratio = before.zoom_rate / changed.zoom_rate;
+    changed.shift_x = (before.shift_x + left / item_width) * ratio;
+    changed.shift_y = (before.shift_y + top / item_height) * ratio;
     if (!SetParameters(changed))
         return false;
     RepaintHost();
@@ -275,12 +273,11 @@ bool MandelbrotPicture::WheelZoom(int wheel_delta)
     // below would throw the user's view away.
     if (notches == 0)
         return false;
-    const double factor = std::ldexp(1.0, std::clamp(notches, -kMaxWheelNotches, kMaxWheelNotches));
-    const double width = m_host.Width();
-    const double height = m_host.Height();
-    const Selection centred { float(width / 2 - width / 2 * factor), float(height / 2 - height / 2 * factor),
-        float(width * factor), float(height * factor) };
-    if (ZoomToSelection(centred))
+    const long double factor = std::ldexp(1.0L, std::clamp(notches, -kMaxWheelNotches, kMaxWheelNotches));
+    const long double width = m_host.Width();
+    const long double height = m_host.Height();
+    // The centred rectangle, kept exact (the page units of a float and a power of two fit).
+    if (ZoomToRectangle(width / 2 - width / 2 * factor, height / 2 - height / 2 * factor, width * factor))
         return true;
     if (!ResetView())
         return false;
@@ -372,28 +369,31 @@ std::array<quint32, 256> MandelbrotPicture::ColorTable(const Parameters& colours
 
 void MandelbrotPicture::Colorize(const std::uint8_t* counts, QImage& bitmap, const Parameters& colours)
 {
-    const std::array<quint32, 256> table = ColorTable(colours);
+    ColorizeRows(counts, bitmap, colours, 0, bitmap.height() - 1, false);
+}
+
+void MandelbrotPicture::ColorizeRows(
+    const std::uint8_t* counts, QImage& bitmap, const Parameters& colours, int first, int last, bool unknown_clear)
+{
+    std::array<quint32, 256> table = ColorTable(colours);
     const int width = bitmap.width();
+    first = std::max(first, 0);
+    last = std::min(last, bitmap.height() - 1);
 #ifdef TESSARY_HAS_AVX2_PATH
+    // The arithmetic gives count 0 a colour like any other: not while it stands for unknown.
     const bool opaque = std::all_of(table.begin(), table.end(), [](quint32 argb) { return qAlpha(argb) == 255; });
-    if (opaque && MandelbrotEscape::VectorPathAvailable()) {
-        for (int y = 0; y < bitmap.height(); ++y) {
+    if (opaque && !unknown_clear && MandelbrotEscape::VectorPathAvailable()) {
+        for (int y = first; y <= last; ++y) {
             ColorizeRowAvx2(counts + std::size_t(y) * width, reinterpret_cast<quint32*>(bitmap.scanLine(y)), width,
                 colours, table.data());
         }
         return;
     }
 #endif
-    for (int y = 0; y < bitmap.height(); ++y)
+    if (unknown_clear)
+        table[MandelbrotCounts::kUnknown] = 0;
+    for (int y = first; y <= last; ++y)
         ColorizeRow(counts + std::size_t(y) * width, reinterpret_cast<quint32*>(bitmap.scanLine(y)), width, table.data());
-}
-
-std::uint8_t MandelbrotPicture::CountAt(int x, int y) const
-{
-    const int width = m_bitmap.width();
-    if (m_counts.empty() || x < 0 || y < 0 || x >= width || y >= m_bitmap.height())
-        return 0;
-    return m_counts[std::size_t(y) * width + x];
 }
 
 double MandelbrotPicture::DeviceScale() const
@@ -426,71 +426,92 @@ void MandelbrotPicture::ComputeCounts(const MandelbrotView& view, std::uint8_t* 
     MandelbrotRender::Compute(view, counts);
 }
 
+bool MandelbrotPicture::IsProgressive() const
+{
+    return GetCanvas().Host() != nullptr;
+}
+
 void MandelbrotPicture::Render()
 {
     const QSize pixels = PixelSize();
-    const bool reduced = DeviceScale() < 1;
-    if (!m_bitmap.isNull() && m_bitmap.size() != pixels)
-        m_bitmap = QImage();
-    // The device-sized copy belongs to a reduced page only.
-    if (reduced == m_cached_bitmap.isNull())
-        m_dirty = true;
-    if (!m_bitmap.isNull() && !m_dirty)
-        return;
+    m_unscaled = DeviceScale() < 1;
     if (pixels.isEmpty()) {
-        m_cached_bitmap = QImage();
+        m_bitmap = QImage();
+        m_counts.Clear();
         return;
     }
-    if (m_bitmap.isNull()) {
+    if (m_bitmap.size() != pixels) {
         m_bitmap = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-        m_counts.clear();
-        if (m_bitmap.isNull()) {
-            m_cached_bitmap = QImage();
-            return;
-        }
+        m_dirty = true;
     }
-    if (m_counts.empty()) {
-        try {
-            m_counts.resize(std::size_t(pixels.width()) * pixels.height());
-            ComputeCounts(CurrentView(pixels), m_counts.data());
-        } catch (const std::bad_alloc&) {
-            // As when the bitmap cannot be made: nothing is drawn, the next draw tries again.
-            m_counts.clear();
-            m_bitmap = QImage();
-            m_cached_bitmap = QImage();
-            return;
-        }
-        ++m_render_count;
+    if (m_bitmap.isNull() || !BringCountsToView(CurrentView(pixels))) {
+        // As when the bitmap cannot be made: nothing is drawn, the next draw tries again.
+        m_bitmap = QImage();
+        m_counts.Clear();
+        return;
     }
-    Colorize(m_counts.data(), m_bitmap, m_parameters);
-    // While the page is shown reduced the bitmap has the device size already and is drawn
-    // without scaling.
-    m_cached_bitmap = reduced ? m_bitmap : QImage();
+    if (m_dirty)
+        ColourRows(0, pixels.height() - 1);
     m_dirty = false;
+}
+
+// False when memory ran out.
+bool MandelbrotPicture::BringCountsToView(const MandelbrotView& view)
+{
+    try {
+        if (!m_counts.Shows(view)) {
+            if (IsProgressive())
+                m_counts.Begin(view, [this] { RowsFinished(); });
+            else
+                m_counts.Compute(view);
+            m_dirty = true;
+        } else if (m_counts.IsRendering() && !IsProgressive()) {
+            m_counts.Finish();
+            m_dirty = true;
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void MandelbrotPicture::ColourRows(int first, int last)
+{
+    ColorizeRows(m_counts.Data(), m_bitmap, m_parameters, first, last, m_counts.IsRendering());
+}
+
+void MandelbrotPicture::RowsFinished()
+{
+    const MandelbrotRender::Progress progress = m_counts.TakeFinishedRows();
+    if (!progress.HasRows())
+        return;
+    // A bitmap that is to be coloured anew, or of another size, is coloured by the next draw.
+    const MandelbrotView& view = m_counts.View();
+    if (!m_dirty && m_bitmap.width() == view.width && m_bitmap.height() == view.height)
+        ColorizeRows(m_counts.Data(), m_bitmap, m_parameters, progress.first, progress.last, false);
+    RepaintRows(progress.first, progress.last);
+}
+
+// Repaints the band of the item that shows the rows, with a row to spare on either side for
+// the device pixels that the scaled or unscaled bitmap puts there.
+void MandelbrotPicture::RepaintRows(int first, int last)
+{
+    const QRectF bounds = m_host.GetBounds();
+    const double row_height = bounds.height() / std::max(m_counts.View().height, 1);
+    const QRectF band(
+        bounds.left(), bounds.top() + (first - 1) * row_height, bounds.width(), (last - first + 3) * row_height);
+    Canvas& canvas = GetCanvas();
+    if (canvas.RenderItems(band & bounds, OpaqueShortcut::On))
+        canvas.Present(PresentScope::Dirty, UpdateTiming::Later);
 }
 
 bool MandelbrotPicture::Draw(QPainter& painter, const QRectF& clip)
 {
     Render();
-    bool drawn = false;
-    const QRectF bounds = m_host.GetBounds();
-    if (!m_cached_bitmap.isNull()) {
-        // Unscaled, in device pixels, from the first device pixel the canvas counts as covered
-        // by the item, so that no column is cut off or left unpainted.
-        const double ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
-        const QRectF device_bounds = QTransform::fromScale(ratio, ratio).mapRect(painter.worldTransform().mapRect(bounds));
-        const QPoint corner = DevicePixels::Covered(device_bounds).topLeft();
-        painter.save();
-        painter.setTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
-        painter.drawImage(QPointF(corner), m_cached_bitmap);
-        painter.restore();
-        drawn = true;
-    } else if (!m_bitmap.isNull()) {
-        painter.drawImage(bounds, m_bitmap);
-        drawn = true;
-    }
+    bool drawn = DrawBitmap(painter);
     if (m_selecting) {
         const Selection& s = m_selection;
+        const QRectF bounds = m_host.GetBounds();
         QPainterPath area;
         area.addRect(QRectF(bounds.left() + std::min(s.x0, s.x0 + s.dx), bounds.top() + std::min(s.y0, s.y0 + s.dy),
             std::abs(s.dx), std::abs(s.dy)));
@@ -498,4 +519,25 @@ bool MandelbrotPicture::Draw(QPainter& painter, const QRectF& clip)
         drawn = true;
     }
     return drawn;
+}
+
+bool MandelbrotPicture::DrawBitmap(QPainter& painter) const
+{
+    const QRectF bounds = m_host.GetBounds();
+    if (m_bitmap.isNull())
+        return false;
+    if (!m_unscaled) {
+        painter.drawImage(bounds, m_bitmap);
+        return true;
+    }
+    // Unscaled, in device pixels, from the first device pixel the canvas counts as covered by
+    // the item, so that no column is cut off or left unpainted.
+    const double ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+    const QRectF device_bounds = QTransform::fromScale(ratio, ratio).mapRect(painter.worldTransform().mapRect(bounds));
+    const QPoint corner = DevicePixels::Covered(device_bounds).topLeft();
+    painter.save();
+    painter.setTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    painter.drawImage(QPointF(corner), m_bitmap);
+    painter.restore();
+    return true;
 }

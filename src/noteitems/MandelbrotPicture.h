@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/PlacedItem.h"
+#include "noteitems/MandelbrotCounts.h"
 #include "noteitems/MandelbrotEscape.h"
 
 #include <QImage>
@@ -10,16 +11,15 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 // The picture of the Mandelbrot set inside a Mandelbrot item: the view, the colour map, the
 // escape counts of the last render and the coloured bitmap. Its anchors are set by the item
 // that embeds it (its host) before every draw.
 //
-// Counts are computed by two render workers together with the user-interface thread, which is
-// blocked until they are done (MandelbrotRender). A colour change recolours the stored counts
-// without iterating again.
+// In a window the counts are computed by the render workers while the window goes on: the old
+// picture stays, carried over to the new view, and rows appear as they are finished
+// (MandelbrotCounts). A canvas without a window (an export) waits for the whole picture. A
+// colour change recolours the stored counts without iterating again.
 class MandelbrotPicture : public PlacedItem {
 public:
     static constexpr QStringView kSectionName = u"Mandelbrot";
@@ -38,11 +38,12 @@ public:
     static constexpr Channels kDefaultColorShift { 255, 0, 0, 0 };
     static constexpr Channels kDefaultInfinityColor { 255, 0, 0, 0 };
 
-    // Everything a properties dialog may change and its Cancel puts back.
+    // Everything a properties dialog may change and its Cancel puts back. The view is kept in
+    // extended precision; the defaults are the double values that notes have always held.
     struct Parameters {
-        double zoom_rate { kWidestZoomRate };
-        double shift_x { kDefaultShiftX };
-        double shift_y { kDefaultShiftY };
+        long double zoom_rate { kWidestZoomRate };
+        long double shift_x { kDefaultShiftX };
+        long double shift_y { kDefaultShiftY };
         Channels color_rate { kDefaultColorRate };
         Channels color_shift { kDefaultColorShift };
         Channels infinity_color { kDefaultInfinityColor };
@@ -75,8 +76,8 @@ public:
     // changed.
     bool SetParameters(const Parameters& parameters);
     // Values above the widest view become it; values below the narrowest, and NaN, are refused.
-    bool SetZoomRate(double zoom_rate);
-    bool SetShift(double x, double y);
+    bool SetZoomRate(long double zoom_rate);
+    bool SetShift(long double x, long double y);
     bool SetColor(int table, int channel, int value);
     bool SetMin(int min);
     bool SetMax(int max);
@@ -97,14 +98,17 @@ public:
     quint32 ColorOf(int count) const;
     static quint32 ColorOf(const Parameters& colours, int count);
 
-    // Brings the counts and the bitmap up to date for the canvas's current scale.
+    // Brings the counts and the bitmap up to date for the canvas's current scale: in a window
+    // it starts the render of a new view and returns, elsewhere it returns with every count.
     void Render();
-    // The coloured picture of the last render (ARGB, premultiplied).
+    // The coloured picture shown (ARGB, premultiplied); pixels whose count is not known yet
+    // are transparent.
     const QImage& Bitmap() const { return m_bitmap; }
-    bool HasCounts() const { return !m_counts.empty(); }
-    std::uint8_t CountAt(int x, int y) const;
+    const MandelbrotCounts& Counts() const { return m_counts; }
+    std::uint8_t CountAt(int x, int y) const { return m_counts.At(x, y); }
+    bool IsRendering() const { return m_counts.IsRendering(); }
     // How many times counts were computed; colour changes leave it alone.
-    int RenderCount() const { return m_render_count; }
+    int RenderCount() const { return m_counts.CompletedRenders(); }
     bool IsDirty() const { return m_dirty; }
     // The pixel size a render makes for the canvas's current scale; empty when none.
     QSize PixelSize() const;
@@ -115,23 +119,35 @@ public:
     static void ComputeCounts(const MandelbrotView& view, std::uint8_t* counts);
     // Colours counts into a premultiplied bitmap of the same size.
     static void Colorize(const std::uint8_t* counts, QImage& bitmap, const Parameters& colours);
+    // Colours rows first to last; with `unknown_clear`, count 0 (not known yet) is transparent.
+    static void ColorizeRows(const std::uint8_t* counts, QImage& bitmap, const Parameters& colours, int first, int last,
+        bool unknown_clear);
     // The premultiplied colour of every count.
     static std::array<quint32, 256> ColorTable(const Parameters& colours);
 
 private:
     bool HandleSelectionDrag(QPointF page_point);
+    // Zooms to the rectangle of the item's shape at (left, top), `width` wide, in page units
+    // relative to the item's top-left corner.
+    bool ZoomToRectangle(long double left, long double top, long double width);
     MandelbrotView CurrentView(QSize pixels) const;
-    void EmptyCounts();
+    // Whether the canvas is a window's, which must never wait for a render.
+    bool IsProgressive() const;
+    bool BringCountsToView(const MandelbrotView& view);
+    void ColourRows(int first, int last);
+    // The render's notice: takes its finished rows, colours and repaints them.
+    void RowsFinished();
+    void RepaintRows(int first, int last);
+    bool DrawBitmap(QPainter& painter) const;
     void RepaintHost();
 
     Item& m_host;
     Parameters m_parameters;
-    std::vector<std::uint8_t> m_counts; // rows of Width bytes; empty: compute again
+    MandelbrotCounts m_counts;
     QImage m_bitmap;
-    // The device-sized copy drawn without scaling while the page is shown reduced.
-    QImage m_cached_bitmap;
-    bool m_dirty { true };
+    // Drawn without scaling, in device pixels, while the page is shown reduced.
+    bool m_unscaled { false };
+    bool m_dirty { true }; // the bitmap must be coloured again from the counts
     bool m_selecting { false };
     Selection m_selection;
-    int m_render_count { 0 };
 };

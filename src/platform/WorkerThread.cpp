@@ -72,7 +72,8 @@ void WorkerThread::StopAndWait()
 
 void WorkerThread::Run(WorkerThread* worker)
 {
-    LowerCurrentThreadToIdle();
+    if (worker->m_priority == Priority::Idle)
+        LowerCurrentThreadToIdle();
     try {
         worker->m_work(*worker);
     } catch (...) {

@@ -5,6 +5,7 @@
 #include <QVarLengthArray>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <locale.h>
@@ -63,12 +64,14 @@ int ToInt(QStringView text)
     return int(std::min(magnitude, kLimit - 1));
 }
 
-double ToDouble(QStringView text)
+namespace {
+
+// Copies the longest prefix of the form [sign] digits [. digits] [e [sign] digits] with at
+// least one mantissa digit, without its sign, to bytes. False when there is no such prefix.
+bool NumberPrefix(QStringView text, QVarLengthArray<char, 64>& bytes, bool& negative)
 {
-    // The longest prefix of the form [sign] digits [. digits] [e [sign] digits] with at least
-    // one mantissa digit is copied to a byte buffer and converted without any locale.
     qsizetype i = SkipBlanks(text);
-    bool negative = false;
+    negative = false;
     if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
         negative = text[i] == u'-';
         ++i;
@@ -87,7 +90,7 @@ double ToDouble(QStringView text)
         }
     }
     if (mantissa_digits == 0)
-        return 0;
+        return false;
     if (i < text.size() && (text[i] == u'e' || text[i] == u'E')) {
         qsizetype j = i + 1;
         if (j < text.size() && (text[j] == u'+' || text[j] == u'-'))
@@ -98,14 +101,40 @@ double ToDouble(QStringView text)
             i = j;
         }
     }
-    QVarLengthArray<char, 64> bytes(i - start + 1);
+    bytes.resize(i - start + 1);
     for (qsizetype k = start; k < i; ++k)
         bytes[k - start] = char(text[k].unicode());
     bytes[i - start] = 0;
+    return true;
+}
+
+locale_t CLocale()
+{
+    static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return c_locale;
+}
+
+}
+
+double ToDouble(QStringView text)
+{
+    QVarLengthArray<char, 64> bytes;
+    bool negative = false;
+    if (!NumberPrefix(text, bytes, negative))
+        return 0;
     // The C library's conversion in the "C" locale gives the usual rounding, infinity on
     // overflow and zero on underflow, whatever locale the application runs in.
-    static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-    const double value = strtod_l(bytes.data(), nullptr, c_locale);
+    const double value = strtod_l(bytes.data(), nullptr, CLocale());
+    return negative ? -value : value;
+}
+
+long double ToLongDouble(QStringView text)
+{
+    QVarLengthArray<char, 64> bytes;
+    bool negative = false;
+    if (!NumberPrefix(text, bytes, negative))
+        return 0;
+    const long double value = strtold_l(bytes.data(), nullptr, CLocale());
     return negative ? -value : value;
 }
 
@@ -225,4 +254,15 @@ QString FormatShort(double value)
     if (text.endsWith(u'.'))
         text.chop(1);
     return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+QString FormatExtended(long double value)
+{
+    // Qt's formatting goes through double; the C library's keeps every bit. The locale is the
+    // thread's own while it lasts.
+    const locale_t previous = uselocale(CLocale());
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.32Lg", value);
+    uselocale(previous);
+    return QString::fromLatin1(buffer);
 }

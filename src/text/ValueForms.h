@@ -15,6 +15,8 @@
 int ToInt(QStringView text);
 float ToFloat(QStringView text);
 double ToDouble(QStringView text);
+// The same form in extended precision, with every digit the text holds.
+long double ToLongDouble(QStringView text);
 
 // A 32-bit ARGB value scanned as hexadecimal: leading blanks, an optional "0x" or "0X",
 // then hexadecimal digits of either case up to the first other character. No digit gives 0.
@@ -44,3 +46,6 @@ QString FormatGeneral(double value);
 // "%f" without the zeros that end its fraction, nor a point that ends up last: "942" for 942,
 // "12.5" for 12.5; never an exponent. What a number field shows.
 QString FormatShort(double value);
+// "%.32Lg" of the C library: enough digits that ToLongDouble reads back the same value, and
+// for a value that is a double, the digits "%.32g" gives it.
+QString FormatExtended(long double value);

@@ -132,7 +132,7 @@ if open=$(active_window '^開く$') || ! fail "the open dialog of ノートを�
     active_window '^note\.tsy - Tessary by Veldran$' >/dev/null || fail "ノートを開く did not open note.tsy"
 fi
 main_area
-click_at $((X + 400)) $((page_y + page_height + 18)) # the lock, open again
+click_at $((X + 480)) $((page_y + page_height + 18)) # the lock, open again
 (($(page_colour_count '#0000ff') == 0)) || fail "the page shows blue before the colour was chosen"
 double_click_at $((page_x + page_width / 2)) $((page_y + page_height / 4))
 if properties=$(active_window '^テキストプロパティ$') || ! fail "the text properties did not open"; then

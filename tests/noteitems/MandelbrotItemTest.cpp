@@ -79,9 +79,9 @@ protected:
 struct ReadRow {
     const char* key;
     const char* value;
-    double zoom_rate;
-    double shift_x;
-    double shift_y;
+    long double zoom_rate;
+    long double shift_x;
+    long double shift_y;
     MandelbrotPicture::Channels color_rate;
 };
 
@@ -93,7 +93,7 @@ TEST_F(MandelbrotItemTest, SectionValuesAreLimitedAndDefaulted)
         { "ZoomRate", "0", 3.0, -0.6666666666666666, -0.5, rates },
         { "ZoomRate", "-1e-3", 3.0, -0.6666666666666666, -0.5, rates },
         { "ZoomRate", "1e-320", 3.0, -0.6666666666666666, -0.5, rates },
-        { "ZoomRate", "2.5e-308", 2.5e-308, -0.6666666666666666, -0.5, rates },
+        { "ZoomRate", "2.5e-308", 2.5e-308L, -0.6666666666666666, -0.5, rates },
         { "Shift", "0.25", 3.0, 0.25, 0, rates },
         { "ColorRate", "5,,9", 3.0, -0.6666666666666666, -0.5, { 5, 0, 9, 4 } },
     };
@@ -125,8 +125,9 @@ TEST_F(MandelbrotItemTest, SaveFormReadsBackToTheSameItem)
     QString text;
     Page().SaveItems(text);
     EXPECT_TRUE(text.startsWith(QStringLiteral("[Mandelbrot]\r\nShift=%1,%2\r\nZoomRate=%3\r\n")
-                                    .arg(QString::asprintf("%.32g", p.shift_x), QString::asprintf("%.32g", p.shift_y),
-                                        QString::asprintf("%.32g", p.zoom_rate))))
+                                    .arg(QString::asprintf("%.32g", double(p.shift_x)),
+                                        QString::asprintf("%.32g", double(p.shift_y)),
+                                        QString::asprintf("%.32g", double(p.zoom_rate)))))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("ColorRate=1,2,3,4\r\nColorShift=5,6,7,8\r\nInfinityColor=9,10,11,12\r\n"
                                              "Min=3\r\nMax=200\r\nPos=L12.5,T20,L312.5,T220\r\nName=m\r\n"
@@ -163,7 +164,7 @@ TEST_F(MandelbrotItemTest, PagesNeverShownKeepTheirSectionsThroughCycles)
             ItemFactories::AddFromSection(page.GetCanvas(), document.Name(index), document.Store(index));
         ASSERT_EQ(page.GetCanvas().ItemCount(), 1);
         const auto& item = dynamic_cast<const MandelbrotItem&>(*page.GetCanvas().ItemAt(0));
-        EXPECT_EQ(item.GetPicture().GetParameters().zoom_rate, 1e-9);
+        EXPECT_EQ(item.GetPicture().GetParameters().zoom_rate, 1e-9L);
         EXPECT_EQ(item.GetPicture().GetParameters().min, 7);
         EXPECT_FALSE(item.IsEnabled());
         text.clear();
@@ -226,7 +227,7 @@ TEST(MandelbrotColoursTest, RecolourMatchesTheColourMapForEveryCount)
     std::vector<std::uint8_t> counts(2 * 263);
     for (std::size_t index = 0; index < counts.size(); ++index)
         counts[index] = std::uint8_t(index * 7);
-    MandelbrotPicture::Parameters maps[4];
+    MandelbrotPicture::Parameters maps[5];
     maps[1].color_rate = { 0, 70000, -3, 255 };
     maps[1].color_shift = { 255, -1, 300, 65537 };
     maps[1].infinity_color = { 511, 256, -1, 7 };
@@ -236,6 +237,9 @@ TEST(MandelbrotColoursTest, RecolourMatchesTheColourMapForEveryCount)
     maps[2].max = 10;
     maps[3].color_rate = { 1, 1, 1, 1 }; // not opaque: premultiplied
     maps[3].color_shift = { 0, 0, 0, 0 };
+    maps[4].color_rate[0] = 0; // every colour half transparent
+    maps[4].color_shift[0] = 128;
+    maps[4].infinity_color[0] = 128;
     for (const MandelbrotPicture::Parameters& map : maps) {
         QImage bitmap(263, 2, QImage::Format_ARGB32_Premultiplied);
         MandelbrotPicture::Colorize(counts.data(), bitmap, map);
@@ -259,9 +263,11 @@ TEST_F(MandelbrotItemTest, ReducedPageComputesAtScreenResolution)
     EXPECT_EQ(QColor(page.pixel(0, 0)), QColor(1, 2, 4));
     EXPECT_EQ(QColor(page.pixel(100, 75)), QColor(0, 0, 0));
     ASSERT_TRUE(Page().SetZoom(2.0f));
-    Render();
+    const QImage enlarged = Render();
     EXPECT_EQ(item.GetPicture().Bitmap().size(), QSize(300, 300));
     EXPECT_EQ(item.GetPicture().RenderCount(), 2);
+    // Enlarged, the picture is drawn over the bounds: device (399, 299) is page (199.75, 149.75).
+    EXPECT_EQ(enlarged.pixel(399, 299), item.GetPicture().ColorOf(item.GetPicture().CountAt(199, 149)));
 }
 
 // A screen of two device pixels per logical one, with the item at a fractional place. At zoom
@@ -339,7 +345,8 @@ TEST_F(MandelbrotItemTest, ShiftDragZoomsToARectangleOfTheItemsShape)
     EXPECT_NEAR(picture.GetSelection().dy, t * 0.5, 1e-3);
     // The rectangle is hatched over the picture.
     const QImage during = Render();
-    EXPECT_NE(during.pixel(130, 70), before.pixel(130, 70));
+    for (const QPoint inside : { QPoint(130, 70), QPoint(200, 70), QPoint(130, 100) })
+        EXPECT_NE(during.pixel(inside), before.pixel(inside)) << inside.x() << "," << inside.y();
     EXPECT_EQ(during.pixel(110, 55), before.pixel(110, 55));
 
     m_events.clear();
@@ -666,21 +673,25 @@ TEST(MandelbrotRenderTest, RenderWorkersFillEveryRowWithTheExactCounts)
     EXPECT_EQ(differences, 0);
 }
 
-// A worker that takes a row and then does not get to run: the asking thread computes that row
-// as well, and what the worker brings late changes nothing.
+// A worker that takes a row and then does not get to run: the finishing thread computes that
+// row as well, and what the worker brings late changes nothing.
 TEST(MandelbrotRenderTest, RowsHeldByAStalledWorkerAreComputedAgain)
 {
     const MandelbrotView view { 3.0, -0.6666666666666666, -0.5, 40, 30 };
-    std::vector<std::uint8_t> counts(40 * 30, 0);
-    MandelbrotRender render(view, counts.data());
+    MandelbrotRender render(view);
     int held = -1;
     ASSERT_TRUE(render.TakeRow(held, false));
-    render.Work(true);
+    render.Finish();
     EXPECT_TRUE(render.AllDone());
     const std::vector<std::uint8_t> late(40, 99);
     render.FinishRow(held, late.data());
     int row = 0;
     EXPECT_FALSE(render.TakeRow(row, true));
+    std::vector<std::uint8_t> counts(40 * 30, 0);
+    const MandelbrotRender::Progress progress = render.TakeFinishedRows(counts.data());
+    EXPECT_TRUE(progress.complete);
+    EXPECT_EQ(progress.first, 0);
+    EXPECT_EQ(progress.last, 29);
 
     std::vector<std::uint8_t> expected(40 * 30);
     const MandelbrotEscape escape(view);
