@@ -193,6 +193,12 @@ int DecodeQueue::Pending(DecodePriority priority) const
     return pending;
 }
 
+int DecodeQueue::Queued() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_shown.size() + m_ahead.size());
+}
+
 void DecodeQueue::Hold(bool held)
 {
     std::lock_guard lock(m_mutex);

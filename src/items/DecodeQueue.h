@@ -59,6 +59,8 @@ public:
     // Wanted decodes queued or running at the priority (Shown counts previews too).
     int Pending(DecodePriority priority) const;
 
+    // Decodes waiting for a thread, wanted or not. For tests.
+    int Queued() const;
     // While held, the worker threads start nothing new (Run still decodes). For tests.
     void Hold(bool held);
     // Waits until nothing is queued or running (while held: running). For tests and

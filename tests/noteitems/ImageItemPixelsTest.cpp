@@ -348,6 +348,9 @@ TEST_F(PictureArrivalTest, AnItemThatGoesWhileItsDecodeWaitsOrRunsHearsNothing)
         ASSERT_TRUE(item->SetZoom(1));
         offscreen.Render(OpaqueShortcut::On);
         const DecodeKey key = item->GetPicture().IsLoaded() ? ImageDecoder::Open(large)->Key() : DecodeKey {};
+        // Unheld, the item goes once a thread has taken its decode.
+        while (!held && DecodeQueue::Instance().Queued() > 0)
+            std::this_thread::yield();
         offscreen.GetCanvas().RemoveItem(item);
         DecodeQueue::Instance().Hold(false);
         WaitForDecodes();
