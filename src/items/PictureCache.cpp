@@ -137,10 +137,7 @@ void PictureCache::Insert(const DecodeKey& key, const QImage& image)
     const qint64 bytes = BytesOf(image);
     if (bytes > m_limit)
         return;
-    const auto kept_key = m_key_of_path.find(key.path);
-    if (kept_key != m_key_of_path.end() && !(kept_key->second == key))
-        ForgetLocked(kept_key->second, released);
-    m_key_of_path.insert_or_assign(key.path, key);
+    ForgetEarlierVersions(key, released);
     m_failed.erase(key);
 
     std::vector<Position>& positions = m_by_key[key];
@@ -166,15 +163,28 @@ void PictureCache::Remove(Position position, std::vector<QImage>& released)
     if (found != m_by_key.end()) {
         std::erase(found->second, position);
         if (found->second.empty()) {
-            const auto kept_key = m_key_of_path.find(position->key.path);
-            if (kept_key != m_key_of_path.end() && kept_key->second == position->key)
-                m_key_of_path.erase(kept_key);
+            const auto kept = m_keys_of_path.find(position->key.path);
+            if (kept != m_keys_of_path.end() && std::erase(kept->second, position->key) > 0 && kept->second.empty())
+                m_keys_of_path.erase(kept);
             m_by_key.erase(found);
         }
     }
     m_bytes -= position->bytes;
     released.push_back(std::move(position->image));
     m_entries.erase(position);
+}
+
+void PictureCache::ForgetEarlierVersions(const DecodeKey& key, std::vector<QImage>& released)
+{
+    // The same file read with other options stays: only another state of the file goes.
+    const std::vector<DecodeKey> kept = m_keys_of_path[key.path];
+    for (const DecodeKey& other : kept) {
+        if (!(other.file == key.file))
+            ForgetLocked(other, released);
+    }
+    std::vector<DecodeKey>& keys = m_keys_of_path[key.path];
+    if (std::find(keys.begin(), keys.end(), key) == keys.end())
+        keys.push_back(key);
 }
 
 void PictureCache::Evict(std::vector<QImage>& released)
@@ -221,7 +231,7 @@ void PictureCache::Clear()
     std::lock_guard lock(m_mutex);
     released.swap(m_entries);
     m_by_key.clear();
-    m_key_of_path.clear();
+    m_keys_of_path.clear();
     m_failed.clear();
     m_bytes = 0;
 }

@@ -68,14 +68,15 @@ private:
     void Touch(Position position);
     void Remove(Position position, std::vector<QImage>& released);
     void ForgetLocked(const DecodeKey& key, std::vector<QImage>& released);
+    void ForgetEarlierVersions(const DecodeKey& key, std::vector<QImage>& released);
     void Evict(std::vector<QImage>& released);
 
     mutable std::mutex m_mutex;
     // The most recently shown first.
     std::list<Entry> m_entries;
     std::unordered_map<DecodeKey, std::vector<Position>, DecodeKeyHash> m_by_key;
-    // The key whose pixels are kept for each path, so that a changed file's old pixels go.
-    std::unordered_map<QString, DecodeKey> m_key_of_path;
+    // The keys whose pixels are kept for each path, so that a changed file's old pixels go.
+    std::unordered_map<QString, std::vector<DecodeKey>> m_keys_of_path;
     std::unordered_set<DecodeKey, DecodeKeyHash> m_failed;
     qint64 m_bytes { 0 };
     qint64 m_limit { 0 };

@@ -2,6 +2,7 @@
 #include "items/DecodeWait.h"
 #include "items/ImageDecoder.h"
 #include "items/PictureCache.h"
+#include "PhotoFiles.h"
 
 #include <QColor>
 #include <QDir>
@@ -136,6 +137,21 @@ TEST_F(PictureCacheTest, AFileChangedOnDiskIsDecodedAgain)
     EXPECT_EQ(Centre(after->Image({ 60, 40 })), QColor(Qt::blue));
     // The pixels of the old file are gone with it.
     EXPECT_TRUE(Cache().Largest(before->Key()).isNull());
+}
+
+TEST_F(PictureCacheTest, AFileReadUprightAndAsStoredKeepsBothReadingsApart)
+{
+    // A square photograph lying on its side: both readings have the same size, not the same
+    // pixels, and both stay kept side by side.
+    using namespace PhotoFiles;
+    const QString path = Write(m_dir.filePath("square.jpg"), WithOrientation(JpegBytes(Quarters({ 200, 200 })), 6));
+    const auto upright = ImageDecoder::Open(path, { ExifOrientation::Apply });
+    const auto stored = ImageDecoder::Open(path);
+    ASSERT_TRUE(upright && stored);
+    EXPECT_TRUE(Near(upright->Image({ 100, 100 }).pixelColor(2, 2), Qt::blue, 40));
+    EXPECT_TRUE(Near(stored->Image({ 100, 100 }).pixelColor(2, 2), Qt::red, 40));
+    EXPECT_EQ(Cache().Count(), 2);
+    EXPECT_FALSE(Cache().Find(upright->Key(), { 100, 100 }, PictureCache::Fit::Exact).isNull());
 }
 
 TEST_F(PictureCacheTest, FailuresAreRememberedUntilForgotten)
