@@ -5,6 +5,8 @@
 #include "noteitems/ImageItem.h"
 #include "platform/FileCopy.h"
 #include "platform/Paths.h"
+#include "platform/SafeFileWriter.h"
+#include "platform/SafeFileWriterBatch.h"
 #include "platform/TextFile.h"
 #include "text/ValueForms.h"
 
@@ -135,6 +137,8 @@ bool Publisher::PrepareImageFolder()
     return m_left_in_folder.isEmpty();
 }
 
+// The copies are committed together, so the disk is waited for once rather than per copy; the
+// note that names them is written after they are all in place.
 bool Publisher::Publish(const ProgressHandler& progress)
 {
     m_problems.clear();
@@ -142,8 +146,9 @@ bool Publisher::Publish(const ProgressHandler& progress)
     for (const QString& entry : QDir(m_image_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
         m_taken_names.insert(entry.toLower());
     QStringList published = m_pages;
+    SafeFileWriterBatch batch;
+    std::vector<Problem> copies;
     auto image = m_images.cbegin();
-    int copied = 0;
     for (int page = 0; page < m_pages.size(); ++page) {
         const SectionDocument& document = m_documents[page];
         if (document.Count() == 0)
@@ -155,18 +160,23 @@ bool Publisher::Publish(const ProgressHandler& progress)
             if (image == m_images.cend() || image->page != page || image->section != section)
                 continue;
             target.store.Remove(kFolderPathKey);
-            const QString copy = CopyPath(image->source, copied + 1);
-            if (QString reason; !CopyFileReplacing(image->source, copy, &reason))
-                m_problems.push_back({ image->source, copy, reason });
+            const QString copy = CopyPath(image->source, int(copies.size()) + 1);
+            batch.Add(WriteFileCopy(image->source, copy));
+            copies.push_back({ image->source, copy, QString() });
             QStringList fields = image->other_fields;
             fields.prepend(m_settings.image_folder_name + u'\\' + NameOf(copy));
             target.store.Set(kFileNameKey, fields.join(u','));
             ++image;
-            ++copied;
             if (progress)
-                progress(copied, CopyCount());
+                progress(int(copies.size()), CopyCount());
         }
         published[page] = WriteSectionText(rewritten);
+    }
+    batch.Commit();
+    for (int number = 0; number < int(copies.size()); ++number) {
+        copies[number].reason = batch.ErrorText(number);
+        if (!copies[number].reason.isEmpty())
+            m_problems.push_back(std::move(copies[number]));
     }
     if (QString reason; !WriteTextFileSafely(m_note_path, JoinNotePages(published), &reason))
         m_problems.push_back({ QString(), m_note_path, reason });

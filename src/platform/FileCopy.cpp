@@ -5,20 +5,12 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 #include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-bool Refuse(int error_number, QString* reason)
-{
-    if (reason)
-        *reason = QString::fromLocal8Bit(std::strerror(error_number));
-    return false;
-}
 
 class FileDescriptor {
 public:
@@ -86,31 +78,44 @@ bool CopyBytes(int from, int to, off_t size)
 
 }
 
-bool CopyFileReplacing(const QString& source, const QString& target, QString* reason)
+std::unique_ptr<SafeFileWriter> WriteFileCopy(const QString& source, const QString& target)
 {
+    auto copy = std::make_unique<SafeFileWriter>(target);
     const QByteArray from_path = QFile::encodeName(source);
-    if (from_path.isEmpty() || target.isEmpty())
-        return Refuse(ENOENT, reason);
+    if (from_path.isEmpty() || target.isEmpty()) {
+        copy->Fail(ENOENT);
+        return copy;
+    }
     FileDescriptor from(::open(from_path.constData(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
-    if (!from.IsOpen() || ::fstat(from.Get(), &info) != 0)
-        return Refuse(errno, reason);
-    if (!S_ISREG(info.st_mode))
-        return Refuse(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, reason);
+    if (!from.IsOpen() || ::fstat(from.Get(), &info) != 0) {
+        copy->Fail(errno);
+        return copy;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        copy->Fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+        return copy;
+    }
     // Copying a file onto itself would gain nothing.
     struct stat target_info {};
     if (::stat(QFile::encodeName(target).constData(), &target_info) == 0 && target_info.st_dev == info.st_dev
-        && target_info.st_ino == info.st_ino)
-        return Refuse(EINVAL, reason);
-    SafeFileWriter copy(target);
-    bool copied = copy.Open();
-    errno = 0;
-    if (copied && !CopyBytes(from.Get(), copy.Handle(), info.st_size)) {
-        copy.Fail(errno != 0 ? errno : EIO);
-        copied = false;
+        && target_info.st_ino == info.st_ino) {
+        copy->Fail(EINVAL);
+        return copy;
     }
-    copied = copied && copy.Commit();
+    if (!copy->Open())
+        return copy;
+    errno = 0;
+    if (!CopyBytes(from.Get(), copy->Handle(), info.st_size))
+        copy->Fail(errno != 0 ? errno : EIO);
+    return copy;
+}
+
+bool CopyFileReplacing(const QString& source, const QString& target, QString* reason)
+{
+    const std::unique_ptr<SafeFileWriter> copy = WriteFileCopy(source, target);
+    const bool copied = copy->Commit();
     if (!copied && reason)
-        *reason = copy.ErrorText();
+        *reason = copy->ErrorText();
     return copied;
 }

@@ -48,16 +48,6 @@ bool SyncToDisk(int fd)
     return true;
 }
 
-// Makes the rename itself last. Its failure does not undo the new file, which is in place.
-void SyncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    SyncToDisk(fd);
-    ::close(fd);
-}
-
 QString SystemErrorText(int error_number)
 {
     return QString::fromLocal8Bit(std::strerror(error_number));
@@ -163,6 +153,14 @@ void SafeFileWriter::Fail(int error_number)
 
 bool SafeFileWriter::Commit()
 {
+    if (!FinishWriting() || !Flush() || !Replace())
+        return false;
+    SyncFolder(FolderOf(m_final_path));
+    return true;
+}
+
+bool SafeFileWriter::FinishWriting()
+{
     if (m_fd < 0 || !ErrorText().isEmpty()) {
         if (ErrorText().isEmpty())
             SetError(EBADF);
@@ -170,11 +168,27 @@ bool SafeFileWriter::Commit()
         return false;
     }
     m_file->close();
+    return true;
+}
+
+void SafeFileWriter::StartFlush()
+{
+    // Only a hint: Flush waits for the contents whatever this managed.
+    ::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+bool SafeFileWriter::Flush()
+{
     if (!SyncToDisk(m_fd)) {
         SetError(errno);
         CloseAndRemove();
         return false;
     }
+    return true;
+}
+
+bool SafeFileWriter::Replace()
+{
     // Some file systems tell of a failed write only when the file is closed. Linux closes
     // the descriptor also when close is interrupted.
     const int fd = std::exchange(m_fd, -1);
@@ -189,8 +203,16 @@ bool SafeFileWriter::Commit()
         return false;
     }
     m_temporary_path.clear();
-    SyncFolder(FolderOf(m_final_path));
     return true;
+}
+
+void SafeFileWriter::SyncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    SyncToDisk(fd);
+    ::close(fd);
 }
 
 void SafeFileWriter::Abandon()

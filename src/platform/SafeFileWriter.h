@@ -14,6 +14,7 @@ class QIODevice;
 // disk, a file size limit or a folder that takes no new files never costs the user the old
 // file. A target that is a symbolic link is written through: the link stays and the file it
 // names is replaced. An existing target's permissions carry over to its replacement.
+// SafeFileWriterBatch commits many writers with one wait for the disk.
 class SafeFileWriter {
 public:
     explicit SafeFileWriter(const QString& target);
@@ -48,7 +49,20 @@ public:
     static bool WriteFile(const QString& target, const QByteArray& bytes, QString* reason = nullptr);
 
 private:
+    friend class SafeFileWriterBatch;
     class CheckedFile;
+
+    // The steps of Commit, in order; each removes the new file when it fails.
+    // Ends the writing: false when the writer was never opened or a write failed.
+    bool FinishWriting();
+    // Sets the new contents on their way to disk without waiting for them.
+    void StartFlush();
+    // Waits until the new contents are on disk.
+    bool Flush();
+    // Closes the new file and renames it over the target.
+    bool Replace();
+    // Makes renames into the folder last. Its failure does not undo a new file in place.
+    static void SyncFolder(const QString& folder);
 
     void SetError(int error_number);
     void CloseAndRemove();

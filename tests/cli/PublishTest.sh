@@ -133,10 +133,12 @@ else
     echo "skipped: no folder can be locked here"
 fi
 
-# A full disk keeps the old published note and copies whole.
+# A full disk keeps the old published note and copies whole: the small copy is made, the
+# one that does not fit is named and leaves nothing.
 mkdir -p "$work/big"
 head -c 300000 /dev/urandom >"$work/big/noise.png"
-printf '[TSImage]\r\nFileName=noise.png,0,0,0,0\r\nPos=L0,T0,W40,H30\r\n\r\n' >"$work/big/big.tsy"
+cp "$data/red.png" "$work/big/red.png"
+printf '[TSImage]\r\nFileName=%s,0,0,0,0\r\nPos=L0,T0,W40,H30\r\n\r\n' red.png noise.png >"$work/big/big.tsy"
 full_disk "$work/full"
 printf 'the old note' >"$work/full/n.tsy"
 "${limited[@]}" "$tessary" --publish "$work/full/n.tsy" --yes "$work/big/big.tsy" 2>"$work/stderr" >/dev/null
@@ -144,9 +146,12 @@ printf 'the old note' >"$work/full/n.tsy"
 grep -q "noise.png" "$work/stderr" || fail "the copy that did not fit is not named: $(cat "$work/stderr")"
 # The note is small enough to be written whole (naming the copy it should have); no part of
 # the copy stays.
-[[ "$(file_names "$work/full/n.tsy")" == 'images\noise.png,0,0,0,0' ]] || fail "the published note on a full disk: $(cat "$work/full/n.tsy")"
+[[ "$(file_names "$work/full/n.tsy" | tr '\n' ' ')" == 'images\red.png,0,0,0,0 images\noise.png,0,0,0,0 ' ]] \
+    || fail "the published note on a full disk: $(cat "$work/full/n.tsy")"
+grep -q "red.png" "$work/stderr" && fail "the copy that fitted is named: $(cat "$work/stderr")"
 expect_entries "$work/full" images n.tsy
-expect_entries "$work/full/images"
+expect_entries "$work/full/images" red.png
+cmp -s "$work/big/red.png" "$work/full/images/red.png" || fail "the copy that fitted differs"
 
 # A note that does not exist, and wrong arguments.
 expect_failure 1 "$work/pub5/n.tsy" "$work/note/nothing.tsy"

@@ -217,6 +217,30 @@ TEST_F(PublisherTest, FailedCopiesAndAnUnwritableNoteAreReported)
     }
 }
 
+// The copies are committed together; the one that does not fit is named, and it alone is
+// missing from a folder that holds no part of it.
+TEST_F(PublisherTest, ACopyThatDoesNotFitIsTheOnlyOneMissing)
+{
+    const QString before = MakeFile(QStringLiteral("before.png"), "before");
+    const QString large = MakeFile(QStringLiteral("large.png"), QByteArray(256 * 1024, 'l'));
+    const QString after = MakeFile(QStringLiteral("after.png"), "after");
+    Publisher publisher({ ImageSection(before) + ImageSection(large), ImageSection(after) }, Folder(), Settings(CopyNaming::Serial));
+    ASSERT_TRUE(publisher.PrepareImageFolder());
+    {
+        const TestSupport::FileSizeLimit limit(64 * 1024);
+        EXPECT_FALSE(publisher.Publish());
+    }
+    const QString images = m_root.filePath(QStringLiteral("out/images/"));
+    ASSERT_EQ(publisher.Problems().size(), 1u);
+    EXPECT_EQ(publisher.Problems()[0].source, large);
+    EXPECT_EQ(publisher.Problems()[0].target, images + "002.png");
+    EXPECT_FALSE(publisher.Problems()[0].reason.isEmpty());
+    EXPECT_EQ(Bytes(images + "001.png"), "before");
+    EXPECT_EQ(Bytes(images + "003.png"), "after");
+    EXPECT_EQ(TestSupport::EntriesIn(images), QStringList({ "001.png", "003.png" }));
+    EXPECT_EQ(PublishedFileNames(Settings().note_path).size(), 3);
+}
+
 TEST_F(PublisherTest, AnImageFolderPathThatIsAFileCannotBePrepared)
 {
     MakeFile(QStringLiteral("out/images"));

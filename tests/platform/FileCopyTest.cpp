@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 void Write(const QString& path, const QByteArray& bytes)
@@ -14,6 +17,11 @@ void Write(const QString& path, const QByteArray& bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+QString SystemText(int error_number)
+{
+    return QString::fromLocal8Bit(std::strerror(error_number));
 }
 
 QByteArray Read(const QString& path)
@@ -36,18 +44,24 @@ TEST(FileCopyTest, ReplacesALongerTargetAndRefusesToCopyAFileOntoItself)
     // Through a link, the target is the source itself: copying would empty it.
     const QString link = folder.filePath(QStringLiteral("link.jpg"));
     ASSERT_TRUE(QFile::link(source, link));
-    EXPECT_FALSE(CopyFileReplacing(source, link));
+    QString reason;
+    EXPECT_FALSE(CopyFileReplacing(source, link, &reason));
+    EXPECT_EQ(reason, SystemText(EINVAL));
     EXPECT_FALSE(CopyFileReplacing(source, source));
     EXPECT_EQ(Read(source), "short");
 }
 
+// The reason is the one the user can act on.
 TEST(FileCopyTest, MissingSourceOrFolderTargetWritesNothing)
 {
     QTemporaryDir folder;
     const QString target = folder.filePath(QStringLiteral("target.jpg"));
-    EXPECT_FALSE(CopyFileReplacing(folder.filePath(QStringLiteral("missing.jpg")), target));
+    QString reason;
+    EXPECT_FALSE(CopyFileReplacing(folder.filePath(QStringLiteral("missing.jpg")), target, &reason));
+    EXPECT_EQ(reason, SystemText(ENOENT));
     EXPECT_FALSE(QFile::exists(target));
-    EXPECT_FALSE(CopyFileReplacing(folder.path(), target));
+    EXPECT_FALSE(CopyFileReplacing(folder.path(), target, &reason));
+    EXPECT_EQ(reason, SystemText(EISDIR));
     EXPECT_FALSE(QFile::exists(target));
     Write(target, "kept");
     EXPECT_FALSE(CopyFileReplacing(target, folder.filePath(QStringLiteral("no/such/folder/x.jpg"))));
@@ -66,7 +80,7 @@ TEST(FileCopyTest, ACopyThatDoesNotFitKeepsTheOldTargetAndLeavesNothing)
         const TestSupport::FileSizeLimit limit(64 * 1024);
         EXPECT_FALSE(CopyFileReplacing(source, target, &reason));
     }
-    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(reason, SystemText(EFBIG));
     EXPECT_EQ(Read(target), "the old copy");
     EXPECT_EQ(TestSupport::EntriesIn(folder.path()), QStringList({ "copy.png", "large.png" }));
 }
