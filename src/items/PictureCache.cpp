@@ -164,8 +164,11 @@ void PictureCache::Remove(Position position, std::vector<QImage>& released)
         std::erase(found->second, position);
         if (found->second.empty()) {
             const auto kept = m_keys_of_path.find(position->key.path);
-            if (kept != m_keys_of_path.end() && std::erase(kept->second, position->key) > 0 && kept->second.empty())
-                m_keys_of_path.erase(kept);
+            if (kept != m_keys_of_path.end()) {
+                std::erase(kept->second, position->key);
+                if (kept->second.empty())
+                    m_keys_of_path.erase(kept);
+            }
             m_by_key.erase(found);
         }
     }

@@ -96,6 +96,14 @@ TEST_F(PictureCacheTest, KeepsWithinItsBoundDroppingTheLeastRecentlyShownFirst)
     EXPECT_TRUE(Cache().Largest(Key("huge")).isNull());
     EXPECT_FALSE(Cache().Largest(Key("d")).isNull());
     EXPECT_LE(Cache().Bytes(), Cache().Limit());
+
+    // Pixels standing in for others of another size count as shown too.
+    Cache().SetLimit(2 * bytes);
+    Cache().Insert(Key("e"), Filled(size, Qt::red));
+    ASSERT_FALSE(Cache().Nearest(Key("d"), size / 2).isNull());
+    Cache().Insert(Key("f"), Filled(size, Qt::red));
+    EXPECT_TRUE(Cache().Largest(Key("e")).isNull());
+    EXPECT_FALSE(Cache().Largest(Key("d")).isNull());
 }
 
 TEST_F(PictureCacheTest, ALargerDecodeServesSmallerRequests)
