@@ -274,6 +274,8 @@ TEST_F(PictureCacheTest, RequestsForTheSamePixelsShareOneDecodeAndAllHearOfItOnT
     decoder->Prefetch({ 50, 25 }, DecodePriority::Shown, second);
     EXPECT_EQ(queue.Pending(DecodePriority::Ahead), 0);
     EXPECT_EQ(queue.Pending(DecodePriority::Shown), 1);
+    // A picture drawn again asks again with the same ticket; it still hears once.
+    decoder->Prefetch({ 50, 25 }, DecodePriority::Shown, second);
     queue.Hold(false);
     WaitForDecodes();
     ASSERT_EQ(heard_on.size(), 2u);
