@@ -681,6 +681,7 @@ void MainWindow::RunIdlePass()
     const double progress = PublishDialog::ProgressPercent().value_or(FolderListingCache::Instance().ProgressPercent());
     m_tool_bar->GetCanvas().UpdateItemPropertyFloat(kProgressBar, kValue, static_cast<float>(progress));
     ShowStatus(QCursor::pos());
+    m_prefetch.Idle();
     emit IdlePassDone();
 }
 

@@ -10,6 +10,7 @@
 #include "app/PageImageSaver.h"
 #include "app/UnsavedChanges.h"
 #include "app/WindowModes.h"
+#include "document/PagePrefetch.h"
 #include "document/Pages.h"
 #include "document/PagesHost.h"
 
@@ -187,6 +188,8 @@ private:
     std::unique_ptr<WindowModes> m_modes;
     std::unique_ptr<BarBoxFocus> m_box_focus;
     PageScroller* m_scroller { nullptr };
+    // Decodes the neighbouring pages' pictures while the user is idle.
+    PagePrefetch m_prefetch { m_pages.Document(), m_page_view->GetCanvas() };
 
     bool m_locked { false };
     bool m_grid_visible { true };

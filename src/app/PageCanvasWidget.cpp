@@ -17,6 +17,8 @@ constexpr double kWheelLinePixels = 20;
 PageCanvasWidget::PageCanvasWidget(QWidget* parent)
     : CanvasWidget(CanvasKind::Page, parent)
 {
+    // The page never waits for its pictures: they are drawn as their pixels arrive.
+    GetCanvas().SetPictureDecoding(PictureDecoding::Background);
 }
 
 void PageCanvasWidget::resizeEvent(QResizeEvent* event)

@@ -3,6 +3,7 @@
 #include "items/CanvasHost.h"
 #include "items/Item.h"
 #include "items/ItemEvent.h"
+#include "items/PictureDecoding.h"
 #include "text/PositionAnchors.h"
 
 #include <QImage>
@@ -168,6 +169,9 @@ public:
     const QString& CurrentGroup() const { return m_current_group; }
     QRectF DirtyRect() const { return m_dirty; }
     void SetSnapGrid(SnapGrid grid) { m_snap_grid = std::move(grid); }
+    // How the canvas's pictures get their pixels; a canvas waits for them unless told not to.
+    void SetPictureDecoding(PictureDecoding decoding) { m_picture_decoding = decoding; }
+    PictureDecoding GetPictureDecoding() const { return m_picture_decoding; }
     const SnapGrid& GetSnapGrid() const { return m_snap_grid; }
 
     // Geometry that anchors resolve against.
@@ -234,6 +238,7 @@ private:
     float m_dpi { 0 };
     float m_screen_dpi { kDefaultScreenDpi };
     SnapGrid m_snap_grid;
+    PictureDecoding m_picture_decoding { PictureDecoding::Wait };
     std::vector<Item*> m_input_items;
     Item* m_active_item { nullptr };
     std::vector<Item*> m_windowed_items;

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "items/DecodeKey.h"
+#include "items/DecodeQueue.h"
 #include "items/ImageFileReader.h"
 
-#include <QFuture>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -17,10 +18,11 @@
 // at 800 x 533 is decoded straight to 800 x 533 (JPEG scales while it decodes), and at full
 // size only when it is shown larger than that, turned, saved or baked.
 //
-// The decoder keeps one decoded image, the last one that was good enough. A request that the
-// kept image covers is answered from it; a larger request decodes again. Prefetch starts a
-// decode in the background so that a page of photographs decodes on every core while the
-// user-interface thread goes on; Image waits only when the pixels are not there yet.
+// Decoded pixels live in the picture cache, shared by every picture of the same file across
+// pages; the decoder itself holds on to the pixels it last handed out, so that what is on
+// screen stays even when the cache lets it go. Decodes run on the decode queue's threads.
+// Image waits for the exact pixels (exports); ImageAtHand never waits (the window), and the
+// ticket given to it hears when better pixels have arrived.
 //
 // All members may be called from any thread.
 class ImageDecoder {
@@ -41,10 +43,12 @@ public:
 
     // Empty for an image made from pixels.
     const QString& Path() const { return m_path; }
-    const ImageReadOptions& Options() const { return m_options; }
+    const ImageReadOptions& Options() const { return m_key.options; }
+    // What the file's pixels are kept under in the picture cache.
+    const DecodeKey& Key() const { return m_key; }
     QSize NaturalSize() const { return m_natural_size; }
-    // Whether the pixels may be transparent: from the header until the pixels are decoded,
-    // then from the decoded image.
+    // Whether the pixels may be transparent: from the header until pixels were handed out,
+    // then from those pixels.
     bool HasAlpha() const;
 
     // The size of the decode that serves a display of device_size pixels: the smallest size
@@ -52,19 +56,32 @@ public:
     // agree), at most the natural size.
     QSize DecodeSizeFor(QSize device_size) const;
 
-    // Starts decoding for device_size in the background unless the kept image or a decode
-    // already running covers it.
-    void Prefetch(QSize device_size);
+    // Starts decoding the exact pixels for device_size in the background unless they are
+    // kept already; the ticket (none: the decode runs in any case) hears when they arrive.
+    void Prefetch(QSize device_size, DecodePriority priority = DecodePriority::Shown,
+                  const std::shared_ptr<DecodeTicket>& ticket = {});
     // An image at least DecodeSizeFor(device_size) on both axes, decoded now when needed.
-    // Null when the file can no longer be decoded.
+    // When the file can no longer be decoded, the largest pixels there are, or null.
     QImage Image(QSize device_size);
     QImage FullImage() { return Image(m_natural_size); }
-    // The kept image without waiting or decoding; null when there is none yet.
+
+    struct AtHand {
+        QImage image;
+        // Whether these are the pixels to show for good: the exact ones, or all there will
+        // ever be because the file does not decode.
+        bool final { false };
+    };
+    // The pixels for device_size without waiting: the exact ones when they are kept;
+    // otherwise the nearest ones kept (or none) while the exact ones decode in the background,
+    // and the ticket hears when they arrive (a large photograph first gets a quick preview).
+    AtHand ImageAtHand(QSize device_size, const std::shared_ptr<DecodeTicket>& ticket);
+
+    // The largest pixels at hand without waiting or decoding; null when there are none yet.
     QImage KeptImage() const;
 
     // Whether the file's pixels failed to decode (a file cut short, or changed since its header
-    // was read) and nothing decoded before is kept: such an image paints nothing. A failed
-    // file is not decoded again until DropPixels.
+    // was read) and no pixels decoded before are at hand: such an image paints nothing. A
+    // failed file is not decoded again until DropPixels.
     bool Failed() const;
 
     // Forgets the decoded pixels and any failure; the next request decodes again.
@@ -80,18 +97,20 @@ public:
 private:
     ImageDecoder() = default;
 
-    static bool Covers(QSize have, QSize need);
-    void TakeFinished();
-    void StartDecode(QSize size);
+    DecodeRequest RequestFor(QSize size) const { return { m_key, m_natural_size, size }; }
+    bool WorthAPreview(QSize size) const;
+    void Show(const QImage& image);
+    QImage Shown() const;
 
     QString m_path;
-    ImageReadOptions m_options;
+    // The file, its identity and the options it is read with.
+    DecodeKey m_key;
     QSize m_natural_size;
     bool m_header_alpha { false };
 
     mutable std::mutex m_mutex;
-    QImage m_kept;
-    QFuture<QImage> m_pending;
-    QSize m_pending_size;
-    bool m_failed { false };
+    // The pixels of an image without a file.
+    QImage m_own;
+    // The exact pixels last handed out.
+    QImage m_shown;
 };

@@ -15,6 +15,16 @@ namespace {
 // are drawn directly.
 constexpr double kMaxCacheSide = 16384;
 
+// What stands for a picture whose pixels are on their way: a flat, light grey where the
+// picture is opaque (so it covers what lies below, as the picture will), a faint veil where
+// it may be transparent.
+const QColor kPlaceholder(226, 226, 226);
+const QColor kTranslucentPlaceholder(128, 128, 128, 40);
+
+// How many sizes of decodes a picture keeps waiting for: the one it is drawn at and those it
+// asked for ahead (a scaling drag).
+constexpr size_t kTicketsKept = 3;
+
 bool IsFinite(const QRectF& rect)
 {
     return std::isfinite(rect.x()) && std::isfinite(rect.y()) && std::isfinite(rect.width()) && std::isfinite(rect.height());
@@ -115,6 +125,9 @@ void Picture::Clear()
     m_pixels.reset();
     m_natural_size = QSize();
     m_file_name.clear();
+    m_quarter_turns = 0;
+    m_awaiting = false;
+    m_arrival.Forget();
     ReleaseCache();
 }
 
@@ -122,17 +135,22 @@ bool Picture::TurnQuarter(Turn turn)
 {
     if (!m_pixels)
         return false;
-    const QImage full = m_pixels->FullImage();
-    if (full.isNull())
-        return false;
-    QImage turned = full.transformed(QTransform().rotate(turn == Turn::Right ? 90 : -90));
-    auto pixels = ImageDecoder::FromImage(turned);
-    if (!pixels)
-        return false;
-    m_pixels = std::move(pixels);
+    m_quarter_turns = (m_quarter_turns + (turn == Turn::Right ? 1 : 3)) % 4;
     m_natural_size.transpose();
     ReleaseCache();
     return true;
+}
+
+QSize Picture::Unturned(QSize size) const
+{
+    return m_quarter_turns % 2 == 0 ? size : size.transposed();
+}
+
+QImage Picture::Turned(const QImage& image) const
+{
+    if (m_quarter_turns == 0 || image.isNull())
+        return image;
+    return image.transformed(QTransform().rotate(90.0 * m_quarter_turns));
 }
 
 QImage Picture::Image() const
@@ -140,7 +158,12 @@ QImage Picture::Image() const
     if (!m_pixels)
         return {};
     const QImage kept = m_pixels->KeptImage();
-    return kept.isNull() ? m_pixels->FullImage() : kept;
+    return Turned(kept.isNull() ? m_pixels->FullImage() : kept);
+}
+
+QSize Picture::DecodedSize() const
+{
+    return m_pixels ? Unturned(m_pixels->KeptImage().size()) : QSize();
 }
 
 bool Picture::IsReduced() const
@@ -148,23 +171,71 @@ bool Picture::IsReduced() const
     if (!m_pixels)
         return false;
     const QImage kept = m_pixels->KeptImage();
-    return !kept.isNull() && kept.size() != m_natural_size;
+    return !kept.isNull() && kept.size() != m_pixels->NaturalSize();
 }
 
 bool Picture::EnsureFullImage()
 {
-    return m_pixels && m_pixels->FullImage().size() == m_natural_size;
+    return m_pixels && m_pixels->FullImage().size() == m_pixels->NaturalSize();
 }
 
-void Picture::Prefetch(const QSizeF& device_size) const
+void Picture::Prefetch(const QSizeF& device_size, DecodePriority priority)
 {
-    if (m_pixels)
-        m_pixels->Prefetch(QSize(int(std::ceil(device_size.width())), int(std::ceil(device_size.height()))));
+    if (!m_pixels)
+        return;
+    const QSize size = Unturned(QSize(int(std::ceil(device_size.width())), int(std::ceil(device_size.height()))));
+    m_pixels->Prefetch(size, priority, m_arrival.TicketFor(size));
 }
 
-QImage Picture::PixelsFor(const QSizeF& device_size) const
+void Picture::SetArrivalHandler(std::function<void()> handler)
 {
-    return m_pixels->Image(QSize(int(std::ceil(device_size.width())), int(std::ceil(device_size.height()))));
+    m_arrival.SetHandler(std::move(handler));
+}
+
+Picture::Pixels Picture::PixelsFor(const QSizeF& device_size, PictureDecoding decoding)
+{
+    const QSize size = Unturned(QSize(int(std::ceil(device_size.width())), int(std::ceil(device_size.height()))));
+    Pixels pixels;
+    if (decoding == PictureDecoding::Wait) {
+        pixels.image = m_pixels->Image(size);
+    } else {
+        ImageDecoder::AtHand at_hand = m_pixels->ImageAtHand(size, m_arrival.TicketFor(size));
+        pixels = Pixels { std::move(at_hand.image), at_hand.final };
+    }
+    m_awaiting = !pixels.final;
+    if (m_quarter_turns != 0 && !pixels.image.isNull()) {
+        if (m_turned_from.cacheKey() != pixels.image.cacheKey()) {
+            m_turned = Turned(pixels.image);
+            m_turned_from = pixels.image;
+        }
+        pixels.image = m_turned;
+    }
+    return pixels;
+}
+
+Picture::Arrival& Picture::Arrival::operator=(const Arrival&)
+{
+    // The picture now shows another image: what it waited for is no longer wanted.
+    m_tickets.clear();
+    return *this;
+}
+
+void Picture::Arrival::SetHandler(std::function<void()> handler)
+{
+    m_handler = std::move(handler);
+    m_tickets.clear();
+}
+
+const std::shared_ptr<DecodeTicket>& Picture::Arrival::TicketFor(QSize size)
+{
+    for (auto& [asked, ticket] : m_tickets) {
+        if (asked == size)
+            return ticket;
+    }
+    if (m_tickets.size() >= kTicketsKept)
+        m_tickets.erase(m_tickets.begin());
+    m_tickets.emplace_back(size, std::make_shared<DecodeTicket>(m_handler));
+    return m_tickets.back().second;
 }
 
 bool Picture::IsOpaque() const
@@ -208,14 +279,14 @@ bool Picture::SetCacheEnabled(bool enabled)
     return true;
 }
 
-bool Picture::Draw(QPainter& painter, const QRectF& rect, const QRectF& area)
+bool Picture::Draw(QPainter& painter, const QRectF& rect, const QRectF& area, PictureDecoding decoding)
 {
     if (!IsLoaded() || m_natural_size.isEmpty())
         return false;
     if ((rect.left() == rect.right() && rect.top() == rect.bottom()) || !IsFinite(rect))
         return false;
     if (m_repeat)
-        return DrawTiles(painter, rect, area);
+        return DrawTiles(painter, rect, area, decoding);
 
     painter.save();
     bool drawn = false;
@@ -225,15 +296,15 @@ bool Picture::Draw(QPainter& painter, const QRectF& rect, const QRectF& area)
         painter.rotate((m_rotation_angle - m_upright_angle) / 3.1415927 * 180);
         painter.translate(-centre);
     } else if (m_cache_enabled) {
-        drawn = DrawCached(painter, rect);
+        drawn = DrawCached(painter, rect, decoding);
     }
     if (!drawn)
-        drawn = DrawStretched(painter, rect, area);
+        drawn = DrawStretched(painter, rect, area, decoding);
     painter.restore();
     return drawn;
 }
 
-bool Picture::DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& area)
+bool Picture::DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& area, PictureDecoding decoding)
 {
     const double tile_width = m_natural_size.width();
     const double tile_height = m_natural_size.height();
@@ -244,9 +315,10 @@ bool Picture::DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& are
     const auto [column_from, column_to] = TileRange(rect.left(), tile_width, columns, area.left(), area.right());
     const auto [row_from, row_to] = TileRange(rect.top(), tile_height, rows, area.top(), area.bottom());
 
-    const QImage tile_pixels = PixelsFor(painter.deviceTransform().mapRect(QRectF(0, 0, tile_width, tile_height)).size());
-    if (tile_pixels.isNull())
-        return false;
+    const Pixels pixels = PixelsFor(painter.deviceTransform().mapRect(QRectF(0, 0, tile_width, tile_height)).size(), decoding);
+    if (pixels.image.isNull())
+        return !pixels.final && DrawPlaceholder(painter, rect.intersected(area));
+    const QImage& tile_pixels = pixels.image;
     bool drawn = false;
     for (qint64 row = row_from; row < row_to; ++row) {
         for (qint64 column = column_from; column < column_to; ++column) {
@@ -260,7 +332,7 @@ bool Picture::DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& are
     return drawn;
 }
 
-bool Picture::DrawStretched(QPainter& painter, const QRectF& rect, const QRectF& area)
+bool Picture::DrawStretched(QPainter& painter, const QRectF& rect, const QRectF& area, PictureDecoding decoding)
 {
     if (rect.width() <= 0 || rect.height() <= 0)
         return false;
@@ -270,9 +342,10 @@ bool Picture::DrawStretched(QPainter& painter, const QRectF& rect, const QRectF&
     if (destination.isEmpty())
         return false;
     // Source pixels are those of the decoded image, which may be smaller than the natural size.
-    const QImage pixels = PixelsFor(painter.deviceTransform().mapRect(rect).size());
-    if (pixels.isNull())
-        return false;
+    const Pixels shown = PixelsFor(painter.deviceTransform().mapRect(rect).size(), decoding);
+    if (shown.image.isNull())
+        return !shown.final && DrawPlaceholder(painter, destination);
+    const QImage& pixels = shown.image;
     const double x_factor = pixels.width() / rect.width();
     const double y_factor = pixels.height() / rect.height();
     const QRectF source((destination.left() - rect.left()) * x_factor, (destination.top() - rect.top()) * y_factor,
@@ -282,7 +355,7 @@ bool Picture::DrawStretched(QPainter& painter, const QRectF& rect, const QRectF&
     return true;
 }
 
-bool Picture::DrawCached(QPainter& painter, const QRectF& rect)
+bool Picture::DrawCached(QPainter& painter, const QRectF& rect, PictureDecoding decoding)
 {
     const QTransform device_transform = painter.deviceTransform();
     if (device_transform.type() > QTransform::TxScale)
@@ -303,9 +376,12 @@ bool Picture::DrawCached(QPainter& painter, const QRectF& rect)
             return false;
         }
         const QSize cache_size(static_cast<int>(cache_width), static_cast<int>(cache_height));
-        // Decoded at the cache's size where the format allows, so scaling is then a no-op.
-        const QImage pixels = PixelsFor(cache_size);
-        m_cache = pixels.isNull() ? QImage() : pixels.scaled(cache_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // Decoded at the cache's size where the format allows, so scaling is then a no-op. Only
+        // the exact pixels make a cache; until they are there the picture is drawn stretched.
+        const Pixels pixels = PixelsFor(cache_size, decoding);
+        if (!pixels.final)
+            return false;
+        m_cache = pixels.image.isNull() ? QImage() : pixels.image.scaled(cache_size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         if (m_cache.isNull()) {
             ReleaseCache();
             return false;
@@ -322,6 +398,14 @@ bool Picture::DrawCached(QPainter& painter, const QRectF& rect)
     painter.resetTransform();
     const QPoint corner = DevicePixels::Covered(device_rect).topLeft();
     painter.drawImage(QPointF(corner) / pixel_ratio, m_cache);
+    return true;
+}
+
+bool Picture::DrawPlaceholder(QPainter& painter, const QRectF& destination) const
+{
+    if (destination.isEmpty())
+        return false;
+    painter.fillRect(destination, HasAlpha() ? kTranslucentPlaceholder : kPlaceholder);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/ImageDecoder.h"
+#include "items/PictureDecoding.h"
 
 #include <QImage>
 #include <QPointF>
@@ -10,7 +11,9 @@
 #include <QSizeF>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QPainter;
 
@@ -23,7 +26,12 @@ enum class Turn { Right, Left };
 //
 // Loading a whole file reads only its header; the pixels are decoded on worker threads at the
 // size they are drawn at (see ImageDecoder), and at full size only when the picture is shown
-// larger than that, turned or asked for its full image.
+// larger than that or asked for its full image. Quarter turns are applied to the decoded
+// pixels, so turning a photograph shown reduced decodes nothing.
+//
+// Drawing either waits for the exact pixels or, on the page on screen, never waits: it draws
+// the pixels at hand or a quiet placeholder, and the arrival handler is called on the
+// user-interface thread once better pixels have arrived.
 //
 // A picture reduced on screen and not turned is drawn through the device-size cache: the image
 // scaled once, smoothly, to its size in device pixels and copied at whole device positions.
@@ -46,14 +54,15 @@ public:
     bool SetImage(const QImage& image);
     void Clear();
 
-    // Turns the image by a quarter turn, swapping its natural width and height. The whole
-    // image is decoded first.
+    // Turns the image by a quarter turn, swapping its natural width and height.
     bool TurnQuarter(Turn turn);
+    // Quarter turns clockwise, 0 to 3.
+    int QuarterTurns() const { return m_quarter_turns; }
 
     // Whether the decoded image holds fewer pixels than the natural size.
     bool IsReduced() const;
     // Decodes the whole file when only a reduced image is held: needed before the pixels are
-    // turned, saved or edited. False when nothing is loaded or the file no longer decodes as
+    // saved or edited. False when nothing is loaded or the file no longer decodes as
     // the image whose header was read.
     bool EnsureFullImage();
 
@@ -65,9 +74,17 @@ public:
     QImage Image() const;
     bool HasAlpha() const { return m_pixels && m_pixels->HasAlpha(); }
     // The size of the pixels decoded so far; empty when none are.
-    QSize DecodedSize() const { return m_pixels ? m_pixels->KeptImage().size() : QSize(); }
-    // Starts decoding in the background for a picture drawn at device_size device pixels.
-    void Prefetch(const QSizeF& device_size) const;
+    QSize DecodedSize() const;
+    // Starts decoding in the background for a picture drawn at device_size device pixels
+    // (back-buffer pixels); the arrival handler is called when the pixels have arrived.
+    void Prefetch(const QSizeF& device_size, DecodePriority priority = DecodePriority::Shown);
+    // Called on the user-interface thread when pixels the picture waits for have arrived
+    // (or failed). It belongs to the owner: copies of the picture do not take it over, and an
+    // assignment keeps the handler of the picture assigned to.
+    void SetArrivalHandler(std::function<void()> handler);
+    // Whether the last drawing showed something else than the exact pixels, which are on
+    // their way.
+    bool AwaitsPixels() const { return m_awaiting; }
     // Paints every pixel of its rectangle fully: loaded, without alpha and not turned freely.
     bool IsOpaque() const;
 
@@ -86,21 +103,49 @@ public:
     const QImage& Cache() const { return m_cache; }
 
     // Draws the picture into rect (page coordinates of the painter's current transform),
-    // painting at least the part inside area. Returns whether anything was drawn.
-    bool Draw(QPainter& painter, const QRectF& rect, const QRectF& area);
+    // painting at least the part inside area. Returns whether anything was drawn. A picture
+    // that is opaque paints every pixel of its rectangle, placeholder or not.
+    bool Draw(QPainter& painter, const QRectF& rect, const QRectF& area, PictureDecoding decoding = PictureDecoding::Wait);
 
 private:
-    bool DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& area);
-    bool DrawStretched(QPainter& painter, const QRectF& rect, const QRectF& area);
-    bool DrawCached(QPainter& painter, const QRectF& rect);
+    // The tickets of the decodes the picture waits for, one per size it asked for lately, and
+    // the handler they call. Copies wait for nothing and call nobody.
+    class Arrival {
+    public:
+        Arrival() = default;
+        Arrival(const Arrival&) { }
+        Arrival& operator=(const Arrival&);
+        void SetHandler(std::function<void()> handler);
+        const std::shared_ptr<DecodeTicket>& TicketFor(QSize size);
+        void Forget() { m_tickets.clear(); }
+
+    private:
+        std::function<void()> m_handler;
+        std::vector<std::pair<QSize, std::shared_ptr<DecodeTicket>>> m_tickets;
+    };
+
+    struct Pixels {
+        QImage image;
+        bool final { true };
+    };
+
+    bool DrawTiles(QPainter& painter, const QRectF& rect, const QRectF& area, PictureDecoding decoding);
+    bool DrawStretched(QPainter& painter, const QRectF& rect, const QRectF& area, PictureDecoding decoding);
+    bool DrawCached(QPainter& painter, const QRectF& rect, PictureDecoding decoding);
+    bool DrawPlaceholder(QPainter& painter, const QRectF& destination) const;
     void ReleaseCache();
-    // The decoded pixels for drawing at device_size device pixels.
-    QImage PixelsFor(const QSizeF& device_size) const;
+    // The pixels for drawing at device_size device pixels, turned; waiting for the exact ones
+    // or taking those at hand.
+    Pixels PixelsFor(const QSizeF& device_size, PictureDecoding decoding);
+    // The size of the decoded (unturned) pixels for a turned size.
+    QSize Unturned(QSize size) const;
+    QImage Turned(const QImage& image) const;
 
     // Shared between copies of a picture; replaced, never changed, when the image changes.
     std::shared_ptr<ImageDecoder> m_pixels;
     QSize m_natural_size;
     QString m_file_name;
+    int m_quarter_turns { 0 };
     float m_rotation_angle { 0 };
     float m_upright_angle { 0 };
     bool m_repeat { false };
@@ -109,4 +154,11 @@ private:
     QImage m_cache;
     QPointF m_cache_position;
     QSizeF m_cache_size;
+
+    // The last pixels turned, and what they were turned from.
+    QImage m_turned_from;
+    QImage m_turned;
+
+    Arrival m_arrival;
+    bool m_awaiting { false };
 };

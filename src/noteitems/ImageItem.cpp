@@ -58,6 +58,7 @@ ImageItem::ImageItem(Canvas& canvas)
     : PlacedItem(canvas)
 {
     canvas.AddInputItem(this);
+    m_picture.SetArrivalHandler([this] { PixelsArrived(); });
 }
 
 ImageItem::~ImageItem() = default;
@@ -127,7 +128,9 @@ bool ImageItem::Load(const QString& file_name, const QString& folder_path, Folde
     m_folder_path = WithTrailingSeparator(folder);
     if (!IsFolder(m_folder_path))
         return false;
-    FolderListingCache::Instance().Open(m_folder_path, rescan);
+    // A page prepared ahead only decodes its pictures; its folders are listed when it shows.
+    if (GetCanvas().GetPictureDecoding() != PictureDecoding::Ahead)
+        FolderListingCache::Instance().Open(m_folder_path, rescan);
     m_folder_index = -1;
 
     if (folder_mode) {
@@ -225,17 +228,36 @@ bool ImageItem::SetDragRectangle(const DragRectangle& rectangle)
     return true;
 }
 
+QSizeF ImageItem::DeviceSize(QSizeF page_size) const
+{
+    // Back-buffer pixels, which a high-density screen has more of than logical ones.
+    const Canvas& canvas = GetCanvas();
+    return page_size * canvas.EffectiveScale() * canvas.BackBuffer().devicePixelRatio();
+}
+
 void ImageItem::PrefetchPixels()
 {
     const Canvas& canvas = GetCanvas();
     if (!m_picture.IsLoaded() || canvas.EffectiveScale() <= 0 || !canvas.HasBackBuffer())
         return;
-    m_picture.Prefetch(canvas.ToDevice(PictureRect()).size());
+    const bool ahead = canvas.GetPictureDecoding() == PictureDecoding::Ahead;
+    m_picture.Prefetch(DeviceSize(PictureRect().size()), ahead ? DecodePriority::Ahead : DecodePriority::Shown);
+}
+
+void ImageItem::PixelsArrived()
+{
+    // Only the page on screen draws before its pixels are there; it draws the picture again
+    // as it now is, with whatever lies above and below it.
+    Canvas& canvas = GetCanvas();
+    if (canvas.GetPictureDecoding() != PictureDecoding::Background || canvas.IndexOf(this) < 0 || !IsShown())
+        return;
+    if (canvas.RenderItems(GetBounds(), OpaqueShortcut::On))
+        canvas.Present(PresentScope::Dirty, UpdateTiming::Later);
 }
 
 bool ImageItem::Draw(QPainter& painter, const QRectF& clip)
 {
-    bool drawn = m_picture.Draw(painter, PictureRect(), clip);
+    bool drawn = m_picture.Draw(painter, PictureRect(), clip, GetCanvas().GetPictureDecoding());
     if (!m_drag_rectangle.IsEmpty()) {
         DrawDragRectangle(painter);
         drawn = true;
@@ -482,10 +504,10 @@ bool ImageItem::StepImage(int count, Step step)
 
 std::shared_ptr<ImageDecoder> ImageItem::TakeAhead(const QString& path)
 {
-    for (auto& ahead : m_ahead) {
+    for (AheadFile& ahead : m_ahead) {
         // A file removed since its header was read is stepped over like any that fails.
-        if (ahead && ahead->Path() == path)
-            return QFileInfo::exists(path) ? std::exchange(ahead, nullptr) : nullptr;
+        if (ahead.pixels && ahead.pixels->Path() == path)
+            return QFileInfo::exists(path) ? std::exchange(ahead.pixels, nullptr) : nullptr;
     }
     return nullptr;
 }
@@ -493,12 +515,13 @@ std::shared_ptr<ImageDecoder> ImageItem::TakeAhead(const QString& path)
 void ImageItem::PrefetchAhead(int count, Step step)
 {
     // Users step through a folder one photograph after another: the ones the next steps in the
-    // same direction would show are decoded in the background meanwhile, on every core, at the
-    // size they would get, so that those steps find them ready.
+    // same direction would show are decoded in the background meanwhile, at idle priority, at
+    // the size they would get, so that those steps find them ready. A step the other way lets
+    // go of them, and what has not started decoding yet is dropped.
     const Canvas& canvas = GetCanvas();
     FolderListingCache& cache = FolderListingCache::Instance();
     const int listed = cache.Count(m_folder_path);
-    std::vector<std::shared_ptr<ImageDecoder>> ahead;
+    std::vector<AheadFile> ahead;
     if (canvas.EffectiveScale() > 0 && canvas.HasBackBuffer() && listed > 1) {
         const int direction = step == Step::Forward ? 1 : -1;
         qint64 index = m_folder_index;
@@ -507,11 +530,13 @@ void ImageItem::PrefetchAhead(int count, Step step)
             QString path;
             if (index == m_folder_index || !cache.Get(m_folder_path, int(index), path))
                 break;
-            std::shared_ptr<ImageDecoder> pixels = TakeAhead(path);
-            if (!pixels && (pixels = ImageDecoder::Open(path, m_read_options)))
-                pixels->Prefetch(AheadDeviceSize(pixels->NaturalSize()));
-            if (pixels)
-                ahead.push_back(std::move(pixels));
+            AheadFile file { TakeAhead(path), std::make_shared<DecodeTicket>() };
+            if (!file.pixels)
+                file.pixels = ImageDecoder::Open(path, m_read_options);
+            if (!file.pixels)
+                continue;
+            file.pixels->Prefetch(AheadDeviceSize(file.pixels->NaturalSize()), DecodePriority::Ahead, file.ticket);
+            ahead.push_back(std::move(file));
         }
     }
     m_ahead = std::move(ahead);
@@ -526,8 +551,8 @@ QSize ImageItem::AheadDeviceSize(QSize natural) const
         const qreal ratio_y = canvas.ReferenceHeight() / size.height();
         size *= ratio_y > ratio_x ? ratio_x : ratio_y;
     }
-    const float scale = canvas.EffectiveScale();
-    return QSize(int(std::ceil(size.width() * scale)), int(std::ceil(size.height() * scale)));
+    const QSizeF device = DeviceSize(size);
+    return QSize(int(std::ceil(device.width())), int(std::ceil(device.height())));
 }
 
 void ImageItem::Repaint(const QRectF& area)
@@ -545,7 +570,7 @@ void ImageItem::PrepareForScaling()
     const Canvas& canvas = GetCanvas();
     if (!m_picture.IsLoaded() || canvas.EffectiveScale() <= 0 || !canvas.HasBackBuffer())
         return;
-    m_picture.Prefetch(canvas.ToDevice(PictureRect()).size() * kScalingHeadroom);
+    m_picture.Prefetch(DeviceSize(PictureRect().size()) * kScalingHeadroom);
 }
 
 std::unique_ptr<ImageItem> ImageItem::Duplicate(Canvas& canvas) const

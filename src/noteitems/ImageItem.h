@@ -143,7 +143,7 @@ public:
     static QString FilePathOf(const KeyValueStore& store);
 
     // Starts decoding the pixels for the size the picture has on the canvas now, so that
-    // drawing finds them ready.
+    // drawing finds them ready; at idle priority on a page prepared ahead.
     void PrefetchPixels();
 
 private:
@@ -151,6 +151,9 @@ private:
 
     bool TurnQuarter(Turn turn);
     void TurnFailed();
+    void PixelsArrived();
+    // A size on the page in back-buffer pixels.
+    QSizeF DeviceSize(QSizeF page_size) const;
     bool StepImage(int count, Step step);
     static qint64 WrappedIndex(qint64 index, int listed, Step step);
     // The size a step gives the item for an image of the natural size: its width plus height
@@ -175,6 +178,11 @@ private:
     DragRectangle m_drag_rectangle;
     bool m_fit_mode { false };
     ImageItemDrag m_drag { *this };
-    // The images the next steps would show, decoding in the background.
-    std::vector<std::shared_ptr<ImageDecoder>> m_ahead;
+    // The images the next steps would show, decoding in the background for as long as their
+    // tickets are held.
+    struct AheadFile {
+        std::shared_ptr<ImageDecoder> pixels;
+        std::shared_ptr<DecodeTicket> ticket;
+    };
+    std::vector<AheadFile> m_ahead;
 };

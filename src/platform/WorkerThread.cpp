@@ -1,13 +1,11 @@
 #include "platform/WorkerThread.h"
 
 #include "platform/ErrorReport.h"
+#include "platform/ThreadPriority.h"
 #include "platform/UserPrompt.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
-
-#include <pthread.h>
-#include <sched.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -15,13 +13,6 @@
 #include <system_error>
 
 namespace {
-
-void LowerToIdlePriority()
-{
-    sched_param parameters {};
-    parameters.sched_priority = 0;
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
-}
 
 // The warning is shown on the user-interface thread; the worker does not wait for it.
 void QueueReport(const QString& text)
@@ -82,7 +73,7 @@ void WorkerThread::StopAndWait()
 void WorkerThread::Run(WorkerThread* worker)
 {
     if (worker->m_priority == Priority::Idle)
-        LowerToIdlePriority();
+        LowerCurrentThreadToIdle();
     try {
         worker->m_work(*worker);
     } catch (...) {

@@ -4,6 +4,7 @@
 #include "app/PageCanvasWidget.h"
 
 #include "items/Canvas.h"
+#include "items/DecodeWait.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/ImageItemMenu.h"
@@ -112,9 +113,10 @@ protected:
     // The page's text as the note keeps it.
     QString CurrentStep() { return m_window->GetPages().List().at(m_window->GetPages().Current()); }
 
-    // The page as the window shows it, at a page point.
+    // The page as the window shows it once its pictures have arrived, at a page point.
     QColor Probe(QPointF page)
     {
+        WaitForDecodes();
         Page().RenderVisibleArea(OpaqueShortcut::Off);
         return Page().BackBuffer().pixelColor(Device(page) * Page().BackBuffer().devicePixelRatio());
     }

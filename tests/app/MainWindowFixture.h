@@ -4,6 +4,7 @@
 #include "app/WindowedLayoutDialogs.h"
 
 #include "items/Canvas.h"
+#include "items/DecodeWait.h"
 #include "platform/ScriptedUserPrompt.h"
 #include "TestSupport.h"
 
@@ -106,9 +107,10 @@ protected:
         return paths;
     }
     int NoteItemsShown() { return m_window->PageCanvas().ItemCount() - Pages::kFrameItemCount; }
-    // The colour the window shows at a point of the page.
+    // The colour the window shows at a point of the page, once its pictures have arrived.
     QColor PagePixel(QPointF page_point)
     {
+        WaitForDecodes();
         PageCanvasWidget& view = m_window->PageWidget();
         const QPoint device = view.GetCanvas().ToDevice(page_point).toPoint();
         const QImage shot = m_window->grab().toImage();

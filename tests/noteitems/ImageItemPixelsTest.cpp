@@ -1,3 +1,6 @@
+#include "items/DecodeQueue.h"
+#include "items/DecodeWait.h"
+#include "items/PictureCache.h"
 #include "items/RepaintCheck.h"
 #include "noteitems/FolderListingCache.h"
 #include "noteitems/ImageItem.h"
@@ -179,6 +182,196 @@ TEST_F(ImageItemPixelsTest, ImageWhosePixelsDoNotDecodeShowsThePage)
             QString options;
             EXPECT_TRUE(item->Save(section, options, SaveMode::Persistent));
         }
+    }
+}
+
+
+// The page on screen never waits for a picture's pixels: it draws a placeholder (or smaller
+// pixels at hand) and draws the picture again when its pixels arrive. The views are a page
+// window's: fractional places, zoom 0.5 and 1, pixel ratio 1 and 2.
+class PictureArrivalTest : public ImageItemPixelsTest {
+protected:
+    static constexpr QRgb kWhite = 0xffffffff;
+    static constexpr QRgb kPlaceholder = 0xffe2e2e2;
+
+    struct View {
+        qreal ratio;
+        float zoom;
+    };
+
+    void SetUp() override
+    {
+        ImageItemPixelsTest::SetUp();
+        PictureCache::Instance().Clear();
+    }
+    void TearDown() override
+    {
+        DecodeQueue::Instance().Hold(false);
+        WaitForDecodes();
+        ImageItemPixelsTest::TearDown();
+    }
+
+    static std::vector<View> Views() { return { { 1, 0.5f }, { 1, 1 }, { 2, 0.5f }, { 2, 1 } }; }
+
+    // A page window's canvas: a white page, a steel rectangle, and the picture over both.
+    static ImageItem* Build(OffscreenCanvas& offscreen, const View& view, const QString& file, const QString& option = {},
+                            const QString& rotate = QStringLiteral("0"))
+    {
+        Canvas& canvas = offscreen.GetCanvas();
+        canvas.SetPictureDecoding(PictureDecoding::Background);
+        canvas.SetZoom(view.zoom);
+        canvas.SetLayoutSize(160 / view.zoom, 120 / view.zoom);
+        AddBackground(canvas, kWhite);
+        AddBackground(canvas, kSteel);
+        canvas.ItemAt(1)->ReadSection(Store({ { "Pos", "L12.5,T12.5,W50,H40" } }));
+        return AddImage(canvas, Store({ { "FileName", file }, { "Pos", "L20.5,T10.25,W100.3,H50.7" }, { "Option", option },
+                                    { "Rotate", rotate } }));
+    }
+
+    // The back-buffer pixel at a page point, inside both the steel rectangle and the picture.
+    static QRgb Probe(Canvas& canvas, QPointF page = QPointF(40, 30))
+    {
+        const QImage& buffer = canvas.BackBuffer();
+        return buffer.pixel((canvas.ToDevice(page) * buffer.devicePixelRatio()).toPoint());
+    }
+
+    // What the canvas shows once the pixels have arrived, against everything painted afresh.
+    static std::string AfterArrival(OffscreenCanvas& offscreen)
+    {
+        DecodeQueue::Instance().Hold(false);
+        WaitForDecodes();
+        const QImage arrived = offscreen.GetCanvas().BackBuffer().copy();
+        return RepaintCheck::FirstDifference(arrived, offscreen.Render(OpaqueShortcut::Off));
+    }
+};
+
+TEST_F(PictureArrivalTest, APictureNotReadyShowsAPlaceholderAndIsRepaintedAsAFullRepaintWould)
+{
+    const struct {
+        const char* file;
+        const char* option;
+        const char* rotate;
+    } rows[] = {
+        { "photo.png", "", "0" },
+        { "photo.jpg", "", "0" },
+        { "photo.png", "", "1" },
+        { "tile.png", "Repeat", "0" },
+    };
+    for (const auto& row : rows) {
+        for (const View& view : Views()) {
+            SCOPED_TRACE(std::string(row.file) + " " + row.option + " rotate " + row.rotate + ", ratio "
+                + std::to_string(view.ratio) + ", zoom " + std::to_string(view.zoom));
+            PictureCache::Instance().Clear();
+            DecodeQueue::Instance().Hold(true);
+            OffscreenCanvas offscreen(QSize(160, 120), CanvasKind::Page, view.ratio);
+            ImageItem* item = Build(offscreen, view, m_dir.filePath(QString::fromLatin1(row.file)),
+                QString::fromLatin1(row.option), QString::fromLatin1(row.rotate));
+            offscreen.Render(OpaqueShortcut::On);
+            // The placeholder covers what lies below, as the picture will.
+            EXPECT_EQ(Probe(offscreen.GetCanvas()), kPlaceholder);
+            EXPECT_TRUE(item->GetPicture().AwaitsPixels());
+            EXPECT_TRUE(item->IsOpaque());
+
+            EXPECT_EQ(AfterArrival(offscreen), "");
+            EXPECT_FALSE(item->GetPicture().AwaitsPixels());
+            EXPECT_NE(Probe(offscreen.GetCanvas()), kPlaceholder);
+        }
+    }
+}
+
+TEST_F(PictureArrivalTest, SmallerPixelsAtHandStandInUntilTheExactOnesArrive)
+{
+    const View view { 1, 1 };
+    // The picture was shown smaller before: those pixels stand in, stretched.
+    const auto decoder = ImageDecoder::Open(m_red);
+    ASSERT_TRUE(decoder);
+    decoder->Image({ 40, 20 });
+    DecodeQueue::Instance().Hold(true);
+    OffscreenCanvas offscreen(QSize(160, 120), CanvasKind::Page, view.ratio);
+    ImageItem* item = Build(offscreen, view, m_red);
+    offscreen.Render(OpaqueShortcut::On);
+    EXPECT_EQ(Probe(offscreen.GetCanvas()), kRed);
+    EXPECT_TRUE(item->GetPicture().AwaitsPixels());
+    EXPECT_EQ(AfterArrival(offscreen), "");
+    EXPECT_FALSE(item->GetPicture().AwaitsPixels());
+}
+
+TEST_F(PictureArrivalTest, AMaybeTransparentPictureLetsThePageShowThroughItsPlaceholder)
+{
+    QImage veil(200, 100, QImage::Format_ARGB32);
+    veil.fill(QColor(255, 0, 0, 100));
+    const QString path = m_dir.filePath("veil.png");
+    ASSERT_TRUE(veil.save(path));
+    for (const View& view : Views()) {
+        DecodeQueue::Instance().Hold(true);
+        PictureCache::Instance().Clear();
+        OffscreenCanvas offscreen(QSize(160, 120), CanvasKind::Page, view.ratio);
+        ImageItem* item = Build(offscreen, view, path);
+        EXPECT_FALSE(item->IsOpaque());
+        offscreen.Render(OpaqueShortcut::On);
+        const QColor waiting(Probe(offscreen.GetCanvas()));
+        // The steel rectangle below shows through, a little veiled.
+        EXPECT_NEAR(waiting.blue(), qBlue(kSteel), 30);
+        EXPECT_NE(waiting.rgb(), kSteel);
+        EXPECT_EQ(AfterArrival(offscreen), "");
+    }
+}
+
+TEST_F(PictureArrivalTest, APictureWhosePixelsDoNotDecodeGivesWayToThePageWhenItsFailureArrives)
+{
+    const QString broken = Truncated(m_photo, QFileInfo(m_photo).size() / 2);
+    for (const View& view : Views()) {
+        DecodeQueue::Instance().Hold(true);
+        PictureCache::Instance().Clear();
+        OffscreenCanvas offscreen(QSize(160, 120), CanvasKind::Page, view.ratio);
+        ImageItem* item = Build(offscreen, view, broken);
+        offscreen.Render(OpaqueShortcut::On);
+        EXPECT_EQ(Probe(offscreen.GetCanvas()), kPlaceholder);
+        EXPECT_EQ(AfterArrival(offscreen), "");
+        EXPECT_EQ(Probe(offscreen.GetCanvas()), kSteel);
+        EXPECT_FALSE(item->IsOpaque());
+        EXPECT_FALSE(item->GetPicture().AwaitsPixels());
+    }
+}
+
+TEST_F(PictureArrivalTest, AnItemThatGoesWhileItsDecodeWaitsOrRunsHearsNothing)
+{
+    // A photograph large enough that its decode is still running when the item goes.
+    const QString large = m_dir.filePath("large.jpg");
+    ASSERT_TRUE(RepaintCheck::VariedImage({ 3000, 2000 }).save(large, "JPEG", 95));
+    const View view { 2, 1 };
+    for (const bool held : { true, false }) {
+        PictureCache::Instance().Clear();
+        DecodeQueue::Instance().Hold(held);
+        OffscreenCanvas offscreen(QSize(160, 120), CanvasKind::Page, view.ratio);
+        ImageItem* item = Build(offscreen, view, large);
+        ASSERT_TRUE(item->SetZoom(1));
+        offscreen.Render(OpaqueShortcut::On);
+        const DecodeKey key = item->GetPicture().IsLoaded() ? ImageDecoder::Open(large)->Key() : DecodeKey {};
+        // Unheld, the item goes once a thread has taken its decode.
+        while (!held && DecodeQueue::Instance().Queued() > 0)
+            std::this_thread::yield();
+        offscreen.GetCanvas().RemoveItem(item);
+        DecodeQueue::Instance().Hold(false);
+        WaitForDecodes();
+        // A decode that had started still keeps its pixels for the next one to show them.
+        if (!held) {
+            EXPECT_FALSE(PictureCache::Instance().Largest(key).isNull());
+        }
+    }
+}
+
+TEST_F(PictureArrivalTest, ExportsWaitForTheExactPixels)
+{
+    DecodeQueue::Instance().Hold(true);
+    for (const View& view : Views()) {
+        PictureCache::Instance().Clear();
+        OffscreenCanvas offscreen(QSize(160, 120), CanvasKind::Page, view.ratio);
+        Build(offscreen, view, m_red);
+        offscreen.GetCanvas().SetPictureDecoding(PictureDecoding::Wait);
+        EXPECT_EQ(Probe(offscreen.GetCanvas()), 0u);
+        offscreen.Render(OpaqueShortcut::On);
+        EXPECT_EQ(Probe(offscreen.GetCanvas()), kRed);
     }
 }
 

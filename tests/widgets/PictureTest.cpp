@@ -283,9 +283,9 @@ TEST_F(PictureTest, ReducedDecodingKeepsTheNaturalSizeAndGrowsWhenShownLarger)
 
     QImage target = Target({ 400, 300 });
     QPainter painter(&target);
-    // Shown smaller than decoded: nothing is decoded again.
+    // Shown smaller than decoded: the decoded pixels are scaled down.
     ASSERT_TRUE(picture.Draw(painter, QRectF(0, 0, 120, 80), QRectF(0, 0, 400, 300)));
-    EXPECT_EQ(picture.Image().size(), QSize(150, 100));
+    EXPECT_EQ(picture.Image().size(), QSize(120, 80));
     EXPECT_EQ(target.pixel(10, 40), kRed);
     EXPECT_EQ(target.pixel(110, 40), kBlue);
 
@@ -297,10 +297,13 @@ TEST_F(PictureTest, ReducedDecodingKeepsTheNaturalSizeAndGrowsWhenShownLarger)
     EXPECT_EQ(target.pixel(140, 100), kRed);
     EXPECT_EQ(target.pixel(160, 100), kBlue);
 
-    // A turn needs every pixel.
+    // A turn turns the decoded pixels; the whole image is decoded only when asked for.
     ASSERT_TRUE(picture.TurnQuarter(Turn::Right));
-    EXPECT_EQ(picture.Image().size(), QSize(400, 600));
+    EXPECT_EQ(picture.Image().size(), QSize(200, 300));
     EXPECT_EQ(picture.NaturalSize(), QSize(400, 600));
+    EXPECT_TRUE(picture.IsReduced());
+    EXPECT_TRUE(picture.EnsureFullImage());
+    EXPECT_EQ(picture.Image().size(), QSize(400, 600));
     EXPECT_FALSE(picture.IsReduced());
 }
 
