@@ -7,6 +7,7 @@
 #include "document/NoteDocument.h"
 #include "document/RecoveryFile.h"
 #include "items/Canvas.h"
+#include "items/DecodeWait.h"
 #include "items/RepaintCheck.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/FolderListingCache.h"
@@ -508,10 +509,12 @@ TEST_F(UserScenario, CancelledPropertiesDialogsChangeNothing)
 // Each action repaints what it changed: the page shows what painting it afresh shows.
 TEST_F(UserScenario, ThePageShowsWhatEachActionChanged)
 {
+    // The photos are decoded in the background and drawn when they arrive.
     const auto check = [&](const char* action) {
+        WaitForDecodes();
         EXPECT_EQ(RepaintCheck::StaleBackBufferPixels(Page()), "") << action;
     };
-    ASSERT_EQ(RepaintCheck::StaleBackBufferPixels(Page()), "");
+    check("opening the note");
     Choose(Inside(Photo("b.png"), 0.5, 0.5), std::nullopt); // the menu closed without a choice
     check("right click on a photo");
     Click(Inside(*Find<TextNoteItem>(), 0.5, 0.5));
