@@ -73,12 +73,7 @@ protected:
     }
 
     // The back buffer against a fresh full repaint without the opaque shortcut.
-    std::string StaleBackBufferPixels()
-    {
-        const QImage shown = Page().BackBuffer().copy();
-        Page().RenderVisibleArea(OpaqueShortcut::Off);
-        return RepaintCheck::FirstDifference(shown, Page().BackBuffer());
-    }
+    std::string StaleBackBufferPixels() { return RepaintCheck::StaleBackBufferPixels(Page()); }
 
     ScriptedLayoutDialogs* m_dialogs { nullptr };
 };

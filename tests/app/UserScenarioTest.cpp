@@ -7,6 +7,8 @@
 #include "document/NoteDocument.h"
 #include "document/RecoveryFile.h"
 #include "items/Canvas.h"
+#include "items/DecodeWait.h"
+#include "items/RepaintCheck.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/FolderListingCache.h"
 #include "noteitems/ImageItem.h"
@@ -142,7 +144,7 @@ protected:
         QTest::mouseMove(&View(), Device(page));
         QTest::mouseDClick(&View(), Qt::LeftButton, {}, Device(page));
     }
-    void Choose(QPointF page, int entry)
+    void Choose(QPointF page, std::optional<int> entry)
     {
         m_prompt->QueueMenuChoice(entry);
         QTest::mouseMove(&View(), Device(page));
@@ -235,6 +237,9 @@ QString Stepped(const QString& folder, int steps)
     cache.Get(folder, index, path);
     return path;
 }
+
+// Where the user double-clicks a photo that fills the page.
+const QPointF kOwnSizeClick(250.25, 180.75);
 
 QPointF Inside(const Item& item, double x, double y)
 {
@@ -333,9 +338,33 @@ INSTANTIATE_TEST_SUITE_P(UserActions, ScenarioTest,
                 EXPECT_TRUE(qFuzzyCompare(bounds.height(), qreal(t.Page().LayoutHeight()))
                     || qFuzzyCompare(bounds.width(), qreal(t.Page().LayoutWidth())));
             } },
+        ScenarioRow { "DoubleClickOnAFittedPhotoShowsItAtItsOwnSizeUnderThePointer",
+            [](ScenarioTest& t) { t.DoubleClick(Inside(t.Photo("a.png"), 0.5, 0.5)); },
+            [](ScenarioTest& t) { t.DoubleClick(kOwnSizeClick); },
+            [](ScenarioTest& t, const QString&) {
+                // The picture is 640 by 480, shown at its own size with its middle where clicked.
+                const QRectF bounds = t.Photo("a.png").GetBounds();
+                EXPECT_EQ(bounds.size(), QSizeF(640, 480));
+                EXPECT_NEAR(bounds.center().x(), kOwnSizeClick.x(), 2.5);
+                EXPECT_NEAR(bounds.center().y(), kOwnSizeClick.y(), 2.5);
+            } },
+        ScenarioRow { "DraggingThePhotosRightEdgeCutsItWhereThePointerGoes", nullptr,
+            [](ScenarioTest& t) {
+                // Pressed a little inside the edge: the edge keeps that distance to the pointer.
+                const QRectF bounds = t.Photo("a.png").GetBounds();
+                const QPointF from(bounds.right() - 7, bounds.center().y());
+                t.Drag(from, from - QPointF(40, 0));
+            },
+            [](ScenarioTest& t, const QString&) {
+                EXPECT_NEAR(t.Photo("a.png").GetBounds().right(), 200.5 - 40, 2.5);
+                EXPECT_NEAR(t.Photo("a.png").GetTrims().right, 40, 2.5);
+            } },
         ScenarioRow { "ClickingATextBringsItToTheFront", nullptr,
             [](ScenarioTest& t) { t.Click(Inside(*t.Find<TextNoteItem>(), 0.5, 0.5)); },
             [](ScenarioTest&, const QString& after) { EXPECT_GT(after.indexOf("[Text]"), after.indexOf("[Mandelbrot]")); } },
+        ScenarioRow { "ClickingTheMandelbrotBringsItToTheFront", [](ScenarioTest& t) { t.Click(Inside(t.Photo("b.png"), 0.5, 0.5)); },
+            [](ScenarioTest& t) { t.Click(Inside(*t.Find<MandelbrotItem>(), 0.5, 0.5)); },
+            [](ScenarioTest&, const QString& after) { EXPECT_GT(after.indexOf("[Mandelbrot]"), after.indexOf("b.png,")); } },
         ScenarioRow { "TextPropertiesFromItsMenu", [](ScenarioTest& t) { t.Click(Inside(*t.Find<TextNoteItem>(), 0.5, 0.5)); },
             [](ScenarioTest& t) {
                 t.m_dialogs->Queue([](ScriptedDialog& dialog) {
@@ -351,6 +380,24 @@ INSTANTIATE_TEST_SUITE_P(UserActions, ScenarioTest,
                 t.Drag(from, from + QPointF(37, 21));
             },
             [](ScenarioTest& t, const QString&) { EXPECT_NEAR(t.Photo("a.png").Left(), 40.5 + 37, 8); } },
+        ScenarioRow { "AShiftDragCutsOutThePartDraggedOver", nullptr,
+            [](ScenarioTest& t) {
+                ImageItem& photo = t.Photo("a.png");
+                t.Drag(Inside(photo, 0.25, 0.25), Inside(photo, 0.75, 0.75), Qt::ShiftModifier);
+            },
+            [](ScenarioTest& t, const QString&) {
+                // The photo was 160 by 120 at (40.5, 30.25); the middle quarter stays where it was.
+                const QRectF bounds = t.Photo("a.png").GetBounds();
+                EXPECT_NEAR(bounds.left(), 80.5, 2);
+                EXPECT_NEAR(bounds.top(), 60.25, 2);
+                EXPECT_NEAR(bounds.width(), 80, 3);
+                EXPECT_NEAR(bounds.height(), 60, 3);
+                const ImageItem::Trims trims = t.Photo("a.png").GetTrims();
+                EXPECT_NEAR(trims.left, 40, 2);
+                EXPECT_NEAR(trims.top, 30, 2);
+                EXPECT_NEAR(trims.right, 40, 3);
+                EXPECT_NEAR(trims.bottom, 30, 3);
+            } },
         ScenarioRow { "TabRaisesTheLowestItem", nullptr, [](ScenarioTest& t) { t.Key(Qt::Key_Tab); },
             [](ScenarioTest&, const QString& after) {
                 EXPECT_GT(after.indexOf("a.png,"), after.indexOf("[Mandelbrot]"));
@@ -415,6 +462,16 @@ INSTANTIATE_TEST_SUITE_P(UserActions, ScenarioTest,
                 t.Choose(Inside(*t.Find<MandelbrotItem>(), 0.5, 0.5), MandelbrotItem::kProperties);
             },
             [](ScenarioTest&, const QString& after) { EXPECT_TRUE(after.contains("Max=200\r\n")) << after.toStdString(); } },
+        ScenarioRow { "DoubleClickMakesTheMandelbrotFillThePage", nullptr,
+            [](ScenarioTest& t) { t.DoubleClick(Inside(*t.Find<MandelbrotItem>(), 0.5, 0.5)); },
+            [](ScenarioTest& t, const QString& after) {
+                EXPECT_EQ(t.Find<MandelbrotItem>()->GetBounds(), QRectF(0, 0, t.Page().ReferenceWidth(), t.Page().ReferenceHeight()));
+                EXPECT_TRUE(after.contains("Pos=L0,T0,W100%,H100%")) << after.toStdString();
+            } },
+        ScenarioRow { "DoubleClickPutsTheFillingMandelbrotBack",
+            [](ScenarioTest& t) { t.DoubleClick(Inside(*t.Find<MandelbrotItem>(), 0.5, 0.5)); },
+            [](ScenarioTest& t) { t.DoubleClick(Inside(*t.Find<MandelbrotItem>(), 0.5, 0.5)); },
+            [](ScenarioTest& t, const QString&) { EXPECT_EQ(t.Find<MandelbrotItem>()->GetBounds(), QRectF(300.5, 230.5, 160, 120)); } },
         ScenarioRow { "DeleteFromTheMandelbrotsMenu", nullptr,
             [](ScenarioTest& t) { t.Choose(Inside(*t.Find<MandelbrotItem>(), 0.5, 0.5), MandelbrotItem::kDelete); },
             [](ScenarioTest& t, const QString& after) {
@@ -447,6 +504,56 @@ TEST_F(UserScenario, CancelledPropertiesDialogsChangeNothing)
         Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Shown(), before);
     EXPECT_FALSE(Starred());
+}
+
+// Each action repaints what it changed: the page shows what painting it afresh shows.
+TEST_F(UserScenario, ThePageShowsWhatEachActionChanged)
+{
+    // The photos are decoded in the background and drawn when they arrive.
+    const auto check = [&](const char* action) {
+        WaitForDecodes();
+        EXPECT_EQ(RepaintCheck::StaleBackBufferPixels(Page()), "") << action;
+    };
+    check("opening the note");
+    Choose(Inside(Photo("b.png"), 0.5, 0.5), std::nullopt); // the menu closed without a choice
+    check("right click on a photo");
+    Click(Inside(*Find<TextNoteItem>(), 0.5, 0.5));
+    check("click on the text");
+    Wheel(Inside(*Find<TextNoteItem>(), 0.5, 0.5), -120);
+    check("wheel on the text");
+    Click(Inside(Photo("a.png"), 0.5, 0.5));
+    check("click on a photo");
+    Click(QPointF(20.5, 400.5)); // on no item
+    check("click beside the photo");
+    Choose(Inside(*Find<TextNoteItem>(), 0.5, 0.5), std::nullopt);
+    check("right click on the text");
+    Click(QPointF(20.5, 400.5)); // on no item
+    check("click beside the items");
+}
+
+// A right click chooses the picture as a left click does: the wheel then zooms it.
+TEST_F(UserScenario, ARightClickedMandelbrotTakesTheWheel)
+{
+    Choose(Inside(*Find<MandelbrotItem>(), 0.5, 0.5), std::nullopt);
+    EXPECT_EQ(Page().ActiveItem(), Find<MandelbrotItem>());
+    Wheel(Inside(*Find<MandelbrotItem>(), 0.5, 0.5), 120);
+    EXPECT_FALSE(Shown().contains("ZoomRate=1\r\n"));
+    EXPECT_TRUE(Starred());
+}
+
+// The pointer shows what a press would do where it is: size at an edge, move inside.
+TEST_F(UserScenario, ThePointerShowsWhatADragWouldDo)
+{
+    const auto hover = [&](QPointF page) {
+        QTest::mouseMove(&View(), Device(page));
+        return View().cursor().shape();
+    };
+    const QRectF photo = Photo("a.png").GetBounds();
+    EXPECT_EQ(hover({ photo.center().x(), photo.bottom() - 2 }), Qt::SizeVerCursor);
+    const QRectF text = Find<TextNoteItem>()->GetBounds();
+    EXPECT_EQ(hover({ text.right() - 2, text.center().y() }), Qt::SizeHorCursor);
+    EXPECT_EQ(hover({ text.center().x(), text.bottom() - 2 }), Qt::SizeVerCursor);
+    EXPECT_EQ(hover({ text.right() - 2, text.bottom() - 2 }), Qt::SizeFDiagCursor);
 }
 
 TEST_F(UserScenario, UndoAfterAChangeOnAnotherPageShowsThatPageAsItWas)
@@ -669,6 +776,26 @@ TEST_F(UserScenario, NewAndOpenAskAboutChangesOnAnyPage)
     EXPECT_EQ(GetPages().NotePath(), m_note);
     EXPECT_FALSE(Starred());
     EXPECT_TRUE(CopyGone());
+}
+
+TEST_F(UserScenario, ANoteRestoredFromItsCopyIsMarkedChangedEvenWhenEmptied)
+{
+    // The editor ended after every item of trip.tsy was deleted; a new one restores the copy.
+    m_window = std::make_unique<MainWindow>();
+    m_window->SetRecovery(&m_recovery);
+    m_window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    NoteSnapshot copy;
+    copy.note_path = m_note;
+    m_window->RestoreNote(copy);
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("*trip.tsy - Tessary by Veldran"));
+    EXPECT_TRUE(CopyHolds(QString()));
+    // Closing asks, and Yes writes the emptied note.
+    m_prompt->QueueAnswer(Answer::Yes);
+    m_window->close();
+    ASSERT_FALSE(m_prompt->Requests().empty());
+    EXPECT_EQ(m_prompt->Requests().back().text, QStringLiteral("変更を保存しますか?"));
+    EXPECT_FALSE(ReadText(m_note).contains("[TSImage]"));
 }
 
 TEST(RestoreQuestion, NamesTheNoteWhenItWasKeptAndWhatTheCommandLineNamed)

@@ -96,6 +96,15 @@ inline std::string FirstDifference(const QImage& actual, const QImage& expected,
     return {};
 }
 
+// The page's back buffer, as the window shows it, against the page painted afresh whole
+// without the opaque shortcut; leaves the fresh painting in the back buffer.
+inline std::string StaleBackBufferPixels(Canvas& page)
+{
+    const QImage shown = page.BackBuffer().copy();
+    page.RenderVisibleArea(OpaqueShortcut::Off);
+    return FirstDifference(shown, page.BackBuffer());
+}
+
 // An image whose colour changes from pixel to pixel, so that a copy shifted or stretched by a
 // pixel shows.
 inline QImage VariedImage(QSize size)

@@ -276,6 +276,20 @@ TEST_F(ImageDrag, CornersScaleKeepingTheProportionsAndTheTrims)
     EXPECT_NEAR(item.Width() + item.Height(), before.width() + before.height() - 50, 1e-3);
 }
 
+TEST_F(ImageDrag, ACornerSnapsTheEdgeItMovesToALine)
+{
+    SetSnapLines({}, { 250 });
+    ImageItem& item = AddDefault();
+    // The bottom right corner comes to a height of 146, 4 above the line, and snaps to it.
+    Drag({ 299.5, 199.5 }, { 391.5, 245.5 });
+    ExpectRect(item.GetBounds(), QRectF(100, 100, 300, 150));
+    // The top left corner moves the top edge: it snaps to a line above.
+    SetSnapLines({}, { 52 });
+    Drag({ 100.5, 100.5 }, { 9.5, 54.5 });
+    EXPECT_NEAR(item.Top(), 52, 1e-3);
+    EXPECT_NEAR(item.Bottom(), 250, 1e-3);
+}
+
 TEST_F(ImageDrag, ShiftOrTheMiddleButtonCutsOut)
 {
     SetSnapLines({}, {}, false);

@@ -378,6 +378,15 @@ TEST_F(MandelbrotItemTest, DoubleClickFillsThePageAndGoesBack)
     EXPECT_EQ(filling.GetBounds(), QRectF(100, 75, 200, 150));
     EXPECT_TRUE(filling.HandleMessage(Mouse(MessageKind::LButtonDblClk), { 200, 150 }));
     EXPECT_EQ(filling.GetBounds(), QRectF(0, 0, 400, 300));
+
+    // As wide as the page but not as high: a double click fills the page, and the next one
+    // puts it back.
+    MandelbrotItem& band = Add(Store({ { "Pos", "L0,T20,W100%,H50" } }));
+    EXPECT_FALSE(band.IsFillingPage());
+    EXPECT_TRUE(band.HandleMessage(Mouse(MessageKind::LButtonDblClk), { 200, 40 }));
+    EXPECT_EQ(band.GetBounds(), QRectF(0, 0, 400, 300));
+    EXPECT_TRUE(band.HandleMessage(Mouse(MessageKind::LButtonDblClk), { 200, 40 }));
+    EXPECT_EQ(band.GetBounds(), QRectF(0, 20, 400, 50));
 }
 
 TEST_F(MandelbrotItemTest, DragMovesAndResizesByTheEdges)
