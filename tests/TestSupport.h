@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <csignal>
 #include <functional>
 #include <sys/mount.h>
@@ -62,6 +64,14 @@ private:
 inline QStringList EntriesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Writes the bytes as the whole file; a test that cannot stops there.
+inline void Put(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 inline QByteArray ReadAll(const QString& path)

@@ -14,16 +14,10 @@
 #include <sys/resource.h>
 
 using TestSupport::EntriesIn;
+using TestSupport::Put;
 using TestSupport::ReadAll;
 
 namespace {
-
-void Put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 // A writer for the target holding the bytes, not committed.
 std::unique_ptr<SafeFileWriter> Written(const QString& target, const QByteArray& bytes)

@@ -12,16 +12,10 @@
 #include <sys/stat.h>
 
 using TestSupport::EntriesIn;
+using TestSupport::Put;
 using TestSupport::ReadAll;
 
 namespace {
-
-void Put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 mode_t ModeOf(const QString& path)
 {
