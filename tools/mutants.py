@@ -236,6 +236,11 @@ class Restorer:
                     handle.write(self.originals.pop(name))
 
 
+def is_program(path):
+    """A test program of the build: an executable file, not a folder such as tests_app_autogen."""
+    return os.path.isfile(path) and os.access(path, os.X_OK)
+
+
 def main():
     parser = argparse.ArgumentParser(description="Lists the mutants of the named source files that no test kills.")
     parser.add_argument("files", nargs="+", help="source files (.cpp or .h) to mutate")
@@ -277,7 +282,7 @@ def main():
             print(output)
             return 2
     tests = [t for t in args.tests.split(",") if t] or sorted(
-        f for f in os.listdir(args.build) if f.startswith("tests_") and os.access(os.path.join(args.build, f), os.X_OK))
+        f for f in os.listdir(args.build) if f.startswith("tests_") and is_program(os.path.join(args.build, f)))
     targets = tests
 
     ok, output = build(args.build, targets, None)
