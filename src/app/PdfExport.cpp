@@ -48,6 +48,11 @@ bool Tell(const QString& text)
     return false;
 }
 
+bool IsBlankPage(const QString& page)
+{
+    return page.trimmed().isEmpty();
+}
+
 QString BackBrushSection(quint32 colour)
 {
     return QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n").arg(colour, 0, 16);
@@ -85,9 +90,15 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
     const QString saved_folder = CurrentFolder();
     const QRectF page_rect(QPointF(0, 0), size);
     qsizetype broken_page = -1;
+    bool first = true;
     for (qsizetype index = 0; index < pages.size() && broken_page < 0; ++index) {
-        if (index > 0)
+        // A saved note leaves its empty pages out, and so does its PDF; a note of empty pages
+        // still makes one page.
+        if (IsBlankPage(pages[index]) && !(first && index == pages.size() - 1))
+            continue;
+        if (!first)
             writer.newPage();
+        first = false;
         Canvas canvas(CanvasKind::Page);
         canvas.SetLayoutSize(float(size.width()), float(size.height()));
         canvas.SetDpi(setup.dpi);
@@ -163,6 +174,7 @@ std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& a
                 return std::nullopt;
             }
             options.setup.viewer_size = QSizeF(*size);
+            options.size_given = true;
         } else if (name == u"--dpi") {
             const auto dpi = ExportArguments::IntIn(value, kMinDpi, kMaxDpi);
             if (!dpi) {
@@ -170,6 +182,7 @@ std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& a
                 return std::nullopt;
             }
             options.setup.dpi = float(*dpi);
+            options.dpi_given = true;
         } else {
             const auto level = ExportArguments::IntIn(value, 0, 255);
             if (!level) {
@@ -190,8 +203,15 @@ bool PdfExport::Export(const Options& options, QString& error, ImageWarnings* un
         error = QStringLiteral("cannot read the note %1").arg(options.note_path);
         return false;
     }
+    std::optional<NotePageSize> note_size;
+    const QStringList pages = CutNotePages(note_text, &note_size);
+    PageSetup setup = options.setup;
+    if (note_size && !options.size_given)
+        setup.viewer_size = QSizeF(note_size->size);
+    if (note_size && note_size->dpi > 0 && !options.dpi_given)
+        setup.dpi = float(note_size->dpi);
     QString page_error;
-    if (!Write(options.output_path, CutNotePages(note_text), FolderOf(note_path), options.setup, page_error, unread)) {
+    if (!Write(options.output_path, pages, FolderOf(note_path), setup, page_error, unread)) {
         error = page_error;
         return false;
     }
