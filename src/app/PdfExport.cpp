@@ -90,15 +90,14 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
     const QString saved_folder = CurrentFolder();
     const QRectF page_rect(QPointF(0, 0), size);
     qsizetype broken_page = -1;
-    bool first = true;
-    for (qsizetype index = 0; index < pages.size() && broken_page < 0; ++index) {
-        // A saved note leaves its empty pages out, and so does its PDF; a note of empty pages
-        // still makes one page.
-        if (IsBlankPage(pages[index]) && !(first && index == pages.size() - 1))
-            continue;
-        if (!first)
+    // A note ends with its last page that holds something (older versions wrote a separator
+    // after it, which reads as one more empty page); a note of nothing still makes one page.
+    qsizetype count = pages.size();
+    while (count > 1 && IsBlankPage(pages[count - 1]))
+        --count;
+    for (qsizetype index = 0; index < count && broken_page < 0; ++index) {
+        if (index > 0)
             writer.newPage();
-        first = false;
         Canvas canvas(CanvasKind::Page);
         canvas.SetLayoutSize(float(size.width()), float(size.height()));
         canvas.SetDpi(setup.dpi);
