@@ -244,6 +244,10 @@ bool ImageItem::SetFitMode(bool fit)
     if (m_fit_mode == fit)
         return false;
     m_fit_mode = fit;
+    // Leaving fit mode is the user's word that the picture is no longer kept fitted, also
+    // where its bounds happen to stay those of the fit.
+    if (!fit)
+        m_fitted_bounds.reset();
     return true;
 }
 

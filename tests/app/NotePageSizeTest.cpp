@@ -14,6 +14,9 @@ protected:
     {
         MakeImage(QStringLiteral("square.png"), QSize(100, 100), Qt::red);
     }
+    // The page sizes typed here are kept for the next window; the tests after these start as
+    // the program does on a fresh machine.
+    ~NotePageSizeTest() override { TestSupport::ForgetKeptSettings(); }
 
     QString WriteNote(const QString& name, const QByteArray& head, const QByteArray& position)
     {

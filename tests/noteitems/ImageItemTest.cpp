@@ -368,6 +368,12 @@ TEST_F(ImageItemTest, OnlyPicturesStillFittedAreFittedAgain)
     moved.SetAnchor(Item::kLeft, "L10.5");
     EXPECT_FALSE(moved.IsFitted());
     EXPECT_FALSE(SavedSection(moved).contains("Fit"));
+    // Fit mode switched off leaves a picture as it is, not fitted, even where it stays put.
+    ImageItem& toggled = Add(Store({ { "FileName", "round.png" } }));
+    toggled.SetFitMode(true);
+    ASSERT_TRUE(toggled.FitToPage());
+    toggled.SetFitMode(false);
+    EXPECT_FALSE(toggled.IsFitted());
 
     ImageItem& old = Add(Store({ { "FileName", "round.png" }, { "Pos", "L100,T0,W600,H100%" }, { "Option", "Repeat" } }));
     ImageItem& marked = Add(Store({ { "FileName", "round.png" }, { "Pos", "L100,T0,W600,H600" }, { "Option", "Repeat,Fit" } }));
