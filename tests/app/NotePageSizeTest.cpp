@@ -115,3 +115,22 @@ TEST_F(NotePageSizeTest, AnotherPageSizeKeepsTheFittedPictureInsideAndProportion
     EXPECT_TRUE(Saved(copy).contains("Pos=L0.000000,T0.000000,W1080.000000,H1080.000000\r\nOption=Fit\r\n"));
     EXPECT_FALSE(Starred());
 }
+
+// Another page size alone, with nothing on the page to fit again, is a change of the note too.
+TEST_F(NotePageSizeTest, APageSizeAloneIsAChangeThatUndoTakesBack)
+{
+    ASSERT_TRUE(m_window->OpenNote(WriteNote(QStringLiteral("old.tsy"), "", "L100,T0,W600,H100%")));
+    const QString width = Box("ViewerWidth");
+    const QString page = m_window->GetPages().List().first();
+    TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerWidth"), QStringLiteral("1200"));
+    EXPECT_EQ(m_window->GetPages().List().first(), page);
+    EXPECT_TRUE(Starred());
+    m_window->Commands().Run(CommandTable::kUndo);
+    EXPECT_EQ(Box("ViewerWidth"), width);
+    EXPECT_FALSE(Starred());
+    m_window->Commands().Run(CommandTable::kRedo);
+    EXPECT_EQ(Box("ViewerWidth"), "1200");
+    ASSERT_TRUE(m_window->SaveNote(QString()));
+    EXPECT_FALSE(Starred());
+    EXPECT_TRUE(Saved(m_folder.filePath(QStringLiteral("old.tsy"))).startsWith("[NotePage]\r\nWidth=1200\r\n"));
+}
