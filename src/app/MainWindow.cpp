@@ -8,6 +8,7 @@
 #include "items/ItemEvent.h"
 #include "items/LayoutResources.h"
 #include "noteitems/FolderListingCache.h"
+#include "noteitems/ImageItem.h"
 #include "noteitems/ItemFactories.h"
 #include "platform/ModalScope.h"
 #include "platform/Paths.h"
@@ -529,16 +530,35 @@ void MainWindow::CommitViewerSize(const QString& name)
         return;
     const float value = static_cast<float>(std::clamp(ToInt(text), 1, kMaxViewerSide));
     Canvas& canvas = PageCanvas();
+    // What the page held before is a step of its own.
+    m_pages.RecordChanges();
+    const QSize before(static_cast<int>(canvas.LayoutWidth()), static_cast<int>(canvas.LayoutHeight()));
     if (name == kViewerWidth)
         canvas.SetLayoutSize(value, canvas.LayoutHeight());
     else
         canvas.SetLayoutSize(canvas.LayoutWidth(), value);
+    const QSize after(static_cast<int>(canvas.LayoutWidth()), static_cast<int>(canvas.LayoutHeight()));
     // New windows and the command-line exports start with the size the user chose last.
-    Settings::SetPageSize(QSize(static_cast<int>(canvas.LayoutWidth()), static_cast<int>(canvas.LayoutHeight())));
+    Settings::SetPageSize(after);
+    // Pictures fitted to the page stay fitted to it; the other pages' pictures follow as
+    // their pages load. The new size and the refit are one step of the note.
+    ImageItem::RefitAll(canvas);
+    m_pages.RecordPageSizeChange(before);
+    ShowPageSize();
+}
+
+void MainWindow::ShowPageSize()
+{
     CentrePage();
     RepaintPageCanvas();
     ShowViewerSize();
+    ShowResolution();
     ApplyGridDivisions();
+}
+
+void MainWindow::PageSizeShown()
+{
+    ShowPageSize();
 }
 
 void MainWindow::CommitDpi()
@@ -848,5 +868,6 @@ void MainWindow::NoteOpened()
     // A note that was opened starts locked.
     m_page_bar->GetCanvas().UpdateItemProperty(kLockPage, kPushed, BoolText(true));
     ReadLock();
-    RepaintPageCanvas();
+    // The note may have brought its own page size.
+    ShowPageSize();
 }

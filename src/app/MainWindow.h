@@ -139,6 +139,7 @@ public:
     void NoteCleared() override;
     void NoteOpened() override;
     void NoteChanged() override;
+    void PageSizeShown() override;
     bool MayDiscardChanges() override;
 
 signals:
@@ -161,6 +162,9 @@ private:
     void ShowViewerSize();
     void ShowGridDivisions();
     void ApplyGridDivisions();
+    // Shows the page canvas's page size and resolution in the page bar and lays the page out
+    // on them.
+    void ShowPageSize();
     // The rectangle of the client area that shows the page.
     QRect PageArea() const;
     // The first size and place of the window: as kept from the last run, else the default

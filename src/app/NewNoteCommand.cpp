@@ -108,7 +108,8 @@ int NewNoteCommand::Run(const QStringList& arguments)
         err << "tessary: no image could be read; the note " << options->output_path << " was not written\n";
         return ApplicationOptions::kFailed;
     }
-    if (!WriteTextFileSafely(options->output_path, JoinNotePages(pages))) {
+    // The note keeps the page size its pictures were fitted to.
+    if (!WriteTextFileSafely(options->output_path, JoinNotePages(pages, NotePageSize { options->page_size }))) {
         err << "tessary: cannot write the note " << options->output_path << '\n';
         return ApplicationOptions::kFailed;
     }

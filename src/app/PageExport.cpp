@@ -42,6 +42,7 @@ std::optional<PageExport::Options> PageExport::ParseArguments(const QStringList&
                 return std::nullopt;
             }
             options.size = *size;
+            options.size_given = true;
         } else if (name == u"--back") {
             const auto level = ExportArguments::IntIn(value, 0, 255);
             if (!level) {
@@ -73,17 +74,19 @@ bool PageExport::Export(const Options& options, QString& error, ImageWarnings* u
         error = QStringLiteral("cannot read the note %1").arg(options.note_path);
         return false;
     }
-    const QStringList pages = CutNotePages(note_text);
+    std::optional<NotePageSize> note_size;
+    const QStringList pages = CutNotePages(note_text, &note_size);
+    const QSize size = note_size && !options.size_given ? note_size->size : options.size;
     if (options.page > pages.size()) {
         error = QStringLiteral("the note %1 has no page %2 (it has %3)").arg(options.note_path).arg(options.page).arg(pages.size());
         return false;
     }
 
-    if (options.size.width() < 1 || options.size.height() < 1) {
-        error = QStringLiteral("cannot make a page of %1x%2 pixels").arg(options.size.width()).arg(options.size.height());
+    if (size.width() < 1 || size.height() < 1) {
+        error = QStringLiteral("cannot make a page of %1x%2 pixels").arg(size.width()).arg(size.height());
         return false;
     }
-    const QImage picture = RenderPage(pages[options.page - 1], options.size, options.back_level, FolderOf(note_path), unread);
+    const QImage picture = RenderPage(pages[options.page - 1], size, options.back_level, FolderOf(note_path), unread);
     if (picture.isNull()) {
         error = QStringLiteral("cannot render page %1 of the note %2").arg(options.page).arg(options.note_path);
         return false;

@@ -38,6 +38,8 @@ public:
         QSize size { 800, 600 };
         int back_level { 255 };
         int quality { 90 };
+        // Whether size was given; otherwise the note's own page size goes before it.
+        bool size_given { false };
     };
 
     // Parses the arguments that follow the program name. On failure answers nothing and sets

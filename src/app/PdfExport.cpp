@@ -48,6 +48,11 @@ bool Tell(const QString& text)
     return false;
 }
 
+bool IsBlankPage(const QString& page)
+{
+    return page.trimmed().isEmpty();
+}
+
 QString BackBrushSection(quint32 colour)
 {
     return QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n").arg(colour, 0, 16);
@@ -85,7 +90,12 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
     const QString saved_folder = CurrentFolder();
     const QRectF page_rect(QPointF(0, 0), size);
     qsizetype broken_page = -1;
-    for (qsizetype index = 0; index < pages.size() && broken_page < 0; ++index) {
+    // A note ends with its last page that holds something (older versions wrote a separator
+    // after it, which reads as one more empty page); a note of nothing still makes one page.
+    qsizetype count = pages.size();
+    while (count > 1 && IsBlankPage(pages[count - 1]))
+        --count;
+    for (qsizetype index = 0; index < count && broken_page < 0; ++index) {
         if (index > 0)
             writer.newPage();
         Canvas canvas(CanvasKind::Page);
@@ -163,6 +173,7 @@ std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& a
                 return std::nullopt;
             }
             options.setup.viewer_size = QSizeF(*size);
+            options.size_given = true;
         } else if (name == u"--dpi") {
             const auto dpi = ExportArguments::IntIn(value, kMinDpi, kMaxDpi);
             if (!dpi) {
@@ -170,6 +181,7 @@ std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& a
                 return std::nullopt;
             }
             options.setup.dpi = float(*dpi);
+            options.dpi_given = true;
         } else {
             const auto level = ExportArguments::IntIn(value, 0, 255);
             if (!level) {
@@ -190,8 +202,15 @@ bool PdfExport::Export(const Options& options, QString& error, ImageWarnings* un
         error = QStringLiteral("cannot read the note %1").arg(options.note_path);
         return false;
     }
+    std::optional<NotePageSize> note_size;
+    const QStringList pages = CutNotePages(note_text, &note_size);
+    PageSetup setup = options.setup;
+    if (note_size && !options.size_given)
+        setup.viewer_size = QSizeF(note_size->size);
+    if (note_size && note_size->dpi > 0 && !options.dpi_given)
+        setup.dpi = float(note_size->dpi);
     QString page_error;
-    if (!Write(options.output_path, CutNotePages(note_text), FolderOf(note_path), options.setup, page_error, unread)) {
+    if (!Write(options.output_path, pages, FolderOf(note_path), setup, page_error, unread)) {
         error = page_error;
         return false;
     }

@@ -55,6 +55,9 @@ public:
         QString output_path;
         QString note_path;
         PageSetup setup;
+        // Whether the size and the resolution were given; otherwise the note's own go first.
+        bool size_given { false };
+        bool dpi_given { false };
     };
 
     static std::optional<Options> ParseArguments(const QStringList& arguments, QString& error);

@@ -56,7 +56,9 @@ bool PublishCommandLine::Publish(const Options& options, QStringList& errors, Im
         errors << QStringLiteral("cannot read the note %1").arg(options.note_path);
         return false;
     }
-    Publisher publisher(CutNotePages(text), FolderOf(options.note_path), options.settings, options.note_path);
+    std::optional<NotePageSize> page_size;
+    Publisher publisher(CutNotePages(text, &page_size), FolderOf(options.note_path), options.settings, options.note_path);
+    publisher.SetPageSize(page_size);
     const QString folder = QDir::cleanPath(publisher.ImageFolderPath());
     if (const QStringList endangered = publisher.EndangeredFiles(); !endangered.isEmpty()) {
         for (const QString& path : endangered)

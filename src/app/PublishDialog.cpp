@@ -140,6 +140,7 @@ bool PublishDialog::Run(NoteDocument& note, QWidget* window)
     // The page canvas goes back into its page first; no undo step is recorded.
     note.StoreCurrentPage();
     Publisher publisher(note.Pages(), note.PageFolder(), *settings, note.NotePath());
+    publisher.SetPageSize(note.PageSize());
     const auto verdict = OutputGuard::Check(publisher.NotePath(), note.NotePath(), note.Pages(), note.PageFolder());
     if (verdict.IsRefused()) {
         Tell(OutputGuard::WindowText(verdict, publisher.NotePath()));

@@ -1,5 +1,6 @@
 #include "document/NoteDocument.h"
 
+#include "document/CanvasPageSize.h"
 #include "document/ImagePathsRebase.h"
 #include "document/NoteFileText.h"
 #include "document/NoteHost.h"
@@ -111,6 +112,11 @@ FileDialogRequest NoteDocument::NoteFileDialogHere() const
     return request;
 }
 
+std::optional<NotePageSize> NoteDocument::PageSize() const
+{
+    return CanvasPageSize::Of(m_page_canvas);
+}
+
 QString NoteDocument::PageFolder() const
 {
     return m_note_path.isEmpty() ? ProgramFolder() : FolderOf(m_note_path);
@@ -203,7 +209,7 @@ bool NoteDocument::WriteNote(const QString& target)
     if (moves)
         for (QString& page : pages)
             page = MakeImagePathsAbsolute(page, old_folder);
-    if (!WriteTextFileSafely(absolute, JoinNotePages(pages))) {
+    if (!WriteTextFileSafely(absolute, JoinNotePages(pages, PageSize()))) {
         Prompt().ShowMessage(QStringLiteral("ノートの保存に失敗しました。"), CaptionText(), MessageIcon::Warning);
         return false;
     }
@@ -228,7 +234,12 @@ bool NoteDocument::OpenNote(const QString& path)
     if (!ReadTextFile(source, text) || !ClearNote())
         return false;
 
-    m_pages = CutNotePages(text);
+    std::optional<NotePageSize> page_size;
+    m_pages = CutNotePages(text, &page_size);
+    // The first page is laid out on the page it was made for; a note that does not say keeps
+    // the page size shown.
+    if (page_size)
+        CanvasPageSize::Apply(m_page_canvas, *page_size);
     m_current_page = 0;
     m_host.PagesChanged();
     SetCurrentFolder(FolderOf(source));

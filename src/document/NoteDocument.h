@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/NoteFileText.h"
 #include "document/NoteSnapshot.h"
 
 #include <QString>
@@ -37,6 +38,8 @@ public:
     // The path of the note file as last opened or saved, absolute; empty for a note never
     // opened or saved.
     const QString& NotePath() const { return m_note_path; }
+    // The page size a save records: the page canvas's.
+    std::optional<NotePageSize> PageSize() const;
     // The folder a page's relative image paths resolve against.
     QString PageFolder() const;
 

@@ -1,5 +1,10 @@
 #include "document/NoteFileText.h"
 
+#include "text/KeyValueStore.h"
+#include "text/SectionDocument.h"
+#include "text/SectionSources.h"
+
+
 namespace {
 
 constexpr QStringView kPageSeparator = u"-\r\n\r\n";
@@ -9,22 +14,68 @@ constexpr QStringView kDashLine = u"-\r\n";
 // A page keeps the line end before the dash: it ends its last line.
 constexpr qsizetype kPageLineEnd = 2;
 
+constexpr QStringView kPageSizeSection = u"NotePage";
+const QString kWidthKey = QStringLiteral("Width");
+const QString kHeightKey = QStringLiteral("Height");
+const QString kDpiKey = QStringLiteral("Dpi");
+
+QString PageSizeText(const NotePageSize& page_size)
+{
+    QString text = u'[' + kPageSizeSection.toString() + QStringLiteral("]\r\n");
+    text += kWidthKey + u'=' + QString::number(page_size.size.width()) + kLineEnd.toString();
+    text += kHeightKey + u'=' + QString::number(page_size.size.height()) + kLineEnd.toString();
+    if (page_size.dpi > 0)
+        text += kDpiKey + u'=' + QString::number(page_size.dpi) + kLineEnd.toString();
+    return text + kLineEnd.toString();
 }
 
-QString JoinNotePages(const QStringList& pages)
+bool InRange(int value, int minimum, int maximum)
 {
-    QString text;
-    for (qsizetype i = 0; i < pages.size(); ++i) {
-        if (pages[i].isEmpty())
+    return value >= minimum && value <= maximum;
+}
+
+// Takes the first page size section out of a page text. A size without both sides is no size;
+// its section goes all the same, so that a save writes one section only.
+std::optional<NotePageSize> TakePageSize(QString& page)
+{
+    SectionDocument sections;
+    if (page.isEmpty() || !ParseSectionText(QStringView(page), sections))
+        return std::nullopt;
+    const std::vector<QStringView> sources = SectionSources(page);
+    for (int i = 0; i < sections.Count() && size_t(i) < sources.size(); ++i) {
+        if (sections.Name(i) != kPageSizeSection)
             continue;
-        text += pages[i];
-        if (i != pages.size() - 1)
+        const KeyValueStore& store = sections.Store(i);
+        const int width = store.GetInt(kWidthKey);
+        const int height = store.GetInt(kHeightKey);
+        const int dpi = store.GetInt(kDpiKey);
+        const QStringView source = sources[size_t(i)];
+        page.remove(source.data() - page.constData(), source.size());
+        if (!InRange(width, 1, NotePageSize::kMaxSide) || !InRange(height, 1, NotePageSize::kMaxSide))
+            return std::nullopt;
+        return NotePageSize { QSize(width, height), InRange(dpi, NotePageSize::kMinDpi, NotePageSize::kMaxDpi) ? dpi : 0 };
+    }
+    return std::nullopt;
+}
+
+}
+
+QString JoinNotePages(const QStringList& pages, const std::optional<NotePageSize>& page_size)
+{
+    QString text = page_size ? PageSizeText(*page_size) : QString();
+    bool first = true;
+    for (const QString& page : pages) {
+        if (page.isEmpty())
+            continue;
+        if (!first)
             text += kPageSeparator;
+        text += page;
+        first = false;
     }
     return text;
 }
 
-QStringList CutNotePages(const QString& text)
+QStringList CutNotePages(const QString& text, std::optional<NotePageSize>* page_size)
 {
     const QStringView all(text);
     QStringList pages;
@@ -47,5 +98,8 @@ QStringList CutNotePages(const QString& text)
             start += kLineEnd.size();
     }
     pages.append(text.mid(start));
+    const std::optional<NotePageSize> found = TakePageSize(pages.first());
+    if (page_size)
+        *page_size = found;
     return pages;
 }

@@ -67,6 +67,29 @@ bool Pages::RecordChanges(ChangeCause cause, std::chrono::steady_clock::time_poi
     return true;
 }
 
+bool Pages::RecordPageSizeChange(QSize before)
+{
+    const int page = Current();
+    const QSize after = PageSize();
+    if (!IsValid(page) || before == after)
+        return false;
+    const QString text_before = m_document.PageText(page);
+    const QString text_after = NoteDocument::PageTextOf(m_canvas);
+    m_document.SetPageText(page, text_after);
+    HistoryStep step { StepKind::Edit, page, text_before, text_after, TakeTrashedFiles() };
+    step.size_before = before;
+    step.size_after = after;
+    m_history.Record(std::move(step));
+    NoteContentChanged();
+    return true;
+}
+
+QSize Pages::PageSize() const
+{
+    const QSize size(int(m_canvas.LayoutWidth()), int(m_canvas.LayoutHeight()));
+    return size.width() > 0 && size.height() > 0 ? size : QSize();
+}
+
 bool Pages::MergeIntoBurst(int page, const QString& after, std::chrono::steady_clock::time_point now)
 {
     HistoryStep* newest = m_history.NewestInEffect();
@@ -202,6 +225,11 @@ bool Pages::Apply(HistoryStep& step, Direction direction)
         if (!IsValid(step.page))
             return false;
         ApplyTrash(step, direction);
+        // The page size goes first, so that the page is laid out on it as it loads.
+        if (const QSize size = back ? step.size_before : step.size_after; size.isValid()) {
+            m_canvas.SetLayoutSize(float(size.width()), float(size.height()));
+            m_host.PageSizeShown();
+        }
         m_document.SetPageText(step.page, back ? step.before : step.after);
         m_document.SetCurrentPage(step.page);
         return ShowPageNow(step.page);
@@ -262,6 +290,7 @@ bool Pages::SaveNoteAs()
 void Pages::TakeSavedState()
 {
     m_saved = m_document.Pages();
+    m_saved_size = PageSize();
     NoteContentChanged();
 }
 
@@ -283,7 +312,9 @@ bool Pages::Restore(const NoteSnapshot& snapshot)
 
 void Pages::NoteContentChanged()
 {
-    m_modified = !m_saved || !SameContent(*m_saved, m_document.Pages());
+    // A note that had no page size yet when it was opened takes the first one without a change.
+    const bool resized = m_saved_size.isValid() && PageSize() != m_saved_size;
+    m_modified = !m_saved || resized || !SameContent(*m_saved, m_document.Pages());
     m_host.NoteChanged();
 }
 
@@ -305,6 +336,7 @@ void Pages::NoteCleared()
     m_history.Clear();
     m_host.NoteCleared();
     m_saved = m_document.Pages();
+    m_saved_size = PageSize();
     NoteContentChanged();
 }
 
@@ -318,6 +350,7 @@ void Pages::NoteOpened()
     m_host.NoteOpened();
     m_history.Clear();
     m_saved = m_document.Pages();
+    m_saved_size = PageSize();
     AdoptShownPage();
     NoteContentChanged();
 }

@@ -60,6 +60,10 @@ public:
     // step; nothing when nothing changed. Returns whether a step was made or grew.
     bool RecordChanges(ChangeCause cause = ChangeCause::Other,
                        std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+    // The user gave the page canvas another page size, which had the size before: records
+    // it, with what it did to the page shown, as one undo step. The note is modified while its
+    // page size differs from the one last opened or saved.
+    bool RecordPageSizeChange(QSize before);
 
     bool GoTo(int target, SaveBack save_back = SaveBack::Yes);
     bool Previous() { return GoTo(Current() - 1); }
@@ -103,6 +107,8 @@ private:
     bool Apply(HistoryStep& step, Direction direction);
     void ApplyTrash(HistoryStep& step, Direction direction);
     void TakeSavedState();
+    // The page canvas's page size; invalid while it has none.
+    QSize PageSize() const;
     // Compares the pages with the saved ones and tells the host that the note changed.
     void NoteContentChanged();
 
@@ -119,5 +125,7 @@ private:
     UndoHistory m_history;
     // The pages as last opened or saved; none when that is unknown (a restored note).
     std::optional<QStringList> m_saved;
+    // The page size as last opened or saved; invalid when the page canvas had none then.
+    QSize m_saved_size;
     bool m_modified { false };
 };

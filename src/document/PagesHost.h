@@ -26,6 +26,8 @@ public:
     // A change was recorded or undone, or the note was saved, opened, started anew or
     // restored: IsModified() of the pages tells whether it now differs from its file.
     virtual void NoteChanged() { }
+    // The page canvas took another page size from the note (an undo or redo): show it.
+    virtual void PageSizeShown() { }
     // The note has changes not saved and is about to be replaced by another one: whether
     // that may happen. The window offers to save them; this asks "ノートを消去しますか?".
     virtual bool MayDiscardChanges();

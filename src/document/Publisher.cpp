@@ -178,7 +178,7 @@ bool Publisher::Publish(const ProgressHandler& progress)
         if (!copies[number].reason.isEmpty())
             m_problems.push_back(std::move(copies[number]));
     }
-    if (QString reason; !WriteTextFileSafely(m_note_path, JoinNotePages(published), &reason))
+    if (QString reason; !WriteTextFileSafely(m_note_path, JoinNotePages(published, m_page_size), &reason))
         m_problems.push_back({ QString(), m_note_path, reason });
     return m_problems.empty();
 }

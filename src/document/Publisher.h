@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/NoteFileText.h"
+
 #include "text/SectionDocument.h"
 
 #include <QSet>
@@ -7,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 // How the copies of the images are named.
@@ -76,6 +79,8 @@ public:
     const std::vector<Problem>& Problems() const { return m_problems; }
     // The note file's path, absolute.
     const QString& NotePath() const { return m_note_path; }
+    // The page size the published note keeps; none writes none.
+    void SetPageSize(const std::optional<NotePageSize>& page_size) { m_page_size = page_size; }
 
 private:
     struct ImageSection {
@@ -96,6 +101,7 @@ private:
     QString m_source_folder;
     PublishSettings m_settings;
     QString m_note_path;
+    std::optional<NotePageSize> m_page_size;
     QString m_open_note_path;
     QString m_image_folder;
     std::vector<ImageSection> m_images;

@@ -2,6 +2,7 @@
 
 #include "platform/Shell.h"
 
+#include <QSize>
 #include <QString>
 
 #include <chrono>
@@ -28,10 +29,15 @@ struct HistoryStep {
     // Until when a change of the same kind may still be merged into this step (a burst of
     // wheel steps); the default time point merges nothing.
     std::chrono::steady_clock::time_point merge_until {};
+    // The note's page size before and after an edit that changed it; invalid sizes when the
+    // edit kept it.
+    QSize size_before {};
+    QSize size_after {};
 
     bool SameChange(const HistoryStep& other) const
     {
-        return kind == other.kind && page == other.page && before == other.before && after == other.after;
+        return kind == other.kind && page == other.page && before == other.before && after == other.after
+            && size_before == other.size_before && size_after == other.size_after;
     }
 };
 

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPainter>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -29,6 +30,24 @@ const QString kExifOrientationKey = QStringLiteral("ExifOrientation");
 const QString kTrueWord = QStringLiteral("true");
 const QString kOptionKey = QStringLiteral("Option");
 const QString kRepeatWord = QStringLiteral("Repeat");
+const QString kFitWord = QStringLiteral("Fit");
+// How far, in page pixels, bounds may stray from a fit through the number forms of a note and
+// still count as that fit.
+constexpr double kFitTolerance = 0.01;
+
+bool NearlyEqual(const QRectF& a, const QRectF& b)
+{
+    return std::abs(a.left() - b.left()) <= kFitTolerance && std::abs(a.top() - b.top()) <= kFitTolerance
+        && std::abs(a.right() - b.right()) <= kFitTolerance && std::abs(a.bottom() - b.bottom()) <= kFitTolerance;
+}
+
+// The largest rectangle of the proportions of a size that the page holds, centred on it.
+QRectF FittedRect(QSizeF size, QSizeF page)
+{
+    const double scale = std::min(page.width() / size.width(), page.height() / size.height());
+    const QSizeF fitted = size * scale;
+    return QRectF(QPointF((page.width() - fitted.width()) * 0.5, (page.height() - fitted.height()) * 0.5), fitted);
+}
 const QString kStatusKey = QStringLiteral("Status");
 
 bool IsFolder(const QString& path)
@@ -110,6 +129,14 @@ bool ImageItem::ReadSection(const KeyValueStore& store)
     if (store.Contains(kOptionKey))
         changed |= m_picture.SetRepeat(store.ListContains(kOptionKey, kRepeatWord));
     changed |= PlacedItem::ReadSection(store);
+    // A picture fitted to the page it was saved on is fitted to the page it is loaded onto.
+    if (store.Contains(kOptionKey)) {
+        m_fitted_bounds.reset();
+        if (store.ListContains(kOptionKey, kFitWord) && m_picture.IsLoaded() && Width() > 0 && Height() > 0) {
+            m_fitted_bounds = GetBounds();
+            changed |= Refit();
+        }
+    }
     // Image items are never named, so their notifications carry an empty name.
     SetName({});
     PrefetchPixels();
@@ -217,6 +244,10 @@ bool ImageItem::SetFitMode(bool fit)
     if (m_fit_mode == fit)
         return false;
     m_fit_mode = fit;
+    // Leaving fit mode is the user's word that the picture is no longer kept fitted, also
+    // where its bounds happen to stay those of the fit.
+    if (!fit)
+        m_fitted_bounds.reset();
     return true;
 }
 
@@ -324,10 +355,12 @@ bool ImageItem::Save(QString& section, QString& options, SaveMode mode) const
     section += kRotateKey + u'=' + QString::number(m_quarter_turns) + QStringLiteral("\r\n");
     if (m_read_options.orientation == ExifOrientation::Apply)
         section += kExifOrientationKey + u'=' + kTrueWord + QStringLiteral("\r\n");
-    if (m_picture.Repeat()) {
+    for (const auto& [word, set] : { std::pair { kRepeatWord, m_picture.Repeat() }, std::pair { kFitWord, IsFitted() } }) {
+        if (!set)
+            continue;
         if (!options.isEmpty())
             options += u',';
-        options += kRepeatWord;
+        options += word;
     }
     return PlacedItem::Save(section, options, SaveMode::Plain);
 }
@@ -369,19 +402,47 @@ bool ImageItem::FitToPage()
     const float page_height = GetCanvas().ReferenceHeight();
     const float ratio_x = page_width / width;
     const float ratio_y = page_height / height;
+    // Every anchor is absolute: a page of another size must not stretch the picture, also in
+    // versions that do not fit it again.
     if (ratio_y > ratio_x) {
         SetZoom(ratio_x * ZoomFactor());
         SetAnchor(kLeft, u'L' + FormatFixed(0));
         SetAnchor(kTop, u'T' + FormatFixed((page_height - Height()) * 0.5));
-        SetAnchor(kRight, QStringLiteral("W100%"));
+        SetAnchor(kRight, u'W' + FormatFixed(page_width));
     } else {
         SetZoom(ratio_y * ZoomFactor());
         SetAnchor(kLeft, u'L' + FormatFixed((page_width - Width()) * 0.5));
         SetAnchor(kTop, u'T' + FormatFixed(0));
-        SetAnchor(kBottom, QStringLiteral("H100%"));
+        SetAnchor(kBottom, u'H' + FormatFixed(page_height));
     }
+    m_fitted_bounds = GetBounds();
     PrefetchPixels();
     return true;
+}
+
+bool ImageItem::IsFitted() const
+{
+    return m_fitted_bounds && m_picture.IsLoaded() && NearlyEqual(GetBounds(), *m_fitted_bounds);
+}
+
+bool ImageItem::Refit()
+{
+    const QSizeF page(GetCanvas().ReferenceWidth(), GetCanvas().ReferenceHeight());
+    if (!IsFitted() || !(page.width() > 0 && page.height() > 0))
+        return false;
+    const QRectF bounds = GetBounds();
+    if (NearlyEqual(bounds, FittedRect(bounds.size(), page)))
+        return false;
+    return FitToPage();
+}
+
+bool ImageItem::RefitAll(Canvas& canvas)
+{
+    bool changed = false;
+    for (int index = 0; index < canvas.ItemCount(); ++index)
+        if (auto* image = dynamic_cast<ImageItem*>(canvas.ItemAt(index)))
+            changed |= image->Refit();
+    return changed;
 }
 
 bool ImageItem::RotateRight()

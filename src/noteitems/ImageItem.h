@@ -12,6 +12,7 @@
 #include <QStringView>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The image of a page: one image file shown in a rectangle, whole or trimmed, scaled, turned
@@ -74,8 +75,16 @@ public:
     // file's own folder is used. Empty right and bottom anchors take the image's natural size.
     bool Load(const QString& file_name, const QString& folder_path, FolderListingCache::Rescan rescan);
 
-    // Scales the item to fill the page along one axis, centred along the other.
+    // Scales the item to fill the page along one axis, centred along the other, keeping its
+    // proportions. The item then counts as fitted until its bounds change by other means; a
+    // fitted item is saved with the option word "Fit" and fitted again when it is loaded onto
+    // a page of another size, or when the page size changes (Refit).
     bool FitToPage();
+    bool IsFitted() const;
+    // Fits a fitted item again when it no longer fits its page; whether anything changed.
+    bool Refit();
+    // Refits every fitted image on the canvas; whether any changed.
+    static bool RefitAll(Canvas& canvas);
     // Scales the image to zoom times its natural size; the trims scale with it.
     bool SetZoom(float zoom);
     // The shown size of one image pixel: picture width over natural width; 0 without image.
@@ -177,6 +186,8 @@ private:
     ImageReadOptions m_read_options { ExifOrientation::Apply };
     DragRectangle m_drag_rectangle;
     bool m_fit_mode { false };
+    // The bounds the last fit gave; none when the item was never fitted.
+    std::optional<QRectF> m_fitted_bounds;
     ImageItemDrag m_drag { *this };
     // The images the next steps would show, decoding in the background for as long as their
     // tickets are held.

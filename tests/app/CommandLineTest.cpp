@@ -192,16 +192,21 @@ TEST_F(NewNoteWindowTest, WritesTheNoteTheEditorSavesForTheSameImages)
     QStringList unread;
     const QStringList pages = NewNoteCommand::PlacePages(images, page_size, unread);
     EXPECT_EQ(pages.size(), 3);
-    EXPECT_EQ(JoinNotePages(pages), saved);
+    // The window's note keeps its resolution too; the command knows none.
+    const int dpi = int(m_window->PageCanvas().Dpi());
+    EXPECT_EQ(JoinNotePages(pages, NotePageSize { page_size, dpi }), saved);
     EXPECT_EQ(unread, QStringList({ images[1], images[3] }));
 
-    // The whole command writes the same bytes.
+    // The whole command writes the same pages at the same page size.
     const QString command_note = m_folder.filePath(QStringLiteral("command.tsy"));
     QStringList arguments { QStringLiteral("--new-note"), command_note, QStringLiteral("--size"), QStringLiteral("1000x703") };
     EXPECT_EQ(NewNoteCommand::Run(arguments + images), ApplicationOptions::kFailed);
     QString written;
     ASSERT_TRUE(ReadTextFile(command_note, written));
-    EXPECT_EQ(written, saved);
+    EXPECT_EQ(written, JoinNotePages(pages, NotePageSize { page_size }));
+    std::optional<NotePageSize> written_size;
+    EXPECT_EQ(CutNotePages(written, &written_size), CutNotePages(saved));
+    EXPECT_EQ(written_size, (NotePageSize { page_size }));
     QStringList readable { images[0], images[2], images[4] };
     EXPECT_EQ(NewNoteCommand::Run(arguments + readable), ApplicationOptions::kSucceeded);
 }

@@ -169,7 +169,8 @@ TEST_F(NoteDocumentTest, EmptyNoteSavesAsEmptyFileAndReopensAsOneEmptyPage)
     EXPECT_EQ(m_host.m_opened, 1);
 }
 
-TEST_F(NoteDocumentTest, AnEmptyLastPageReopensAsAnEmptyPage)
+// The file ends with its last page that holds something: reopening shows no empty page after it.
+TEST_F(NoteDocumentTest, AnEmptyLastPageIsLeftOut)
 {
     PlaceProbe("first", "a.png");
     ASSERT_TRUE(m_document.InsertPage(1));
@@ -177,12 +178,8 @@ TEST_F(NoteDocumentTest, AnEmptyLastPageReopensAsAnEmptyPage)
     m_prompt.QueueYesNo(true);
     ASSERT_TRUE(m_document.OpenNote(Path("two.tsy")));
 
-    ASSERT_EQ(m_document.PageCount(), 2);
+    ASSERT_EQ(m_document.PageCount(), 1);
     EXPECT_EQ(m_document.PageText(0), PageOf("first", "a.png"));
-    EXPECT_EQ(m_document.PageText(1), QString());
-    m_host.ResetPageCanvas(m_canvas);
-    ASSERT_TRUE(m_document.ShowPage(1));
-    EXPECT_TRUE(Probes().empty());
 }
 
 TEST_F(NoteDocumentTest, WindowsNoteInCodePage932WithBackslashPathsOpens)
@@ -355,4 +352,31 @@ TEST(PageText, BackgroundIsNeverSavedButUnknownSectionsAreKeptVerbatim)
     EXPECT_EQ(NoteDocument::PageTextOf(canvas), brush + misspelt);
 }
 
+}
+
+// A note keeps the page size it was saved at, outside its pages' texts; opening it gives the
+// page canvas that size before the first page loads, and a note without one keeps the size.
+TEST_F(NoteDocumentTest, PageSizeIsSavedAndOpenedWithTheNote)
+{
+    m_canvas.SetLayoutSize(1920, 1080);
+    m_canvas.SetDpi(120);
+    PlaceProbe("first", "a.png");
+    ASSERT_TRUE(m_document.SaveNote(Path("sized.tsy")));
+    WriteBytes(Path("unsized.tsy"), PageOf("second", "a.png").toUtf8());
+
+    m_canvas.SetLayoutSize(800, 600);
+    m_canvas.SetDpi(96);
+    m_prompt.QueueYesNo(true);
+    ASSERT_TRUE(m_document.OpenNote(Path("sized.tsy")));
+    EXPECT_EQ(m_canvas.LayoutWidth(), 1920);
+    EXPECT_EQ(m_canvas.LayoutHeight(), 1080);
+    EXPECT_EQ(m_canvas.Dpi(), 120);
+    EXPECT_EQ(m_document.PageText(0), PageOf("first", "a.png"));
+
+    m_canvas.SetLayoutSize(640, 480);
+    m_prompt.QueueYesNo(true);
+    ASSERT_TRUE(m_document.OpenNote(Path("unsized.tsy")));
+    EXPECT_EQ(m_canvas.LayoutWidth(), 640);
+    EXPECT_EQ(m_canvas.LayoutHeight(), 480);
+    EXPECT_EQ(m_canvas.Dpi(), 120);
 }

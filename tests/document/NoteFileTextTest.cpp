@@ -32,22 +32,21 @@ INSTANTIATE_TEST_SUITE_P(
         PagesRow { "two_pages", { kFirst, kThird }, kFirst + "-\r\n\r\n" + kThird, { kFirst, kThird } },
         // An empty page disappears together with its separator.
         PagesRow { "empty_middle_page", { kFirst, {}, kThird }, kFirst + "-\r\n\r\n" + kThird, { kFirst, kThird } },
-        // The separator depends on the index only, so an empty last page leaves a trailing one,
-        // which reopens as an empty page.
-        PagesRow { "empty_last_page", { kFirst, {} }, kFirst + "-\r\n\r\n", { kFirst, {} } },
+        // The file ends with its last non-empty page: no separator follows it, so reopening
+        // shows no empty page after it.
+        PagesRow { "empty_last_page", { kFirst, {} }, kFirst, { kFirst } },
+        PagesRow { "empty_last_pages", { kFirst, kThird, {}, {} }, kFirst + "-\r\n\r\n" + kThird, { kFirst, kThird } },
         PagesRow { "one_empty_page", { QString() }, QString(), { QString() } },
         PagesRow { "empty_first_page", { {}, kThird }, kThird, { kThird } },
         // A page that is only a line end stays a page.
         PagesRow { "leading_separator", { "\r\n", kThird }, "\r\n-\r\n\r\n" + kThird, { "\r\n", kThird } }),
     [](const ::testing::TestParamInfo<PagesRow>& info) { return std::string(info.param.label); });
 
-// The pages a save keeps: empty pages are left out, except an empty last page.
+// The pages a save keeps: empty pages are left out; a note of none opens as one empty page.
 QStringList Kept(QStringList pages)
 {
-    for (qsizetype index = pages.size() - 2; index >= 0; --index)
-        if (pages[index].isEmpty())
-            pages.removeAt(index);
-    return pages;
+    pages.removeAll(QString());
+    return pages.isEmpty() ? QStringList { QString() } : pages;
 }
 
 // Files written by hand or by older versions: whatever the first cut gives, saving it and
@@ -98,5 +97,58 @@ TEST(NotePages, PagesOfAnyTextSettleAfterOneSave)
         ASSERT_EQ(JoinNotePages(CutNotePages(saved)), saved) << text.toStdString();
     }
 }
+
+const QString kSize1920 = QStringLiteral("[NotePage]\r\nWidth=1920\r\nHeight=1080\r\nDpi=96\r\n\r\n");
+
+TEST(NotePageSizes, WrittenFirstAndTakenOutOfTheFirstPage)
+{
+    const NotePageSize size { QSize(1920, 1080), 96 };
+    const QString file = JoinNotePages({ kFirst, kThird }, size);
+    EXPECT_EQ(file, kSize1920 + kFirst + "-\r\n\r\n" + kThird);
+    std::optional<NotePageSize> read;
+    EXPECT_EQ(CutNotePages(file, &read), (QStringList { kFirst, kThird }));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(*read, size);
+    // Without a resolution the key is left out; a note of empty pages keeps its size.
+    EXPECT_EQ(JoinNotePages({ QString(), QString() }, NotePageSize { QSize(640, 480) }),
+        QStringLiteral("[NotePage]\r\nWidth=640\r\nHeight=480\r\n\r\n"));
+    EXPECT_EQ(CutNotePages(JoinNotePages({ QString() }, size), &read), QStringList { QString() });
+    EXPECT_EQ(read, size);
+}
+
+struct SizeRow {
+    const char* label;
+    QString file;
+    std::optional<NotePageSize> size;
+    QStringList pages;
+};
+
+class NotePageSizeRead : public ::testing::TestWithParam<SizeRow> { };
+
+TEST_P(NotePageSizeRead, GivesTheSizeAndThePagesWithoutIt)
+{
+    const SizeRow& row = GetParam();
+    std::optional<NotePageSize> read { NotePageSize { QSize(1, 1) } };
+    EXPECT_EQ(CutNotePages(row.file, &read), row.pages);
+    EXPECT_EQ(read, row.size);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, NotePageSizeRead,
+    ::testing::Values(
+        SizeRow { "absent", kFirst + "-\r\n\r\n" + kThird, std::nullopt, { kFirst, kThird } },
+        // An older version keeps the section it does not know in its place on the first page,
+        // after the items it puts below it, with the empty lines of its own save.
+        SizeRow { "kept_by_older_version", kFirst + kSize1920 + "\r\n" + kThird, NotePageSize { QSize(1920, 1080), 96 },
+            { kFirst + kThird } },
+        // Only the first page holds the note's size; a section elsewhere is a page's own.
+        SizeRow { "on_second_page", kFirst + "-\r\n\r\n" + kSize1920, std::nullopt, { kFirst, kSize1920 } },
+        SizeRow { "no_resolution", "[NotePage]\r\nWidth=1366\r\nHeight=768\r\nDpi=20\r\n\r\n" + kFirst,
+            NotePageSize { QSize(1366, 768), 0 }, { kFirst } },
+        // A size the window cannot show is no size, and its section goes all the same.
+        SizeRow { "too_wide", "[NotePage]\r\nWidth=4801\r\nHeight=768\r\n\r\n" + kFirst, std::nullopt, { kFirst } },
+        SizeRow { "no_height", "[NotePage]\r\nWidth=800\r\n\r\n" + kFirst, std::nullopt, { kFirst } },
+        SizeRow { "largest", "[NotePage]\r\nWidth=4800\r\nHeight=1\r\n\r\n", NotePageSize { QSize(4800, 1), 0 }, { QString() } }),
+    [](const ::testing::TestParamInfo<SizeRow>& info) { return std::string(info.param.label); });
 
 }

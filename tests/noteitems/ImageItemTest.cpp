@@ -25,6 +25,12 @@ void PrintTo(const QString& text, std::ostream* out)
 
 namespace {
 
+QRectF FittedRect(QSizeF size, QSizeF page)
+{
+    const qreal scale = std::min(page.width() / size.width(), page.height() / size.height());
+    return QRectF(QPointF((page.width() - size.width() * scale) / 2, (page.height() - size.height() * scale) / 2), size * scale);
+}
+
 QString Write(const QString& path, QSize size, QColor colour, bool alpha = false)
 {
     QImage image(size, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
@@ -264,7 +270,7 @@ TEST_F(ImageItemTest, FitToPageChoosesTheAxisThatFillsFirst)
     ImageItem& square = Add(Store({ { "FileName", "square.png" }, { "Pos", "L5,T5" } }));
     ASSERT_TRUE(square.FitToPage());
     EXPECT_EQ(square.GetAnchors()[Item::kTop], "T0.000000");
-    EXPECT_EQ(square.GetAnchors()[Item::kBottom], "H100%");
+    EXPECT_EQ(square.GetAnchors()[Item::kBottom], "H600.000000");
     EXPECT_EQ(square.GetBounds(), QRectF(100, 0, 600, 600));
     EXPECT_FLOAT_EQ(square.ZoomFactor(), 6);
 
@@ -273,11 +279,114 @@ TEST_F(ImageItemTest, FitToPageChoosesTheAxisThatFillsFirst)
     ImageItem& wide = Add(Store({ { "FileName", "wide.png" } }));
     ASSERT_TRUE(wide.FitToPage());
     EXPECT_EQ(wide.GetAnchors()[Item::kLeft], "L0.000000");
-    EXPECT_EQ(wide.GetAnchors()[Item::kRight], "W100%");
+    EXPECT_EQ(wide.GetAnchors()[Item::kRight], "W800.000000");
     EXPECT_EQ(wide.GetBounds(), QRectF(0, 200, 800, 200));
 
     ImageItem empty(m_canvas.GetCanvas());
     EXPECT_FALSE(empty.FitToPage());
+}
+
+// The section an item saves, with its options line, as a page text holds it.
+QString SavedSection(const ImageItem& item)
+{
+    QString section;
+    QString options;
+    item.Save(section, options, SaveMode::Persistent);
+    return options.isEmpty() ? section : section + "Option=" + options + "\r\n";
+}
+
+KeyValueStore StoreOf(const QString& section)
+{
+    KeyValueStore store;
+    for (const QString& line : section.split("\r\n", Qt::SkipEmptyParts))
+        if (const qsizetype equals = line.indexOf('='); equals > 0)
+            store.Set(line.left(equals), line.mid(equals + 1));
+    return store;
+}
+
+struct RefitRow {
+    const char* label;
+    QSize image;
+    QSizeF page;
+    QRectF fitted;
+};
+
+class ImageItemRefit : public ImageItemTest, public ::testing::WithParamInterface<RefitRow> { };
+
+// A picture fitted to the page keeps its proportions and stays whole inside the page at any
+// page size, also one of fractional sides; it is never stretched to the page's proportions.
+TEST_P(ImageItemRefit, FittedPictureFollowsThePageSize)
+{
+    const RefitRow& row = GetParam();
+    Write(m_folder + "photo.png", row.image, Qt::red);
+    Canvas& canvas = m_canvas.GetCanvas();
+    canvas.SetLayoutSize(1920, 1080);
+    ImageItem& item = Add(Store({ { "FileName", "photo.png" } }));
+    ASSERT_TRUE(item.FitToPage());
+    ASSERT_TRUE(item.IsFitted());
+
+    canvas.SetLayoutSize(float(row.page.width()), float(row.page.height()));
+    EXPECT_TRUE(ImageItem::RefitAll(canvas));
+    const QRectF bounds = item.GetBounds();
+    EXPECT_NEAR(bounds.left(), row.fitted.left(), 0.01);
+    EXPECT_NEAR(bounds.top(), row.fitted.top(), 0.01);
+    EXPECT_NEAR(bounds.width(), row.fitted.width(), 0.01);
+    EXPECT_NEAR(bounds.height(), row.fitted.height(), 0.01);
+    EXPECT_TRUE(item.IsFitted());
+    // Fitting again at the same size changes nothing.
+    EXPECT_FALSE(item.Refit());
+
+    // Saved and loaded onto a page of the first size, it is fitted to that page again.
+    const QString saved = SavedSection(item);
+    EXPECT_TRUE(saved.contains("Option=Fit\r\n")) << saved.toStdString();
+    canvas.SetLayoutSize(1920, 1080);
+    ImageItem& loaded = Add(StoreOf(saved));
+    EXPECT_TRUE(loaded.IsFitted());
+    const QRectF first = FittedRect(QSizeF(row.image), QSizeF(1920, 1080));
+    EXPECT_NEAR(loaded.GetBounds().width(), first.width(), 0.01);
+    EXPECT_NEAR(loaded.GetBounds().left(), first.left(), 0.01);
+    EXPECT_NEAR(loaded.GetBounds().top(), first.top(), 0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, ImageItemRefit,
+    ::testing::Values(
+        RefitRow { "round_on_portrait", { 100, 100 }, { 1080, 1350 }, { 0, 135, 1080, 1080 } },
+        RefitRow { "round_on_laptop", { 100, 100 }, { 1366, 768 }, { 299, 0, 768, 768 } },
+        RefitRow { "wide_on_portrait", { 400, 100 }, { 1080, 1350 }, { 0, 540, 1080, 270 } },
+        RefitRow { "tall_on_fractional_page", { 100, 300 }, { 640.5, 480.5 }, { 240.166667, 0, 160.166667, 480.5 } }),
+    [](const ::testing::TestParamInfo<RefitRow>& info) { return std::string(info.param.label); });
+
+// A picture the user moved or stretched after fitting is left as it is, and a note written
+// before fitted pictures were marked keeps drawing its pictures as it always did.
+TEST_F(ImageItemTest, OnlyPicturesStillFittedAreFittedAgain)
+{
+    Write(m_folder + "round.png", { 100, 100 }, Qt::red);
+    Canvas& canvas = m_canvas.GetCanvas();
+    ImageItem& moved = Add(Store({ { "FileName", "round.png" } }));
+    ASSERT_TRUE(moved.FitToPage());
+    moved.SetAnchor(Item::kLeft, "L10.5");
+    EXPECT_FALSE(moved.IsFitted());
+    EXPECT_FALSE(SavedSection(moved).contains("Fit"));
+    // Fit mode switched off leaves a picture as it is, not fitted, even where it stays put.
+    ImageItem& toggled = Add(Store({ { "FileName", "round.png" } }));
+    toggled.SetFitMode(true);
+    ASSERT_TRUE(toggled.FitToPage());
+    toggled.SetFitMode(false);
+    EXPECT_FALSE(toggled.IsFitted());
+
+    ImageItem& old = Add(Store({ { "FileName", "round.png" }, { "Pos", "L100,T0,W600,H100%" }, { "Option", "Repeat" } }));
+    ImageItem& marked = Add(Store({ { "FileName", "round.png" }, { "Pos", "L100,T0,W600,H600" }, { "Option", "Repeat,Fit" } }));
+    EXPECT_FALSE(old.IsFitted());
+    EXPECT_TRUE(marked.IsFitted());
+    EXPECT_EQ(SavedSection(marked).count("Option=Repeat,Fit"), 1);
+
+    canvas.SetLayoutSize(400, 1000);
+    EXPECT_TRUE(ImageItem::RefitAll(canvas));
+    EXPECT_EQ(moved.GetBounds(), QRectF(10.5, 0, 600, 600));
+    EXPECT_EQ(old.GetBounds(), QRectF(100, 0, 600, 1000));
+    EXPECT_EQ(marked.GetBounds(), QRectF(0, 300, 400, 400));
+    EXPECT_FALSE(ImageItem::RefitAll(canvas));
 }
 
 TEST_F(ImageItemTest, SetZoomScalesTheTrims)
