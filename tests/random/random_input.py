@@ -49,6 +49,8 @@ OPEN_DIALOGS = {
     "テキストプロパティ",
     "マンデルブロ集合プロパティ",
 }
+WHERE = {"main": "in the main window", "open": "in dialogs", "keys": "in file or colour dialogs",
+         "popup": "in menus", "none": "without a window"}
 SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
                    "WARNING: AddressSanitizer", "ERROR: UndefinedBehaviorSanitizer")
 
@@ -236,6 +238,7 @@ class Screen:
         atom = lambda name: self.d.intern_atom(name)
         self.WM_PROTOCOLS = atom("WM_PROTOCOLS")
         self.PING = atom("_NET_WM_PING")
+        self.DELETE = atom("WM_DELETE_WINDOW")
         self.PID = atom("_NET_WM_PID")
         self.NAME = atom("_NET_WM_NAME")
         self.UTF8 = atom("UTF8_STRING")
@@ -321,6 +324,13 @@ class Screen:
         except xerror.XError:
             return None
         return (-where.x, -where.y, geometry.width, geometry.height)
+
+    def close(self, window):
+        message = xevent.ClientMessage(
+            window=window, client_type=self.WM_PROTOCOLS,
+            data=(32, [self.DELETE, X.CurrentTime, 0, 0, 0]))
+        window.send_event(message, event_mask=0)
+        self.d.flush()
 
     def ping(self, pid, timeout):
         """True when one of the editor's windows answers a ping within the timeout."""
@@ -415,6 +425,9 @@ class Session:
         os.makedirs(self.sandbox)
         self.editor = None
         self.editor_log = os.path.join(self.base, "editor.log")
+        self.reached = {}
+        # With --shots, a screenshot after every that many actions, kept in the test folder.
+        self.shots = args.shots if hasattr(args, "shots") else 0
 
     # --- Setting up.
 
@@ -557,6 +570,7 @@ class Session:
 
     def act(self, kind, values):
         window, what = self.target(values)
+        self.reached[what] = self.reached.get(what, 0) + 1
         if window is None:
             time.sleep(0.2)
             return "nothing: no window"
@@ -691,6 +705,9 @@ class Session:
             self.log.append("%4d %s" % (count, done))
             count += 1
             self.check_answers("action %d (%s)" % (count - 1, done))
+            if self.shots and count % self.shots == 0:
+                subprocess.run(["import", "-window", "root",
+                                os.path.join(self.base, "shot%04d.png" % count)], env=self.env)
         return count
 
     def dialogs(self):
@@ -859,11 +876,13 @@ class Session:
         self.quit()
 
     def quit(self):
-        self.main_focused()
-        self.input.key("alt+f")
-        if not self.wait_popup(True):
-            raise Failure("Alt+F opened no menu")
-        self.input.key("e")
+        """Closes the main window as the window manager's close button does, in whatever
+        mode it is (full screen has no menu bar)."""
+        main = self.main_window()
+        if main is None:
+            raise Failure("the main window is gone")
+        self.screen.close(main)
+        self.log.append("     end: the main window closed")
         deadline = time.monotonic() + max(120, self.args.answer_timeout)
         while self.editor.poll() is None and time.monotonic() < deadline:
             for window in self.dialogs():
@@ -874,7 +893,7 @@ class Session:
                                else "Return")
             time.sleep(0.3)
         if self.editor.poll() is None:
-            raise Failure("the editor did not end after 終了")
+            raise Failure("the editor did not end when its window was closed")
         if self.editor.returncode < 0:
             raise Failure("the editor ended by signal %d" % -self.editor.returncode)
 
@@ -909,6 +928,8 @@ def main():
     parser.add_argument("--answer-timeout", type=float, default=90,
                         help="how long the editor may take to answer")
     parser.add_argument("--keep", action="store_true", help="keep the test folder")
+    parser.add_argument("--shots", type=int, default=0,
+                        help="a screenshot after every that many actions (with --keep)")
     args = parser.parse_args()
     args.tessary = os.path.realpath(args.tessary)
     for tool in ("Xvfb", "openbox", "xdotool", "convert"):
@@ -949,7 +970,9 @@ def main():
             if mark in output:
                 failed = "the editor reported %r" % mark
     if failed is None:
-        print("random input: %d actions, seed %d: ok" % (count, args.seed))
+        print("random input: %d actions (%s), seed %d: ok"
+              % (count, ", ".join("%d %s" % (n, WHERE[what]) for what, n in sorted(session.reached.items())),
+                 args.seed))
         if not args.keep:
             shutil.rmtree(session.base, ignore_errors=True)
         return 0
