@@ -8,6 +8,7 @@
 set -uo pipefail
 seed=${RANDOM_INPUT_SEED:-20261208}
 here=$(dirname "$0")
+/usr/bin/python3 -c 'import Xlib' 2>/dev/null || { echo "python3-xlib is missing: tools/deps.sh installs it"; exit 77; }
 # First the driver's own checks, which need no display.
 if ! checks=$(/usr/bin/python3 "$here/../random/test_random_input.py" 2>&1); then
     echo "$checks"

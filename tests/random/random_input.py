@@ -332,10 +332,11 @@ class Screen:
         window.send_event(message, event_mask=0)
         self.d.flush()
 
-    def ping(self, pid, timeout):
-        """True when one of the editor's windows answers a ping within the timeout."""
+    def ping(self, pid, timeout, running):
+        """True when one of the editor's windows answers a ping within the timeout; false at
+        once when the editor is no longer running."""
         deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
+        while time.monotonic() < deadline and running():
             windows = self.clients(pid)
             sent = set()
             for window in windows:
@@ -511,7 +512,8 @@ class Session:
 
     def check_answers(self, what):
         self.check_running()
-        if not self.screen.ping(self.editor.pid, self.args.answer_timeout):
+        if not self.screen.ping(self.editor.pid, self.args.answer_timeout,
+                                lambda: self.editor.poll() is None):
             self.check_running()
             raise Failure("the editor did not answer for %d s after %s"
                           % (self.args.answer_timeout, what))
