@@ -5,7 +5,8 @@ Starts the editor on an X server of its own (Xvfb) under openbox, on a note of s
 with photographs (some broken or missing), texts and Mandelbrot pictures, all made in a
 temporary folder that HOME and the XDG folders point into. Then it sends random mouse and
 keyboard input: clicks, drags and wheel turns with Ctrl, Shift and Alt, the editor's keys,
-its menus, and answers to whatever dialog shows. After every action the editor must answer a
+its menus, and answers to whatever dialog shows; the test holds a picture on the clipboard
+for pasting. After every action the editor must answer a
 _NET_WM_PING, a round trip through its event loop, and must still be running.
 
 At the end the note is saved onto the file it was opened from (Ctrl+S), exported with
@@ -247,7 +248,38 @@ class Screen:
         self.TYPE = atom("_NET_WM_WINDOW_TYPE")
         self.UTILITY = atom("_NET_WM_WINDOW_TYPE_UTILITY")
         self.WM_CHECK = atom("_NET_SUPPORTING_WM_CHECK")
+        self.CLIPBOARD = atom("CLIPBOARD")
+        self.TARGETS = atom("TARGETS")
+        self.PNG = atom("image/png")
         self.stamp = 0x1000
+        self.picture = None
+
+    def offer_picture(self, data):
+        """Holds a PNG picture on the clipboard, as another program would, for Ctrl+V and the
+        page menu's paste. The test serves it while it waits for the editor's answers."""
+        self.owner = self.root.create_window(-10, -10, 1, 1, 0, self.d.screen().root_depth)
+        self.owner.set_selection_owner(self.CLIPBOARD, X.CurrentTime)
+        self.picture = data
+        self.d.flush()
+
+    def serve(self, event):
+        if event.type != X.SelectionRequest or self.picture is None:
+            return
+        property_ = event.property if event.property != X.NONE else event.target
+        try:
+            if event.target == self.TARGETS:
+                event.requestor.change_property(property_, Xatom.ATOM, 32, [self.TARGETS, self.PNG])
+            elif event.target == self.PNG:
+                event.requestor.change_property(property_, self.PNG, 8, self.picture)
+            else:
+                property_ = X.NONE
+            answer = xevent.SelectionNotify(time=event.time, requestor=event.requestor,
+                                            selection=event.selection, target=event.target,
+                                            property=property_)
+            event.requestor.send_event(answer, event_mask=0)
+            self.d.flush()
+        except xerror.XError:
+            pass
 
     def window(self, wid):
         return self.d.create_resource_object("window", wid)
@@ -356,6 +388,7 @@ class Screen:
             while time.monotonic() < wait_until:
                 while self.d.pending_events():
                     event = self.d.next_event()
+                    self.serve(event)
                     if (event.type == X.ClientMessage and event.client_type == self.WM_PROTOCOLS
                             and event.data[1][0] == self.PING and event.data[1][1] in sent):
                         return True
@@ -485,6 +518,10 @@ class Session:
         else:
             raise Failure("openbox did not start")
         self.note = make_note(self.sandbox)
+        pasted = os.path.join(self.base, "pasted.png")
+        convert("-size", "120x90", "gradient:#ff00ff-#00ffff", pasted)
+        with open(pasted, "rb") as picture:
+            self.screen.offer_picture(picture.read())
         self.paths = typed_paths(self.sandbox)
         with open(self.editor_log, "w") as out:
             self.editor = subprocess.Popen([self.args.tessary, self.note], env=self.env,
@@ -794,10 +831,10 @@ class Session:
 
     def answer_save(self, path, before):
         """Answers what saving shows until the file is written; false when nothing showed
-        and nothing was written within ten seconds."""
+        and nothing was written for a while (ten seconds, longer for a slow build)."""
         typed = False
         quiet_since = time.monotonic()
-        while time.monotonic() - quiet_since < 10:
+        while time.monotonic() - quiet_since < max(10, self.args.answer_timeout / 6):
             self.check_answers("saving")
             open_dialogs = self.dialogs()
             if not open_dialogs:
