@@ -559,11 +559,18 @@ class Session:
         """The window an action goes to, with what it is: "popup", "main", "open" (a dialog
         that may be clicked) or "keys" (a dialog that only gets keys)."""
         pid = self.editor.pid
+        ours = self.screen.clients(pid)
+        # A file or colour dialog takes every action while it is shown, wherever the focus
+        # is: a click meant for the window below could land on it.
+        for window in reversed(ours):
+            title = self.screen.title(window)
+            if not (title.endswith(MAIN_TITLE) or title in OPEN_DIALOGS
+                    or self.screen.is_utility(window)):
+                return window, "keys"
         popups = self.screen.popups(pid)
         if popups and values[9] < 0.7:
             return popups[-1], "popup"
         active = self.screen.active()
-        ours = self.screen.clients(pid)
         if active is not None and active.id in [window.id for window in ours]:
             window = active
         else:
