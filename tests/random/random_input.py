@@ -749,7 +749,13 @@ class Session:
             self.check_running()
             done = self.act(kind, values)
             self.log.append("%4d %s" % (count, done))
+            if self.args.verbose:
+                print(self.log[-1], flush=True)
             count += 1
+            self.check_answers("action %d (%s)" % (count - 1, done))
+            # Once more after a moment, for a window the action opened to be shown and made
+            # active by the window manager, so that a replay finds the same windows.
+            time.sleep(0.1)
             self.check_answers("action %d (%s)" % (count - 1, done))
             if self.shots and count % self.shots == 0:
                 subprocess.run(["import", "-window", "root",
@@ -974,6 +980,7 @@ def main():
     parser.add_argument("--answer-timeout", type=float, default=90,
                         help="how long the editor may take to answer")
     parser.add_argument("--keep", action="store_true", help="keep the test folder")
+    parser.add_argument("--verbose", action="store_true", help="print each action as it is done")
     parser.add_argument("--shots", type=int, default=0,
                         help="a screenshot after every that many actions (with --keep)")
     args = parser.parse_args()
@@ -1027,7 +1034,7 @@ def main():
     print("--- actions (seed %d):" % args.seed)
     print("\n".join(session.log))
     print("--- editor output (last lines):")
-    print("\n".join(session.editor_output().splitlines()[-80:]))
+    print("\n".join(session.editor_output().splitlines()[-150:]))
     print("--- replay: %s --seed %d --actions %d %s"
           % (os.path.realpath(__file__), args.seed, len(session.log), args.tessary))
     print("--- the test folder with a screenshot: %s" % session.base)
