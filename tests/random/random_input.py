@@ -220,7 +220,7 @@ def start_server(processes, env):
                 processes.append(server)
                 return ":%d" % number
             time.sleep(0.05)
-        server.kill()
+        server.terminate()
         server.wait()
     raise Failure("no free display for Xvfb")
 
@@ -780,7 +780,8 @@ class Session:
                 if self.screen.is_utility(window):
                     area = self.screen.area(window)
                     if area:
-                        self.input.move(area[0] + area[2] // 2, area[1] + area[3] // 2)
+                        # The check box fills the window; its box is on the left.
+                        self.input.move(area[0] + min(20, area[2] // 2), area[1] + area[3] // 2)
                         self.input.run("click", "1")
                         self.log.append("     end: the click-through switch clicked")
                         time.sleep(0.3)
@@ -812,7 +813,7 @@ class Session:
         main = self.main_window()
         if main is None:
             raise Failure("the main window is gone")
-        self.input.run("windowactivate", "--sync", str(main.id))
+        self.input.run("windowactivate", str(main.id))
         self.focus(main)
         time.sleep(0.3)
         return main
@@ -962,13 +963,16 @@ class Session:
             return ""
 
     def stop(self):
+        """Ends the editor, the window manager and the X server. They are asked first: an
+        X server that is killed leaves its lock file and socket behind."""
         for process in reversed(self.processes):
             if process.poll() is None:
-                process.kill()
+                process.terminate()
                 try:
                     process.wait(timeout=10)
                 except subprocess.TimeoutExpired:
-                    pass
+                    process.kill()
+                    process.wait(timeout=10)
 
 
 def main():
