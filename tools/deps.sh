@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libxcb1-dev
     libheif-dev libjxl-dev liblcms2-dev libheif-examples libjxl-tools
-    xvfb xauth imagemagick xdotool xcompmgr desktop-file-utils poppler-utils openbox x11-utils
+    xvfb xauth imagemagick xdotool xcompmgr desktop-file-utils poppler-utils openbox x11-utils python3-xlib
     dpkg-dev file
 )
 

@@ -15,6 +15,12 @@ export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build_dir" --output-on-failure -j2
 
+# Two minutes of random input on the real window, with a new seed each run (printed first; a
+# failure prints the actions and the command that replays them).
+random_failed=0
+/usr/bin/python3 "$root/tests/random/random_input.py" --seconds "${RANDOM_INPUT_SECONDS:-120}" \
+    --answer-timeout 180 "$build_dir/tessary" || random_failed=1
+
 shopt -s nullglob
 # Each fuzz target runs on one core; two run side by side.
 fuzz_one() {
@@ -32,7 +38,7 @@ fuzz_one() {
         return 1
     fi
 }
-failed=0
+failed=$random_failed
 pids=()
 for target in "$build_dir"/fuzz/*; do
     [[ -x "$target" ]] || continue
