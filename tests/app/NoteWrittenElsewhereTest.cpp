@@ -162,6 +162,8 @@ TEST_F(NoteWrittenElsewhereTest, SavingUnderAnotherNameDoesNotAskAndThatFileIsTh
 {
     OpenAndChange();
     Write(m_note, kOtherProgramsNote);
+    // The save dialog has already asked whether to replace the file chosen.
+    Write(m_copy, "an older copy");
     m_prompt->QueueSaveFile(m_copy);
     Press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Questions(), 0);
