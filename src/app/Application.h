@@ -4,8 +4,8 @@
 #include <QStringList>
 
 // Process exit codes of the editor.
-inline constexpr int kExitWindowFailed = 0; // the editor window could not be built
-inline constexpr int kExitWindowClosed = 2; // the editor window was closed
+inline constexpr int kExitWindowClosed = 0; // the editor window was closed
+inline constexpr int kExitWindowFailed = 1; // the editor window could not be built
 
 // Runs the program with its command line; returns the process exit code.
 int RunApplication(int argc, char** argv);

@@ -46,7 +46,7 @@ public:
 
     // False when a layout could not be built; the window has then closed itself.
     bool IsValid() const { return m_valid; }
-    // Called once the window has closed (the application ends its loop with code 2).
+    // Called once the window has closed (the application then ends with exit code 0).
     void SetCloseHandler(std::function<void()> handler) { m_close_handler = std::move(handler); }
 
     // The window's parts.

@@ -7,7 +7,9 @@
 #include "items/Canvas.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/KeptSection.h"
+#include "platform/FileDigest.h"
 #include "platform/Paths.h"
+#include "platform/TextCodec.h"
 #include "platform/TextFile.h"
 #include "platform/UserPrompt.h"
 #include "text/SectionDocument.h"
@@ -45,6 +47,26 @@ bool MustKeep(const QString& section_name, const Item* made)
 QString CaptionText()
 {
     return kPromptCaption.toString();
+}
+
+// The buttons of the question before writing over a note file that was written elsewhere.
+enum WrittenElsewhereChoice {
+    kOverwrite,
+    kSaveElsewhere,
+    kWriteNothing,
+};
+
+// Whether two paths name one file, also through links.
+bool SameFile(const QString& first, const QString& second)
+{
+    if (first.isEmpty() || second.isEmpty())
+        return false;
+    const QFileInfo one(first);
+    const QFileInfo other(second);
+    if (QDir::cleanPath(one.absoluteFilePath()) == QDir::cleanPath(other.absoluteFilePath()))
+        return true;
+    const QString canonical = one.canonicalFilePath();
+    return !canonical.isEmpty() && canonical == other.canonicalFilePath();
 }
 
 }
@@ -173,6 +195,7 @@ bool NoteDocument::ClearNote()
         return false;
     m_host.ResetPageCanvas(m_page_canvas);
     m_note_path.clear();
+    m_file_digest.clear();
     m_pages = QStringList { QString() };
     m_current_page = 0;
     m_host.NoteCleared();
@@ -183,9 +206,9 @@ bool NoteDocument::ClearNote()
 bool NoteDocument::SaveNote(const QString& path)
 {
     if (!path.isEmpty())
-        return WriteNote(path);
+        return WriteAfterCheck(path);
     if (!m_note_path.isEmpty())
-        return WriteNote(m_note_path);
+        return WriteAfterCheck(m_note_path);
     return SaveNoteAs();
 }
 
@@ -195,7 +218,41 @@ bool NoteDocument::SaveNoteAs()
     if (chosen.isEmpty())
         return false;
     m_last_folder = FolderOf(QFileInfo(chosen).absoluteFilePath());
-    return WriteNote(chosen);
+    return WriteAfterCheck(chosen);
+}
+
+bool NoteDocument::WrittenElsewhere(const QString& path) const
+{
+    if (m_file_digest.isEmpty() || !SameFile(path, m_note_path) || !QFileInfo::exists(path))
+        return false;
+    // A file that cannot be read any more may hold anything.
+    return FileDigest::OfFile(path) != m_file_digest;
+}
+
+ChoiceQuestion NoteDocument::WrittenElsewhereQuestion(const QString& path)
+{
+    ChoiceQuestion question;
+    question.text = QStringLiteral("「%1」はこのウィンドウで開いた後に、ほかのウィンドウかプログラムで変更されています。\n"
+                                   "上書きすると、その変更は失われます。")
+                        .arg(NameOf(path));
+    question.caption = CaptionText();
+    question.buttons = { QStringLiteral("上書き"), QStringLiteral("名前を付けて保存"), QStringLiteral("キャンセル") };
+    question.default_button = kOverwrite;
+    return question;
+}
+
+bool NoteDocument::WriteAfterCheck(const QString& target)
+{
+    if (!WrittenElsewhere(target))
+        return WriteNote(target);
+    switch (Prompt().AskChoice(WrittenElsewhereQuestion(target))) {
+    case kOverwrite:
+        return WriteNote(target);
+    case kSaveElsewhere:
+        return SaveNoteAs();
+    default:
+        return false;
+    }
 }
 
 bool NoteDocument::WriteNote(const QString& target)
@@ -209,12 +266,14 @@ bool NoteDocument::WriteNote(const QString& target)
     if (moves)
         for (QString& page : pages)
             page = MakeImagePathsAbsolute(page, old_folder);
-    if (!WriteTextFileSafely(absolute, JoinNotePages(pages, PageSize()))) {
+    const QByteArray bytes = EncodeTextUtf8(JoinNotePages(pages, PageSize()));
+    if (!WriteFileSafely(absolute, bytes)) {
         Prompt().ShowMessage(QStringLiteral("ノートの保存に失敗しました。"), CaptionText(), MessageIcon::Warning);
         return false;
     }
     m_pages = pages;
     m_note_path = absolute;
+    m_file_digest = FileDigest::OfBytes(bytes);
     return true;
 }
 
@@ -230,6 +289,8 @@ bool NoteDocument::OpenNote(const QString& path)
         return false;
     // Kept absolute, so the page folder stays right after the working folder has moved.
     source = QFileInfo(source).absoluteFilePath();
+    // Taken before reading: a change in between makes saving ask rather than overwrite.
+    const QByteArray digest = FileDigest::OfFile(source).value_or(QByteArray());
     QString text;
     if (!ReadTextFile(source, text) || !ClearNote())
         return false;
@@ -246,6 +307,7 @@ bool NoteDocument::OpenNote(const QString& path)
     if (!LoadPageText(m_page_canvas, m_pages.first()))
         return false;
     m_note_path = source;
+    m_file_digest = digest;
     m_host.NoteOpened();
     return true;
 }
@@ -256,6 +318,7 @@ bool NoteDocument::Restore(const NoteSnapshot& snapshot)
         return false;
     m_pages = snapshot.pages;
     m_note_path = snapshot.note_path;
+    m_file_digest = snapshot.file_digest;
     m_current_page = IsValidPage(snapshot.current_page) ? snapshot.current_page : 0;
     m_host.PagesChanged();
     return ShowPage(m_current_page);

@@ -8,6 +8,7 @@
 
 class Canvas;
 class NoteHost;
+struct ChoiceQuestion;
 struct FileDialogRequest;
 
 // The note in memory: one section text per page, of which only the current page lives as
@@ -69,9 +70,18 @@ public:
     // then is the note's file. An empty path writes to the note's own file, and asks the user
     // for one when the note has none. The old file is replaced only by a complete new one; a
     // failed write leaves it as it was and tells the user.
+    //
+    // When the note's own file no longer holds what this note last read from it or wrote into
+    // it (another window or program saved it since), the user chooses first: overwrite it,
+    // save under another name, or write nothing. A file that has gone is written again.
     bool SaveNote(const QString& path);
     // Asks the user for a file and saves the note into it.
     bool SaveNoteAs();
+    // Whether the file is the note's own file and holds something else than the note last
+    // read from it or wrote into it. False when that is not known.
+    bool WrittenElsewhere(const QString& path) const;
+    // The question before writing over such a file.
+    static ChoiceQuestion WrittenElsewhereQuestion(const QString& path);
     // Opens a note file (extension "tsy" in any case) after the erase question, and shows its
     // first page, locked. An empty path asks the user for one. Any failure before the question
     // leaves the note as it was and is not reported.
@@ -81,14 +91,18 @@ public:
     // page canvas. False when the snapshot holds no page or its current page fails to load.
     bool Restore(const NoteSnapshot& snapshot);
     // The note as it is now; the current page as it was last written back from the canvas.
-    NoteSnapshot Snapshot() const { return { m_pages, m_current_page, m_note_path }; }
+    NoteSnapshot Snapshot() const { return { m_pages, m_current_page, m_note_path, m_file_digest }; }
 
 private:
+    // Writes into the note's own file only after the question above, when it is needed.
+    bool WriteAfterCheck(const QString& target);
     bool WriteNote(const QString& target);
 
     QStringList m_pages { QString() };
     int m_current_page { 0 };
     QString m_note_path;
+    // The fingerprint of the note file as last read or written; empty when not known.
+    QByteArray m_file_digest;
     // The folder of the last note file the user chose; where the dialogs open for a new note.
     QString m_last_folder;
     Canvas& m_page_canvas;

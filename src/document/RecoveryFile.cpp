@@ -12,6 +12,7 @@
 namespace {
 
 constexpr char kMagic[] = "TessaryRecovery 1";
+constexpr char kFileDigest[] = "file ";
 
 void AppendBlock(QByteArray& out, const char* name, const QString& text)
 {
@@ -45,6 +46,8 @@ public:
         const auto line = NextLine();
         return line && *line == expected;
     }
+
+    std::optional<QByteArrayView> AnyLine() { return NextLine(); }
 
     // "name N" with N a decimal number from 0 up to limit (at most the int range, so the
     // digits cannot overflow before they pass it).
@@ -105,6 +108,11 @@ QByteArray RecoveryFile::Encode(const NoteSnapshot& snapshot)
     AppendNumber(out, "pages", snapshot.pages.size());
     for (const QString& page : snapshot.pages)
         AppendBlock(out, "page", page);
+    if (!snapshot.file_digest.isEmpty()) {
+        out += kFileDigest;
+        out += snapshot.file_digest.toHex();
+        out += '\n';
+    }
     out += "end\n";
     return out;
 }
@@ -132,7 +140,17 @@ std::optional<NoteSnapshot> RecoveryFile::Decode(const QByteArray& bytes)
             return std::nullopt;
         snapshot.pages.append(std::move(*page));
     }
-    if (!reader.Line("end") || reader.Remaining() != 0 || snapshot.current_page >= snapshot.pages.size())
+    // The lines before "end" that this version knows, and any others, which it skips.
+    for (;;) {
+        const auto line = reader.AnyLine();
+        if (!line)
+            return std::nullopt;
+        if (*line == "end")
+            break;
+        if (line->startsWith(kFileDigest))
+            snapshot.file_digest = QByteArray::fromHex(line->sliced(qsizetype(std::strlen(kFileDigest))).toByteArray());
+    }
+    if (reader.Remaining() != 0 || snapshot.current_page >= snapshot.pages.size())
         return std::nullopt;
     return snapshot;
 }

@@ -16,9 +16,12 @@
 //   current I      the page shown, from 0
 //   pages C
 //   page N         C times, each followed by N bytes of UTF-8 and a line end
+//   file HEX       the fingerprint of the note file when the copy was made (when known)
 //   end
 //
-// Every line ends in LF. A file that is cut short or malformed in any way reads as nothing.
+// Every line ends in LF. Between the pages and "end" a reader skips the lines it does not
+// know, so later versions may add some there. A file that is cut short or malformed in any
+// other way reads as nothing.
 class RecoveryFile {
 public:
     static constexpr char kExtension[] = ".tsr";

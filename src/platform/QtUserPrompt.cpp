@@ -9,9 +9,11 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -136,6 +138,21 @@ Answer QtUserPrompt::DoAskYesNoCancel(const QString& text, const QString& captio
     default:
         return Answer::Cancel;
     }
+}
+
+int QtUserPrompt::DoAskChoice(const ChoiceQuestion& question)
+{
+    QMessageBox box(QMessageBox::Question, question.caption, question.text, QMessageBox::NoButton, DialogOwner());
+    std::array<QPushButton*, 3> buttons {};
+    // The roles only place the buttons as the desktop orders them; the answer is the button.
+    constexpr std::array roles { QMessageBox::AcceptRole, QMessageBox::ActionRole, QMessageBox::RejectRole };
+    for (size_t index = 0; index < buttons.size(); ++index)
+        buttons[index] = box.addButton(question.buttons[index], roles[index]);
+    box.setEscapeButton(buttons.back());
+    box.setDefaultButton(buttons[size_t(std::clamp(question.default_button, 0, int(buttons.size()) - 1))]);
+    box.exec();
+    const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return chosen == buttons.end() ? int(buttons.size()) - 1 : int(chosen - buttons.begin());
 }
 
 std::optional<QString> QtUserPrompt::DoAskOpenFile(const FileDialogRequest& request)

@@ -37,6 +37,7 @@ protected:
     void DoShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
     bool DoAskYesNo(const QString& text, const QString& caption) override;
     Answer DoAskYesNoCancel(const QString& text, const QString& caption) override;
+    int DoAskChoice(const ChoiceQuestion& question) override;
     std::optional<QString> DoAskOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> DoAskSaveFile(const FileDialogRequest& request) override;
     std::optional<quint32> DoAskColor(quint32 initial_argb) override;

@@ -52,6 +52,15 @@ Answer ScriptedUserPrompt::DoAskYesNoCancel(const QString& text, const QString& 
     return TakeFront(m_answers, Answer::Cancel);
 }
 
+int ScriptedUserPrompt::DoAskChoice(const ChoiceQuestion& question)
+{
+    Request& request = Record(Kind::Choice);
+    request.text = question.text;
+    request.caption = question.caption;
+    request.buttons = question.buttons;
+    return TakeFront(m_choices, int(question.buttons.size()) - 1);
+}
+
 std::optional<QString> ScriptedUserPrompt::DoAskOpenFile(const FileDialogRequest& request)
 {
     Record(Kind::OpenFile).file = request;

@@ -7,13 +7,14 @@
 
 // A prompt for tests: answers from queues filled beforehand and records every request in
 // order. With an empty queue a Yes/No question is answered No, a Yes/No/Cancel question
-// Cancel, and a dialog or menu is cancelled.
+// Cancel, a question of three buttons with its last one, and a dialog or menu is cancelled.
 class ScriptedUserPrompt : public UserPrompt {
 public:
     enum class Kind {
         Message,
         YesNo,
         YesNoCancel,
+        Choice,
         OpenFile,
         SaveFile,
         Color,
@@ -25,6 +26,7 @@ public:
         QString text;
         QString caption;
         MessageIcon icon { MessageIcon::None };
+        std::array<QString, 3> buttons {};
         FileDialogRequest file;
         quint32 initial_color { 0 };
         PopupMenu menu;
@@ -37,6 +39,8 @@ public:
 
     void QueueYesNo(bool answer) { m_yes_no.push_back(answer); }
     void QueueAnswer(Answer answer) { m_answers.push_back(answer); }
+    // The index of the button of a question of three buttons.
+    void QueueChoice(int button) { m_choices.push_back(button); }
     void QueueOpenFile(std::optional<QString> answer) { m_open_files.push_back(std::move(answer)); }
     void QueueSaveFile(std::optional<QString> answer) { m_save_files.push_back(std::move(answer)); }
     void QueueColor(std::optional<quint32> answer) { m_colors.push_back(answer); }
@@ -50,6 +54,7 @@ protected:
     void DoShowMessage(const QString& text, const QString& caption, MessageIcon icon) override;
     bool DoAskYesNo(const QString& text, const QString& caption) override;
     Answer DoAskYesNoCancel(const QString& text, const QString& caption) override;
+    int DoAskChoice(const ChoiceQuestion& question) override;
     std::optional<QString> DoAskOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> DoAskSaveFile(const FileDialogRequest& request) override;
     std::optional<quint32> DoAskColor(quint32 initial_argb) override;
@@ -62,6 +67,7 @@ private:
 
     std::deque<bool> m_yes_no;
     std::deque<Answer> m_answers;
+    std::deque<int> m_choices;
     std::deque<std::optional<QString>> m_open_files;
     std::deque<std::optional<QString>> m_save_files;
     std::deque<std::optional<quint32>> m_colors;

@@ -44,6 +44,12 @@ Answer UserPrompt::AskYesNoCancel(const QString& text, const QString& caption)
     return DoAskYesNoCancel(text, caption);
 }
 
+int UserPrompt::AskChoice(const ChoiceQuestion& question)
+{
+    ModalScope modal;
+    return DoAskChoice(question);
+}
+
 std::optional<QString> UserPrompt::AskOpenFile(const FileDialogRequest& request)
 {
     ModalScope modal;

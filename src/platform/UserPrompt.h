@@ -5,6 +5,7 @@
 #include <QStringView>
 #include <QtGlobal>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -36,6 +37,15 @@ struct FileDialogRequest {
     QString title {};
 };
 
+// A question answered by one of three buttons with words of their own. The last button is the
+// way out: Escape and closing the box choose it.
+struct ChoiceQuestion {
+    QString text {};
+    QString caption {};
+    std::array<QString, 3> buttons {};
+    int default_button { 0 }; // the one Return presses
+};
+
 struct PopupMenuEntry {
     QString text {};
     int id { 0 };
@@ -62,6 +72,8 @@ public:
     bool AskYesNo(const QString& text, const QString& caption);
     // Yes, No or Cancel; closing the box answers Cancel.
     Answer AskYesNoCancel(const QString& text, const QString& caption);
+    // The index of the button chosen, from 0.
+    int AskChoice(const ChoiceQuestion& question);
     // The chosen path, or none when the user cancelled.
     std::optional<QString> AskOpenFile(const FileDialogRequest& request);
     std::optional<QString> AskSaveFile(const FileDialogRequest& request);
@@ -75,6 +87,7 @@ protected:
     virtual void DoShowMessage(const QString& text, const QString& caption, MessageIcon icon) = 0;
     virtual bool DoAskYesNo(const QString& text, const QString& caption) = 0;
     virtual Answer DoAskYesNoCancel(const QString& text, const QString& caption) = 0;
+    virtual int DoAskChoice(const ChoiceQuestion& question) = 0;
     virtual std::optional<QString> DoAskOpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> DoAskSaveFile(const FileDialogRequest& request) = 0;
     virtual std::optional<quint32> DoAskColor(quint32 initial_argb) = 0;

@@ -1,4 +1,5 @@
 #include "document/RecoveryFile.h"
+#include "platform/FileDigest.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,6 +16,8 @@ NoteSnapshot ThreePageNote()
         QStringLiteral(u"[Text]\r\nText=写真\nend\r\n-\r\n") };
     snapshot.current_page = 2;
     snapshot.note_path = QStringLiteral(u"/home/user/ノート/trip\n2026.tsy");
+    // Binary, with line ends among its bytes.
+    snapshot.file_digest = FileDigest::OfBytes("[TSImage]\r\n");
     return snapshot;
 }
 
@@ -63,4 +66,30 @@ TEST(RecoveryFileTest, MalformedFilesReadAsNothing)
     for (const char* row : rows)
         EXPECT_FALSE(RecoveryFile::Decode(QByteArray(row))) << row;
     EXPECT_TRUE(RecoveryFile::Decode("TessaryRecovery 1\npath 0\n\ncurrent 0\npages 1\npage 0\n\nend\n"));
+}
+
+TEST(RecoveryFileTest, TheNoteFilesFingerprintIsOptionalAndUnknownLinesBeforeTheEndAreSkipped)
+{
+    const QByteArray digest = FileDigest::OfBytes("note");
+    const QByteArray head = "TessaryRecovery 1\npath 5\na.tsy\ncurrent 0\npages 1\npage 0\n\n";
+    struct Row {
+        const char* name;
+        QByteArray tail;
+        QByteArray expected_digest;
+    };
+    const Row rows[] = {
+        { "a copy of an earlier version", "end\n", {} },
+        { "with the fingerprint", "file " + digest.toHex() + "\nend\n", digest },
+        { "with lines of a later version", "shown 3\nfile " + digest.toHex() + "\nzoom 2 1\nend\n", digest },
+    };
+    for (const Row& row : rows) {
+        const auto copy = RecoveryFile::Decode(head + row.tail);
+        ASSERT_TRUE(copy) << row.name;
+        EXPECT_EQ(copy->note_path, QStringLiteral("a.tsy")) << row.name;
+        EXPECT_EQ(copy->pages, QStringList { QString() }) << row.name;
+        EXPECT_EQ(copy->file_digest, row.expected_digest) << row.name;
+    }
+    // A note without a known file is written as before.
+    NoteSnapshot unknown;
+    EXPECT_FALSE(RecoveryFile::Encode(unknown).contains("file "));
 }

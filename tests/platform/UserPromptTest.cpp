@@ -125,6 +125,74 @@ TEST(QtUserPromptThreeWayTest, ButtonsAndEscapeGiveTheirAnswers)
     }
 }
 
+namespace {
+
+ChoiceQuestion ThreeButtons()
+{
+    ChoiceQuestion question;
+    question.text = QStringLiteral(u"「note.tsy」は変更されています。");
+    question.caption = QStringLiteral("Tessary");
+    question.buttons = { QStringLiteral(u"上書き"), QStringLiteral(u"名前を付けて保存"), QStringLiteral(u"キャンセル") };
+    return question;
+}
+
+}
+
+TEST_F(UserPromptTest, ScriptedChoiceAnswersInOrderThenTakesTheWayOut)
+{
+    ScriptedUserPrompt& scripted = ScriptedUserPrompt::Install();
+    scripted.QueueChoice(1);
+    scripted.QueueChoice(0);
+    EXPECT_EQ(Prompt().AskChoice(ThreeButtons()), 1);
+    EXPECT_EQ(Prompt().AskChoice(ThreeButtons()), 0);
+    EXPECT_EQ(Prompt().AskChoice(ThreeButtons()), 2);
+    ASSERT_EQ(scripted.Requests().size(), 3u);
+    EXPECT_EQ(scripted.Requests()[0].kind, Kind::Choice);
+    EXPECT_EQ(scripted.Requests()[0].text, ThreeButtons().text);
+    EXPECT_EQ(scripted.Requests()[0].caption, QStringLiteral("Tessary"));
+    EXPECT_EQ(scripted.Requests()[0].buttons, ThreeButtons().buttons);
+}
+
+TEST(QtUserPromptChoiceTest, EachButtonEscapeAndReturnGiveTheirAnswers)
+{
+    enum class Press { Button, Escape, Return };
+    struct Row {
+        Press press;
+        int button; // the button clicked, or the default one for Return
+        int expected;
+    };
+    const Row rows[] = {
+        { Press::Button, 0, 0 },
+        { Press::Button, 1, 1 },
+        { Press::Button, 2, 2 },
+        { Press::Escape, 0, 2 },
+        { Press::Return, 0, 0 },
+        { Press::Return, 1, 1 },
+    };
+    for (const Row& row : rows) {
+        QStringList shown;
+        ChoiceQuestion question = ThreeButtons();
+        question.default_button = row.press == Press::Return ? row.button : 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            shown << box->windowTitle() << box->text();
+            QAbstractButton* wanted = nullptr;
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == question.buttons[size_t(row.button)])
+                    wanted = button;
+            ASSERT_NE(wanted, nullptr);
+            if (row.press == Press::Button)
+                wanted->click();
+            else
+                QTest::keyClick(box, row.press == Press::Escape ? Qt::Key_Escape : Qt::Key_Return);
+        });
+        QtUserPrompt prompt;
+        EXPECT_EQ(prompt.AskChoice(question), row.expected) << int(row.press) << " " << row.button;
+        EXPECT_EQ(shown, (QStringList { QStringLiteral("Tessary"), question.text }));
+    }
+}
+
 TEST_F(UserPromptTest, ResettingThePromptBringsBackTheQtOne)
 {
     ScriptedUserPrompt::Install();
