@@ -22,6 +22,12 @@ QString ImageSection(const QString& file, const QString& pos)
     return QStringLiteral("[TSImage]\r\nFileName=%1,0,0,0,0\r\nFolderPath=\r\nRotate=0\r\nPos=%2\r\n\r\n").arg(file, pos);
 }
 
+// Within a step or two of decoding and scaling.
+bool Near(QColor a, QColor b)
+{
+    return qAbs(a.red() - b.red()) <= 2 && qAbs(a.green() - b.green()) <= 2 && qAbs(a.blue() - b.blue()) <= 2;
+}
+
 QByteArray ReadBytes(const QString& path)
 {
     QFile file(path);
@@ -93,7 +99,7 @@ TEST_F(UnreadImagesWindowTest, OneMessageNamesThemAndThePageShowsWhereTheyStood)
     // Both frames show where their sections place them; the readable picture shows itself.
     EXPECT_EQ(PagePixel({ 100.5, 45 }).rgba(), kField);
     EXPECT_EQ(PagePixel({ 315.5, 50 }).rgba(), kField);
-    EXPECT_EQ(PagePixel({ 350, 325 }), QColor(Qt::darkGreen));
+    EXPECT_TRUE(Near(PagePixel({ 350, 325 }), QColor(Qt::darkGreen)));
 
     // The broken picture was named already; the next page has nothing new to say.
     Key(Qt::Key_PageDown);
@@ -130,7 +136,7 @@ TEST(UnreadImageNoticeTest, EachImageIsNamedOncePerNote)
     EXPECT_EQ(notice.Take(page, folder.path()), first);
 }
 
-TEST_F(MainWindowTest, PipesAndBrokenFilesOnTheCommandLineAreLeftOutWithoutWaiting)
+TEST_F(UnreadImagesWindowTest, PipesAndBrokenFilesOnTheCommandLineAreLeftOutWithoutWaiting)
 {
     const QString pipe = m_folder.filePath(QStringLiteral("pipe.jpg"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
@@ -145,5 +151,5 @@ TEST_F(MainWindowTest, PipesAndBrokenFilesOnTheCommandLineAreLeftOutWithoutWaiti
     m_window->Import().ProcessCommandLine({ pipe, cut, good });
     EXPECT_EQ(m_window->GetPages().Count(), 1);
     ASSERT_EQ(NoteItemsShown(), 1);
-    EXPECT_EQ(PagePixel({ 400, 300 }), QColor(Qt::darkGreen));
+    EXPECT_TRUE(Near(PagePixel({ 400, 300 }), QColor(Qt::darkGreen)));
 }
