@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev python3
     qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n
-    libgif-dev zlib1g-dev fonts-ipafont-gothic
+    libgif-dev zlib1g-dev libjpeg62-turbo-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     libxcb1-dev
     libheif-dev libjxl-dev liblcms2-dev libheif-examples libjxl-tools

@@ -42,7 +42,7 @@ FileDialogRequest ImageDialog()
 // Why placing a file failed, for the user; the plain failure when the file itself is fine.
 QString PlacingFailure(const QString& path)
 {
-    const ImageReadFailure failure = ImageFileReader::Check(path);
+    const ImageReadFailure failure = ImageFileReader::CheckRemembered(path);
     if (failure == ImageReadFailure::None)
         return QStringLiteral("ファイルオープンに失敗しました。");
     return ImageFileReader::FailureMessage(NameOf(path), failure);
@@ -129,6 +129,9 @@ std::unique_ptr<ImageItem> ImageImport::NewImageItem(Canvas& canvas, const QStri
 {
     auto item = std::make_unique<ImageItem>(canvas);
     if (!item->Load(QFileInfo(path).absoluteFilePath(), {}, FolderListingCache::Rescan::Yes))
+        return nullptr;
+    // The header was enough to place it; a file whose pixels do not come would stay blank.
+    if (ImageFileReader::CheckRemembered(item->GetPicture().FileName()) != ImageReadFailure::None)
         return nullptr;
     return item;
 }

@@ -3,25 +3,14 @@
 #include "items/Canvas.h"
 #include "items/ImageDecoder.h"
 #include "items/ImageFileReader.h"
-#include "noteitems/ImageItem.h"
 #include "noteitems/KeptSection.h"
 #include "platform/Paths.h"
-#include "text/SectionDocument.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 
 namespace {
-
-// The image path of a section that stands unread on a page; empty for any other section.
-QString UnloadedImagePath(const KeptSection& kept)
-{
-    SectionDocument section;
-    if (!ParseSectionText(QStringView(kept.Source()), section) || section.Name(0) != ImageItem::kSectionName)
-        return {};
-    return ImageItem::FilePathOf(section.Store(0));
-}
 
 QString Resolved(const QString& written, const QString& folder)
 {
@@ -33,12 +22,13 @@ QString Resolved(const QString& written, const QString& folder)
 
 bool ImageWarnings::Loads(const QString& path)
 {
-    return ImageDecoder::Open(path) != nullptr;
+    // The header alone may read while the pixels do not come.
+    return ImageDecoder::Open(path) != nullptr && ImageFileReader::CheckRemembered(path) == ImageReadFailure::None;
 }
 
 QString ImageWarnings::Reason(const QString& path)
 {
-    switch (ImageFileReader::Check(path)) {
+    switch (ImageFileReader::CheckRemembered(path)) {
     case ImageReadFailure::Missing:
         return QStringLiteral("the file does not exist");
     case ImageReadFailure::NotPermitted:
@@ -51,6 +41,8 @@ QString ImageWarnings::Reason(const QString& path)
         return QStringLiteral("the image is too large");
     case ImageReadFailure::NoImageInFolder:
         return QStringLiteral("the folder holds no image the program reads");
+    case ImageReadFailure::NotAFile:
+        return QStringLiteral("not a regular file (a pipe, a device or the like)");
     case ImageReadFailure::None:
         break;
     }
@@ -66,7 +58,7 @@ void ImageWarnings::AddUnloaded(const Canvas& canvas, const QString& folder)
 {
     for (const auto& item : canvas.Items()) {
         const auto* kept = dynamic_cast<const KeptSection*>(item.get());
-        const QString path = kept ? UnloadedImagePath(*kept) : QString();
+        const QString path = kept ? kept->UnreadImagePath() : QString();
         if (!path.isEmpty())
             Add(Resolved(path, folder));
     }
@@ -83,4 +75,28 @@ void ImageWarnings::Print() const
     QTextStream err(stderr);
     for (const QString& path : m_paths)
         err << Line(path) << '\n';
+}
+
+QString UnreadImageNotice::Take(const Canvas& page, const QString& folder)
+{
+    ImageWarnings found;
+    found.AddUnloaded(page, folder);
+    QStringList fresh;
+    for (const QString& path : found.Paths()) {
+        if (!m_named.contains(path)) {
+            m_named.insert(path);
+            fresh << path;
+        }
+    }
+    return fresh.isEmpty() ? QString() : Message(fresh);
+}
+
+QString UnreadImageNotice::Message(const QStringList& paths)
+{
+    QStringList lines { QStringLiteral("画像を読み込めませんでした。") };
+    for (const QString& path : paths.mid(0, kNamedAtMost))
+        lines << ImageFileReader::FailureMessage(NameOf(path), ImageFileReader::CheckRemembered(path));
+    if (paths.size() > kNamedAtMost)
+        lines << QStringLiteral("ほか %1 件").arg(paths.size() - kNamedAtMost);
+    return lines.join(u'\n');
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -28,4 +29,23 @@ public:
 
 private:
     QStringList m_paths;
+};
+
+// The window names the images of a note it could not read in one message as a page shows them,
+// each image once for as long as the note stays open, rather than one box per image.
+class UnreadImageNotice {
+public:
+    // Names at most this many images, then how many more there are.
+    static constexpr int kNamedAtMost = 5;
+
+    // A note was opened or started anew: every image may be named again.
+    void Reset() { m_named.clear(); }
+    // The message for the images of the page that stand unread and were not named yet, and
+    // notes them as named; empty when there are none. Relative paths resolve against folder.
+    QString Take(const Canvas& page, const QString& folder);
+    // The message that names the images, with the reason for each.
+    static QString Message(const QStringList& paths);
+
+private:
+    QSet<QString> m_named;
 };

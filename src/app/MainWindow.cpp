@@ -337,6 +337,7 @@ void MainWindow::ShowPageCounter()
 
 void MainWindow::NoteCleared()
 {
+    m_unread_notice.Reset();
     ShowGridDivisions();
     m_page_bar->GetCanvas().UpdateItemProperty(kLockPage, kPushed, BoolText(false));
     ReadLock();
@@ -870,4 +871,21 @@ void MainWindow::NoteOpened()
     ReadLock();
     // The note may have brought its own page size.
     ShowPageSize();
+    m_unread_notice.Reset();
+    NameUnreadImages();
+}
+
+void MainWindow::PageShown()
+{
+    NameUnreadImages();
+}
+
+void MainWindow::NameUnreadImages()
+{
+    const QString text = m_unread_notice.Take(PageCanvas(), m_pages.Document().PageFolder());
+    if (text.isEmpty())
+        return;
+    // Shown once the page has been turned, outside the key, wheel or drop that turned it.
+    QMetaObject::invokeMethod(this, [text] { Prompt().ShowMessage(text, kPromptCaption.toString(), MessageIcon::Warning); },
+        Qt::QueuedConnection);
 }

@@ -4,6 +4,7 @@
 #include "app/CanvasWidget.h"
 #include "app/CommandTable.h"
 #include "app/ImageImport.h"
+#include "app/ImageWarnings.h"
 #include "app/PageCanvasWidget.h"
 #include "app/PageContextMenu.h"
 #include "app/PageScroller.h"
@@ -138,6 +139,7 @@ public:
     void ShowPageCounter() override;
     void NoteCleared() override;
     void NoteOpened() override;
+    void PageShown() override;
     void NoteChanged() override;
     void PageSizeShown() override;
     bool MayDiscardChanges() override;
@@ -176,6 +178,8 @@ private:
     // The status of the note item at a point of the screen.
     void ShowStatus(QPoint global_pointer);
     void SetLocked(bool locked);
+    // Names the images of the page shown that could not be read and were not named yet.
+    void NameUnreadImages();
 
     bool m_valid { true };
     std::function<void()> m_close_handler;
@@ -195,6 +199,7 @@ private:
     // Decodes the neighbouring pages' pictures while the user is idle.
     PagePrefetch m_prefetch { m_pages.Document(), m_page_view->GetCanvas() };
 
+    UnreadImageNotice m_unread_notice;
     bool m_locked { false };
     bool m_grid_visible { true };
     bool m_snap { true };

@@ -5,6 +5,7 @@
 #include "document/NoteFileText.h"
 #include "document/NoteHost.h"
 #include "items/Canvas.h"
+#include "items/ImageFileReader.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/KeptSection.h"
 #include "platform/FileDigest.h"
@@ -41,7 +42,11 @@ bool MustKeep(const QString& section_name, const Item* made)
     const auto* image = dynamic_cast<const ImageItem*>(made);
     QString section;
     QString options;
-    return image && !image->Save(section, options, SaveMode::Persistent);
+    if (!image)
+        return false;
+    // A header that reads says nothing of the pixels: a file cut short would show blank.
+    return !image->Save(section, options, SaveMode::Persistent)
+        || ImageFileReader::CheckRemembered(image->GetPicture().FileName()) != ImageReadFailure::None;
 }
 
 QString CaptionText()
@@ -167,7 +172,10 @@ bool NoteDocument::LoadPageText(Canvas& canvas, const QString& text)
         // An image that shows nothing and would save nothing gives its place to its section.
         if (made)
             canvas.RemoveItem(made);
-        canvas.AddItem(std::make_unique<KeptSection>(canvas, sources[size_t(i)]));
+        auto kept = std::make_unique<KeptSection>(canvas, sources[size_t(i)]);
+        if (name == ImageItem::kSectionName && !ImageItem::FilePathOf(sections.Store(i)).isEmpty())
+            kept->ShowAsUnreadImage(sections.Store(i));
+        canvas.AddItem(std::move(kept));
     }
     return true;
 }

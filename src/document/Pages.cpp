@@ -144,6 +144,7 @@ bool Pages::ShowPageNow(int index)
     m_host.RepaintPageCanvas();
     AdoptShownPage();
     m_host.ShowPageCounter();
+    m_host.PageShown();
     return true;
 }
 

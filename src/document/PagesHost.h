@@ -23,6 +23,8 @@ public:
     virtual void NoteCleared() = 0;
     // A note file was opened and its first page loaded: lock it and repaint the page.
     virtual void NoteOpened() = 0;
+    // Another page of the note was loaded onto the page canvas: turned to, undone or redone.
+    virtual void PageShown() { }
     // A change was recorded or undone, or the note was saved, opened, started anew or
     // restored: IsModified() of the pages tells whether it now differs from its file.
     virtual void NoteChanged() { }

@@ -3,23 +3,31 @@
 #include "items/ImageDecoder.h"
 #include "items/ImageFileReaderColour.h"
 #include "items/ImageFileReaderHeif.h"
+#include "items/ImageFileReaderJpeg.h"
 #include "items/ImageFileReaderJxl.h"
+#include "platform/FileIdentity.h"
 #include "platform/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
+
+#include <mutex>
+#include <utility>
 
 namespace {
 
-enum class Format { Qt, Heif, Jxl };
+enum class Format { Qt, Jpeg, Heif, Jxl };
 
 // Enough of a file's start to tell HEIF and JPEG XL files from the rest.
 constexpr qint64 kSniffBytes = 64;
 // The size at which Check decodes a file: small, so that a check costs little where the format
 // decodes at a reduced size.
 constexpr QSize kCheckSize(64, 64);
+// How many verdicts CheckRemembered keeps before it starts afresh.
+constexpr qsizetype kRememberedVerdicts = 4096;
 
 void RaiseAllocationLimit()
 {
@@ -54,6 +62,8 @@ ImageReadFailure AccessFailure(const QString& path)
         return ImageReadFailure::Missing;
     if (info.isDir())
         return ImageReadFailure::NoImageInFolder;
+    if (!info.isFile())
+        return ImageReadFailure::NotAFile;
     if (!info.isReadable())
         return ImageReadFailure::NotPermitted;
     return ImageReadFailure::None;
@@ -69,6 +79,8 @@ Format FormatOf(const QString& path)
         return Format::Heif;
     if (ImageFileReaderJxl::Recognises(start))
         return Format::Jxl;
+    if (ImageFileReaderJpeg::Recognises(start))
+        return Format::Jpeg;
     return Format::Qt;
 }
 
@@ -144,6 +156,7 @@ ImageFileHeader ImageFileReader::ReadHeader(const QString& path, const ImageRead
     case Format::Jxl:
         header = ImageFileReaderJxl::ReadHeader(path);
         break;
+    case Format::Jpeg:
     case Format::Qt:
         header = QtHeader(path, options);
         break;
@@ -156,13 +169,15 @@ ImageFileHeader ImageFileReader::ReadHeader(const QString& path, const ImageRead
 
 QImage ImageFileReader::ReadPixels(const QString& path, QSize size, const ImageReadOptions& options, QSize natural_size)
 {
-    if (path.isEmpty())
+    // A file that became a pipe or a device since its header was read is not opened.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return {};
     switch (FormatOf(path)) {
     case Format::Heif:
         return ImageFileReaderHeif::ReadPixels(path, size, natural_size);
     case Format::Jxl:
         return ImageFileReaderJxl::ReadPixels(path, size, natural_size);
+    case Format::Jpeg:
     case Format::Qt:
         break;
     }
@@ -183,8 +198,36 @@ ImageReadFailure ImageFileReader::Check(const QString& path)
     const ImageFileHeader header = ReadHeader(path);
     if (!header.IsReadable())
         return header.failure;
+    // Qt's JPEG reader fills a broken body with grey and reports success; libjpeg itself tells.
+    if (FormatOf(path) == Format::Jpeg)
+        return ImageFileReaderJpeg::DecodesWhole(path) ? ImageReadFailure::None : ImageReadFailure::Damaged;
     const QSize small = header.natural_size.boundedTo(kCheckSize);
     return ReadPixels(path, small).isNull() ? ImageReadFailure::Damaged : ImageReadFailure::None;
+}
+
+ImageReadFailure ImageFileReader::CheckRemembered(const QString& path)
+{
+    const std::optional<FileIdentity> identity = FileIdentity::Of(path);
+    // Folders and missing files cost no decode.
+    if (!identity)
+        return Check(path);
+    static std::mutex mutex;
+    static QHash<QString, std::pair<FileIdentity, ImageReadFailure>> verdicts;
+    {
+        std::lock_guard lock(mutex);
+        const auto found = verdicts.constFind(path);
+        if (found != verdicts.cend() && found->first == *identity)
+            return found->second;
+    }
+    const ImageReadFailure failure = Check(path);
+    // A file that changed while it was checked is checked again next time.
+    if (FileIdentity::Of(path) != identity)
+        return failure;
+    std::lock_guard lock(mutex);
+    if (verdicts.size() >= kRememberedVerdicts)
+        verdicts.clear();
+    verdicts.insert(path, { *identity, failure });
+    return failure;
 }
 
 bool ImageFileReader::FitsAllocationLimit(QSize size)
@@ -209,6 +252,8 @@ QString ImageFileReader::ReasonText(ImageReadFailure failure)
         return QStringLiteral("画像が大きすぎます");
     case ImageReadFailure::NoImageInFolder:
         return QStringLiteral("フォルダに読める画像がありません");
+    case ImageReadFailure::NotAFile:
+        return QStringLiteral("通常のファイルではありません");
     }
     return {};
 }

@@ -27,6 +27,8 @@ enum class ImageReadFailure {
     Damaged,
     TooLarge,
     NoImageInFolder,
+    // A pipe, a device or a socket: opening one could wait for ever, so it is never opened.
+    NotAFile,
 };
 
 // What the start of an image file tells: enough to place the image without its pixels.
@@ -62,6 +64,9 @@ public:
     // Why a file cannot be shown: its header is read and its pixels decoded at a small size.
     // A folder counts as readable when one of its own images is. None when it is readable.
     static ImageReadFailure Check(const QString& path);
+    // Check, remembered for the version of the file (its identity) that was checked, so that a
+    // page shown again, an undo or another page with the same photograph costs no decode.
+    static ImageReadFailure CheckRemembered(const QString& path);
     // Whether an image of this size decoded fits in ImageDecoder's allocation limit.
     static bool FitsAllocationLimit(QSize size);
 

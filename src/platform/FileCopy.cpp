@@ -86,7 +86,8 @@ std::unique_ptr<SafeFileWriter> WriteFileCopy(const QString& source, const QStri
         copy->Fail(ENOENT);
         return copy;
     }
-    FileDescriptor from(::open(from_path.constData(), O_RDONLY | O_CLOEXEC));
+    // Not waiting for a writer when the source is a pipe: it is refused below, as a device is.
+    FileDescriptor from(::open(from_path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (!from.IsOpen() || ::fstat(from.Get(), &info) != 0) {
         copy->Fail(errno);

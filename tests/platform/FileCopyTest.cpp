@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace {
 
 void Write(const QString& path, const QByteArray& bytes)
@@ -65,6 +67,12 @@ TEST(FileCopyTest, MissingSourceOrFolderTargetWritesNothing)
     EXPECT_FALSE(QFile::exists(target));
     Write(target, "kept");
     EXPECT_FALSE(CopyFileReplacing(target, folder.filePath(QStringLiteral("no/such/folder/x.jpg"))));
+    EXPECT_EQ(Read(target), "kept");
+    // A pipe named like an image has no writer: opening it to read must not wait for one.
+    const QString pipe = folder.filePath(QStringLiteral("pipe.jpg"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_FALSE(CopyFileReplacing(pipe, target, &reason));
+    EXPECT_EQ(reason, SystemText(EINVAL));
     EXPECT_EQ(Read(target), "kept");
 }
 
