@@ -54,6 +54,9 @@ ImageReadFailure AccessFailure(const QString& path)
         return ImageReadFailure::Missing;
     if (info.isDir())
         return ImageReadFailure::NoImageInFolder;
+    // A FIFO or a device holds no picture, and opening one could wait or read for ever.
+    if (!info.isFile())
+        return ImageReadFailure::Unsupported;
     if (!info.isReadable())
         return ImageReadFailure::NotPermitted;
     return ImageReadFailure::None;
