@@ -25,8 +25,7 @@ QString UnloadedImagePath(const KeptSection& kept)
 
 QString Resolved(const QString& written, const QString& folder)
 {
-    const QString path = NormalizeSeparators(written);
-    return QDir::cleanPath(IsRelativePath(path) ? QDir(folder).absoluteFilePath(path) : path);
+    return QDir::cleanPath(ResolveWrittenPath(written, QDir(folder).absolutePath()));
 }
 
 }
