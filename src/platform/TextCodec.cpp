@@ -113,7 +113,7 @@ QString DecodeTextBytes(const QByteArray& bytes)
     if (HasUtf16ByteOrderMark(bytes)) {
         // Qt's decoder takes the byte order from the mark and drops it; a lone byte left at the
         // end becomes a replacement character.
-        QStringDecoder decoder(QStringDecoder::Utf16);
+        QStringDecoder decoder(QStringDecoder::Utf16, QStringDecoder::Flag::Stateless);
         return decoder.decode(bytes);
     }
     if (IsValidUtf8(bytes)) {
