@@ -1,8 +1,8 @@
 #include "document/NoteDocument.h"
+#include "document/NoteFileReader.h"
 #include "document/NoteFileText.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
-#include "platform/TextCodec.h"
 #include "text/SectionDocument.h"
 #include "text/SectionSources.h"
 
@@ -12,8 +12,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-// Any note file content cuts into pages whose saved text opens and saves to the same text; every page loads onto a page canvas, and what it saves loads and saves again to
-// the same text. The section sources that keep unknown sections match the parser's sections.
+// Any file content the reader takes as a note cuts into pages whose lines all end in CR LF and
+// whose saved text opens and saves to the same text; every page loads onto a page canvas, and
+// what it saves loads and saves again to the same text. The section sources that keep unknown
+// sections match the parser's sections.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static int argc = 1;
@@ -27,8 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }();
     (void)ready;
 
-    const QString text = DecodeTextBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-    const QStringList pages = CutNotePages(text);
+    const NoteFileReader::Result read = NoteFileReader::FromBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    if (!read.IsRead())
+        return 0;
+    const QStringList& pages = read.pages;
+    for (const QString& page : pages)
+        if (page.count(u'\r') != page.count(QStringLiteral("\r\n")) || page.count(u'\n') != page.count(QStringLiteral("\r\n")))
+            std::abort();
     const QString saved = pages.isEmpty() ? QString() : JoinNotePages(pages);
     if (pages.isEmpty() || JoinNotePages(CutNotePages(saved)) != saved)
         std::abort();

@@ -11,7 +11,7 @@ packages=(
     libxcb1-dev
     libheif-dev libjxl-dev liblcms2-dev libheif-examples libjxl-tools
     xvfb xauth imagemagick xdotool xcompmgr desktop-file-utils poppler-utils openbox x11-utils python3-xlib
-    dpkg-dev file
+    dpkg-dev file time
 )
 
 missing=()

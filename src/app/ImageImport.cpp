@@ -48,6 +48,11 @@ QString PlacingFailure(const QString& path)
     return ImageFileReader::FailureMessage(NameOf(path), failure);
 }
 
+bool IsNoteFileName(const QString& path)
+{
+    return ExtensionOf(path) == QLatin1String(".tsy");
+}
+
 // The same file, compared in the long form and without case.
 bool IsSameFile(const QString& a, const QString& b)
 {
@@ -90,6 +95,9 @@ void ImageImport::ProcessCommandLine(const QStringList& arguments)
         }
         if (m_window.OpenNote(argument))
             break;
+        // A note file that did not open has been told about; it is no picture to place.
+        if (IsNoteFileName(argument))
+            continue;
         if (PlaceImage(argument, {}, Placement::FitToPage, 0, image_page))
             ++image_page;
         else
@@ -241,7 +249,7 @@ bool ImageImport::Drop(const QMimeData& data, QPoint window_point, Qt::KeyboardM
 
 QStringList ImageImport::DropFiles(const QStringList& paths, QPoint window_point, Placement placement)
 {
-    if (paths.size() == 1 && ExtensionOf(paths.first()) == QLatin1String(".tsy")) {
+    if (paths.size() == 1 && IsNoteFileName(paths.first())) {
         m_window.OpenNote(paths.first());
         return {};
     }

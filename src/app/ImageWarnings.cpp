@@ -14,8 +14,7 @@ namespace {
 
 QString Resolved(const QString& written, const QString& folder)
 {
-    const QString path = NormalizeSeparators(written);
-    return QDir::cleanPath(IsRelativePath(path) ? QDir(folder).absoluteFilePath(path) : path);
+    return QDir::cleanPath(ResolveWrittenPath(written, QDir(folder).absolutePath()));
 }
 
 }

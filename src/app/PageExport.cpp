@@ -4,13 +4,12 @@
 #include "app/ImageWarnings.h"
 
 #include "document/NoteDocument.h"
-#include "document/NoteFileText.h"
+#include "document/NoteFileReader.h"
 #include "document/OutputGuard.h"
 #include "items/ImageFileWriter.h"
 #include "items/OffscreenCanvas.h"
 #include "noteitems/ItemFactories.h"
 #include "platform/Paths.h"
-#include "platform/TextFile.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -69,13 +68,13 @@ bool PageExport::Export(const Options& options, QString& error, ImageWarnings* u
         return false;
     }
     const QString note_path = QFileInfo(options.note_path).absoluteFilePath();
-    QString note_text;
-    if (QFileInfo(note_path).isDir() || !ReadTextFile(note_path, note_text)) {
-        error = QStringLiteral("cannot read the note %1").arg(options.note_path);
+    const NoteFileReader::Result note = NoteFileReader::Read(note_path);
+    if (!note.IsRead()) {
+        error = note.CommandLineText(options.note_path);
         return false;
     }
-    std::optional<NotePageSize> note_size;
-    const QStringList pages = CutNotePages(note_text, &note_size);
+    const std::optional<NotePageSize>& note_size = note.page_size;
+    const QStringList& pages = note.pages;
     const QSize size = note_size && !options.size_given ? note_size->size : options.size;
     if (options.page > pages.size()) {
         error = QStringLiteral("the note %1 has no page %2 (it has %3)").arg(options.note_path).arg(options.page).arg(pages.size());
@@ -86,7 +85,7 @@ bool PageExport::Export(const Options& options, QString& error, ImageWarnings* u
         error = QStringLiteral("cannot make a page of %1x%2 pixels").arg(size.width()).arg(size.height());
         return false;
     }
-    const QImage picture = RenderPage(pages[options.page - 1], size, options.back_level, FolderOf(note_path), unread);
+    const QImage picture = RenderPage(pages[options.page - 1], size, options.back_level, NoteFileReader::PageFolderOf(note_path), unread);
     if (picture.isNull()) {
         error = QStringLiteral("cannot render page %1 of the note %2").arg(options.page).arg(options.note_path);
         return false;

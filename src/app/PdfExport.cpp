@@ -4,7 +4,7 @@
 #include "app/ImageWarnings.h"
 #include "app/PageExport.h"
 #include "document/NoteDocument.h"
-#include "document/NoteFileText.h"
+#include "document/NoteFileReader.h"
 #include "document/OutputGuard.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
@@ -197,20 +197,19 @@ std::optional<PdfExport::Options> PdfExport::ParseArguments(const QStringList& a
 bool PdfExport::Export(const Options& options, QString& error, ImageWarnings* unread)
 {
     const QString note_path = QFileInfo(options.note_path).absoluteFilePath();
-    QString note_text;
-    if (QFileInfo(note_path).isDir() || !ReadTextFile(note_path, note_text)) {
-        error = QStringLiteral("cannot read the note %1").arg(options.note_path);
+    const NoteFileReader::Result note = NoteFileReader::Read(note_path);
+    if (!note.IsRead()) {
+        error = note.CommandLineText(options.note_path);
         return false;
     }
-    std::optional<NotePageSize> note_size;
-    const QStringList pages = CutNotePages(note_text, &note_size);
+    const std::optional<NotePageSize>& note_size = note.page_size;
     PageSetup setup = options.setup;
     if (note_size && !options.size_given)
         setup.viewer_size = QSizeF(note_size->size);
     if (note_size && note_size->dpi > 0 && !options.dpi_given)
         setup.dpi = float(note_size->dpi);
     QString page_error;
-    if (!Write(options.output_path, pages, FolderOf(note_path), setup, page_error, unread)) {
+    if (!Write(options.output_path, note.pages, NoteFileReader::PageFolderOf(note_path), setup, page_error, unread)) {
         error = page_error;
         return false;
     }

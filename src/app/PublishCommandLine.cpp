@@ -2,10 +2,9 @@
 
 #include "app/ExportArguments.h"
 #include "app/ImageWarnings.h"
-#include "document/NoteFileText.h"
+#include "document/NoteFileReader.h"
 #include "document/OutputGuard.h"
 #include "platform/Paths.h"
-#include "platform/TextFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -51,14 +50,13 @@ std::optional<PublishCommandLine::Options> PublishCommandLine::ParseArguments(co
 
 bool PublishCommandLine::Publish(const Options& options, QStringList& errors, ImageWarnings* unread)
 {
-    QString text;
-    if (QFileInfo(options.note_path).isDir() || !ReadTextFile(options.note_path, text)) {
-        errors << QStringLiteral("cannot read the note %1").arg(options.note_path);
+    const NoteFileReader::Result note = NoteFileReader::Read(options.note_path);
+    if (!note.IsRead()) {
+        errors << note.CommandLineText(options.note_path);
         return false;
     }
-    std::optional<NotePageSize> page_size;
-    Publisher publisher(CutNotePages(text, &page_size), FolderOf(options.note_path), options.settings, options.note_path);
-    publisher.SetPageSize(page_size);
+    Publisher publisher(note.pages, NoteFileReader::PageFolderOf(options.note_path), options.settings, options.note_path);
+    publisher.SetPageSize(note.page_size);
     const QString folder = QDir::cleanPath(publisher.ImageFolderPath());
     if (const QStringList endangered = publisher.EndangeredFiles(); !endangered.isEmpty()) {
         for (const QString& path : endangered)

@@ -16,11 +16,13 @@ const QString kFolderPathKey = QStringLiteral("FolderPath=");
 // absolute or not written plainly at its start.
 QString WithAbsolutePath(const QString& value, const QString& path, const QString& folder)
 {
-    const QString normal = NormalizeSeparators(path);
-    if (path.isEmpty() || !IsRelativePath(normal) || !value.startsWith(path))
+    if (path.isEmpty() || !value.startsWith(path))
         return value;
-    QString absolute = QDir::cleanPath(folder + normal);
-    if (normal.endsWith(u'/') && !absolute.endsWith(u'/'))
+    const QString resolved = ResolveWrittenPath(path, folder);
+    if (resolved == path || resolved == NormalizeSeparators(path))
+        return value;
+    QString absolute = QDir::cleanPath(resolved);
+    if (resolved.endsWith(u'/') && !absolute.endsWith(u'/'))
         absolute += u'/';
     return absolute + value.mid(path.size());
 }

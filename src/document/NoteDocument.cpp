@@ -2,6 +2,7 @@
 
 #include "document/CanvasPageSize.h"
 #include "document/ImagePathsRebase.h"
+#include "document/NoteFileReader.h"
 #include "document/NoteFileText.h"
 #include "document/NoteHost.h"
 #include "items/Canvas.h"
@@ -146,7 +147,7 @@ std::optional<NotePageSize> NoteDocument::PageSize() const
 
 QString NoteDocument::PageFolder() const
 {
-    return m_note_path.isEmpty() ? ProgramFolder() : FolderOf(m_note_path);
+    return m_note_path.isEmpty() ? ProgramFolder() : NoteFileReader::PageFolderOf(m_note_path);
 }
 
 QString NoteDocument::PageTextOf(const Canvas& canvas)
@@ -270,7 +271,7 @@ bool NoteDocument::WriteNote(const QString& target)
     // Image names relative to the old folder would point elsewhere from the new one.
     QStringList pages = m_pages;
     const QString old_folder = PageFolder();
-    const bool moves = QDir::cleanPath(FolderOf(absolute)) != QDir::cleanPath(old_folder);
+    const bool moves = QDir::cleanPath(NoteFileReader::PageFolderOf(absolute)) != QDir::cleanPath(old_folder);
     if (moves)
         for (QString& page : pages)
             page = MakeImagePathsAbsolute(page, old_folder);
@@ -297,25 +298,30 @@ bool NoteDocument::OpenNote(const QString& path)
         return false;
     // Kept absolute, so the page folder stays right after the working folder has moved.
     source = QFileInfo(source).absoluteFilePath();
-    // Taken before reading: a change in between makes saving ask rather than overwrite.
-    const QByteArray digest = FileDigest::OfFile(source).value_or(QByteArray());
-    QString text;
-    if (!ReadTextFile(source, text) || !ClearNote())
+    NoteFileReader::Result read = NoteFileReader::Read(source);
+    if (!read.IsRead()) {
+        // A file the user named that is no note is told why; the note shown stays.
+        if (!read.missing)
+            Prompt().ShowMessage(QStringLiteral("%1 を開けませんでした。\n%2").arg(NameOf(source), read.refusal),
+                CaptionText(), MessageIcon::Warning);
+        return false;
+    }
+    if (!ClearNote())
         return false;
 
-    std::optional<NotePageSize> page_size;
-    m_pages = CutNotePages(text, &page_size);
+    m_pages = std::move(read.pages);
     // The first page is laid out on the page it was made for; a note that does not say keeps
     // the page size shown.
-    if (page_size)
-        CanvasPageSize::Apply(m_page_canvas, *page_size);
+    if (read.page_size)
+        CanvasPageSize::Apply(m_page_canvas, *read.page_size);
     m_current_page = 0;
     m_host.PagesChanged();
-    SetCurrentFolder(FolderOf(source));
+    SetCurrentFolder(NoteFileReader::PageFolderOf(source));
     if (!LoadPageText(m_page_canvas, m_pages.first()))
         return false;
     m_note_path = source;
-    m_file_digest = digest;
+    // Of the very bytes read: a change after reading makes saving ask rather than overwrite.
+    m_file_digest = read.digest;
     m_host.NoteOpened();
     return true;
 }

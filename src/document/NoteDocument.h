@@ -17,7 +17,8 @@ struct FileDialogRequest;
 // one onto the page canvas.
 //
 // Relative image paths in a page resolve against the working folder at the moment the page is
-// loaded, which is the folder of the note file (the program's folder for a note never opened).
+// loaded, which is the folder of the note file (the program's folder for a note never opened);
+// for a note opened through a link, the folder of the file the link names.
 class NoteDocument {
 public:
     // Both must outlive the document. Without a host the page canvas is simply emptied where
@@ -84,7 +85,8 @@ public:
     static ChoiceQuestion WrittenElsewhereQuestion(const QString& path);
     // Opens a note file (extension "tsy" in any case) after the erase question, and shows its
     // first page, locked. An empty path asks the user for one. Any failure before the question
-    // leaves the note as it was and is not reported.
+    // leaves the note as it was; a file that exists but is no note is told to the user with
+    // the reason, and no note of that path is opened.
     bool OpenNote(const QString& path);
     // Takes over the pages, current page and note path of a snapshot without asking, and
     // shows its current page (the first one when it names none). The caller has reset the

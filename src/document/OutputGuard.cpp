@@ -1,6 +1,6 @@
 #include "document/OutputGuard.h"
 
-#include "document/NoteFileText.h"
+#include "document/NoteFileReader.h"
 #include "noteitems/ImageItem.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
@@ -43,11 +43,11 @@ OutputGuard::Verdict OutputGuard::Check(const QString& output, const QString& no
 
 OutputGuard::Verdict OutputGuard::CheckNoteFile(const QString& output, const QString& note_path)
 {
-    QString text;
     const QString absolute = QFileInfo(note_path).absoluteFilePath();
-    if (QFileInfo(absolute).isDir() || !ReadTextFile(absolute, text))
+    const NoteFileReader::Result note = NoteFileReader::Read(absolute);
+    if (!note.IsRead())
         return Check(output, absolute, {}, {});
-    return Check(output, absolute, CutNotePages(text), FolderOf(absolute));
+    return Check(output, absolute, note.pages, NoteFileReader::PageFolderOf(absolute));
 }
 
 QString OutputGuard::CommandLineText(const Verdict& verdict, const QString& output)
@@ -82,10 +82,9 @@ QStringList OutputGuard::ImageFiles(const QStringList& pages, const QString& pag
 
 QString OutputGuard::Resolve(const QString& written, const QString& folder)
 {
-    const QString path = NormalizeSeparators(written);
-    if (path.isEmpty() || !IsRelativePath(path))
-        return QDir::cleanPath(path);
-    return QDir::cleanPath(QDir(folder).absoluteFilePath(path));
+    if (written.isEmpty())
+        return written;
+    return QDir::cleanPath(ResolveWrittenPath(written, QDir(folder).absolutePath()));
 }
 
 bool OutputGuard::IsSameFile(const QString& a, const QString& b)

@@ -168,11 +168,14 @@ bool RecoveryFile::Write(const QString& path, const NoteSnapshot& snapshot, QStr
 
 std::optional<NoteSnapshot> RecoveryFile::Read(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A copy holds a note in UTF-8 with every page kept: at most a few times a note's size. Past
+    // that, or when it is no regular file, it is no copy this program wrote.
+    constexpr qint64 kMaxCopyBytes = 4 * kMaxTextFileBytes;
+    QByteArray bytes;
+    if (ReadRegularFile(path, kMaxCopyBytes, bytes) != FileReadFailure::None)
         return std::nullopt;
     try {
-        return Decode(file.readAll());
+        return Decode(bytes);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }

@@ -62,6 +62,7 @@ ImageReadFailure AccessFailure(const QString& path)
         return ImageReadFailure::Missing;
     if (info.isDir())
         return ImageReadFailure::NoImageInFolder;
+    // A FIFO or a device holds no picture, and opening one could wait or read for ever.
     if (!info.isFile())
         return ImageReadFailure::NotAFile;
     if (!info.isReadable())

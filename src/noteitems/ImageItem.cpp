@@ -62,8 +62,7 @@ QString WithTrailingSeparator(const QString& folder)
 
 QString Absolute(const QString& path)
 {
-    const QString normal = NormalizeSeparators(path);
-    return IsRelativePath(normal) ? CurrentFolder() + normal : normal;
+    return ResolveWrittenPath(path, CurrentFolder());
 }
 
 float NotNegative(float value)

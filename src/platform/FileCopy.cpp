@@ -1,5 +1,6 @@
 #include "platform/FileCopy.h"
 
+#include "platform/FileDescriptor.h"
 #include "platform/SafeFileWriter.h"
 
 #include <QFile>
@@ -11,27 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int Get() const { return m_fd; }
-    bool IsOpen() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 // The bytes through a buffer, for file systems that cannot copy between themselves.
 bool CopyThroughBuffer(int from, int to)

@@ -91,6 +91,19 @@ QString NormalizeSeparators(const QString& path)
     return normalized;
 }
 
+QString ResolveWrittenPath(const QString& written, const QString& folder)
+{
+    const auto in_folder = [&folder](const QString& path) {
+        return IsRelativePath(path) ? WithTrailingSeparator(folder) + path : path;
+    };
+    if (written.contains(QLatin1Char('\\'))) {
+        const QString as_written = in_folder(written);
+        if (QFileInfo::exists(as_written))
+            return as_written;
+    }
+    return in_folder(NormalizeSeparators(written));
+}
+
 PathParts SplitPath(const QString& path)
 {
     const QString normalized = NormalizeSeparators(path);

@@ -21,6 +21,11 @@ struct PathParts {
 
 // Turns every backslash into "/".
 QString NormalizeSeparators(const QString& path);
+// The path a file name written in a note or layout names, a relative one taken in the folder:
+// the name as written when a file or folder of that name exists (a backslash is a plain
+// character of Linux names), otherwise with each backslash read as a separator (names written
+// by the Windows version). Not cleaned.
+QString ResolveWrittenPath(const QString& written, const QString& folder);
 // Splits at the last separator and at the last dot of the name.
 PathParts SplitPath(const QString& path);
 // The folder of a path, ending in "/".

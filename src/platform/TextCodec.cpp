@@ -1,5 +1,7 @@
 #include "platform/TextCodec.h"
 
+#include <QStringDecoder>
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -101,8 +103,19 @@ bool IsValidUtf8(const QByteArray& bytes)
     return true;
 }
 
+bool HasUtf16ByteOrderMark(const QByteArray& bytes)
+{
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+}
+
 QString DecodeTextBytes(const QByteArray& bytes)
 {
+    if (HasUtf16ByteOrderMark(bytes)) {
+        // Qt's decoder takes the byte order from the mark and drops it; a lone byte left at the
+        // end becomes a replacement character.
+        QStringDecoder decoder(QStringDecoder::Utf16, QStringDecoder::Flag::Stateless);
+        return decoder.decode(bytes);
+    }
     if (IsValidUtf8(bytes)) {
         const qsizetype skip = HasUtf8ByteOrderMark(bytes) ? 3 : 0;
         return QString::fromUtf8(bytes.constData() + skip, bytes.size() - skip);

@@ -30,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <unistd.h>
 #include <memory>
 
 // What the user does in the editor window and what they get: the title's mark, the undo
@@ -812,4 +813,136 @@ TEST(RestoreQuestion, NamesTheNoteWhenItWasKeptAndWhatTheCommandLineNamed)
     const QString named = NoteRecovery::RestoreQuestion(copy, kept, QStringLiteral("/tmp/other.tsy"));
     EXPECT_TRUE(named.contains(QStringLiteral("ノート: 無題\n")));
     EXPECT_EQ(named.count(QStringLiteral("other.tsy")), 3);
+}
+
+// Notes the user brings that the program did not write: a picture renamed to ".tsy", a note
+// with the line ends of git or a script, a published note reached through a link.
+class BroughtFileScenario : public UserScenario {
+protected:
+    static QByteArray Bytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    }
+    static void Write(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    // Ctrl+O choosing the file, and Yes to erasing the note shown should that be asked.
+    void OpenByKeys(const QString& path)
+    {
+        m_prompt->ClearRequests();
+        m_prompt->QueueOpenFile(path);
+        m_prompt->QueueYesNo(true);
+        Key(Qt::Key_O, Qt::ControlModifier);
+    }
+    QString ShownText()
+    {
+        QString text;
+        if (const TextNoteItem* item = Find<TextNoteItem>())
+            item->GetProperty(QStringLiteral("Text"), text);
+        return text;
+    }
+    // Ctrl+S, and what the file then holds.
+    QByteArray SaveByKeys(const QString& path)
+    {
+        Key(Qt::Key_S, Qt::ControlModifier);
+        return Bytes(path);
+    }
+};
+
+TEST_F(BroughtFileScenario, APictureNamedAsANoteIsRefusedAndSaveNeverWritesOverIt)
+{
+    const QString renamed = m_dir.path() + "/holiday.tsy";
+    ASSERT_TRUE(QFile::copy(m_photos + "a.png", renamed));
+    const QByteArray picture = Bytes(renamed);
+    m_prompt->QueueYesNo(true);
+    m_window->Commands().Run(CommandTable::kNewNote);
+    ASSERT_TRUE(GetPages().NotePath().isEmpty());
+    ASSERT_TRUE(m_window->Import().PlaceImage(m_photos + "c.png", {}, Placement::FitToPage, 0, -1));
+    const QString shown = Shown();
+
+    OpenByKeys(renamed);
+    // Told why, and the note shown stays: no question to erase it, same page, no path.
+    ASSERT_EQ(m_prompt->Requests().size(), 2u);
+    EXPECT_EQ(m_prompt->Requests()[0].kind, Kind::OpenFile);
+    EXPECT_EQ(m_prompt->Requests()[1].kind, Kind::Message);
+    EXPECT_EQ(m_prompt->Requests()[1].text,
+        QStringLiteral("holiday.tsy を開けませんでした。\nノートファイルではありません。文字ではないデータを含んでいます。"));
+    EXPECT_EQ(m_prompt->Requests()[1].caption, QStringLiteral("Tessary"));
+    EXPECT_EQ(Shown(), shown);
+    EXPECT_TRUE(GetPages().NotePath().isEmpty());
+    EXPECT_TRUE(m_window->windowTitle().startsWith(u'*'));
+
+    // Saving asks for a name (cancelled here) and the picture keeps every byte.
+    m_prompt->ClearRequests();
+    m_prompt->QueueSaveFile(std::nullopt);
+    SaveByKeys(renamed);
+    ASSERT_FALSE(m_prompt->Requests().empty());
+    EXPECT_EQ(m_prompt->Requests().back().kind, Kind::SaveFile);
+    EXPECT_EQ(Bytes(renamed), picture);
+
+    // Dropped alone on the window it is refused the same way.
+    m_prompt->ClearRequests();
+    m_window->Import().DropFiles({ renamed }, {}, Placement::AtPoint);
+    ASSERT_EQ(m_prompt->Requests().size(), 1u);
+    EXPECT_EQ(m_prompt->Requests()[0].kind, Kind::Message);
+    EXPECT_EQ(Shown(), shown);
+    EXPECT_EQ(Bytes(renamed), picture);
+}
+
+TEST_F(BroughtFileScenario, ANoteWithLfLineEndsOpensWithItsPagesAndSavesWithCrLf)
+{
+    const QByteArray crlf = SaveByKeys(m_note);
+    ASSERT_TRUE(crlf.contains("Text=page two\r\n"));
+    const QString lf_note = m_dir.path() + "/lf.tsy";
+    QByteArray lf = crlf;
+    lf.replace("\r\n", "\n");
+    Write(lf_note, lf);
+    // The same note with CR LF, opened and saved the same way, for comparison.
+    const QString crlf_note = m_dir.path() + "/crlf.tsy";
+    Write(crlf_note, crlf);
+    OpenByKeys(crlf_note);
+    const QByteArray crlf_saved = SaveByKeys(crlf_note);
+
+    OpenByKeys(lf_note);
+    EXPECT_EQ(GetPages().NotePath(), lf_note);
+    EXPECT_EQ(GetPages().Count(), 2);
+    EXPECT_EQ(Photo("a.png").GetPicture().FileName(), m_photos + "a.png");
+    EXPECT_EQ(ShownText(), QStringLiteral("旅行"));
+    // Saved, it is the note as the program writes it, byte for byte.
+    EXPECT_EQ(QString::fromUtf8(SaveByKeys(lf_note)).toStdString(), QString::fromUtf8(crlf_saved).toStdString());
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(ShownText(), QStringLiteral("page two"));
+}
+
+TEST_F(BroughtFileScenario, ANoteOpenedThroughALinkFindsItsImagesBesideItsFile)
+{
+    const QString desk = m_dir.path() + "/desk/";
+    const QString elsewhere = m_dir.path() + "/elsewhere/";
+    QDir().mkpath(desk);
+    QDir().mkpath(elsewhere);
+    ASSERT_EQ(::symlink("../trip.tsy", QFile::encodeName(desk + "trip.tsy").constData()), 0);
+
+    OpenByKeys(desk + "trip.tsy");
+    EXPECT_EQ(GetPages().NotePath(), desk + "trip.tsy");
+    EXPECT_EQ(Photo("a.png").GetPicture().FileName(), m_photos + "a.png");
+    EXPECT_EQ(Photo("b.png").GetPicture().FileName(), m_photos + "b.png");
+    WaitForDecodes();
+    EXPECT_TRUE(Photo("a.png").GetPicture().IsLoaded());
+
+    // Saved through the link, the link stays and the file it names holds the images that exist.
+    SaveByKeys(desk + "trip.tsy");
+    EXPECT_TRUE(QFileInfo(desk + "trip.tsy").isSymLink());
+    EXPECT_TRUE(Bytes(m_note).contains(QString("FileName=" + m_photos + "a.png,").toUtf8()));
+    EXPECT_FALSE(Bytes(m_note).contains("desk"));
+
+    // Saved under a new name elsewhere, the names are those of the images that exist.
+    m_prompt->QueueSaveFile(elsewhere + "copy.tsy");
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    const QByteArray copy = Bytes(elsewhere + "copy.tsy");
+    EXPECT_TRUE(copy.contains(QString("FileName=" + m_photos + "a.png,").toUtf8())) << copy.toStdString();
+    EXPECT_TRUE(copy.contains(QString("FileName=" + m_photos + "b.png,").toUtf8())) << copy.toStdString();
 }

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -266,7 +267,7 @@ TEST_F(NoteDocumentTest, OpenRefusesSilentlyWithoutTouchingTheNote)
     QDir(m_dir.path()).mkpath("folder.tsy");
     m_prompt.QueueOpenFile(std::nullopt);
 
-    for (const QString& path : { Path("note.txt"), Path("missing.tsy"), Path("folder.tsy"), QString() })
+    for (const QString& path : { Path("note.txt"), Path("missing.tsy"), QString() })
         EXPECT_FALSE(m_document.OpenNote(path)) << path.toStdString();
 
     // Only the cancelled open dialog was shown.
@@ -275,6 +276,55 @@ TEST_F(NoteDocumentTest, OpenRefusesSilentlyWithoutTouchingTheNote)
     EXPECT_EQ(m_prompt.Requests()[0].file.filter, "Tessary ノートファイル(*.tsy)|*.tsy||");
     EXPECT_EQ(m_document.PageText(0), PageOf("mine", "m.png"));
     EXPECT_EQ(m_host.m_opened, 0);
+}
+
+TEST_F(NoteDocumentTest, OpenTellsWhyAFileIsNoNoteAndKeepsTheNote)
+{
+    PlaceProbe("mine", "m.png");
+    m_document.StoreCurrentPage();
+    ASSERT_TRUE(m_document.SaveNote(Path("mine.tsy")));
+    QDir(m_dir.path()).mkpath("folder.tsy");
+    WriteBytes(Path("text.tsy"), "just words\n");
+    m_prompt.QueueYesNo(true);
+    m_prompt.QueueYesNo(true);
+
+    const struct {
+        const char* name;
+        const char* told;
+    } rows[] = {
+        { "folder.tsy", "folder.tsy を開けませんでした。\nノートファイルではありません。フォルダーや特殊なファイルは開けません。" },
+        { "text.tsy", "text.tsy を開けませんでした。\nノートファイルではありません。ノートの項目が一つもありません。" },
+    };
+    for (const auto& row : rows) {
+        m_prompt.ClearRequests();
+        EXPECT_FALSE(m_document.OpenNote(Path(row.name))) << row.name;
+        ASSERT_EQ(m_prompt.Requests().size(), 1u) << row.name;
+        EXPECT_EQ(m_prompt.Requests()[0].kind, ScriptedUserPrompt::Kind::Message);
+        EXPECT_EQ(m_prompt.Requests()[0].text, QString::fromUtf8(row.told));
+        EXPECT_EQ(m_prompt.Requests()[0].caption, "Tessary");
+        EXPECT_EQ(m_document.NotePath(), Path("mine.tsy")) << row.name;
+        EXPECT_EQ(m_document.PageText(0), PageOf("mine", "m.png")) << row.name;
+        ASSERT_EQ(Probes().size(), 1u);
+    }
+    EXPECT_EQ(m_host.m_cleared + m_host.m_opened, 0);
+}
+
+TEST_F(NoteDocumentTest, ANoteOpenedThroughALinkLoadsAndRebasesFromTheFileItNames)
+{
+    QDir(m_dir.path()).mkpath("published");
+    QDir(m_dir.path()).mkpath("desk");
+    WriteBytes(Path("published/note.tsy"), PageOf("p", "images\\a.png").toUtf8());
+    ASSERT_TRUE(QFile::link(Path("published/note.tsy"), Path("desk/note.tsy")));
+
+    ASSERT_TRUE(m_document.OpenNote(Path("desk/note.tsy")));
+    EXPECT_EQ(m_document.NotePath(), Path("desk/note.tsy"));
+    ASSERT_EQ(Probes().size(), 1u);
+    EXPECT_EQ(Probes()[0]->m_resolved, Path("published/images/a.png"));
+    // Saved through the link, the link stays and the page folder with it.
+    ASSERT_TRUE(m_document.SaveNote(QString()));
+    EXPECT_TRUE(QFileInfo(Path("desk/note.tsy")).isSymLink());
+    EXPECT_EQ(ReadBytes(Path("published/note.tsy")), PageOf("p", "images\\a.png").toUtf8());
+    EXPECT_EQ(m_document.PageFolder(), Path("published/"));
 }
 
 TEST_F(NoteDocumentTest, SaveAsksForAPathAndACancelWritesNothing)

@@ -259,3 +259,29 @@ TEST(PastedImagePathTest, TakesTheFirstFreeNumberOfTheDay)
 }
 
 }
+
+TEST_F(PathsFolderTest, ABackslashIsASeparatorOnlyWhenTheNameAsWrittenIsNotThere)
+{
+    // A Linux file whose name holds a backslash, beside a folder of the Windows form's name.
+    MakeFile(QStringLiteral("a\\b.png"));
+    MakeFolder(QStringLiteral("photos"));
+    MakeFile(QStringLiteral("photos/c.png"));
+    MakeFolder(QStringLiteral("x\\y"));
+    const struct {
+        QString written;
+        QString expected;
+    } rows[] = {
+        { QStringLiteral("a\\b.png"), Root() + QStringLiteral("a\\b.png") },
+        { QStringLiteral("photos\\c.png"), Root() + QStringLiteral("photos/c.png") },
+        { QStringLiteral("photos\\missing.png"), Root() + QStringLiteral("photos/missing.png") },
+        { QStringLiteral("x\\y"), Root() + QStringLiteral("x\\y") },
+        { QStringLiteral("photos/c.png"), Root() + QStringLiteral("photos/c.png") },
+        { Root() + QStringLiteral("a\\b.png"), Root() + QStringLiteral("a\\b.png") },
+        { QStringLiteral("\\absent\\c.png"), QStringLiteral("/absent/c.png") },
+        { QStringLiteral("/abs/d.png"), QStringLiteral("/abs/d.png") },
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ResolveWrittenPath(row.written, m_dir.path()), row.expected) << row.written.toStdString();
+        EXPECT_EQ(ResolveWrittenPath(row.written, Root()), row.expected) << row.written.toStdString();
+    }
+}
