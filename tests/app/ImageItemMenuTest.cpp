@@ -425,24 +425,23 @@ TEST_F(ImageItemMenuTest, SaveImageKeepsTheOriginalUnlessTheUserAgreesTwice)
     EXPECT_EQ(TestSupport::ReadAll(source), original);
 
     // The next free name for the photograph placed again, whatever else the folder holds.
-    Place(source);
-    m_prompt->ClearRequests();
-    m_prompt->QueueSaveFile(std::nullopt);
-    ChooseFromMenu(*Top(), ImageItemMenu::kSaveImage);
-    ASSERT_EQ(m_prompt->Requests().size(), 2u);
-    EXPECT_EQ(m_prompt->Requests()[1].file.initial_path, m_photos + "shot_3.jpg");
+    ImageItem& again = Place(source);
+    EXPECT_EQ(ImageItemMenu::ProposedSavePath(again), m_photos + "shot_3.jpg");
+    Page().RemoveItem(&again);
 
     struct Row {
         QString chosen;
         bool yes;
         bool asked;
     };
+    // The picture now shows the saved file: that is its own file from here on.
+    const QString own = m_photos + "shot_2.jpg";
     const Row rows[] = {
-        { source, false, true },    // the photograph itself, and the user says No
-        { other, false, true },     // an image on the first page
+        { own, false, true },   // the picture's own file, and the user says No
+        { other, false, true }, // an image on the first page
+        { own, true, true },
+        { other, true, true },     // the picture then shows the first page's image
         { unrelated, false, false }, // a file the note does not use: the dialog asked already
-        { other, true, true },
-        { source, true, true },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.chosen.toStdString() + (row.yes ? " yes" : " no"));
