@@ -3,8 +3,12 @@
 #include "app/ApplicationOptions.h"
 #include "app/MainWindow.h"
 #include "app/NoteRecovery.h"
+#include "app/RecoveryStore.h"
+#include "app/Settings.h"
 #include "app/TerminationRequest.h"
 #include "app/WindowedLayoutDialogs.h"
+#include "platform/LeftoverFiles.h"
+#include "platform/Paths.h"
 #include "platform/QtTranslations.h"
 
 #include <QApplication>
@@ -53,6 +57,14 @@ int RunCommand(const ApplicationOptions::Command& command, int argc, char** argv
     return code;
 }
 
+// Writes of the program's own files that a crash or a kill cut short leave their hidden
+// temporaries beside them.
+void RemoveStaleTemporaries()
+{
+    for (const QString& folder : { RecoveryStore::DefaultFolder(), PastedImageFolder(), Settings::Folder() })
+        LeftoverFiles::RemoveStaleTemporariesIn(folder);
+}
+
 int RefuseOption(const QString& option)
 {
     QTextStream(stderr) << "tessary: unknown option: " << option << '\n' << ApplicationOptions::Usage();
@@ -92,6 +104,7 @@ int RunApplication(int argc, char** argv)
     // The process ends when the editor window closes, with its own exit code.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    RemoveStaleTemporaries();
     // Outlives the window, which keeps its copy up to date.
     NoteRecovery recovery;
     const bool keeps_copies = recovery.Start();

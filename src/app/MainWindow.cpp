@@ -4,6 +4,7 @@
 #include "app/PublishDialog.h"
 #include "app/QtNativeEdit.h"
 #include "app/Settings.h"
+#include "document/OutputGuard.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
 #include "items/LayoutResources.h"
@@ -194,6 +195,17 @@ MainWindow::MainWindow()
     m_tool_bar->GetCanvas().SetEventHandler(bar_handler);
     m_page_bar->GetCanvas().SetEventHandler(bar_handler);
     PageCanvas().SetEventHandler([this](const ItemEvent& event) { return m_commands->HandlePageEvent(event); });
+    PageCanvas().SetFileUseCheck([this](const QString& path) {
+        switch (OutputGuard::CheckShownNote(path, m_pages.Document(), PageCanvas()).clash) {
+        case OutputGuard::Clash::Note:
+            return Canvas::FileUse::Document;
+        case OutputGuard::Clash::Image:
+            return Canvas::FileUse::Image;
+        case OutputGuard::Clash::None:
+            break;
+        }
+        return Canvas::FileUse::None;
+    });
     connect(m_page_view, &PageCanvasWidget::ContextMenuRequested, this,
         [this](QPoint position) { m_page_menu->Show(position); });
     // Whatever a message did to the page's items is recorded from the page's content once the

@@ -3,10 +3,12 @@
 #include "app/MainWindow.h"
 #include "app/PageExport.h"
 #include "document/NoteDocument.h"
-#include "document/OutputGuard.h"
 #include "items/Canvas.h"
 #include "items/ImageFileWriter.h"
+#include "items/ImageSaveTarget.h"
 #include "items/SaveQualityDialog.h"
+#include "platform/Paths.h"
+#include "platform/QtUserPrompt.h"
 #include "platform/UserPrompt.h"
 
 #include <QFileInfo>
@@ -20,8 +22,8 @@ bool PageImageSaver::SaveWithDialog()
 {
     FileDialogRequest request;
     request.filter = QStringLiteral("JPEG|*.jpg|GIF|*.gif|PNG|*.png|BMP|*.bmp|TIFF|*.tif||");
-    request.default_extension = QStringLiteral("jpg");
-    request.initial_path = QStringLiteral("NewFile");
+    request.default_extension = kProposedExtension.mid(1).toString();
+    request.initial_path = ProposedName();
     const auto chosen = Prompt().AskSaveFile(request);
     if (!chosen)
         return false;
@@ -36,12 +38,8 @@ bool PageImageSaver::ExportPage(const QString& path)
     const QString target = QFileInfo(path).absoluteFilePath();
     const NoteDocument& note = m_window.GetPages().Document();
     const QString page_text = NoteDocument::PageTextOf(m_window.PageCanvas());
-    // The page shown may hold images that its stored text does not have yet.
-    const auto verdict = OutputGuard::Check(target, note.NotePath(), note.Pages() + QStringList { page_text }, note.PageFolder());
-    if (verdict.IsRefused()) {
-        Prompt().ShowMessage(OutputGuard::WindowText(verdict, target), kPromptCaption.toString(), MessageIcon::Warning);
+    if (!ImageSaveTarget::MayWrite(m_window.PageCanvas(), target))
         return false;
-    }
     int quality = ImageFileWriter::kDefaultJpegQuality;
     if (format == QLatin1String("jpg")) {
         const auto asked = AskSaveQuality();
@@ -58,6 +56,20 @@ bool PageImageSaver::ExportPage(const QString& path)
     if (ImageFileWriter::Write(picture, target, quality, &reason) == ImageFileWriter::Result::Written)
         return true;
     return ReportFailure(target, reason);
+}
+
+QString PageImageSaver::ProposedName() const
+{
+    // The dialog opens where a relative name lies, and adds the extension of its first format.
+    const QString name = kProposedName.toString();
+    const QString extension = kProposedExtension.toString();
+    const QString stem = QtUserPrompt::StartFolder(name, QtUserPrompt::CurrentDialogFolders()) + u'/' + name;
+    const Canvas& page = m_window.PageCanvas();
+    if (page.UseOfFile(stem + extension) == Canvas::FileUse::None)
+        return name;
+    const QString free = ImageSaveTarget::FreePath(stem, extension,
+        [&page](const QString& path) { return page.UseOfFile(path) != Canvas::FileUse::None; });
+    return NameOf(free).chopped(kProposedExtension.size());
 }
 
 bool PageImageSaver::ReportFailure(const QString& path, const QString& reason)

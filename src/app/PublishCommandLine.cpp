@@ -68,13 +68,12 @@ bool PublishCommandLine::Publish(const Options& options, QStringList& errors, Im
         return false;
     }
     if (!publisher.PrepareImageFolder()) {
-        for (const QString& path : publisher.LeftInFolder())
-            errors << QStringLiteral("cannot delete %1 from the image folder").arg(path);
-        if (publisher.LeftInFolder().isEmpty())
-            errors << QStringLiteral("cannot make the image folder %1").arg(folder);
+        errors << QStringLiteral("cannot make the image folder %1").arg(folder);
         return false;
     }
     publisher.Publish();
+    for (const QString& path : publisher.LeftInFolder())
+        errors << QStringLiteral("cannot delete %1 from the former image folder").arg(path);
     if (unread) {
         for (const QString& source : publisher.Sources())
             if (!ImageWarnings::Loads(source))

@@ -4,6 +4,7 @@
 #include "document/OutputGuard.h"
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
+#include "platform/Paths.h"
 #include "platform/UserPrompt.h"
 
 #include <QEventLoop>
@@ -36,13 +37,6 @@ QString Listing(const QStringList& paths)
     if (paths.size() > kListedPaths)
         lines << QStringLiteral("ほか %1 件").arg(paths.size() - kListedPaths);
     return lines.join(u'\n');
-}
-
-QString WithoutTrailingSeparator(QString path)
-{
-    if (path.size() > 1 && path.endsWith(u'/'))
-        path.chop(1);
-    return path;
 }
 
 bool ReadText(Canvas& canvas, const QString& name, QString& text)
@@ -158,15 +152,15 @@ bool PublishDialog::Run(NoteDocument& note, QWidget* window)
         && !Prompt().AskYesNo(folder + QStringLiteral("\n内のファイル削除します。よろしいですか?"), kPromptCaption.toString()))
         return false;
     if (!publisher.PrepareImageFolder()) {
-        if (publisher.LeftInFolder().isEmpty())
-            Tell(QStringLiteral("画像フォルダを作成できません。\n%1").arg(folder));
-        else
-            Tell(QStringLiteral("画像フォルダの次のファイルを削除できなかったため、パブリッシュを中止しました。\n%1")
-                     .arg(Listing(publisher.LeftInFolder())));
+        Tell(QStringLiteral("画像フォルダを作成できません。\n%1").arg(folder));
         return false;
     }
     if (CopyWithProgress(publisher, window))
         return true;
+    if (!publisher.LeftInFolder().isEmpty())
+        Tell(QStringLiteral("以前の画像フォルダの次のファイルを削除できませんでした。\n%1").arg(Listing(publisher.LeftInFolder())));
+    if (publisher.Problems().empty())
+        return false;
     QStringList failed;
     for (const Publisher::Problem& problem : publisher.Problems())
         failed << (problem.source.isEmpty() ? problem.target : QStringLiteral("%1 (%2)").arg(problem.target, problem.source))

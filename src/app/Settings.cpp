@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -41,6 +42,11 @@ std::optional<QByteArray> WindowGeometry()
 void SetWindowGeometry(const QByteArray& geometry)
 {
     Store().setValue(kWindowGeometryKey, geometry);
+}
+
+QString Folder()
+{
+    return QFileInfo(Store().fileName()).absolutePath() + u'/';
 }
 
 }

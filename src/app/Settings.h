@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QSize>
+#include <QString>
 
 #include <optional>
 
@@ -18,5 +19,8 @@ void SetPageSize(QSize size);
 // (QWidget::saveGeometry), when they were kept.
 std::optional<QByteArray> WindowGeometry();
 void SetWindowGeometry(const QByteArray& geometry);
+
+// The folder that holds the settings file, ending in "/".
+QString Folder();
 
 }

@@ -1,5 +1,6 @@
 #include "document/OutputGuard.h"
 
+#include "document/NoteDocument.h"
 #include "document/NoteFileReader.h"
 #include "noteitems/ImageItem.h"
 #include "platform/Paths.h"
@@ -10,22 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
-
 namespace {
 
 const QString kImageSection = QStringLiteral("TSImage");
 const QString kFileNameKey = QStringLiteral("FileName");
-
-// The path with its links followed and its folder in canonical form, for a file that need not
-// exist.
-QString RealPath(const QString& path)
-{
-    const QString followed = FollowLinks(path);
-    const QFileInfo info(followed);
-    const QString folder = info.absoluteDir().canonicalPath();
-    return folder.isEmpty() ? followed : QDir(folder).filePath(info.fileName());
-}
 
 }
 
@@ -39,6 +28,11 @@ OutputGuard::Verdict OutputGuard::Check(const QString& output, const QString& no
             return { Clash::Image, image };
     }
     return {};
+}
+
+OutputGuard::Verdict OutputGuard::CheckShownNote(const QString& output, const NoteDocument& note, const Canvas& page_canvas)
+{
+    return Check(output, note.NotePath(), note.Pages() + QStringList { NoteDocument::PageTextOf(page_canvas) }, note.PageFolder());
 }
 
 OutputGuard::Verdict OutputGuard::CheckNoteFile(const QString& output, const QString& note_path)
@@ -89,11 +83,5 @@ QString OutputGuard::Resolve(const QString& written, const QString& folder)
 
 bool OutputGuard::IsSameFile(const QString& a, const QString& b)
 {
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    struct stat first {};
-    struct stat second {};
-    if (::stat(QFile::encodeName(a).constData(), &first) == 0 && ::stat(QFile::encodeName(b).constData(), &second) == 0)
-        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    return RealPath(a) == RealPath(b);
+    return NamesSameFile(a, b);
 }

@@ -7,6 +7,9 @@
 // the image files its pages refer to. Paths are compared as the file system sees them: links
 // are followed, and two names of one file (a hard link, a folder reached through a link) are
 // one file.
+class Canvas;
+class NoteDocument;
+
 class OutputGuard {
 public:
     enum class Clash { None, Note, Image };
@@ -21,6 +24,9 @@ public:
     // the images of its pages, whose relative paths resolve against page_folder.
     static Verdict Check(const QString& output, const QString& note_path, const QStringList& pages,
         const QString& page_folder);
+    // The same for the note of an editor, whose page canvas may hold images that the stored
+    // text of its page does not have yet.
+    static Verdict CheckShownNote(const QString& output, const NoteDocument& note, const Canvas& page_canvas);
     // The same for a note that is read from its file, as the command line gives it. A note
     // that cannot be read is checked by its path alone; reading it fails later with its own
     // message.

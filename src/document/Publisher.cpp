@@ -4,6 +4,7 @@
 #include "document/OutputGuard.h"
 #include "noteitems/ImageItem.h"
 #include "platform/FileCopy.h"
+#include "platform/LeftoverFiles.h"
 #include "platform/Paths.h"
 #include "platform/SafeFileWriter.h"
 #include "platform/SafeFileWriterBatch.h"
@@ -11,7 +12,14 @@
 #include "text/ValueForms.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
 
 namespace {
 
@@ -128,23 +136,67 @@ QStringList Publisher::EndangeredFiles() const
 bool Publisher::PrepareImageFolder()
 {
     m_left_in_folder.clear();
+    m_staging_folder.clear();
     if (!IsImageFolderName(m_settings.image_folder_name))
         return false;
-    if (!ImageFolderExists())
-        return CreateFolderPath(m_image_folder);
-    if (!DeleteFolderContents(m_image_folder, Trash::No, Recursive::Yes, &m_left_in_folder))
-        m_left_in_folder << m_image_folder;
-    return m_left_in_folder.isEmpty();
+    const QString folder = WithoutTrailingSeparator(m_image_folder);
+    const QFileInfo info(folder);
+    if (info.isSymLink() && !info.exists())
+        return false;
+    if (info.exists() && !info.isDir())
+        return false;
+    // Through a link the copies go where the link leads, and the link stays.
+    m_swap_folder = info.isSymLink() ? info.canonicalFilePath() : folder;
+    if (!CreateFolderPath(FolderOf(m_swap_folder)))
+        return false;
+    LeftoverFiles::RemoveStaleStagingFoldersOf(m_swap_folder);
+    const QString staging = LeftoverFiles::StagingFolderFor(m_swap_folder);
+    // One of this process's own, from a publish that could not clear it away.
+    QDir(staging).removeRecursively();
+    if (!QDir().mkdir(staging))
+        return false;
+    m_staging_folder = staging + u'/';
+    return true;
 }
 
-// The copies are committed together, so the disk is waited for once rather than per copy; the
-// note that names them is written after they are all in place.
+// The copies go into the staging folder and are committed together, so the disk is waited
+// for once rather than per copy. The staging folder then takes the image folder's place, the
+// note that names the copies is written, and only then is the former image folder removed: a
+// publish killed before its end leaves the former published note and images as they were.
 bool Publisher::Publish(const ProgressHandler& progress)
 {
     m_problems.clear();
     m_taken_names.clear();
-    for (const QString& entry : QDir(m_image_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        m_taken_names.insert(entry.toLower());
+    if (m_staging_folder.isEmpty() && !PrepareImageFolder()) {
+        m_problems.push_back({ QString(), m_image_folder, QString::fromLocal8Bit(std::strerror(ENOTDIR)) });
+        return false;
+    }
+    const QStringList published = CopyImages(progress);
+    const bool had_folder = QFileInfo::exists(m_swap_folder);
+    if (!SwapFolders()) {
+        m_problems.push_back({ QString(), m_image_folder, QString::fromLocal8Bit(std::strerror(errno)) });
+        QDir(WithoutTrailingSeparator(m_staging_folder)).removeRecursively();
+        m_staging_folder.clear();
+        return false;
+    }
+    if (QString reason; !WriteTextFileSafely(m_note_path, JoinNotePages(published, m_page_size), &reason)) {
+        m_problems.push_back({ QString(), m_note_path, reason });
+        // The former note names the former images: they go back into place, and the new
+        // copies go. Should that fail, both stay.
+        const bool back = had_folder ? SwapFolders()
+                                     : ::rename(QFile::encodeName(m_swap_folder).constData(),
+                                           QFile::encodeName(WithoutTrailingSeparator(m_staging_folder)).constData()) == 0;
+        if (!back) {
+            m_staging_folder.clear();
+            return false;
+        }
+    }
+    RemoveFormerFolder();
+    return m_problems.empty() && m_left_in_folder.isEmpty();
+}
+
+QStringList Publisher::CopyImages(const ProgressHandler& progress)
+{
     QStringList published = m_pages;
     SafeFileWriterBatch batch;
     std::vector<Problem> copies;
@@ -160,11 +212,12 @@ bool Publisher::Publish(const ProgressHandler& progress)
             if (image == m_images.cend() || image->page != page || image->section != section)
                 continue;
             target.store.Remove(kFolderPathKey);
-            const QString copy = CopyPath(image->source, int(copies.size()) + 1);
-            batch.Add(WriteFileCopy(image->source, copy));
-            copies.push_back({ image->source, copy, QString() });
+            const QString name = CopyName(image->source, int(copies.size()) + 1);
+            // The staging folder is new: no killed write has left anything in it.
+            batch.Add(WriteFileCopy(image->source, m_staging_folder + name, SafeFileWriter::StaleTemporaries::Leave));
+            copies.push_back({ image->source, m_image_folder + name, QString() });
             QStringList fields = image->other_fields;
-            fields.prepend(m_settings.image_folder_name + u'\\' + NameOf(copy));
+            fields.prepend(m_settings.image_folder_name + u'\\' + name);
             target.store.Set(kFileNameKey, fields.join(u','));
             ++image;
             if (progress)
@@ -178,12 +231,44 @@ bool Publisher::Publish(const ProgressHandler& progress)
         if (!copies[number].reason.isEmpty())
             m_problems.push_back(std::move(copies[number]));
     }
-    if (QString reason; !WriteTextFileSafely(m_note_path, JoinNotePages(published, m_page_size), &reason))
-        m_problems.push_back({ QString(), m_note_path, reason });
-    return m_problems.empty();
+    return published;
 }
 
-QString Publisher::CopyPath(const QString& source, int serial)
+// Exchanges the staging folder and the image folder in one step where the file system can;
+// elsewhere the image folder is moved aside first. Called again, it puts them back.
+bool Publisher::SwapFolders()
+{
+    const QByteArray staging = QFile::encodeName(WithoutTrailingSeparator(m_staging_folder));
+    const QByteArray target = QFile::encodeName(m_swap_folder);
+    if (::renameat2(AT_FDCWD, staging.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) == 0)
+        return true;
+    if (errno == ENOENT && !QFileInfo::exists(m_swap_folder))
+        return ::rename(staging.constData(), target.constData()) == 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    const QByteArray aside = QFile::encodeName(LeftoverFiles::FormerFolderFor(m_swap_folder));
+    if (::rename(target.constData(), aside.constData()) != 0)
+        return false;
+    if (::rename(staging.constData(), target.constData()) != 0) {
+        ::rename(aside.constData(), target.constData());
+        return false;
+    }
+    return ::rename(aside.constData(), staging.constData()) == 0;
+}
+
+void Publisher::RemoveFormerFolder()
+{
+    const QString former = WithoutTrailingSeparator(m_staging_folder);
+    m_staging_folder.clear();
+    if (!QFileInfo::exists(former))
+        return;
+    if (!DeleteFolderContents(former, Trash::No, Recursive::Yes, &m_left_in_folder))
+        m_left_in_folder << former;
+    if (m_left_in_folder.isEmpty())
+        QDir().rmdir(former);
+}
+
+QString Publisher::CopyName(const QString& source, int serial)
 {
     const PathParts parts = SplitPath(source);
     const QString extension = parts.extension.toLower();
@@ -196,5 +281,5 @@ QString Publisher::CopyPath(const QString& source, int serial)
             name = parts.name + QString::asprintf("_%d", n) + extension;
     }
     m_taken_names.insert(name.toLower());
-    return m_image_folder + name;
+    return name;
 }

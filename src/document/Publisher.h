@@ -33,7 +33,7 @@ struct PublishSettings {
 // relative to the note. The pages handed in are not changed.
 //
 // The steps are the caller's to run in order, so that it can ask its user in between:
-// EndangeredFiles (refuse when not empty), ImageFolderExists (ask before emptying it),
+// EndangeredFiles (refuse when not empty), ImageFolderExists (ask before replacing it),
 // PrepareImageFolder, Publish.
 class Publisher {
 public:
@@ -54,15 +54,20 @@ public:
     // The source images (and the open note) that emptying the image folder would delete: those
     // inside it, or the folder itself. Publishing must not go on while there are any.
     QStringList EndangeredFiles() const;
-    // Empties the existing image folder (files and sub-folders, for good), or creates it.
-    // False when the path cannot be made a folder, or when anything in the folder could not
-    // be deleted (LeftInFolder lists it).
+    // Makes a new hidden staging folder beside the image folder, which takes the copies, and
+    // removes the staging folders that killed publishes left there. The image folder itself
+    // is not touched yet. False when the image folder's path is no folder and cannot be
+    // one, or when the staging folder cannot be made.
     bool PrepareImageFolder();
-    // What emptying the image folder left: the files that could not be deleted, or the
-    // folder itself when it could not be listed.
+    // What removing the former image folder left: the files that could not be deleted (at
+    // their places in the hidden folder it was moved to), or that folder itself when it could
+    // not be listed.
     const QStringList& LeftInFolder() const { return m_left_in_folder; }
-    // Copies the images and writes the note file. False when anything could not be written;
-    // Problems() then lists each copy and file that failed.
+    // Copies the images into the staging folder, puts it in the image folder's place, writes
+    // the note file and then deletes the former image folder (files and sub-folders, for
+    // good). When the note cannot be written the former image folder goes back into place.
+    // False when anything could not be written (Problems() lists each copy and file that
+    // failed) or the former folder could not be deleted whole (LeftInFolder).
     bool Publish(const ProgressHandler& progress = {});
 
     // What could not be written: a copy (with its source) or the note file (no source).
@@ -91,8 +96,12 @@ private:
     };
 
     void CollectImages();
-    // The copy's path for a source under the naming rule; serial is the copy's number from 1.
-    QString CopyPath(const QString& source, int serial);
+    // Copies the images into the staging folder; answers the published pages.
+    QStringList CopyImages(const ProgressHandler& progress);
+    // The copy's name for a source under the naming rule; serial is the copy's number from 1.
+    QString CopyName(const QString& source, int serial);
+    bool SwapFolders();
+    void RemoveFormerFolder();
     QString Resolved(const QString& written) const;
 
     QStringList m_pages;
@@ -104,6 +113,11 @@ private:
     std::optional<NotePageSize> m_page_size;
     QString m_open_note_path;
     QString m_image_folder;
+    // The folder that the staging folder takes the place of: the image folder, or the folder
+    // it links to. Without a trailing separator.
+    QString m_swap_folder;
+    // Ends in "/"; empty while none is made. After the swap it holds the former images.
+    QString m_staging_folder;
     std::vector<ImageSection> m_images;
     std::vector<Problem> m_problems;
     QStringList m_left_in_folder;

@@ -62,6 +62,10 @@ public:
     // Sees every key press after the items had it, with whether one of them used it up;
     // returns whether the key is used up now.
     using KeyHandler = std::function<bool(const Message& message, bool consumed)>;
+    // What a file is to the document the canvas shows, so that items ask before they write
+    // over one it uses.
+    enum class FileUse { None, Document, Image };
+    using FileUseCheck = std::function<FileUse(const QString& path)>;
 
     static constexpr float kMinZoom = 0.1f;
     static constexpr float kMaxZoom = 8.0f;
@@ -77,6 +81,9 @@ public:
     void SetHost(CanvasHost* host) { m_host = host; }
     void SetEventHandler(EventHandler handler) { m_event_handler = std::move(handler); }
     void SetKeyHandler(KeyHandler handler) { m_key_handler = std::move(handler); }
+    void SetFileUseCheck(FileUseCheck check) { m_file_use_check = std::move(check); }
+    // What the path is to the document shown; None for a canvas that shows no document.
+    FileUse UseOfFile(const QString& path) const { return m_file_use_check ? m_file_use_check(path) : FileUse::None; }
     // Whether the active item shows that it has the keyboard focus (in dialogs).
     void SetShowsFocus(bool shows) { m_shows_focus = shows; }
     bool ShowsFocus() const { return m_shows_focus; }
@@ -245,6 +252,7 @@ private:
     ItemFactory m_factory;
     EventHandler m_event_handler;
     KeyHandler m_key_handler;
+    FileUseCheck m_file_use_check;
     bool m_shows_focus { false };
     int m_dispatch_depth { 0 };
     ItemList m_pending_removal;

@@ -2,6 +2,7 @@
 
 #include "items/Canvas.h"
 #include "items/ImageFileWriter.h"
+#include "items/ImageSaveTarget.h"
 #include "items/OffscreenCanvas.h"
 #include "items/SaveQualityDialog.h"
 #include "noteitems/FolderScan.h"
@@ -264,6 +265,15 @@ QString ImageItemMenu::SaveExtension(const QString& extension)
     return extension.mid(1);
 }
 
+QString ImageItemMenu::ProposedSavePath(const ImageItem& item)
+{
+    const PathParts parts = SplitPath(item.GetPicture().FileName());
+    const QString extension = ImageFileWriter::FormatForPath(parts.name + parts.extension).isEmpty() ? QStringLiteral(".png") : parts.extension;
+    const Canvas& canvas = item.GetCanvas();
+    return ImageSaveTarget::FreePath(parts.folder + parts.name, extension,
+        [&canvas](const QString& path) { return canvas.UseOfFile(path) != Canvas::FileUse::None; });
+}
+
 bool ImageItemMenu::SaveImage(ImageItem& item)
 {
     const QString file = item.GetPicture().FileName();
@@ -271,9 +281,9 @@ bool ImageItemMenu::SaveImage(ImageItem& item)
     FileDialogRequest request;
     request.filter = SaveFilter(parts.extension);
     request.default_extension = SaveExtension(parts.extension);
-    request.initial_path = file.isEmpty() ? QString() : parts.folder + parts.name;
+    request.initial_path = file.isEmpty() ? QString() : ProposedSavePath(item);
     const std::optional<QString> chosen = Prompt().AskSaveFile(request);
-    if (!chosen)
+    if (!chosen || !ImageSaveTarget::MayWrite(item.GetCanvas(), *chosen, file))
         return false;
     QString reason;
     if (Bake(item, *chosen, QualityQuestion::Ask, &reason))

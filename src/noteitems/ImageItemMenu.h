@@ -53,8 +53,13 @@ public:
     // Puts every other image of the item's folder on the page at random places, each as
     // large (width plus height) as the item. Answers how many were added.
     static int Scatter(ImageItem& item);
-    // Asks for a file and bakes the item into it; tells the user when that fails.
+    // Asks for a file and bakes the item into it; tells the user when that fails. Writing over
+    // the picture's own file, or over another image of the note, takes a second question.
     static bool SaveImage(ImageItem& item);
+    // The name the save dialog proposes: beside the picture's file, "_2", "_3", ... after its
+    // name, the first that names no file and no image of the note, so that accepting it never
+    // costs the original.
+    static QString ProposedSavePath(const ImageItem& item);
     // Writes what the item shows into an image file of its size, in the format of the path's
     // extension, and makes the item show that file. False, with the item unchanged, when the
     // extension is unknown, the quality question was cancelled or the file was not written;

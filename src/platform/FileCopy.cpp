@@ -58,9 +58,9 @@ bool CopyBytes(int from, int to, off_t size)
 
 }
 
-std::unique_ptr<SafeFileWriter> WriteFileCopy(const QString& source, const QString& target)
+std::unique_ptr<SafeFileWriter> WriteFileCopy(const QString& source, const QString& target, SafeFileWriter::StaleTemporaries stale)
 {
-    auto copy = std::make_unique<SafeFileWriter>(target);
+    auto copy = std::make_unique<SafeFileWriter>(target, stale);
     const QByteArray from_path = QFile::encodeName(source);
     if (from_path.isEmpty() || target.isEmpty()) {
         copy->Fail(ENOENT);

@@ -275,12 +275,16 @@ std::vector<size_t> FileManagerOrder(const std::vector<QString>& names)
     return order;
 }
 
+QString PastedImageFolder()
+{
+    return WithTrailingSeparator(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)) + QStringLiteral("clipboard/");
+}
+
 QString PastedImagePath(const QDate& today)
 {
     // Not the temporary folder: notes refer to these files, and the temporary folder is emptied
     // at every start of the system.
-    const QString folder = WithTrailingSeparator(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-        + QStringLiteral("clipboard/");
+    const QString folder = PastedImageFolder();
     CreateFolderPath(folder);
     const QString prefix = folder + today.toString(QStringLiteral("yyyyMMdd_"));
     QString candidate;
@@ -301,4 +305,37 @@ QStringList ListFolderEntries(const QString& folder, Recursive recursive, EntryK
     if (!normalized.isEmpty())
         ListInto(normalized, recursive, kinds, entries);
     return entries;
+}
+
+namespace {
+
+// The path with its links followed and its folder in canonical form, for a file that need not
+// exist.
+QString RealPath(const QString& path)
+{
+    const QString followed = FollowLinks(path);
+    const QFileInfo info(followed);
+    const QString folder = info.absoluteDir().canonicalPath();
+    return folder.isEmpty() ? followed : QDir(folder).filePath(info.fileName());
+}
+
+}
+
+bool NamesSameFile(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    struct stat first {};
+    struct stat second {};
+    if (::stat(QFile::encodeName(a).constData(), &first) == 0 && ::stat(QFile::encodeName(b).constData(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return RealPath(a) == RealPath(b);
+}
+
+QString WithoutTrailingSeparator(const QString& path)
+{
+    QString trimmed = path;
+    while (trimmed.size() > 1 && trimmed.endsWith(kSeparator))
+        trimmed.chop(1);
+    return trimmed;
 }

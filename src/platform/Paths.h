@@ -32,6 +32,8 @@ PathParts SplitPath(const QString& path);
 QString FolderOf(const QString& path);
 // Name and extension.
 QString NameOf(const QString& path);
+// The path without the separators it ends in; "/" stays.
+QString WithoutTrailingSeparator(const QString& path);
 // The extension with its dot, lower case.
 QString ExtensionOf(const QString& path);
 // The folder part after one trailing separator has been dropped, so the parent of a folder
@@ -43,6 +45,11 @@ QString LongPath(const QString& path);
 // The absolute path with the links of its last part followed, also to a file that does not
 // exist yet: where writing to the path puts the bytes. Links in the folders stay as they are.
 QString FollowLinks(const QString& path);
+
+// Whether the two paths name one file. Existing files are compared by device and inode (a
+// hard link, a folder reached through a link); otherwise the paths with their links resolved
+// are compared.
+bool NamesSameFile(const QString& a, const QString& b);
 
 // The folder of the executable, ending in "/".
 QString ProgramFolder();
@@ -71,6 +78,8 @@ bool IsImageFileName(const QString& path);
 // positions of the names in that order.
 std::vector<size_t> FileManagerOrder(const std::vector<QString>& names);
 
+// The clipboard folder, ending in "/".
+QString PastedImageFolder();
 // A free file name for a pasted image in the clipboard folder (the "clipboard" folder of the
 // application's data folder), "YYYYMMDD_n.png" with the first n that names no file. The
 // folder is created.

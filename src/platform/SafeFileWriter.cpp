@@ -1,5 +1,6 @@
 #include "platform/SafeFileWriter.h"
 
+#include "platform/LeftoverFiles.h"
 #include "platform/Paths.h"
 
 #include <QDir>
@@ -21,9 +22,6 @@ namespace {
 
 // How many random names are tried before the folder is given up on.
 constexpr int kNameAttempts = 16;
-// The target's name is cut to this many characters in the hidden name, which has to stay
-// within the file system's name length.
-constexpr int kNameCharacters = 60;
 
 // A write past the process's file size limit ends the program unless the signal is ignored;
 // ignored, it fails like a full disk, and the user keeps the note to save elsewhere.
@@ -80,8 +78,9 @@ private:
     QString m_reason;
 };
 
-SafeFileWriter::SafeFileWriter(const QString& target)
+SafeFileWriter::SafeFileWriter(const QString& target, StaleTemporaries stale)
     : m_target(target)
+    , m_stale(stale)
     , m_file(std::make_unique<CheckedFile>())
 {
 }
@@ -111,9 +110,10 @@ bool SafeFileWriter::Open()
         SetError(errno);
         return false;
     }
-    const QString prefix = FolderOf(m_final_path) + u'.' + NameOf(m_final_path).left(kNameCharacters) + u'.';
+    if (m_stale == StaleTemporaries::Remove)
+        LeftoverFiles::RemoveStaleTemporariesOf(m_final_path);
     for (int attempt = 0; attempt < kNameAttempts && m_fd < 0; ++attempt) {
-        m_temporary_path = prefix + QString::number(QRandomGenerator::global()->generate(), 16) + QStringLiteral(".tmp");
+        m_temporary_path = LeftoverFiles::TemporaryPathFor(m_final_path, QString::number(QRandomGenerator::global()->generate(), 16));
         m_fd = ::open(QFile::encodeName(m_temporary_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd < 0 && errno != EEXIST)
             break;

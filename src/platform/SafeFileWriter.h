@@ -14,10 +14,17 @@ class QIODevice;
 // disk, a file size limit or a folder that takes no new files never costs the user the old
 // file. A target that is a symbolic link is written through: the link stays and the file it
 // names is replaced. An existing target's permissions carry over to its replacement.
+// The new file's hidden name carries this process's id, so that a write killed midway leaves
+// a file the next write to the same target recognises as stale and removes, while the new
+// file of a write still under way in another process is left alone.
 // SafeFileWriterBatch commits many writers with one wait for the disk.
 class SafeFileWriter {
 public:
-    explicit SafeFileWriter(const QString& target);
+    // Whether Open looks for the new files of killed writes to the same target and removes
+    // them. Only a writer into a folder it has just made has nothing to look for.
+    enum class StaleTemporaries { Remove, Leave };
+
+    explicit SafeFileWriter(const QString& target, StaleTemporaries stale = StaleTemporaries::Remove);
     // Removes the new file unless it was committed.
     ~SafeFileWriter();
     SafeFileWriter(const SafeFileWriter&) = delete;
@@ -68,6 +75,7 @@ private:
     void CloseAndRemove();
 
     QString m_target;
+    StaleTemporaries m_stale;
     QString m_final_path;
     QString m_temporary_path;
     QString m_error;

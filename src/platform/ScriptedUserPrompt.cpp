@@ -1,5 +1,11 @@
 #include "platform/ScriptedUserPrompt.h"
 
+#include "platform/Paths.h"
+#include "platform/QtUserPrompt.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 ScriptedUserPrompt& ScriptedUserPrompt::Install()
 {
     auto prompt = std::make_unique<ScriptedUserPrompt>();
@@ -70,7 +76,14 @@ std::optional<QString> ScriptedUserPrompt::DoAskOpenFile(const FileDialogRequest
 std::optional<QString> ScriptedUserPrompt::DoAskSaveFile(const FileDialogRequest& request)
 {
     Record(Kind::SaveFile).file = request;
-    return TakeFront<std::optional<QString>>(m_save_files, std::nullopt);
+    const std::optional<QString> answer = TakeFront<std::optional<QString>>(m_save_files, std::nullopt);
+    if (answer != kAsProposed)
+        return answer;
+    const QString folder = QtUserPrompt::StartFolder(request.initial_path, QtUserPrompt::CurrentDialogFolders());
+    QString proposed = QDir(folder).filePath(NameOf(NormalizeSeparators(request.initial_path)));
+    if (QFileInfo(proposed).suffix().isEmpty() && !request.default_extension.isEmpty())
+        proposed += u'.' + request.default_extension;
+    return proposed;
 }
 
 std::optional<quint32> ScriptedUserPrompt::DoAskColor(quint32 initial_argb)

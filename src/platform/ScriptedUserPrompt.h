@@ -43,6 +43,10 @@ public:
     void QueueChoice(int button) { m_choices.push_back(button); }
     void QueueOpenFile(std::optional<QString> answer) { m_open_files.push_back(std::move(answer)); }
     void QueueSaveFile(std::optional<QString> answer) { m_save_files.push_back(std::move(answer)); }
+    // The save dialog is accepted with the name it proposes, as Return would: a relative name
+    // lies in the folder the dialog opens in, and a name without an extension gets the
+    // default one.
+    void QueueSaveFileAsProposed() { m_save_files.push_back(kAsProposed.toString()); }
     void QueueColor(std::optional<quint32> answer) { m_colors.push_back(answer); }
     void QueueMenuChoice(std::optional<int> answer) { m_menu_choices.push_back(answer); }
 
@@ -61,6 +65,8 @@ protected:
     std::optional<int> DoShowPopupMenu(const PopupMenu& menu, QPoint screen_position) override;
 
 private:
+    static constexpr QStringView kAsProposed = u"\u0001as proposed";
+
     Request& Record(Kind kind);
     template <typename T>
     static T TakeFront(std::deque<T>& queue, T fallback);

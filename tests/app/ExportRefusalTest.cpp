@@ -2,8 +2,10 @@
 
 #include "app/CommandTable.h"
 #include "app/PageImageSaver.h"
+#include "items/ImageSaveTarget.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/ImageItem.h"
+#include "platform/Paths.h"
 
 #include "TestSupport.h"
 
@@ -104,10 +106,16 @@ TEST_F(ExportRefusalTest, PdfCommandRefusesTheNoteItsImagesAndOtherNames)
     EXPECT_TRUE(ReadAll(m_folder.filePath(QStringLiteral("NOTE.PDF"))).startsWith("%PDF"));
 }
 
-TEST_F(ExportRefusalTest, SavePageRefusesTheNoteAndItsImagesAndKeepsOldPicturesOnAFullDisk)
+// The page picture goes over an image of the note only after a second question that names
+// it; No writes nothing, and a failed write keeps the old picture.
+TEST_F(ExportRefusalTest, SavePageAsksBeforeWritingOverAnImageOfTheNote)
 {
+    const auto asked = [&] {
+        const auto& requests = m_prompt->Requests();
+        return !requests.empty() && requests.back().kind == ScriptedUserPrompt::Kind::YesNo ? requests.back().text : QString();
+    };
     SavePageTo(m_image);
-    EXPECT_TRUE(Message().startsWith(m_image + QStringLiteral("\nはこのノートが使っている画像です。"))) << Message().toStdString();
+    EXPECT_EQ(asked(), ImageSaveTarget::WriteOverQuestion(m_image));
     // A picture on the page shown that no step has stored yet is guarded too.
     const QString placed = MakeImage(QStringLiteral("blue.png"), QSize(20, 20), Qt::blue);
     m_before = Snapshot();
@@ -115,7 +123,7 @@ TEST_F(ExportRefusalTest, SavePageRefusesTheNoteAndItsImagesAndKeepsOldPicturesO
     ASSERT_TRUE(item->Load(placed, {}, FolderListingCache::Rescan::Yes));
     ASSERT_TRUE(m_window->PageCanvas().AddItem(std::move(item)));
     SavePageTo(placed);
-    EXPECT_TRUE(Message().startsWith(placed + QStringLiteral("\nはこのノートが使っている画像です。"))) << Message().toStdString();
+    EXPECT_EQ(asked(), ImageSaveTarget::WriteOverQuestion(placed));
     {
         const TestSupport::FileSizeLimit limit(100);
         SavePageTo(m_folder.filePath(QStringLiteral("old.png")));
@@ -123,4 +131,34 @@ TEST_F(ExportRefusalTest, SavePageRefusesTheNoteAndItsImagesAndKeepsOldPicturesO
     EXPECT_TRUE(Message().startsWith(QStringLiteral("ページ画像の保存に失敗しました。\n") + m_folder.filePath(QStringLiteral("old.png"))))
         << Message().toStdString();
     EXPECT_EQ(Snapshot(), m_before);
+
+    // Yes writes the page over the image.
+    m_prompt->ClearRequests();
+    m_prompt->QueueSaveFile(placed);
+    m_prompt->QueueYesNo(true);
+    Click(m_window->ToolBarWidget(), QStringLiteral("SavePage"));
+    EXPECT_EQ(asked(), ImageSaveTarget::WriteOverQuestion(placed));
+    EXPECT_NE(ReadAll(placed), m_before[QStringLiteral("blue.png")]);
+}
+
+// The proposed name is never an image of the note: accepted with Return, it makes a new file.
+TEST_F(ExportRefusalTest, SavePageProposesANameNoImageOfTheNoteHas)
+{
+    const QString working = CurrentFolder();
+    ASSERT_TRUE(SetCurrentFolder(m_folder.path()));
+    PageImageSaver saver(*m_window);
+    EXPECT_EQ(saver.ProposedName(), QStringLiteral("NewFile"));
+    const QString taken = MakeImage(QStringLiteral("NewFile.jpg"), QSize(20, 20), Qt::green);
+    m_window->Import().ProcessCommandLine({ taken });
+    const QByteArray taken_bytes = ReadAll(taken);
+    EXPECT_EQ(saver.ProposedName(), QStringLiteral("NewFile_2"));
+    m_prompt->ClearRequests();
+    m_prompt->QueueSaveFileAsProposed();
+    m_dialogs->Queue([](ScriptedDialog& dialog) { dialog.Press(QStringLiteral("OK")); });
+    Click(m_window->ToolBarWidget(), QStringLiteral("SavePage"));
+    SetCurrentFolder(working);
+    for (const ScriptedUserPrompt::Request& request : m_prompt->Requests())
+        EXPECT_NE(request.kind, ScriptedUserPrompt::Kind::YesNo) << request.text.toStdString();
+    EXPECT_EQ(ReadAll(taken), taken_bytes);
+    EXPECT_TRUE(ReadAll(m_folder.filePath(QStringLiteral("NewFile_2.jpg"))).startsWith("\xff\xd8"));
 }

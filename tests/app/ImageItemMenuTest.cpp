@@ -5,6 +5,7 @@
 
 #include "items/Canvas.h"
 #include "items/DecodeWait.h"
+#include "items/ImageSaveTarget.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/ImageItemMenu.h"
@@ -188,7 +189,7 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
              EXPECT_EQ(asked.kind, ScriptedUserPrompt::Kind::SaveFile);
              EXPECT_EQ(asked.file.filter, "PNG|*.png|JPEG|*.jpg|GIF|*.gif|BMP|*.bmp|TIFF|*.tif||");
              EXPECT_EQ(asked.file.default_extension, "png");
-             EXPECT_EQ(asked.file.initial_path, m_photos + "a");
+             EXPECT_EQ(asked.file.initial_path, m_photos + "a_2.png");
              EXPECT_EQ(QImage(saved).size(), QSize(320, 240));
              EXPECT_EQ(Top()->GetPicture().FileName(), saved);
          }, true },
@@ -383,7 +384,88 @@ TEST_F(ImageItemMenuTest, SaveImageSuggestsPngForAFormatTheProgramDoesNotWrite)
     ASSERT_NE(dialog, requests.end());
     EXPECT_EQ(dialog->file.default_extension, "png");
     EXPECT_TRUE(dialog->file.filter.startsWith("PNG|*.png|")) << dialog->file.filter.toStdString();
-    EXPECT_EQ(dialog->file.initial_path, m_photos + "c");
+    EXPECT_EQ(dialog->file.initial_path, m_photos + "c_2.png");
     EXPECT_EQ(Top()->GetPicture().FileName(), saved);
     EXPECT_EQ(QImageReader(saved).format(), "png");
+}
+
+// Saving the picture of a photograph never costs the photograph: the dialog proposes a new
+// name beside it, and writing over it, or over an image on another page, takes a second
+// question that names the file.
+TEST_F(ImageItemMenuTest, SaveImageKeepsTheOriginalUnlessTheUserAgreesTwice)
+{
+    const QString source = m_photos + "shot.jpg";
+    ASSERT_TRUE(Quadrants({ 640, 480 }).save(source, "JPEG"));
+    const QString other = m_photos + "b.png";
+    const QString unrelated = m_dir.path() + "/out/unrelated.png";
+    Quadrants({ 10, 10 }).save(unrelated);
+    const QByteArray original = TestSupport::ReadAll(source);
+    const QByteArray other_bytes = TestSupport::ReadAll(other);
+    Place(other);
+    ASSERT_TRUE(m_window->GetPages().Next());
+    Place(source);
+    const auto press_ok = [](ScriptedDialog& dialog) { dialog.Press(QStringLiteral("OK")); };
+    const auto questions = [&] {
+        QStringList asked;
+        for (const ScriptedUserPrompt::Request& request : m_prompt->Requests())
+            if (request.kind == ScriptedUserPrompt::Kind::YesNo)
+                asked << request.text;
+        return asked;
+    };
+
+    // Accepted as proposed: a new file beside the photograph.
+    m_prompt->ClearRequests();
+    m_prompt->QueueSaveFileAsProposed();
+    m_dialogs->Queue(press_ok);
+    ChooseFromMenu(*Top(), ImageItemMenu::kSaveImage);
+    ASSERT_EQ(m_prompt->Requests().size(), 2u);
+    EXPECT_EQ(m_prompt->Requests()[1].file.initial_path, m_photos + "shot_2.jpg");
+    EXPECT_EQ(Top()->GetPicture().FileName(), m_photos + "shot_2.jpg");
+    EXPECT_EQ(QImageReader(m_photos + "shot_2.jpg").size(), QSize(320, 240));
+    EXPECT_EQ(TestSupport::ReadAll(source), original);
+
+    // The next free name for the photograph placed again, whatever else the folder holds.
+    ImageItem& again = Place(source);
+    EXPECT_EQ(ImageItemMenu::ProposedSavePath(again), m_photos + "shot_3.jpg");
+    Page().RemoveItem(&again);
+
+    struct Row {
+        QString chosen;
+        bool yes;
+        bool asked;
+    };
+    // The picture now shows the saved file: that is its own file from here on.
+    const QString own = m_photos + "shot_2.jpg";
+    const Row rows[] = {
+        { own, false, true },   // the picture's own file, and the user says No
+        { other, false, true }, // an image on the first page
+        { own, true, true },
+        { other, true, true },     // the picture then shows the first page's image
+        { unrelated, false, false }, // a file the note does not use: the dialog asked already
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.chosen.toStdString() + (row.yes ? " yes" : " no"));
+        const QString shown = Top()->GetPicture().FileName();
+        m_prompt->ClearRequests();
+        m_prompt->QueueSaveFile(row.chosen);
+        if (row.asked)
+            m_prompt->QueueYesNo(row.yes);
+        const bool writes = row.yes || !row.asked;
+        if (writes && row.chosen.endsWith(".jpg"))
+            m_dialogs->Queue(press_ok);
+        ChooseFromMenu(*Top(), ImageItemMenu::kSaveImage);
+        const QStringList asked = questions();
+        ASSERT_EQ(asked.size(), row.asked ? 1 : 0);
+        if (row.asked) {
+            EXPECT_EQ(asked[0], ImageSaveTarget::WriteOverQuestion(row.chosen));
+        }
+        EXPECT_EQ(Top()->GetPicture().FileName(), writes ? row.chosen : shown);
+        if (writes) {
+            EXPECT_EQ(QImageReader(row.chosen).size(), QSize(320, 240));
+        } else {
+            EXPECT_EQ(TestSupport::ReadAll(source), original);
+            EXPECT_EQ(TestSupport::ReadAll(other), other_bytes);
+        }
+        EXPECT_EQ(m_dialogs->PendingScripts(), 0);
+    }
 }

@@ -7,6 +7,8 @@
 #include "platform/ScriptedUserPrompt.h"
 #include "platform/TextFile.h"
 
+#include "platform/LeftoverFiles.h"
+
 #include "TestSupport.h"
 
 #include <QDir>
@@ -216,7 +218,7 @@ TEST_F(PublishDialogTest, RefusesToWriteOverTheOpenNoteOrItsImages)
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("note/published"))));
 }
 
-TEST_F(PublishDialogTest, FilesTheFolderKeepsAreReportedAndNothingIsPublished)
+TEST_F(PublishDialogTest, FilesTheFormerFolderKeepsAreReportedAndTheNoteIsPublished)
 {
     OpenNote();
     const QString locked = Path(QStringLiteral("out/images/locked"));
@@ -230,6 +232,12 @@ TEST_F(PublishDialogTest, FilesTheFolderKeepsAreReportedAndNothingIsPublished)
     m_prompt->QueueYesNo(true);
     EXPECT_FALSE(PublishDialog::Run(m_note, nullptr));
     ASSERT_EQ(Messages().size(), 1);
-    EXPECT_TRUE(Messages()[0].contains(locked + QStringLiteral("/stuck.png"))) << Messages()[0].toStdString();
-    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("out/published.tsy"))));
+    const QString images = Path(QStringLiteral("out/images"));
+    const QString former = LeftoverFiles::StagingFolderFor(images);
+    EXPECT_TRUE(Messages()[0].contains(former + QStringLiteral("/locked/stuck.png"))) << Messages()[0].toStdString();
+    EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("out/published.tsy"))));
+    EXPECT_FALSE(QFileInfo::exists(locked));
+    // The locked folder goes back where it was made, so that it can be unlocked.
+    ASSERT_TRUE(QDir().rename(images, images + QStringLiteral("_new")));
+    ASSERT_TRUE(QDir().rename(former, images));
 }

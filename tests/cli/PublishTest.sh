@@ -121,17 +121,52 @@ expect_file "$work/real/images/blue.jpg"
 [[ -L "$work/links/n.tsy" ]] || fail "the link to the published note was replaced"
 [[ -e "$work/links/images" ]] && fail "the images went beside the link"
 
-# Files the image folder keeps are named, and nothing is published.
+# Files of the former image folder that cannot be deleted are named; the new copies and the
+# note are in place all the same.
 mkdir -p "$work/pub7/images"
 prepare_locked "$work/pub7/images/locked"
 touch "$work/pub7/images/locked/stuck.png"
 if lock_folder "$work/pub7/images/locked"; then
     expect_failure 1 "$work/pub7/n.tsy" --yes "$work/note/note.tsy"
     grep -q "stuck.png" "$work/stderr" || fail "the file left in the image folder is not named: $(cat "$work/stderr")"
-    [[ -e "$work/pub7/n.tsy" ]] && fail "publishing went on after the folder could not be emptied"
+    expect_file "$work/pub7/n.tsy"
+    expect_file "$work/pub7/images/blue.jpg"
+    [[ -e "$work/pub7/images/locked" ]] && fail "the former image folder's files are in the new one"
+    # The locked folder moved with the former image folder; it is unlocked where it lies now.
+    for moved in "$work"/pub7/.images.publish*/locked; do
+        umount -l "$moved" 2>/dev/null || chmod 755 "$moved"
+    done
 else
     echo "skipped: no folder can be locked here"
 fi
+
+# A publish killed while it copies leaves the former published note and images whole, and the
+# next publish clears away what it left. The copy of a FIFO waits for a writer: there the
+# publish is killed, with the first copy made.
+mkdir -p "$work/slow"
+cp "$data/red.png" "$work/slow/red.png"
+cp "$data/images/blue.jpg" "$work/slow/blue.jpg"
+printf '[TSImage]\r\nFileName=%s,0,0,0,0\r\nPos=L0,T0,W40,H30\r\n\r\n' red.png blue.jpg >"$work/slow/slow.tsy"
+"$tessary" --publish "$work/pub8/n.tsy" "$work/slow/slow.tsy" || fail "the first publish of the note failed"
+cp -r "$work/pub8" "$work/pub8.before"
+rm "$work/slow/blue.jpg"
+mkfifo "$work/slow/blue.jpg"
+"$tessary" --publish "$work/pub8/n.tsy" --yes "$work/slow/slow.tsy" >/dev/null 2>&1 &
+publishing=$!
+for _ in $(seq 200); do
+    [[ -n $(ls -A "$work"/pub8/.images.publishing.* 2>/dev/null) ]] && break
+    sleep 0.05
+done
+kill -KILL "$publishing"
+wait "$publishing" 2>/dev/null
+staging=$(ls -A "$work/pub8" | grep '^\.images\.publishing\.')
+[[ -n "$staging" ]] || fail "the killed publish left no staging folder: $(ls -A "$work/pub8")"
+diff -r -x '.images.publishing.*' "$work/pub8.before" "$work/pub8" >/dev/null || fail "the killed publish changed the published note or images"
+rm "$work/slow/blue.jpg"
+cp "$data/images/blue.jpg" "$work/slow/blue.jpg"
+"$tessary" --publish "$work/pub8/n.tsy" --yes "$work/slow/slow.tsy" || fail "the publish after the killed one failed"
+expect_entries "$work/pub8" images n.tsy
+expect_entries "$work/pub8/images" blue.jpg red.png
 
 # A full disk keeps the old published note and copies whole: the small copy is made, the
 # one that does not fit is named and leaves nothing.

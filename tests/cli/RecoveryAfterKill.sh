@@ -46,8 +46,23 @@ wait_for_copy 1
 kill -KILL "$editor_pid"
 editor_exit_code
 
+# A write killed midway leaves its hidden temporary behind; the next start removes those of
+# the editor's own folders whose writer has ended, and keeps one of a process that runs.
+dead=$(sh -c 'echo $$')
+clipboard="$XDG_DATA_HOME/Tessary/clipboard"
+mkdir -p "$clipboard"
+for folder in "$copies" "$clipboard"; do
+    printf 'part' >"$folder/.killed.tsr.$dead-1f.tmp"
+    printf 'part' >"$folder/.running.tsr.1-1f.tmp"
+done
+
 # 2. The deleted page stays deleted: the blue page is the first and only one.
 restore_and_check "after SIGKILL" "0,0,255"
+for folder in "$copies" "$clipboard"; do
+    [[ -e "$folder/.killed.tsr.$dead-1f.tmp" ]] && fail "the start left the stale temporary in $folder"
+    [[ -e "$folder/.running.tsr.1-1f.tmp" ]] || fail "the start removed the temporary of a running process in $folder"
+    rm -f "$folder/.running.tsr.1-1f.tmp"
+done
 [[ $(ls "$copies"/*.tsr 2>/dev/null | wc -l) -eq 1 ]] || fail "the old copy was not replaced by the new editor's own"
 
 # 3. Insert an empty page before it (Alt+E, I) and end the session with SIGTERM: the editor

@@ -1,5 +1,6 @@
 #include "document/NoteFileText.h"
 #include "document/Publisher.h"
+#include "platform/LeftoverFiles.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 #include "text/SectionDocument.h"
@@ -12,6 +13,11 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -280,10 +286,12 @@ TEST_F(PublisherTest, FolderNamesOtherThanOneFolderBesideTheNoteAreRefused)
     EXPECT_EQ(Bytes(sibling), "out/sibling.jpg");
 }
 
-TEST_F(PublisherTest, EmptyingReportsEveryFileThatStays)
+TEST_F(PublisherTest, DeletingTheFormerFolderReportsEveryFileThatStays)
 {
     MakeFile(QStringLiteral("out/images/loose.jpg"));
-    const QString locked = m_root.filePath(QStringLiteral("out/images/locked"));
+    const QString image = MakeFile(QStringLiteral("red.png"), "red");
+    const QString images = m_root.filePath(QStringLiteral("out/images"));
+    const QString locked = images + "/locked";
     const TestSupport::ReadOnlyFolder read_only(locked, [](const QString& path) {
         for (const char* name : { "a.jpg", "b.jpg" }) {
             QFile file(path + u'/' + QString::fromLatin1(name));
@@ -292,12 +300,119 @@ TEST_F(PublisherTest, EmptyingReportsEveryFileThatStays)
     });
     if (!read_only.IsReady())
         GTEST_SKIP() << "cannot make a folder whose files cannot be deleted here";
-    Publisher publisher({}, Folder(), Settings());
-    EXPECT_FALSE(publisher.PrepareImageFolder());
+    Publisher publisher({ ImageSection(image) }, Folder(), Settings());
+    ASSERT_TRUE(publisher.PrepareImageFolder());
+    EXPECT_FALSE(publisher.Publish());
+    EXPECT_TRUE(publisher.Problems().empty());
+    // The new images are in place; what stays of the former ones is named where it is.
+    EXPECT_EQ(Bytes(images + "/red.png"), "red");
+    const QString former = LeftoverFiles::StagingFolderFor(images);
     QStringList left = publisher.LeftInFolder();
     left.sort();
-    EXPECT_EQ(left, QStringList({ locked + "/a.jpg", locked + "/b.jpg" }));
-    EXPECT_FALSE(QFileInfo::exists(m_root.filePath(QStringLiteral("out/images/loose.jpg"))));
+    EXPECT_EQ(left, QStringList({ former + "/locked/a.jpg", former + "/locked/b.jpg" }));
+    EXPECT_FALSE(QFileInfo::exists(former + "/loose.jpg"));
+    // The locked folder goes back where it was made, so that it can be unlocked.
+    ASSERT_TRUE(QDir().rename(images, images + "_new"));
+    ASSERT_TRUE(QDir().rename(former, images));
+}
+
+// A publish killed while it copies leaves the former note and images as they were; the
+// next publish clears away what the killed one left and puts its own in place.
+TEST_F(PublisherTest, APublishKilledMidwayLeavesTheFormerOneWhole)
+{
+    const QString old_image = MakeFile(QStringLiteral("old.png"), "old");
+    {
+        Publisher publisher({ ImageSection(old_image) }, Folder(), Settings());
+        ASSERT_TRUE(publisher.PrepareImageFolder());
+        ASSERT_TRUE(publisher.Publish());
+    }
+    const QString note = Settings().note_path;
+    const QByteArray old_note = Bytes(note);
+    const QString out = m_root.filePath(QStringLiteral("out"));
+    QStringList sources;
+    QStringList pages;
+    for (int index = 0; index < 5; ++index) {
+        sources << MakeFile(QStringLiteral("new%1.png").arg(index), QByteArray(200000, char('a' + index)));
+        pages << ImageSection(sources.back());
+    }
+    for (const int killed_after : { 1, 5 }) {
+        SCOPED_TRACE(killed_after);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Publisher publisher(pages, Folder(), Settings());
+            if (publisher.PrepareImageFolder())
+                publisher.Publish([&](int copied, int) {
+                    if (copied == killed_after)
+                        ::raise(SIGKILL);
+                });
+            ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(Bytes(note), old_note);
+        EXPECT_EQ(TestSupport::EntriesIn(out + "/images"), QStringList { "old.png" });
+        EXPECT_EQ(Bytes(out + "/images/old.png"), "old");
+        EXPECT_EQ(TestSupport::EntriesIn(out),
+            QStringList({ QStringLiteral(".images.publishing.%1").arg(child), "images", "published.tsy" }));
+    }
+
+    Publisher publisher(pages, Folder(), Settings());
+    ASSERT_TRUE(publisher.PrepareImageFolder());
+    ASSERT_TRUE(publisher.Publish());
+    EXPECT_EQ(TestSupport::EntriesIn(out), QStringList({ "images", "published.tsy" }));
+    EXPECT_EQ(TestSupport::EntriesIn(out + "/images"), QStringList({ "new0.png", "new1.png", "new2.png", "new3.png", "new4.png" }));
+    EXPECT_EQ(Bytes(out + "/images/new4.png"), QByteArray(200000, 'e'));
+    EXPECT_EQ(PublishedFileNames(note).size(), 5);
+}
+
+// When the note cannot be written, the former images stay with the former note.
+TEST_F(PublisherTest, ANoteThatCannotBeWrittenKeepsTheFormerImages)
+{
+    const QString old_image = MakeFile(QStringLiteral("old.png"), "old");
+    const QString new_image = MakeFile(QStringLiteral("new.png"), "new");
+    const QString out = m_root.filePath(QStringLiteral("out"));
+    for (const bool had_folder : { true, false }) {
+        SCOPED_TRACE(had_folder);
+        QDir(out).removeRecursively();
+        if (had_folder) {
+            Publisher publisher({ ImageSection(old_image) }, Folder(), Settings());
+            ASSERT_TRUE(publisher.PrepareImageFolder());
+            ASSERT_TRUE(publisher.Publish());
+        }
+        const QByteArray old_note = Bytes(Settings().note_path);
+        const TestSupport::FileSizeLimit limit(8);
+        Publisher publisher({ ImageSection(new_image) }, Folder(), Settings());
+        ASSERT_TRUE(publisher.PrepareImageFolder());
+        EXPECT_FALSE(publisher.Publish());
+        ASSERT_EQ(publisher.Problems().size(), 1u);
+        EXPECT_EQ(publisher.Problems()[0].target, Settings().note_path);
+        EXPECT_EQ(Bytes(Settings().note_path), old_note);
+        if (had_folder) {
+            EXPECT_EQ(TestSupport::EntriesIn(out), QStringList({ "images", "published.tsy" }));
+            EXPECT_EQ(TestSupport::EntriesIn(out + "/images"), QStringList { "old.png" });
+        } else {
+            EXPECT_TRUE(TestSupport::EntriesIn(out).isEmpty()) << TestSupport::EntriesIn(out).join(u' ').toStdString();
+        }
+    }
+}
+
+// An image folder that is a link stays one: the copies go into the folder it names.
+TEST_F(PublisherTest, AnImageFolderThatIsALinkIsFilledWhereItLeads)
+{
+    const QString image = MakeFile(QStringLiteral("red.png"), "red");
+    MakeFile(QStringLiteral("elsewhere/real/former.png"), "former");
+    QDir().mkpath(m_root.filePath(QStringLiteral("out")));
+    ASSERT_TRUE(QFile::link(m_root.filePath(QStringLiteral("elsewhere/real")), m_root.filePath(QStringLiteral("out/images"))));
+    Publisher publisher({ ImageSection(image) }, Folder(), Settings());
+    ASSERT_TRUE(publisher.ImageFolderExists());
+    ASSERT_TRUE(publisher.PrepareImageFolder());
+    ASSERT_TRUE(publisher.Publish());
+    EXPECT_TRUE(QFileInfo(m_root.filePath(QStringLiteral("out/images"))).isSymLink());
+    EXPECT_EQ(TestSupport::EntriesIn(m_root.filePath(QStringLiteral("elsewhere"))), QStringList { "real" });
+    EXPECT_EQ(TestSupport::EntriesIn(m_root.filePath(QStringLiteral("elsewhere/real"))), QStringList { "red.png" });
+    EXPECT_EQ(Bytes(m_root.filePath(QStringLiteral("out/images/red.png"))), "red");
 }
 
 }

@@ -1,5 +1,7 @@
 #include "platform/SafeFileWriter.h"
 
+#include "platform/LeftoverFiles.h"
+
 #include "TestSupport.h"
 
 #include <QDir>
@@ -9,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using TestSupport::EntriesIn;
 using TestSupport::Put;
@@ -124,4 +130,86 @@ TEST(SafeFileWriterTest, AFolderThatTakesNoNewFileKeepsTheOldOne)
     EXPECT_FALSE(reason.isEmpty());
     EXPECT_EQ(ReadAll(folder + "/note.tsy"), "old");
     EXPECT_EQ(EntriesIn(folder), QStringList { "note.tsy" });
+}
+
+namespace {
+
+// The id of a process that has ended: a child that exits at once, waited for.
+qint64 EndedProcessId()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return qint64(child);
+}
+
+}
+
+// A writer killed midway leaves its hidden file; the next write to the same target removes it.
+TEST(SafeFileWriterTest, TheNextWriteRemovesWhatAKilledWriteLeft)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("page.png");
+    Put(target, "the old picture");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SafeFileWriter writer(target);
+        if (writer.Open())
+            writer.Device().write(QByteArray(100000, 'p'));
+        ::raise(SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const QStringList left = EntriesIn(dir.path());
+    ASSERT_EQ(left.size(), 2) << left.join(u' ').toStdString();
+    EXPECT_TRUE(left[0].startsWith(QStringLiteral(".page.png.%1-").arg(child))) << left[0].toStdString();
+    EXPECT_EQ(ReadAll(target), "the old picture");
+
+    ASSERT_TRUE(SafeFileWriter::WriteFile(target, "new"));
+    EXPECT_EQ(EntriesIn(dir.path()), QStringList { "page.png" });
+    EXPECT_EQ(ReadAll(target), "new");
+}
+
+// Only the hidden files of writers that have ended go, and only those of the target written
+// (or, at the start of the program, of any file in its own folders).
+TEST(SafeFileWriterTest, StaleTemporariesAreTheOnlyFilesRemoved)
+{
+    const QString dead = QString::number(EndedProcessId());
+    const QString self = QString::number(LeftoverFiles::OwnProcessId());
+    struct Row {
+        QString name;
+        bool folder;
+        bool gone_on_write; // by a write to page.png
+        bool gone_in_sweep; // by sweeping the whole folder
+    };
+    const Row rows[] = {
+        { ".page.png." + dead + "-1a2b.tmp", false, true, true },
+        { ".page.png." + self + "-1a2b.tmp", false, false, false }, // a write of this process under way
+        { ".page.png.1-1a2b.tmp", false, false, false },            // a process that runs
+        { ".page.png.1a2b.tmp", false, false, false },              // no process named
+        { ".page.png." + dead + "-xyz.tmp", false, false, false },
+        { "page.png." + dead + "-1a2b.tmp", false, false, false },  // not hidden
+        { ".page.png." + dead + "-1a2c.tmp", true, false, false },  // a folder
+        { ".other.png." + dead + "-1a2b.tmp", false, false, true },
+        { ".page.png.1." + dead + "-1a2b.tmp", false, false, true }, // of "page.png.1"
+    };
+    QTemporaryDir dir;
+    for (const Row& row : rows) {
+        if (row.folder)
+            ASSERT_TRUE(QDir(dir.path()).mkdir(row.name));
+        else
+            Put(dir.filePath(row.name), "left");
+    }
+    ASSERT_TRUE(SafeFileWriter::WriteFile(dir.filePath("page.png"), "new"));
+    for (const Row& row : rows)
+        EXPECT_EQ(QFileInfo::exists(dir.filePath(row.name)), !row.gone_on_write) << row.name.toStdString();
+    LeftoverFiles::RemoveStaleTemporariesIn(dir.path());
+    for (const Row& row : rows)
+        EXPECT_EQ(QFileInfo::exists(dir.filePath(row.name)), !row.gone_on_write && !row.gone_in_sweep) << row.name.toStdString();
+    EXPECT_EQ(ReadAll(dir.filePath("page.png")), "new");
 }
