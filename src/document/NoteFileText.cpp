@@ -4,6 +4,9 @@
 #include "text/SectionDocument.h"
 #include "text/SectionSources.h"
 
+#include <utility>
+#include <vector>
+
 
 namespace {
 
@@ -34,30 +37,37 @@ bool InRange(int value, int minimum, int maximum)
     return value >= minimum && value <= maximum;
 }
 
-// Takes the first page size section out of a page text. A size without both sides is no size;
-// its section goes all the same, so that a save writes one section only.
+// Takes the page size sections out of a page text and answers the first one. A size without
+// both sides is no size; its section goes all the same, so that a save writes one section only.
 std::optional<NotePageSize> TakePageSize(QString& page)
 {
     SectionDocument sections;
     if (page.isEmpty() || !ParseSectionText(QStringView(page), sections))
         return std::nullopt;
     const std::vector<QStringView> sources = SectionSources(page);
+    std::optional<NotePageSize> found;
+    std::vector<std::pair<qsizetype, qsizetype>> taken;
+    bool first = true;
     for (int i = 0; i < sections.Count() && size_t(i) < sources.size(); ++i) {
         if (sections.Name(i) != kPageSizeSection)
             continue;
+        const QStringView source = sources[size_t(i)];
+        taken.emplace_back(source.data() - page.constData(), source.size());
+        if (!first)
+            continue;
+        first = false;
         const KeyValueStore& store = sections.Store(i);
         const int width = store.GetInt(kWidthKey);
         const int height = store.GetInt(kHeightKey);
         const int dpi = store.GetInt(kDpiKey);
-        const QStringView source = sources[size_t(i)];
-        page.remove(source.data() - page.constData(), source.size());
-        if (!InRange(width, 1, NotePageSize::kMaxSide) || !InRange(height, 1, NotePageSize::kMaxSide))
-            return std::nullopt;
-        return NotePageSize { QSize(width, height), InRange(dpi, NotePageSize::kMinDpi, NotePageSize::kMaxDpi) ? dpi : 0 };
+        if (InRange(width, 1, NotePageSize::kMaxSide) && InRange(height, 1, NotePageSize::kMaxSide))
+            found = NotePageSize { QSize(width, height), InRange(dpi, NotePageSize::kMinDpi, NotePageSize::kMaxDpi) ? dpi : 0 };
     }
-    return std::nullopt;
+    // From the last to the first, so that the places of the others stay right.
+    for (auto it = taken.rbegin(); it != taken.rend(); ++it)
+        page.remove(it->first, it->second);
+    return found;
 }
-
 }
 
 QString JoinNotePages(const QStringList& pages, const std::optional<NotePageSize>& page_size)

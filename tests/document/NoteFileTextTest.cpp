@@ -148,6 +148,10 @@ INSTANTIATE_TEST_SUITE_P(
         // A size the window cannot show is no size, and its section goes all the same.
         SizeRow { "too_wide", "[NotePage]\r\nWidth=4801\r\nHeight=768\r\n\r\n" + kFirst, std::nullopt, { kFirst } },
         SizeRow { "no_height", "[NotePage]\r\nWidth=800\r\n\r\n" + kFirst, std::nullopt, { kFirst } },
+        // The first section gives the size; a second one goes too, so that saving and reading
+        // again gives the same pages.
+        SizeRow { "twice", kSize1920 + kFirst + "[NotePage]\r\nWidth=640\r\nHeight=480\r\n\r\n", NotePageSize { QSize(1920, 1080), 96 },
+            { kFirst } },
         SizeRow { "largest", "[NotePage]\r\nWidth=4800\r\nHeight=1\r\n\r\n", NotePageSize { QSize(4800, 1), 0 }, { QString() } }),
     [](const ::testing::TestParamInfo<SizeRow>& info) { return std::string(info.param.label); });
 
