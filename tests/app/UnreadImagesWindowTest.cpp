@@ -116,9 +116,12 @@ TEST_F(UnreadImagesWindowTest, OneMessageNamesThemAndThePageShowsWhereTheyStood)
     Key(Qt::Key_PageUp);
     EXPECT_TRUE(Messages().empty());
 
-    // Saved: every section as it was read, the readable picture's included.
+    // Saved: every section as it was read, the readable picture's included, after the page size
+    // the note now records.
     Key(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(ReadBytes(m_note), m_note_bytes);
+    const QByteArray saved = ReadBytes(m_note);
+    EXPECT_TRUE(saved.startsWith("[NotePage]\r\n")) << saved.left(40).toStdString();
+    EXPECT_TRUE(saved.endsWith(m_note_bytes)) << saved.toStdString();
 }
 
 TEST(UnreadImageNoticeTest, EachImageIsNamedOncePerNote)
