@@ -141,8 +141,8 @@ else
 fi
 
 # A publish killed while it copies leaves the former published note and images whole, and the
-# next publish clears away what it left. The copy of a FIFO waits for a writer: there the
-# publish is killed, with the first copy made.
+# next publish clears away what it left. A large damaged picture is copied as it is, slowly:
+# the publish is killed while the staging folder is being filled.
 mkdir -p "$work/slow"
 cp "$data/red.png" "$work/slow/red.png"
 cp "$data/images/blue.jpg" "$work/slow/blue.jpg"
@@ -150,12 +150,12 @@ printf '[TSImage]\r\nFileName=%s,0,0,0,0\r\nPos=L0,T0,W40,H30\r\n\r\n' red.png b
 "$tessary" --publish "$work/pub8/n.tsy" "$work/slow/slow.tsy" || fail "the first publish of the note failed"
 cp -r "$work/pub8" "$work/pub8.before"
 rm "$work/slow/blue.jpg"
-mkfifo "$work/slow/blue.jpg"
+head -c 600000000 /dev/zero >"$work/slow/blue.jpg"
 "$tessary" --publish "$work/pub8/n.tsy" --yes "$work/slow/slow.tsy" >/dev/null 2>&1 &
 publishing=$!
 for _ in $(seq 200); do
     [[ -n $(ls -A "$work"/pub8/.images.publishing.* 2>/dev/null) ]] && break
-    sleep 0.05
+    sleep 0.01
 done
 kill -KILL "$publishing"
 wait "$publishing" 2>/dev/null
