@@ -88,7 +88,8 @@ NoteFileReader::Result NoteFileReader::FromBytes(const QByteArray& bytes)
     const QString text = WithCrLf(DecodeTextBytes(bytes));
     Result result;
     result.pages = CutNotePages(text, &result.page_size);
-    if (!HoldsSection(result.pages) && !IsBlank(text))
+    // A note of empty pages still records its page size.
+    if (!HoldsSection(result.pages) && !result.page_size && !IsBlank(text))
         return Refused(QStringLiteral("ノートファイルではありません。ノートの項目が一つもありません。"));
     return result;
 }
