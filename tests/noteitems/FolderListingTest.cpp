@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -312,6 +313,56 @@ TEST_F(ImageTree, FolderModeTakesTheFirstPathThatLoads)
     WaitForScan(cache);
     EXPECT_EQ(cache.FirstAccepted(m_root, [](const QString&) { return false; }), -1);
     EXPECT_EQ(cache.FirstAccepted(m_root + "never-opened", [](const QString&) { return true; }), -1);
+}
+
+}
+
+namespace {
+
+// An image item in folder mode whose folder holds no picture of its own must not wait for the
+// background scan: at idle priority on a busy machine that scan may hardly run. Here the
+// background scan lists its first entry and then never goes on until it is stopped; the
+// answer still comes, from the entries listed on the asking thread.
+TEST(FolderListingCache, FolderModeNeverWaitsForTheBackgroundScan)
+{
+    const std::thread::id asking = std::this_thread::get_id();
+    std::atomic<bool> background_held { false };
+    FolderListingCache cache([&](const QString& folder, const FolderScan::AppendFunction& append,
+                                 const FolderScan::StopFunction& stop_requested, const FolderScan::ProgressFunction&) {
+        for (const char* name : { "a.png", "b.png", "c.png" }) {
+            std::vector<QString> paths { folder + name };
+            append(paths);
+            if (stop_requested())
+                return false;
+            if (std::this_thread::get_id() != asking) {
+                background_held = true;
+                while (!stop_requested())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                return false;
+            }
+        }
+        return true;
+    });
+    ASSERT_TRUE(cache.Open("/f", FolderListingCache::Rescan::No));
+    ASSERT_TRUE(WaitUntil([&] { return background_held.load(); }));
+    ASSERT_TRUE(cache.Running());
+
+    QStringList tried;
+    const int index = cache.FirstAccepted("/f", [&tried](const QString& path) {
+        tried.append(path);
+        return path.endsWith("c.png");
+    });
+    EXPECT_EQ(index, 2);
+    // Each path once, in listing order: what the listing held, then the rest.
+    EXPECT_EQ(tried, (QStringList { "/f/a.png", "/f/b.png", "/f/c.png" }));
+    EXPECT_TRUE(cache.Running());
+
+    tried.clear();
+    EXPECT_EQ(cache.FirstAccepted("/f", [&tried](const QString& path) {
+        tried.append(path);
+        return false;
+    }), -1);
+    EXPECT_EQ(tried.size(), 3);
 }
 
 }
