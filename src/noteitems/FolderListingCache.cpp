@@ -20,7 +20,7 @@ FolderListingCache::FolderListingCache(ScanFunction scan)
 
 FolderListingCache::~FolderListingCache()
 {
-    m_worker.StopAndWait();
+    m_worker->StopAndWait();
 }
 
 FolderListingCache& FolderListingCache::Instance()
@@ -28,7 +28,7 @@ FolderListingCache& FolderListingCache::Instance()
     // Never destroyed: its worker ends with the other workers of the process.
     static FolderListingCache* cache = [] {
         auto* made = new FolderListingCache;
-        WorkerShutdown::Register([made] { made->m_worker.StopAndWait(); });
+        WorkerShutdown::Register([made] { made->m_worker->StopAndWait(); });
         return made;
     }();
     return *cache;
@@ -90,10 +90,17 @@ bool FolderListingCache::Open(const QString& folder, Rescan rescan)
 
 bool FolderListingCache::StartWorker(ListingPointer listing)
 {
-    // The running scan is stopped outside the lock, since it takes the lock to hand over what
-    // it has listed. It stops at its next entry, so this wait is short even for a huge tree.
-    m_worker.StopAndWait();
-    return m_worker.Start([this, listing](WorkerThread& worker) { ScanInTurn(listing, worker); });
+    // The running scan is asked to stop but not waited for here: at idle priority it may hardly
+    // get the processor. The new worker waits for it before it scans, so that two scans never
+    // run at once and the stopped listing is queued before the new worker looks for it.
+    std::shared_ptr<WorkerThread> previous = std::move(m_worker);
+    previous->RequestStop();
+    m_worker = std::make_shared<WorkerThread>();
+    return m_worker->Start([this, listing, previous](WorkerThread& worker) mutable {
+        previous->StopAndWait();
+        previous.reset();
+        ScanInTurn(listing, worker);
+    });
 }
 
 void FolderListingCache::ScanInTurn(ListingPointer listing, WorkerThread& worker)
@@ -231,7 +238,7 @@ int FolderListingCache::FirstAccepted(const QString& folder, const std::function
 
 bool FolderListingCache::Running() const
 {
-    return m_worker.Running();
+    return m_worker->Running();
 }
 
 double FolderListingCache::ProgressPercent() const

@@ -98,7 +98,8 @@ private:
     // The listing last looked up, so polling the same folder does not search the map.
     QString m_current_key;
     Listing* m_current { nullptr };
-    WorkerThread m_worker;
+    // Replaced by each scan started; only the user-interface thread touches the pointer.
+    std::shared_ptr<WorkerThread> m_worker { std::make_shared<WorkerThread>() };
     std::atomic<double> m_progress { 0 };
     int m_scans_started { 0 };
 };

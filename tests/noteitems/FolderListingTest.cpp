@@ -366,3 +366,56 @@ TEST(FolderListingCache, FolderModeNeverWaitsForTheBackgroundScan)
 }
 
 }
+
+namespace {
+
+// Opening another folder asks the running scan to stop but does not wait for it: a scan at
+// idle priority may not look at the request for long. The new folder is scanned once the old
+// scan has stopped, and the old one is resumed after it, never two at once.
+TEST(FolderListingCache, OpeningAnotherFolderNeverWaitsForTheRunningScan)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool released = false;
+    int running = 0;
+    int most_running = 0;
+    FolderListingCache cache([&](const QString& folder, const FolderScan::AppendFunction& append,
+                                 const FolderScan::StopFunction& stop_requested, const FolderScan::ProgressFunction&) {
+        {
+            std::unique_lock lock(mutex);
+            most_running = std::max(most_running, ++running);
+            // The scan of /a/ sees no stop request until it gets the processor again.
+            if (folder == "/a/")
+                changed.wait(lock, [&] { return released; });
+        }
+        std::vector<QString> paths { folder + "1.png" };
+        append(paths);
+        const bool stopped = stop_requested();
+        if (!stopped) {
+            paths = { folder + "2.png" };
+            append(paths);
+        }
+        std::lock_guard lock(mutex);
+        --running;
+        return !stopped;
+    });
+    ASSERT_TRUE(cache.Open("/a", FolderListingCache::Rescan::No));
+    ASSERT_TRUE(WaitUntil([&] {
+        std::lock_guard lock(mutex);
+        return running == 1;
+    }));
+    // Returns although the scan of /a/ cannot stop yet.
+    ASSERT_TRUE(cache.Open("/b", FolderListingCache::Rescan::No));
+    EXPECT_EQ(cache.Count("/b"), 0);
+    {
+        std::lock_guard lock(mutex);
+        released = true;
+    }
+    changed.notify_all();
+    WaitForScan(cache);
+    EXPECT_EQ(Listing(cache, "/b"), (QStringList { "/b/1.png", "/b/2.png" }));
+    EXPECT_EQ(Listing(cache, "/a"), (QStringList { "/a/1.png", "/a/2.png" }));
+    EXPECT_EQ(most_running, 1);
+}
+
+}
