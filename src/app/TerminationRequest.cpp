@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,9 +14,12 @@ int g_pipe[2] { -1, -1 };
 
 void OnTerminationSignal(int)
 {
+    // The interrupted code may be about to read errno: the write must not change it.
+    const int saved_errno = errno;
     const char byte = 1;
     // Nothing else is safe in a signal handler; a full pipe already holds a request.
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+    errno = saved_errno;
 }
 
 }

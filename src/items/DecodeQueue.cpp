@@ -3,6 +3,7 @@
 #include "items/ImageDecoder.h"
 #include "items/PictureCache.h"
 #include "platform/ThreadPriority.h"
+#include "platform/WorkerShutdown.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -239,8 +240,7 @@ void DecodeQueue::StartThreads()
     if (m_threads_started || m_stopped)
         return;
     m_threads_started = true;
-    if (QCoreApplication::instance())
-        qAddPostRoutine([] { DecodeQueue::Instance().Stop(); });
+    WorkerShutdown::Register([this] { Stop(); });
     const int per_kind = std::max(1, QThread::idealThreadCount());
     for (bool idle : { false, true }) {
         for (int index = 0; index < per_kind; ++index) {

@@ -1,12 +1,11 @@
 #include "noteitems/FolderListingCache.h"
 
 #include "noteitems/FolderScan.h"
+#include "platform/WorkerShutdown.h"
 
 #include <algorithm>
-#include <chrono>
 #include <iterator>
 #include <new>
-#include <thread>
 
 FolderListingCache::FolderListingCache(ScanFunction scan)
     : m_scan(std::move(scan))
@@ -21,13 +20,18 @@ FolderListingCache::FolderListingCache(ScanFunction scan)
 
 FolderListingCache::~FolderListingCache()
 {
-    m_worker.StopAndWait();
+    m_worker->StopAndWait();
 }
 
 FolderListingCache& FolderListingCache::Instance()
 {
-    static FolderListingCache cache;
-    return cache;
+    // Never destroyed: its worker ends with the other workers of the process.
+    static FolderListingCache* cache = [] {
+        auto* made = new FolderListingCache;
+        WorkerShutdown::Register([made] { made->m_worker->StopAndWait(); });
+        return made;
+    }();
+    return *cache;
 }
 
 FolderListingCache::Listing* FolderListingCache::LookUp(const QString& key)
@@ -86,10 +90,17 @@ bool FolderListingCache::Open(const QString& folder, Rescan rescan)
 
 bool FolderListingCache::StartWorker(ListingPointer listing)
 {
-    // The running scan is stopped outside the lock, since it takes the lock to hand over what
-    // it has listed. It stops at its next entry, so this wait is short even for a huge tree.
-    m_worker.StopAndWait();
-    return m_worker.Start([this, listing](WorkerThread& worker) { ScanInTurn(listing, worker); });
+    // The running scan is asked to stop but not waited for here: at idle priority it may hardly
+    // get the processor. The new worker waits for it before it scans, so that two scans never
+    // run at once and the stopped listing is queued before the new worker looks for it.
+    std::shared_ptr<WorkerThread> previous = std::move(m_worker);
+    previous->RequestStop();
+    m_worker = std::make_shared<WorkerThread>();
+    return m_worker->Start([this, listing, previous](WorkerThread& worker) mutable {
+        previous->StopAndWait();
+        previous.reset();
+        ScanInTurn(listing, worker);
+    });
 }
 
 void FolderListingCache::ScanInTurn(ListingPointer listing, WorkerThread& worker)
@@ -128,21 +139,24 @@ bool FolderListingCache::Scan(const ListingPointer& listing, WorkerThread& worke
     // A resumed scan lists the folder from the start again: the entries the listing holds
     // already come first and are passed over, so readers still see one growing listing.
     size_t listed = 0;
-    const auto append = [this, &listing, &listed](std::vector<QString>& paths) {
-        std::lock_guard lock(m_mutex);
-        const size_t known = listing->paths.size();
-        const size_t skipped = listed < known ? std::min(known - listed, paths.size()) : 0;
-        listed += paths.size();
-        try {
-            listing->paths.insert(listing->paths.end(), std::make_move_iterator(paths.begin() + qsizetype(skipped)),
-                                  std::make_move_iterator(paths.end()));
-        } catch (const std::bad_alloc&) {
-            // The listing stays as it was; these entries are lost.
-        }
-    };
+    const auto append = [this, &listing, &listed](std::vector<QString>& paths) { Extend(*listing, listed, paths); };
     const auto stop_requested = [&worker] { return worker.StopRequested(); };
     const auto progress = [this](double fraction) { m_progress = fraction; };
     return m_scan(listing->folder, append, stop_requested, progress);
+}
+
+void FolderListingCache::Extend(Listing& listing, size_t& listed, std::vector<QString>& paths)
+{
+    std::lock_guard lock(m_mutex);
+    const size_t known = listing.paths.size();
+    const size_t skipped = listed < known ? std::min(known - listed, paths.size()) : 0;
+    listed += paths.size();
+    try {
+        listing.paths.insert(listing.paths.end(), std::make_move_iterator(paths.begin() + qsizetype(skipped)),
+                             std::make_move_iterator(paths.end()));
+    } catch (const std::bad_alloc&) {
+        // The listing stays as it was; these entries are lost.
+    }
 }
 
 int FolderListingCache::Count(const QString& folder)
@@ -183,24 +197,48 @@ int FolderListingCache::FindIndex(const QString& folder, const QString& file_pat
 
 int FolderListingCache::FirstAccepted(const QString& folder, const std::function<bool(const QString& path)>& try_load)
 {
-    QString path;
-    for (int index = 0;;) {
-        // The running state is read before the count, so entries a scan adds as it ends are
-        // still seen in the next round.
-        const bool running = Running();
-        for (; Get(folder, index, path); ++index) {
-            if (try_load(path))
-                return index;
-        }
-        if (!running)
+    const QString key = FolderScan::WithTrailingSeparator(folder);
+    ListingPointer listing;
+    bool complete = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!LookUp(key))
             return -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        listing = m_listings.value(key);
+        // Read before the entries, so entries a scan adds as it ends are still offered below.
+        complete = listing->complete;
     }
+    QString path;
+    int index = 0;
+    for (; Get(folder, index, path); ++index) {
+        if (try_load(path))
+            return index;
+    }
+    if (complete)
+        return -1;
+    // The rest is not waited for from the background scan, which runs at idle priority and may
+    // hardly get the processor: the folder tree is listed again here, at the caller's own
+    // priority and in the same order, passing over what was offered above. What this lists
+    // joins the listing, as the background scan would add it, so the index answered is in it.
+    size_t listed = 0;
+    int accepted = -1;
+    const auto offer = [&](std::vector<QString>& paths) {
+        for (size_t at = 0; at < paths.size() && accepted < 0; ++at) {
+            const size_t position = listed + at;
+            if (position >= size_t(index) && try_load(paths[at])) {
+                accepted = int(position);
+                paths.resize(at + 1);
+            }
+        }
+        Extend(*listing, listed, paths);
+    };
+    m_scan(listing->folder, offer, [&accepted] { return accepted >= 0; }, [](double) {});
+    return accepted;
 }
 
 bool FolderListingCache::Running() const
 {
-    return m_worker.Running();
+    return m_worker->Running();
 }
 
 double FolderListingCache::ProgressPercent() const

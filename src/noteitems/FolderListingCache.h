@@ -53,10 +53,10 @@ public:
     // otherwise the first that matches regardless of case.
     int FindIndex(const QString& folder, const QString& file_path);
 
-    // Folder mode of an image item: offers the listed paths in order, as the scan lists them,
-    // until `try_load` accepts one, and answers its index. While the scan runs and every
-    // listed path has been tried, it looks again every millisecond. -1 when nothing was
-    // accepted and no scan runs any more.
+    // Folder mode of an image item: offers the folder's paths in listing order until `try_load`
+    // accepts one, and answers its index. What the listing holds is offered first; while it is
+    // not complete, the rest is listed on the calling thread, never waited for. -1 when
+    // nothing was accepted or the folder was never opened.
     int FirstAccepted(const QString& folder, const std::function<bool(const QString& path)>& try_load);
 
     bool Running() const;
@@ -75,6 +75,9 @@ private:
     };
     using ListingPointer = std::shared_ptr<Listing>;
 
+    // Appends the paths a scan lists after `listed` others, passing over those the listing
+    // holds already; takes m_mutex.
+    void Extend(Listing& listing, size_t& listed, std::vector<QString>& paths);
     // Both need m_mutex held.
     Listing* LookUp(const QString& key);
     void Drop(const ListingPointer& listing);
@@ -95,7 +98,8 @@ private:
     // The listing last looked up, so polling the same folder does not search the map.
     QString m_current_key;
     Listing* m_current { nullptr };
-    WorkerThread m_worker;
+    // Replaced by each scan started; only the user-interface thread touches the pointer.
+    std::shared_ptr<WorkerThread> m_worker { std::make_shared<WorkerThread>() };
     std::atomic<double> m_progress { 0 };
     int m_scans_started { 0 };
 };

@@ -16,9 +16,7 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -184,24 +182,10 @@ bool ImageItem::LoadFolderMode(const QString& folder)
             return true;
         }
     }
-    // Otherwise the scan fills the listing while this waits: entries are tried as they
-    // appear, until one loads or the scan has ended with every entry tried.
-    FolderListingCache& cache = FolderListingCache::Instance();
-    int next = 0;
-    for (;;) {
-        const bool scanning = cache.Running();
-        const int count = cache.Count(folder);
-        for (; next < count; ++next) {
-            QString listed;
-            if (cache.Get(folder, next, listed) && LoadPicture(m_picture, listed)) {
-                m_folder_index = next;
-                return true;
-            }
-        }
-        if (!scanning)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    // Otherwise the first entry of the folder tree that loads, in listing order.
+    m_folder_index = FolderListingCache::Instance().FirstAccepted(
+        folder, [this](const QString& listed) { return LoadPicture(m_picture, listed); });
+    return m_folder_index >= 0;
 }
 
 bool ImageItem::LoadPicture(Picture& picture, const QString& path) const

@@ -1,5 +1,6 @@
 #include "noteitems/MandelbrotRender.h"
 
+#include "platform/WorkerShutdown.h"
 #include "platform/WorkerThread.h"
 
 #include <algorithm>
@@ -11,29 +12,37 @@
 
 namespace {
 
-// The rows tests allow the workers; -1: no limit.
+// The rows tests allow the workers; -1: no limit. Workers only take the lock while tests
+// ration them.
 struct Ration {
     std::mutex lock;
     std::condition_variable changed;
-    int rows { -1 };
+    int rows { -1 };                    // guarded by lock
+    std::atomic<bool> limited { false }; // rows >= 0
 };
 
 Ration& Rations()
 {
-    static Ration ration;
-    return ration;
+    // Never destroyed: workers read it until they have ended.
+    static auto* ration = new Ration;
+    return *ration;
 }
 
-// Workers of earlier renders that may still finish a row nobody wants any more. The list is
-// never destroyed, so that the end of the program does not wait for them.
+// The workers of every render, kept until they have ended; those of earlier renders may still
+// finish a row nobody wants any more. At the end of the program each is asked to stop after
+// its row and joined, like every other worker of the process.
 struct Lingering {
     std::mutex lock;
-    std::vector<std::unique_ptr<WorkerThread>> workers;
+    std::vector<std::unique_ptr<WorkerThread>> workers; // guarded by lock
 };
 
 Lingering& LingeringWorkers()
 {
-    static auto* lingering = new Lingering;
+    static Lingering* lingering = [] {
+        auto* made = new Lingering;
+        WorkerShutdown::Register(&MandelbrotRender::StopAllWorkers);
+        return made;
+    }();
     return *lingering;
 }
 
@@ -45,6 +54,22 @@ MandelbrotRender::MandelbrotRender(const MandelbrotView& view)
     , m_counts(std::size_t(m_escape.Width()) * std::size_t(m_escape.Height()))
     , m_rows(std::size_t(m_escape.Height()), RowState::Free)
 {
+}
+
+void MandelbrotRender::StopAllWorkers()
+{
+    std::vector<std::unique_ptr<WorkerThread>> workers;
+    {
+        Lingering& lingering = LingeringWorkers();
+        std::lock_guard guard(lingering.lock);
+        workers.swap(lingering.workers);
+    }
+    for (const auto& worker : workers)
+        worker->RequestStop();
+    // Workers that tests held back go on to their stop.
+    MandelbrotRender::RationRows(-1);
+    // Each ends after the row it holds; destroying it joins it.
+    workers.clear();
 }
 
 std::shared_ptr<MandelbrotRender> MandelbrotRender::Start(const MandelbrotView& view, Notice notice, int workers)
@@ -78,13 +103,13 @@ void MandelbrotRender::StartWorkers(const std::shared_ptr<MandelbrotRender>& sel
         }
         // The guard tells the render that the worker has ended, also when its work fails. The
         // worker lets go of the render as it ends, so that its counts do not linger with it.
-        const bool started = worker->Start([render = self](WorkerThread&) mutable {
+        const bool started = worker->Start([render = self](WorkerThread& thread) mutable {
             {
                 struct Ended {
                     MandelbrotRender& render;
                     ~Ended() { render.WorkerEnded(); }
                 } ended { *render };
-                render->Work(false);
+                render->Work(false, &thread);
             }
             render.reset();
         });
@@ -148,6 +173,7 @@ void MandelbrotRender::RationRows(int rows)
     {
         std::lock_guard guard(ration.lock);
         ration.rows = rows;
+        ration.limited = rows >= 0;
     }
     ration.changed.notify_all();
 }
@@ -155,6 +181,8 @@ void MandelbrotRender::RationRows(int rows)
 bool MandelbrotRender::WaitForRation()
 {
     Ration& ration = Rations();
+    if (!ration.limited)
+        return !m_cancelled;
     std::unique_lock guard(ration.lock);
     ration.changed.wait(guard, [&] { return ration.rows != 0 || m_cancelled; });
     if (m_cancelled)
@@ -200,11 +228,11 @@ void MandelbrotRender::FinishRow(int row, const std::uint8_t* values)
     Notify();
 }
 
-void MandelbrotRender::Work(bool retake)
+void MandelbrotRender::Work(bool retake, const WorkerThread* worker)
 {
     std::vector<std::uint8_t> values(std::size_t(m_escape.Width()));
     int row = 0;
-    while (TakeRow(row, retake)) {
+    while (!(worker && worker->StopRequested()) && TakeRow(row, retake)) {
         m_escape.ComputeRow(row, values.data());
         FinishRow(row, values.data());
     }

@@ -58,17 +58,22 @@ public:
     // Rows are left but no worker runs: every worker failed or none could start.
     bool Stalled();
 
+    // Asks the workers of every render to stop after their row and waits until they have
+    // ended; the end of the program does this.
+    static void StopAllWorkers();
+
     // Tests ration the rows that workers take, to look at renders part way: so many more rows
     // for all renders together, or -1 for no limit.
     static void RationRows(int rows);
 
-    // The steps of the threads of a render. A worker runs Work(false), Finish runs Work(true).
+    // The steps of the threads of a render. A worker runs Work(false, itself) and ends early when
+    // asked to stop; Finish runs Work(true).
     // Takes the next free row, or with `retake` a row a worker holds that nobody has taken
     // again; false when there is none or the render is cancelled.
     bool TakeRow(int& row, bool retake);
     // Copies a computed row into the counts unless it is done already.
     void FinishRow(int row, const std::uint8_t* values);
-    void Work(bool retake);
+    void Work(bool retake, const WorkerThread* worker = nullptr);
 
 private:
     enum class RowState : std::uint8_t { Free, Taken, Retaken, Done };

@@ -65,7 +65,7 @@ bool WorkerThread::Running() const
 
 void WorkerThread::StopAndWait()
 {
-    m_stop_requested = true;
+    RequestStop();
     if (m_thread.joinable())
         m_thread.join();
 }

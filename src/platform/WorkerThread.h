@@ -34,6 +34,8 @@ public:
 
     // The work polls this to end early.
     bool StopRequested() const { return m_stop_requested; }
+    // Asks the work to stop; it ends at its next look.
+    void RequestStop() { m_stop_requested = true; }
     // Asks the work to stop and waits until it has ended.
     void StopAndWait();
 

@@ -14,7 +14,7 @@ require_tools dpkg-deb dpkg strings identify
 
 # The package is made from the release build; a sanitizer build carries its own run-time
 # checks and the paths of its sources.
-if grep -q '^TESSARY_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+if grep -Eq '^TESSARY_SANITIZE:[A-Z]+=(ON|address|thread)$' "$build/CMakeCache.txt"; then
     echo "a sanitizer build is not packaged"
     exit 77
 fi

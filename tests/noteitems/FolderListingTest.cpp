@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -312,6 +313,109 @@ TEST_F(ImageTree, FolderModeTakesTheFirstPathThatLoads)
     WaitForScan(cache);
     EXPECT_EQ(cache.FirstAccepted(m_root, [](const QString&) { return false; }), -1);
     EXPECT_EQ(cache.FirstAccepted(m_root + "never-opened", [](const QString&) { return true; }), -1);
+}
+
+}
+
+namespace {
+
+// An image item in folder mode whose folder holds no picture of its own must not wait for the
+// background scan: at idle priority on a busy machine that scan may hardly run. Here the
+// background scan lists its first entry and then never goes on until it is stopped; the
+// answer still comes, from the entries listed on the asking thread.
+TEST(FolderListingCache, FolderModeNeverWaitsForTheBackgroundScan)
+{
+    const std::thread::id asking = std::this_thread::get_id();
+    std::atomic<bool> background_held { false };
+    FolderListingCache cache([&](const QString& folder, const FolderScan::AppendFunction& append,
+                                 const FolderScan::StopFunction& stop_requested, const FolderScan::ProgressFunction&) {
+        for (const char* name : { "a.png", "b.png", "c.png" }) {
+            std::vector<QString> paths { folder + name };
+            append(paths);
+            if (stop_requested())
+                return false;
+            if (std::this_thread::get_id() != asking) {
+                background_held = true;
+                while (!stop_requested())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                return false;
+            }
+        }
+        return true;
+    });
+    ASSERT_TRUE(cache.Open("/f", FolderListingCache::Rescan::No));
+    ASSERT_TRUE(WaitUntil([&] { return background_held.load(); }));
+    ASSERT_TRUE(cache.Running());
+
+    QStringList tried;
+    const int index = cache.FirstAccepted("/f", [&tried](const QString& path) {
+        tried.append(path);
+        return path.endsWith("c.png");
+    });
+    EXPECT_EQ(index, 2);
+    // Each path once, in listing order: what the listing held, then the rest.
+    EXPECT_EQ(tried, (QStringList { "/f/a.png", "/f/b.png", "/f/c.png" }));
+    EXPECT_TRUE(cache.Running());
+
+    tried.clear();
+    EXPECT_EQ(cache.FirstAccepted("/f", [&tried](const QString& path) {
+        tried.append(path);
+        return false;
+    }), -1);
+    EXPECT_EQ(tried.size(), 3);
+}
+
+}
+
+namespace {
+
+// Opening another folder asks the running scan to stop but does not wait for it: a scan at
+// idle priority may not look at the request for long. The new folder is scanned once the old
+// scan has stopped, and the old one is resumed after it, never two at once.
+TEST(FolderListingCache, OpeningAnotherFolderNeverWaitsForTheRunningScan)
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool released = false;
+    int running = 0;
+    int most_running = 0;
+    FolderListingCache cache([&](const QString& folder, const FolderScan::AppendFunction& append,
+                                 const FolderScan::StopFunction& stop_requested, const FolderScan::ProgressFunction&) {
+        {
+            std::unique_lock lock(mutex);
+            most_running = std::max(most_running, ++running);
+            // The scan of /a/ sees no stop request until it gets the processor again.
+            if (folder == "/a/")
+                changed.wait(lock, [&] { return released; });
+        }
+        std::vector<QString> paths { folder + "1.png" };
+        append(paths);
+        const bool stopped = stop_requested();
+        if (!stopped) {
+            paths = { folder + "2.png" };
+            append(paths);
+        }
+        std::lock_guard lock(mutex);
+        --running;
+        return !stopped;
+    });
+    ASSERT_TRUE(cache.Open("/a", FolderListingCache::Rescan::No));
+    ASSERT_TRUE(WaitUntil([&] {
+        std::lock_guard lock(mutex);
+        return running == 1;
+    }));
+    // Returns although the scan of /a/ cannot stop yet.
+    ASSERT_TRUE(cache.Open("/b", FolderListingCache::Rescan::No));
+    EXPECT_EQ(cache.Count("/b"), 0);
+    {
+        std::lock_guard lock(mutex);
+        released = true;
+    }
+    changed.notify_all();
+    WaitForScan(cache);
+    EXPECT_EQ(Listing(cache, "/b"), (QStringList { "/b/1.png", "/b/2.png" }));
+    EXPECT_EQ(Listing(cache, "/a"), (QStringList { "/a/1.png", "/a/2.png" }));
+    EXPECT_EQ(most_running, 1);
 }
 
 }

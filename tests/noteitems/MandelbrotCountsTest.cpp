@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -130,6 +131,31 @@ TEST(MandelbrotCountsTest, OneNoticeWaitsForTheBusyWindow)
     EXPECT_EQ(counts.At(299, 199), plain.back());
     for (const QPoint outside : { QPoint(-1, 0), QPoint(0, -1), QPoint(300, 0), QPoint(0, 200) })
         EXPECT_EQ(counts.At(outside.x(), outside.y()), MandelbrotCounts::kUnknown) << outside.x() << "," << outside.y();
+}
+
+}
+
+namespace {
+
+// At the end of the program the workers of a render nobody cancelled stop after the row they
+// hold, also those a test holds back, and are joined: nothing they use is destroyed under them.
+TEST(MandelbrotCountsTest, TheEndOfTheProgramStopsEveryWorker)
+{
+    MandelbrotRender::RationRows(2);
+    std::atomic<int> notices { 0 };
+    const std::shared_ptr<MandelbrotRender> render = MandelbrotRender::Start(kDefault, [&] { ++notices; });
+    for (int wait = 0; wait < 6000 && render->DoneRows() < 2; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(render->DoneRows(), 2);
+    ASSERT_FALSE(render->Stalled());
+
+    MandelbrotRender::StopAllWorkers();
+    // Joined: no worker runs, the render was not finished, and it stays usable.
+    EXPECT_TRUE(render->Stalled());
+    EXPECT_LE(render->DoneRows(), 4);
+    render->Finish();
+    EXPECT_TRUE(render->AllDone());
+    render->Cancel();
 }
 
 }
