@@ -34,6 +34,30 @@ bool Exposed(const Item& item)
     return item.IsShown() && item.Describe().role != ItemDescription::Role::None;
 }
 
+// The text of the nearest label on the left of a field, on the same row, as a dialog puts a
+// field's caption; the fields of a row after the first take the row's label too.
+QString LabelOf(const Canvas& canvas, const Item& field)
+{
+    const QRectF bounds = field.GetBounds();
+    const Item* label = nullptr;
+    qreal best_gap = 0;
+    for (const auto& item : canvas.Items()) {
+        if (item.get() == &field || !item->IsShown())
+            continue;
+        const ItemDescription description = item->Describe();
+        if (description.role != ItemDescription::Role::StaticText || description.name.trimmed().isEmpty())
+            continue;
+        const QRectF other = item->GetBounds();
+        const qreal gap = bounds.left() - other.right();
+        const bool same_row = other.center().y() >= bounds.top() && other.center().y() <= bounds.bottom();
+        if (same_row && gap >= -1 && (!label || gap < best_gap)) {
+            label = item.get();
+            best_gap = gap;
+        }
+    }
+    return label ? label->Describe().name : QString();
+}
+
 // One item of a canvas window. It holds the item by address and checks at every question that
 // the canvas still has it, since items come and go with pages and undo.
 class AccessibleItem final : public QAccessibleInterface, public QAccessibleActionInterface {
@@ -62,9 +86,13 @@ public:
         case QAccessible::Name: {
             // Items that show no text of their own (a bar's picture button, a dial) say their
             // widget name, which the window may put better.
-            const QString better = AccessibleCanvas::NameOf(m_item->Name());
             const bool bare = description.name.isEmpty() || description.name == m_item->Name();
-            return bare && !better.isEmpty() ? better : description.name;
+            if (!bare)
+                return description.name;
+            QString better = AccessibleCanvas::NameOf(m_item->Name());
+            if (better.isEmpty())
+                better = LabelOf(m_widget->GetCanvas(), *m_item);
+            return better.isEmpty() ? description.name : better;
         }
         case QAccessible::Value:
             return description.value;
@@ -178,19 +206,41 @@ public:
         return text;
     }
 
-    int childCount() const override { return int(ExposedItems().size()); }
+    // The exposed items, then the native windows some items open (edit boxes), which Qt
+    // describes itself.
+    int childCount() const override { return int(ExposedItems().size() + NativeChildren().size()); }
 
     QAccessibleInterface* child(int index) const override
     {
         const std::vector<const Item*> items = ExposedItems();
-        if (index < 0 || index >= int(items.size()))
+        if (index >= 0 && index < int(items.size()))
+            return InterfaceOf(items[std::size_t(index)]);
+        const QList<QWidget*> natives = NativeChildren();
+        const int native = index - int(items.size());
+        if (native < 0 || native >= natives.size())
             return nullptr;
-        return InterfaceOf(items[std::size_t(index)]);
+        QWidget* edit = natives[native];
+        // An edit window is named like the item it edits, the one it lies on.
+        if (edit->accessibleName().isEmpty()) {
+            for (auto item = items.rbegin(); item != items.rend(); ++item) {
+                if (Widget()->GetCanvas().ToDevice((*item)->GetBounds()).contains(edit->geometry().center())) {
+                    edit->setAccessibleName(InterfaceOf(*item)->text(QAccessible::Name));
+                    break;
+                }
+            }
+        }
+        return QAccessible::queryAccessibleInterface(edit);
     }
 
     int indexOfChild(const QAccessibleInterface* child) const override
     {
+        if (!child)
+            return -1;
         const std::vector<const Item*> items = ExposedItems();
+        if (auto* widget = qobject_cast<QWidget*>(child->object())) {
+            const int native = int(NativeChildren().indexOf(widget));
+            return native < 0 ? -1 : int(items.size()) + native;
+        }
         for (std::size_t index = 0; index < items.size(); ++index)
             if (InterfaceOf(items[index]) == child)
                 return int(index);
@@ -218,6 +268,15 @@ public:
 
 private:
     CanvasWidget* Widget() const { return static_cast<CanvasWidget*>(widget()); }
+
+    QList<QWidget*> NativeChildren() const
+    {
+        QList<QWidget*> shown;
+        for (QWidget* child : widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (child->isVisible() && !child->isWindow())
+                shown << child;
+        return shown;
+    }
 
     std::vector<const Item*> ExposedItems() const
     {

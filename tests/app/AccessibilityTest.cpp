@@ -2,6 +2,8 @@
 
 #include "app/ImageImport.h"
 #include "app/LayoutDialogWindow.h"
+#include "items/LayoutResources.h"
+#include "noteitems/TextPropertiesDialog.h"
 #include "widgets/Placement.h"
 
 #include <QAccessible>
@@ -163,11 +165,35 @@ TEST_F(AccessibilityTest, TheFocusedFieldSaysSo)
     ASSERT_NE(field, nullptr);
     const QRectF bounds = bar.GetCanvas().ToDevice(field->GetBounds());
     ClickAt(bar, QPoint(int(bounds.left() + 8), int(bounds.center().y())));
+    // The field, and the edit window it opened, which is named like it.
     QStringList focused;
     for (const Child& child : ChildrenOf(bar))
         if (child.state.focused)
             focused << child.name;
-    EXPECT_EQ(focused, QStringList { QStringLiteral("ページの幅") });
+    EXPECT_FALSE(focused.isEmpty());
+    EXPECT_EQ(focused.count(QStringLiteral("ページの幅")), focused.size()) << focused.join(',').toStdString();
     for (const Child& child : ChildrenOf(m_window->ToolBarWidget()))
         EXPECT_FALSE(child.state.focused) << child.name.toStdString();
+}
+
+// The text properties dialog's fields are named by the labels on their left: the first of a
+// row by its own label, the second by the same row's.
+TEST(AccessibleDialogTest, FieldsAreNamedByTheirLabels)
+{
+    CanvasWidget dialog(CanvasKind::PropertyDialog);
+    dialog.resize(TextPropertiesDialog::kSize);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ASSERT_TRUE(BuildLayout(dialog.GetCanvas(), LayoutResource::TextProperties));
+    QStringList fields;
+    for (const Child& child : ChildrenOf(dialog))
+        if (child.role == QAccessible::EditableText)
+            fields << child.name;
+    EXPECT_EQ(fields.mid(0, 4), (QStringList { "上", "上", "下", "下" })) << fields.join(',').toStdString();
+    EXPECT_FALSE(fields.contains(QStringLiteral("TPos")));
+    QStringList buttons;
+    for (const Child& child : ChildrenOf(dialog))
+        if (child.role == QAccessible::Button || child.role == QAccessible::CheckBox)
+            buttons << child.name;
+    EXPECT_TRUE(buttons.contains(QStringLiteral("OK"))) << buttons.join(',').toStdString();
 }
