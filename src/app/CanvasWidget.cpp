@@ -1,5 +1,7 @@
 #include "app/CanvasWidget.h"
 
+#include "app/AccessibleCanvas.h"
+
 #include "platform/Message.h"
 
 #include <QCursor>
@@ -37,6 +39,7 @@ CanvasWidget::CanvasWidget(CanvasKind kind, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    AccessibleCanvas::Install();
 }
 
 CanvasWidget::~CanvasWidget()
@@ -95,6 +98,11 @@ void CanvasWidget::CaptureMouse()
 void CanvasWidget::ReleaseMouse()
 {
     releaseMouse();
+}
+
+void CanvasWidget::FocusMoved(const Item* item)
+{
+    AccessibleCanvas::AnnounceFocus(*this, item);
 }
 
 void CanvasWidget::TakeKeyboardFocus()

@@ -35,6 +35,7 @@ public:
     void CaptureMouse() override;
     void ReleaseMouse() override;
     void TakeKeyboardFocus() override;
+    void FocusMoved(const Item* item) override;
     void SetCursorShape(Qt::CursorShape shape) override;
     void ShowToolTip(QPoint screen_point, const QString& text) override;
     void HideToolTip() override;

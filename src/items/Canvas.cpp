@@ -163,6 +163,8 @@ void Canvas::BringToFront(Item* item)
 {
     if (Contains(m_input_items, item)) {
         MoveToEnd(m_input_items, item);
+        if (m_active_item != item && m_host)
+            m_host->FocusMoved(item);
         m_active_item = item;
     }
     MoveToEnd(m_windowed_items, item);
@@ -723,6 +725,8 @@ void Canvas::ActivateItem(Item* item)
 {
     Item* before = m_active_item;
     m_active_item = item;
+    if (before != item && m_host)
+        m_host->FocusMoved(item);
     if (!m_shows_focus || before == item)
         return;
     if (before)

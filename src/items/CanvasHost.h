@@ -5,6 +5,7 @@
 #include <QString>
 #include <Qt>
 
+class Item;
 class QObject;
 
 // When a presented change reaches the screen.
@@ -36,6 +37,8 @@ public:
 
     // Gives the window the keyboard focus (from one of its edit windows).
     virtual void TakeKeyboardFocus() { }
+    // The item that takes keys changed (none: null), for assistive technology.
+    virtual void FocusMoved(const Item* item) { }
 
     virtual void SetCursorShape(Qt::CursorShape shape) = 0;
     virtual void ShowToolTip(QPoint screen_point, const QString& text) = 0;

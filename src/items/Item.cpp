@@ -282,3 +282,8 @@ bool Item::SendItemEvent(int code, const QString& text, const QString& extra)
         return false;
     return canvas->TakeItemEvent(ItemEvent { text.isEmpty() ? m_name : text, Key(), code, extra });
 }
+
+ItemDescription Item::Describe() const
+{
+    return {};
+}

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <array>
+#include <utility>
 
 class Canvas;
 class KeyValueStore;
@@ -26,6 +27,24 @@ enum class SaveMode {
 enum class FocusEnd {
     Commit,
     Cancel,
+};
+
+// What assistive technology (a screen reader) is told about an item. An item without a role is
+// decoration and is not shown to it.
+struct ItemDescription {
+    enum class Role { None, Button, CheckBox, RadioButton, StaticText, EditableText, Slider, Dial, ProgressBar, Picture };
+    ItemDescription(Role role = Role::None, QString name = {}, QString value = {})
+        : role(role)
+        , name(std::move(name))
+        , value(std::move(value))
+    {
+    }
+    Role role;
+    QString name;
+    QString value;
+    bool checkable { false };
+    bool checked { false };
+    bool password { false };
 };
 
 // The base of every element a canvas holds: layout widgets and note page items. It keeps the
@@ -81,6 +100,8 @@ public:
     // types a new line on Return.
     virtual bool IsKeySource(const Message& message) const;
     virtual bool TypesNewLines() const;
+    // What a screen reader is told of the item; by default nothing.
+    virtual ItemDescription Describe() const;
 
     float Left() const;
     float Top() const;

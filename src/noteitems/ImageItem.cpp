@@ -674,3 +674,8 @@ bool ImageItem::TakeImage(const QImage& image)
     SetAnchor(kBottom, u'H' + FormatFixed(natural.height()));
     return true;
 }
+
+ItemDescription ImageItem::Describe() const
+{
+    return { ItemDescription::Role::Picture, QFileInfo(m_picture.FileName()).fileName() };
+}

@@ -25,6 +25,8 @@
 // item.
 class ImageItem : public PlacedItem {
 public:
+    // A screen reader hears the picture by its file's name.
+    ItemDescription Describe() const override;
     static constexpr QStringView kSectionName = u"TSImage";
     // How many images beyond the shown one stepping decodes in advance.
     static constexpr int kReadAhead = 2;

@@ -332,3 +332,8 @@ bool MandelbrotItem::DialogNotification(Canvas& dialog, const QString& name, int
         GetCanvas().Refresh(*this);
     return true;
 }
+
+ItemDescription MandelbrotItem::Describe() const
+{
+    return { ItemDescription::Role::Picture, QStringLiteral("マンデルブロ集合") };
+}

@@ -19,6 +19,7 @@
 // takes its place on the page from its anchors (SetBoundsAsAnchors).
 class MandelbrotItem : public PlacedItem, private LayoutDialogOwner {
 public:
+    ItemDescription Describe() const override;
     static constexpr QStringView kSectionName = MandelbrotPicture::kSectionName;
     static constexpr QStringView kDialogCaption = u"マンデルブロ集合プロパティ";
     static constexpr int kDialogSide = 320;

@@ -264,3 +264,8 @@ void TextNoteItem::RepaintArea(const QRectF& area)
     canvas.RenderItems(area, OpaqueShortcut::On);
     canvas.Present(PresentScope::Dirty, UpdateTiming::Now);
 }
+
+ItemDescription TextNoteItem::Describe() const
+{
+    return { ItemDescription::Role::StaticText, m_text.GetText() };
+}

@@ -18,6 +18,7 @@
 // dialog). The page file keeps that with the option word "AutoSize".
 class TextNoteItem : public InteractiveItem {
 public:
+    ItemDescription Describe() const override;
     static constexpr QStringView kSectionName = u"Text";
     static constexpr QStringView kPropertiesCaption = u"テキストプロパティ";
 

@@ -167,3 +167,11 @@ void Button::DrawFace(QPainter& painter, const QRectF& bounds, quint32 color)
     painter.fillRect(bounds, QColor::fromRgba(color));
     painter.restore();
 }
+
+ItemDescription Button::Describe() const
+{
+    ItemDescription description = ButtonBase::Describe();
+    if (!m_caption.GetText().isEmpty())
+        description.name = m_caption.GetText();
+    return description;
+}

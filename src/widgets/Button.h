@@ -11,6 +11,7 @@
 // the pointer is over it.
 class Button : public ButtonBase {
 public:
+    ItemDescription Describe() const override;
     explicit Button(Canvas& canvas, Hosting hosting = Hosting::Canvas);
 
     bool SetProperty(const QString& key, const QString& value) override;

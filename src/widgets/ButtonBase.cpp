@@ -165,3 +165,12 @@ bool ButtonBase::HandleButtonUp(QPointF page_point)
     Notify(ItemEvent::kReleaseCapture);
     return true;
 }
+
+ItemDescription ButtonBase::Describe() const
+{
+    // A button without a tooltip says its name; the window may name it better.
+    ItemDescription description { ItemDescription::Role::Button, m_tooltip.isEmpty() ? Name() : m_tooltip };
+    description.checkable = m_check_button;
+    description.checked = m_check_button && m_pushed;
+    return description;
+}

@@ -6,6 +6,7 @@
 // pressed flags, the check-button option and the tooltip.
 class ButtonBase : public InteractiveItem {
 public:
+    ItemDescription Describe() const override;
     // What a button shows, derived from its flags at every draw.
     enum class State { Normal = 0, Pushed = 1, Hover = 2, Disabled = 3 };
 

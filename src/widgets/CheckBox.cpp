@@ -73,3 +73,11 @@ bool CheckBox::Draw(QPainter& painter, const QRectF& clip)
     m_caption.Draw(painter, clip);
     return true;
 }
+
+ItemDescription CheckBox::Describe() const
+{
+    ItemDescription description { ItemDescription::Role::CheckBox, m_caption.GetText() };
+    description.checkable = true;
+    description.checked = IsPushed();
+    return description;
+}

@@ -7,6 +7,7 @@
 // it.
 class CheckBox : public ButtonBase {
 public:
+    ItemDescription Describe() const override;
     explicit CheckBox(Canvas& canvas, Hosting hosting = Hosting::Canvas);
 
     bool Draw(QPainter& painter, const QRectF& clip) override;

@@ -245,3 +245,10 @@ void Edit::NativeEditDestroyed(const QString& text)
     m_text = text;
     m_window.reset();
 }
+
+ItemDescription Edit::Describe() const
+{
+    ItemDescription description { ItemDescription::Role::EditableText, Name(), IsPassword() ? QString() : Text() };
+    description.password = IsPassword();
+    return description;
+}

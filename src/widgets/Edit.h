@@ -11,6 +11,7 @@
 // the window exists its text is the current text; otherwise the item keeps the text.
 class Edit : public WindowedItem, private NativeEdit::Listener {
 public:
+    ItemDescription Describe() const override;
     explicit Edit(Canvas& canvas, Hosting hosting = Hosting::Canvas);
     ~Edit() override;
 

@@ -235,3 +235,8 @@ bool EditableText::Draw(QPainter& painter, const QRectF& clip)
     m_display.SetText(text);
     return drawn;
 }
+
+ItemDescription EditableText::Describe() const
+{
+    return { ItemDescription::Role::EditableText, Name(), IsEditing() ? CurrentText() : m_display.GetText() };
+}

@@ -10,6 +10,7 @@
 // single-line field, a click elsewhere or the loss of the keyboard focus commit it.
 class EditableText : public WindowedItem {
 public:
+    ItemDescription Describe() const override;
     // The option bits.
     static constexpr int kWhiteBackground = 1;
     static constexpr int kFrame = 2;

@@ -263,3 +263,11 @@ void EditableTextWithMenu::TakeChoice(const QString& choice)
     Notify(ItemEvent::kChanged);
     Notify(ItemEvent::kChangeFinished);
 }
+
+ItemDescription EditableTextWithMenu::Describe() const
+{
+    // A field with a list of choices; what it shows is its value.
+    ItemDescription description = m_field.Describe();
+    description.name = Name();
+    return description;
+}

@@ -23,6 +23,7 @@ public:
     void LoseFocus(FocusEnd end) override { m_field.LoseFocus(end); }
     bool IsKeySource(const Message& message) const override { return m_field.IsKeySource(message); }
     bool TypesNewLines() const override { return m_field.TypesNewLines(); }
+    ItemDescription Describe() const override;
 
     const QStringList& Choices() const { return m_choices; }
     bool SetChoices(const QStringList& choices);

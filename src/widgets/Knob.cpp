@@ -136,3 +136,8 @@ void Knob::HandleDragMove(const Message& message, QPointF page_point)
     Repaint();
     Notify(ItemEvent::kChanged);
 }
+
+ItemDescription Knob::Describe() const
+{
+    return { ItemDescription::Role::Dial, Name(), QString::number(ClampedValue()) };
+}

@@ -7,6 +7,7 @@
 // the wheel.
 class Knob : public ValueWidget {
 public:
+    ItemDescription Describe() const override;
     static constexpr float kRingWidth = 4;
 
     explicit Knob(Canvas& canvas, Hosting hosting = Hosting::Canvas);

@@ -128,3 +128,8 @@ void ProgressBar::DrawFill(QPainter& painter, const QRectF& part, const QRectF& 
     PlaceItem(gradient, GetBounds());
     gradient.Draw(painter, area);
 }
+
+ItemDescription ProgressBar::Describe() const
+{
+    return { ItemDescription::Role::ProgressBar, Name(), QString::number(ClampedValue()) };
+}

@@ -6,6 +6,7 @@
 // bottom when taller than wide. It takes no input; its owner sets "Value".
 class ProgressBar : public PlacedItem {
 public:
+    ItemDescription Describe() const override;
     explicit ProgressBar(Canvas& canvas);
 
     bool SetProperty(const QString& key, const QString& value) override;

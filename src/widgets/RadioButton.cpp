@@ -55,3 +55,11 @@ bool RadioButton::Draw(QPainter& painter, const QRectF& clip)
     m_caption.Draw(painter, clip);
     return true;
 }
+
+ItemDescription RadioButton::Describe() const
+{
+    ItemDescription description { ItemDescription::Role::RadioButton, m_caption.GetText() };
+    description.checkable = true;
+    description.checked = m_selected;
+    return description;
+}

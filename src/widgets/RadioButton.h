@@ -7,6 +7,7 @@
 // reads its place, caption and starting state from the group's key of its own name.
 class RadioButton : public PlacedItem {
 public:
+    ItemDescription Describe() const override;
     explicit RadioButton(Canvas& canvas);
 
     bool Draw(QPainter& painter, const QRectF& clip) override;

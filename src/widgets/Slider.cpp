@@ -190,3 +190,8 @@ void Slider::HandleDragMove(const Message& message, QPointF page_point)
     Repaint();
     Notify(ItemEvent::kChanged);
 }
+
+ItemDescription Slider::Describe() const
+{
+    return { ItemDescription::Role::Slider, Name(), QString::number(ClampedValue()) };
+}

@@ -6,6 +6,7 @@
 // maximum at the right or at the top.
 class Slider : public ValueWidget {
 public:
+    ItemDescription Describe() const override;
     explicit Slider(Canvas& canvas, Hosting hosting = Hosting::Canvas);
 
     bool Draw(QPainter& painter, const QRectF& clip) override;

@@ -452,3 +452,8 @@ bool Text::DrawOutlined(QPainter& painter, const QFont& font)
     painter.fillPath(path, QColor::fromRgba(m_color));
     return true;
 }
+
+ItemDescription Text::Describe() const
+{
+    return { ItemDescription::Role::StaticText, m_text };
+}

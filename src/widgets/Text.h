@@ -25,6 +25,7 @@ enum class TextFit {
 // it may not wrap in, does not fit; what it does then is its fit.
 class Text : public PlacedItem {
 public:
+    ItemDescription Describe() const override;
     explicit Text(Canvas& canvas);
 
     bool SetProperty(const QString& key, const QString& value) override;
