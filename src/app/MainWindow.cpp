@@ -274,9 +274,8 @@ MainWindow::~MainWindow()
 
 bool MainWindow::BuildBars()
 {
-    SetCurrentFolder(ProgramFolder());
-    return BuildLayout(m_tool_bar->GetCanvas(), LayoutResource::ToolBar)
-        && BuildLayout(m_page_bar->GetCanvas(), LayoutResource::PageBar);
+    return BuildLayout(m_tool_bar->GetCanvas(), LayoutResource::ToolBar, ProgramFolder())
+        && BuildLayout(m_page_bar->GetCanvas(), LayoutResource::PageBar, ProgramFolder());
 }
 
 void MainWindow::FailLayout()
@@ -314,8 +313,7 @@ bool MainWindow::ResetPageCanvas(Repaint repaint)
 {
     Canvas& canvas = PageCanvas();
     canvas.Clear();
-    SetCurrentFolder(ProgramFolder());
-    if (!BuildLayout(canvas, LayoutResource::Frame)) {
+    if (!BuildLayout(canvas, LayoutResource::Frame, ProgramFolder())) {
         FailLayout();
         return false;
     }
