@@ -8,6 +8,7 @@
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
 #include "items/LayoutResources.h"
+#include "items/NoteItem.h"
 #include "noteitems/FolderListingCache.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/ItemFactories.h"
@@ -488,8 +489,9 @@ void MainWindow::ShowStatus(QPoint global_pointer)
     if (m_page_view->isVisible() && m_page_view->rect().contains(pointer)) {
         // The topmost note item under the pointer tells its status.
         const QPointF point = canvas.ToPage(QPointF(pointer));
-        for (int index = canvas.ItemCount() - 1; index >= Pages::kFrameItemCount; --index) {
-            const Item* item = canvas.ItemAt(index);
+        const std::vector<Item*> items = NoteItemsOf(canvas);
+        for (auto it = items.rbegin(); it != items.rend(); ++it) {
+            const Item* item = *it;
             if (item->IsShown() && item->GetBounds().contains(point)) {
                 item->GetProperty(kStatus, status);
                 break;
@@ -655,8 +657,8 @@ void MainWindow::PeekFrame(bool peek)
 void MainWindow::RaiseLowestItem()
 {
     Canvas& canvas = PageCanvas();
-    if (Item* lowest = canvas.ItemAt(Pages::kFrameItemCount)) {
-        canvas.BringToFront(lowest);
+    if (const std::vector<Item*> items = NoteItemsOf(canvas); !items.empty()) {
+        canvas.BringToFront(items.front());
         RepaintPageCanvas();
     }
 }

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <vector>
+
+class Canvas;
+class Item;
 struct Message;
 
 // What the note asks of an item that belongs to a page rather than to the page's frame or to
@@ -25,3 +29,8 @@ public:
     // The image file the item shows, as loaded (absolute); empty when it shows none.
     virtual QString ImageFile() const = 0;
 };
+
+// The note items of a canvas in painting order, bottom first. On a page canvas these are the
+// page's own items; the page frame below them (background, grid, margins) is not among them,
+// however many items it has.
+std::vector<Item*> NoteItemsOf(const Canvas& canvas);
