@@ -138,6 +138,8 @@ FileDialogRequest NoteDocument::NoteFileDialogHere() const
         request.initial_path = m_note_path;
     else if (!m_last_folder.isEmpty())
         request.initial_path = m_last_folder + kDefaultName.toString();
+    else
+        request.initial_path = PageFolder() + kDefaultName.toString();
     return request;
 }
 

@@ -47,7 +47,8 @@ public:
 
     // The save and open dialogs' request for note files.
     static FileDialogRequest NoteFileDialog();
-    // The same in the note's folder, else in the folder of the last note file chosen.
+    // The same in the note's folder, else in the folder of the last note file chosen, else in
+    // the page folder (the program's, which the dialogs pass over for the user's pictures).
     FileDialogRequest NoteFileDialogHere() const;
 
     // The section text of the items on a canvas that save themselves into a note.

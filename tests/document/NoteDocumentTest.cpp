@@ -338,7 +338,8 @@ TEST_F(NoteDocumentTest, SaveAsksForAPathAndACancelWritesNothing)
 
     ASSERT_EQ(m_prompt.Requests().size(), 2u);
     EXPECT_EQ(m_prompt.Requests()[0].kind, ScriptedUserPrompt::Kind::SaveFile);
-    EXPECT_EQ(m_prompt.Requests()[0].file.initial_path, "NewFile");
+    // Named after no working folder: the program's folder, which the dialog passes over.
+    EXPECT_EQ(m_prompt.Requests()[0].file.initial_path, ProgramFolder() + "NewFile");
     EXPECT_EQ(m_prompt.Requests()[0].file.default_extension, "tsy");
     EXPECT_EQ(ReadBytes(Path("chosen.tsy")), PageOf("p", "a.png").toUtf8());
 }
