@@ -1,6 +1,7 @@
 #include "document/NoteDocument.h"
 #include "document/Pages.h"
 #include "items/Canvas.h"
+#include "items/NoteItem.h"
 #include "text/KeyValueStore.h"
 #include "noteitems/ItemFactories.h"
 
@@ -22,7 +23,8 @@ public:
     bool ResetPageCanvas(Repaint) override
     {
         m_canvas.Clear();
-        for (int index = 0; index < Pages::kFrameItemCount; ++index)
+        // As many items as the window's page frame has.
+        for (int index = 0; index < 6; ++index)
             m_canvas.AddFromSection(QStringLiteral("BackBrush"), KeyValueStore());
         return true;
     }
@@ -89,7 +91,7 @@ BENCHMARK(ChangeCheckWithoutChange)->Arg(20)->Arg(200)->Arg(1000)->Unit(benchmar
 void ChangeCheckWithAMove(benchmark::State& state)
 {
     PageOfItems page(int(state.range(0)));
-    Item* moved = page.GetCanvas().ItemAt(Pages::kFrameItemCount);
+    Item* moved = NoteItemsOf(page.GetCanvas()).at(0);
     int step = 0;
     for (auto _ : state) {
         moved->SetAnchor(Item::kLeft, QStringLiteral("L%1").arg(++step % 100));

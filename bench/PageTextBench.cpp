@@ -1,4 +1,5 @@
 #include "document/NoteDocument.h"
+#include "platform/Paths.h"
 #include "document/NoteFileText.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
@@ -37,7 +38,7 @@ void LoadPage(benchmark::State& state)
     const QString page = PageOf(int(state.range(0)));
     for (auto _ : state) {
         Canvas canvas { CanvasKind::Page };
-        NoteDocument::LoadPageText(canvas, page);
+        NoteDocument::LoadPageText(canvas, page, ProgramFolder());
         benchmark::DoNotOptimize(canvas.ItemCount());
     }
     state.SetBytesProcessed(state.iterations() * page.size() * qsizetype(sizeof(QChar)));
@@ -58,7 +59,7 @@ BENCHMARK(FindSectionSources)->Arg(1000)->Unit(benchmark::kMicrosecond);
 void SavePage(benchmark::State& state)
 {
     Canvas canvas { CanvasKind::Page };
-    NoteDocument::LoadPageText(canvas, PageOf(int(state.range(0))));
+    NoteDocument::LoadPageText(canvas, PageOf(int(state.range(0))), ProgramFolder());
     for (auto _ : state)
         benchmark::DoNotOptimize(NoteDocument::PageTextOf(canvas).size());
 }

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "items/Canvas.h"
+#include "items/NoteItem.h"
 
 #include <QApplication>
 #include <QDir>
@@ -100,7 +101,7 @@ void BM_ChangeToPageOfTwentyPhotographs(benchmark::State& state)
         timer.start();
         pages.GoTo(0);
         state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
-        if (canvas.ItemCount() != Pages::kFrameItemCount + kPhotographs)
+        if (NoteItemsOf(canvas).size() != size_t(kPhotographs))
             state.SkipWithError("the photographs did not load");
         pages.GoTo(1);
     }

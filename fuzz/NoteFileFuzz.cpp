@@ -1,4 +1,5 @@
 #include "document/NoteDocument.h"
+#include "platform/Paths.h"
 #include "document/NoteFileReader.h"
 #include "document/NoteFileText.h"
 #include "items/Canvas.h"
@@ -45,10 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (ParseSectionText(QStringView(page), document) && SectionSources(page).size() != size_t(document.Count()))
             std::abort();
         Canvas canvas { CanvasKind::Page };
-        NoteDocument::LoadPageText(canvas, page);
+        NoteDocument::LoadPageText(canvas, page, ProgramFolder());
         const QString saved = NoteDocument::PageTextOf(canvas);
         Canvas again { CanvasKind::Page };
-        NoteDocument::LoadPageText(again, saved);
+        NoteDocument::LoadPageText(again, saved, ProgramFolder());
         if (NoteDocument::PageTextOf(again) != saved)
             std::abort();
     }

@@ -27,7 +27,9 @@ namespace {
 // Placed images cascade by this many window pixels per file.
 constexpr int kCascadeStep = 30;
 
-FileDialogRequest ImageDialog()
+// The dialog opens in the note's folder (the program's folder, which it passes over, for a
+// note never opened).
+FileDialogRequest ImageDialog(const QString& note_folder)
 {
     QStringList patterns;
     for (const QString& extension : ImageFileExtensions())
@@ -35,7 +37,7 @@ FileDialogRequest ImageDialog()
     const QString joined = patterns.join(u';');
     FileDialogRequest request;
     request.filter = QStringLiteral("画像ファイル (%1)|%1;|すべてのファイル (*.*)|*.*||").arg(joined);
-    request.initial_path = QStringLiteral("NewFile");
+    request.initial_path = note_folder + QStringLiteral("NewFile");
     return request;
 }
 
@@ -156,7 +158,7 @@ void ImageImport::OpenWithDialogAt(QPoint window_point)
 
 void ImageImport::OpenAndPlace(Placement placement, QPoint window_point)
 {
-    const auto chosen = Prompt().AskOpenFile(ImageDialog());
+    const auto chosen = Prompt().AskOpenFile(ImageDialog(m_window.GetPages().Document().PageFolder()));
     if (!chosen)
         return;
     if (!PlaceImage(*chosen, window_point, placement, 0, -1))

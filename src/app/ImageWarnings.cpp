@@ -3,7 +3,7 @@
 #include "items/Canvas.h"
 #include "items/ImageDecoder.h"
 #include "items/ImageFileReader.h"
-#include "noteitems/KeptSection.h"
+#include "document/KeptSection.h"
 #include "platform/Paths.h"
 
 #include <QDir>

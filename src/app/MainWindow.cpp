@@ -8,6 +8,7 @@
 #include "items/Canvas.h"
 #include "items/ItemEvent.h"
 #include "items/LayoutResources.h"
+#include "items/NoteItem.h"
 #include "noteitems/FolderListingCache.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/ItemFactories.h"
@@ -274,9 +275,8 @@ MainWindow::~MainWindow()
 
 bool MainWindow::BuildBars()
 {
-    SetCurrentFolder(ProgramFolder());
-    return BuildLayout(m_tool_bar->GetCanvas(), LayoutResource::ToolBar)
-        && BuildLayout(m_page_bar->GetCanvas(), LayoutResource::PageBar);
+    return BuildLayout(m_tool_bar->GetCanvas(), LayoutResource::ToolBar, ProgramFolder())
+        && BuildLayout(m_page_bar->GetCanvas(), LayoutResource::PageBar, ProgramFolder());
 }
 
 void MainWindow::FailLayout()
@@ -314,8 +314,7 @@ bool MainWindow::ResetPageCanvas(Repaint repaint)
 {
     Canvas& canvas = PageCanvas();
     canvas.Clear();
-    SetCurrentFolder(ProgramFolder());
-    if (!BuildLayout(canvas, LayoutResource::Frame)) {
+    if (!BuildLayout(canvas, LayoutResource::Frame, ProgramFolder())) {
         FailLayout();
         return false;
     }
@@ -490,8 +489,9 @@ void MainWindow::ShowStatus(QPoint global_pointer)
     if (m_page_view->isVisible() && m_page_view->rect().contains(pointer)) {
         // The topmost note item under the pointer tells its status.
         const QPointF point = canvas.ToPage(QPointF(pointer));
-        for (int index = canvas.ItemCount() - 1; index >= Pages::kFrameItemCount; --index) {
-            const Item* item = canvas.ItemAt(index);
+        const std::vector<Item*> items = NoteItemsOf(canvas);
+        for (auto it = items.rbegin(); it != items.rend(); ++it) {
+            const Item* item = *it;
             if (item->IsShown() && item->GetBounds().contains(point)) {
                 item->GetProperty(kStatus, status);
                 break;
@@ -657,8 +657,8 @@ void MainWindow::PeekFrame(bool peek)
 void MainWindow::RaiseLowestItem()
 {
     Canvas& canvas = PageCanvas();
-    if (Item* lowest = canvas.ItemAt(Pages::kFrameItemCount)) {
-        canvas.BringToFront(lowest);
+    if (const std::vector<Item*> items = NoteItemsOf(canvas); !items.empty()) {
+        canvas.BringToFront(items.front());
         RepaintPageCanvas();
     }
 }

@@ -85,7 +85,7 @@ void PageContextMenu::ShowFromKeyboard()
     Canvas& canvas = m_window.PageCanvas();
     const QRectF shown(view.rect());
     const Item* active = canvas.ActiveItem();
-    if (active && canvas.IndexOf(active) >= Pages::kFrameItemCount && active->IsShown()) {
+    if (active && active->AsNoteItem() && active->IsShown()) {
         const QRectF item = canvas.ToDevice(active->GetBounds()).normalized().intersected(shown);
         if (!item.isEmpty()) {
             // A right click there: the item shows its menu, or the page shows this one.

@@ -106,13 +106,9 @@ QImage PageExport::RenderPage(const QString& page_text, QSize size, int back_lev
     ItemFactories::RegisterAll();
     const quint32 back_colour = 0xFF000000u + quint32(std::clamp(back_level, 0, 255)) * 0x010101u;
     NoteDocument::LoadPageText(page.GetCanvas(),
-        QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n").arg(back_colour, 0, 16));
+        QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n").arg(back_colour, 0, 16), folder);
     // Relative image paths of a page resolve against the note's folder.
-    const QString saved_folder = CurrentFolder();
-    SetCurrentFolder(folder);
-    const bool loaded = NoteDocument::LoadPageText(page.GetCanvas(), page_text);
-    SetCurrentFolder(saved_folder);
-    if (!loaded)
+    if (!NoteDocument::LoadPageText(page.GetCanvas(), page_text, folder))
         return {};
     if (unread)
         unread->AddUnloaded(page.GetCanvas(), folder);

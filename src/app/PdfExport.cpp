@@ -87,7 +87,6 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
         return false;
     }
     ItemFactories::RegisterAll();
-    const QString saved_folder = CurrentFolder();
     const QRectF page_rect(QPointF(0, 0), size);
     qsizetype broken_page = -1;
     // A note ends with its last page that holds something (older versions wrote a separator
@@ -101,10 +100,9 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
         Canvas canvas(CanvasKind::Page);
         canvas.SetLayoutSize(float(size.width()), float(size.height()));
         canvas.SetDpi(setup.dpi);
-        NoteDocument::LoadPageText(canvas, BackBrushSection(setup.back_colour));
+        NoteDocument::LoadPageText(canvas, BackBrushSection(setup.back_colour), page_folder);
         // Relative image paths of a page resolve against the note's folder.
-        SetCurrentFolder(page_folder);
-        if (!NoteDocument::LoadPageText(canvas, pages[index]))
+        if (!NoteDocument::LoadPageText(canvas, pages[index], page_folder))
             broken_page = index;
         else if (unread)
             unread->AddUnloaded(canvas, page_folder);
@@ -113,7 +111,6 @@ bool PdfExport::Write(const QString& pdf_path, const QStringList& pages, const Q
         DrawItems(painter, canvas, page_rect);
         painter.restore();
     }
-    SetCurrentFolder(saved_folder);
     const bool ended = painter.end();
     // A PDF left unfinished is dropped, and a PDF that was there before stays.
     if (broken_page >= 0) {
@@ -140,7 +137,8 @@ bool PdfExport::WriteWithDialog(const QString& path, const QStringList& pages, c
         FileDialogRequest request;
         request.filter = QStringLiteral("PDF (*.pdf)|*.pdf||");
         request.default_extension = QStringLiteral("pdf");
-        request.initial_path = QStringLiteral("NewFile");
+        // In the note's folder; the program's folder, which the dialog passes over, without one.
+        request.initial_path = page_folder + QStringLiteral("NewFile");
         target = Prompt().AskSaveFile(request).value_or(QString());
         if (target.isEmpty())
             return false;

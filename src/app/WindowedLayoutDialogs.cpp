@@ -1,7 +1,6 @@
 #include "app/WindowedLayoutDialogs.h"
 
 #include "app/LayoutDialogWindow.h"
-#include "platform/Paths.h"
 #include "platform/UserPrompt.h"
 
 #include <QApplication>
@@ -10,21 +9,6 @@
 #include <QScopeGuard>
 
 namespace {
-
-// The working folder is the program's while a layout is built, so that relative names of
-// interface pictures in layouts resolve; the caller's folder comes back afterwards.
-class ProgramFolderScope {
-public:
-    ProgramFolderScope()
-        : m_saved(CurrentFolder())
-    {
-        SetCurrentFolder(ProgramFolder());
-    }
-    ~ProgramFolderScope() { SetCurrentFolder(m_saved); }
-
-private:
-    QString m_saved;
-};
 
 // A dialog window destroyed from outside (its owner went) ends the loop.
 void QuitWhenDestroyed(QEventLoop& loop, QWidget* window)
@@ -59,12 +43,9 @@ bool WindowedLayoutDialogs::RunModal(const LayoutDialogRequest& request)
     });
     LayoutDialog dialog(request, window->GetCanvas());
     window->SetDialog(&dialog);
-    {
-        ProgramFolderScope program_folder;
-        if (!dialog.Load()) {
-            Prompt().ShowMessage(LayoutDialog::FailureMessage(), kPromptCaption.toString(), MessageIcon::Error);
-            return false;
-        }
+    if (!dialog.Load()) {
+        Prompt().ShowMessage(LayoutDialog::FailureMessage(), kPromptCaption.toString(), MessageIcon::Error);
+        return false;
     }
     window->Place(request);
     dialog.Opened();

@@ -1,6 +1,6 @@
 #include "document/ImagePathsRebase.h"
 
-#include "noteitems/ImageItem.h"
+#include "document/NoteSchema.h"
 #include "platform/Paths.h"
 
 #include <QDir>
@@ -9,8 +9,8 @@
 namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
-const QString kFileNameKey = QStringLiteral("FileName=");
-const QString kFolderPathKey = QStringLiteral("FolderPath=");
+const QString kFileNameKey = NoteSchema::kFileNameKey.toString() + u'=';
+const QString kFolderPathKey = NoteSchema::kFolderPathKey.toString() + u'=';
 
 // The value with its leading path made absolute; the value unchanged when the path is
 // absolute or not written plainly at its start.
@@ -31,7 +31,7 @@ QString RebasedLine(const QString& line, const QString& folder)
 {
     if (line.startsWith(kFileNameKey)) {
         const QString value = line.mid(kFileNameKey.size());
-        return kFileNameKey + WithAbsolutePath(value, ImageItem::ParseFileName(value).path, folder);
+        return kFileNameKey + WithAbsolutePath(value, NoteSchema::ParseFileName(value).path, folder);
     }
     if (line.startsWith(kFolderPathKey)) {
         const QString value = line.mid(kFolderPathKey.size());
@@ -46,7 +46,7 @@ QString MakeImagePathsAbsolute(const QString& page_text, const QString& folder)
 {
     if (page_text.isEmpty())
         return page_text;
-    const QString header = u'[' + ImageItem::kSectionName.toString() + u']';
+    const QString header = u'[' + NoteSchema::kImageSection.toString() + u']';
     QStringList lines = page_text.split(kLineEnd);
     bool in_image = false;
     for (QString& line : lines) {

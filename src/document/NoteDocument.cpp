@@ -5,10 +5,11 @@
 #include "document/NoteFileReader.h"
 #include "document/NoteFileText.h"
 #include "document/NoteHost.h"
+#include "document/NoteSchema.h"
 #include "items/Canvas.h"
 #include "items/ImageFileReader.h"
-#include "noteitems/ImageItem.h"
-#include "noteitems/KeptSection.h"
+#include "items/NoteItem.h"
+#include "document/KeptSection.h"
 #include "platform/FileDigest.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
@@ -39,15 +40,15 @@ constexpr QStringView kDefaultName = u"NewFile";
 bool MustKeep(const QString& section_name, const Item* made)
 {
     if (!made)
-        return section_name != QLatin1String("Viewer");
-    const auto* image = dynamic_cast<const ImageItem*>(made);
+        return section_name != NoteSchema::kViewerSection;
+    if (section_name != NoteSchema::kImageSection)
+        return false;
+    const NoteItem* image = made->AsNoteItem();
     QString section;
     QString options;
-    if (!image)
-        return false;
     // A header that reads says nothing of the pixels: a file cut short would show blank.
-    return !image->Save(section, options, SaveMode::Persistent)
-        || ImageFileReader::CheckRemembered(image->GetPicture().FileName()) != ImageReadFailure::None;
+    return !image || !made->Save(section, options, SaveMode::Persistent)
+        || ImageFileReader::CheckRemembered(image->ImageFile()) != ImageReadFailure::None;
 }
 
 QString CaptionText()
@@ -137,6 +138,8 @@ FileDialogRequest NoteDocument::NoteFileDialogHere() const
         request.initial_path = m_note_path;
     else if (!m_last_folder.isEmpty())
         request.initial_path = m_last_folder + kDefaultName.toString();
+    else
+        request.initial_path = PageFolder() + kDefaultName.toString();
     return request;
 }
 
@@ -157,13 +160,14 @@ QString NoteDocument::PageTextOf(const Canvas& canvas)
     return text;
 }
 
-bool NoteDocument::LoadPageText(Canvas& canvas, const QString& text)
+bool NoteDocument::LoadPageText(Canvas& canvas, const QString& text, const QString& folder)
 {
     if (text.isEmpty())
         return true;
     SectionDocument sections;
     if (!ParseSectionText(QStringView(text), sections))
         return false;
+    canvas.SetBaseFolder(folder);
     const std::vector<QStringView> sources = SectionSources(text);
     for (int i = 0; i < sections.Count(); ++i) {
         const QString name = sections.Name(i);
@@ -174,7 +178,7 @@ bool NoteDocument::LoadPageText(Canvas& canvas, const QString& text)
         if (made)
             canvas.RemoveItem(made);
         auto kept = std::make_unique<KeptSection>(canvas, sources[size_t(i)]);
-        if (name == ImageItem::kSectionName && !ImageItem::FilePathOf(sections.Store(i)).isEmpty())
+        if (name == NoteSchema::kImageSection && !NoteSchema::ImageFileOf(sections.Store(i)).isEmpty())
             kept->ShowAsUnreadImage(sections.Store(i));
         canvas.AddItem(std::move(kept));
     }
@@ -194,8 +198,7 @@ bool NoteDocument::ShowPage(int index)
     m_current_page = index;
     if (m_pages[index].isEmpty())
         return true;
-    SetCurrentFolder(PageFolder());
-    return LoadPageText(m_page_canvas, m_pages[index]);
+    return LoadPageText(m_page_canvas, m_pages[index], PageFolder());
 }
 
 bool NoteDocument::ClearNote()
@@ -296,7 +299,7 @@ bool NoteDocument::OpenNote(const QString& path)
     }
     if (source.isEmpty() || ExtensionOf(source) != kNoteExtension || !IsValidPage(m_current_page))
         return false;
-    // Kept absolute, so the page folder stays right after the working folder has moved.
+    // Kept absolute: a relative name counts from the working folder only as it is opened.
     source = QFileInfo(source).absoluteFilePath();
     NoteFileReader::Result read = NoteFileReader::Read(source);
     if (!read.IsRead()) {
@@ -316,8 +319,7 @@ bool NoteDocument::OpenNote(const QString& path)
         CanvasPageSize::Apply(m_page_canvas, *read.page_size);
     m_current_page = 0;
     m_host.PagesChanged();
-    SetCurrentFolder(NoteFileReader::PageFolderOf(source));
-    if (!LoadPageText(m_page_canvas, m_pages.first()))
+    if (!LoadPageText(m_page_canvas, m_pages.first(), NoteFileReader::PageFolderOf(source)))
         return false;
     m_note_path = source;
     // Of the very bytes read: a change after reading makes saving ask rather than overwrite.

@@ -16,9 +16,9 @@ struct FileDialogRequest;
 // page texts into one note file; opening cuts a note file into page texts and loads the first
 // one onto the page canvas.
 //
-// Relative image paths in a page resolve against the working folder at the moment the page is
-// loaded, which is the folder of the note file (the program's folder for a note never opened);
-// for a note opened through a link, the folder of the file the link names.
+// Relative image paths in a page resolve against the page folder: the folder of the note file
+// (the program's folder for a note never opened); for a note opened through a link, the folder
+// of the file the link names. The process's working folder plays no part.
 class NoteDocument {
 public:
     // Both must outlive the document. Without a host the page canvas is simply emptied where
@@ -47,16 +47,18 @@ public:
 
     // The save and open dialogs' request for note files.
     static FileDialogRequest NoteFileDialog();
-    // The same in the note's folder, else in the folder of the last note file chosen.
+    // The same in the note's folder, else in the folder of the last note file chosen, else in
+    // the page folder (the program's, which the dialogs pass over for the user's pictures).
     FileDialogRequest NoteFileDialogHere() const;
 
     // The section text of the items on a canvas that save themselves into a note.
     static QString PageTextOf(const Canvas& canvas);
     // Adds one item per section of the text, in order, through the canvas's factory. A section
     // the canvas makes no item for, or an image whose file does not load, is kept verbatim in
-    // its place (an invisible item), so that the page text gives it back unchanged. An empty
-    // text loads nothing and succeeds.
-    static bool LoadPageText(Canvas& canvas, const QString& text);
+    // its place (an invisible item), so that the page text gives it back unchanged. Relative
+    // file names resolve against the folder, which the canvas keeps as its base folder. An
+    // empty text loads nothing and succeeds.
+    static bool LoadPageText(Canvas& canvas, const QString& text, const QString& folder);
 
     // Replaces the current page's text by the page text of the page canvas.
     void StoreCurrentPage();

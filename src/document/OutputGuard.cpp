@@ -2,7 +2,7 @@
 
 #include "document/NoteDocument.h"
 #include "document/NoteFileReader.h"
-#include "noteitems/ImageItem.h"
+#include "document/NoteSchema.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 #include "text/SectionDocument.h"
@@ -10,13 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-namespace {
-
-const QString kImageSection = QStringLiteral("TSImage");
-const QString kFileNameKey = QStringLiteral("FileName");
-
-}
 
 OutputGuard::Verdict OutputGuard::Check(const QString& output, const QString& note_path, const QStringList& pages,
     const QString& page_folder)
@@ -67,8 +60,8 @@ QStringList OutputGuard::ImageFiles(const QStringList& pages, const QString& pag
             continue;
         for (int section = 0; section < document.Count(); ++section) {
             const KeyValueStore& store = document.Store(section);
-            if (document.Name(section) == kImageSection && store.Contains(kFileNameKey))
-                images << Resolve(ImageItem::ParseFileName(store.GetText(kFileNameKey)).path, page_folder);
+            if (document.Name(section) == NoteSchema::kImageSection && store.Contains(NoteSchema::kFileNameKey.toString()))
+                images << Resolve(NoteSchema::ImageFileOf(store), page_folder);
         }
     }
     return images;

@@ -3,8 +3,7 @@
 #include "document/NoteDocument.h"
 #include "items/Canvas.h"
 #include "items/DecodeQueue.h"
-#include "noteitems/ImageItem.h"
-#include "platform/Paths.h"
+#include "document/NoteSchema.h"
 #include "text/SectionDocument.h"
 
 #include <algorithm>
@@ -79,12 +78,10 @@ PagePrefetch::Prepared PagePrefetch::Prepare(int page, const View& view) const
     if (!ParseSectionText(QStringView(prepared.text), sections))
         return prepared;
     // Relative image paths resolve against the note's folder, as when the page is shown.
-    const QString working_folder = CurrentFolder();
-    SetCurrentFolder(m_document.PageFolder());
+    canvas.SetBaseFolder(m_document.PageFolder());
     for (int index = 0; index < sections.Count(); ++index) {
-        if (sections.Name(index) == ImageItem::kSectionName)
+        if (sections.Name(index) == NoteSchema::kImageSection)
             canvas.AddFromSection(sections.Name(index), sections.Store(index));
     }
-    SetCurrentFolder(working_folder);
     return prepared;
 }

@@ -1,6 +1,7 @@
 #include "document/Pages.h"
 
 #include "items/Canvas.h"
+#include "items/NoteItem.h"
 #include "platform/UserPrompt.h"
 
 #include <algorithm>
@@ -42,7 +43,8 @@ Pages::Pages(Canvas& page_canvas, PagesHost& host)
 
 bool Pages::PageHasContent() const
 {
-    return m_canvas.ItemCount() > kFrameItemCount;
+    const auto& items = m_canvas.Items();
+    return std::any_of(items.begin(), items.end(), [](const auto& item) { return item->AsNoteItem() != nullptr; });
 }
 
 bool Pages::RecordChanges(ChangeCause cause, std::chrono::steady_clock::time_point now)

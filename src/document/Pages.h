@@ -35,8 +35,6 @@ enum class ChangeCause {
 // The note is modified exactly when its pages differ from what was last opened or saved.
 class Pages : private NoteHost {
 public:
-    // The frame layout items at the bottom of every page canvas.
-    static constexpr int kFrameItemCount = 6;
     // How long after a wheel change another one still joins its step.
     static constexpr std::chrono::milliseconds kWheelBurst { 1000 };
 
@@ -49,7 +47,7 @@ public:
     bool IsValid(int index) const { return m_document.IsValidPage(index); }
     const QString& NotePath() const { return m_document.NotePath(); }
     const UndoHistory& History() const { return m_history; }
-    // Whether the page canvas holds note items of its own beside the frame layout.
+    // Whether the page canvas holds note items of its own above the page frame.
     bool PageHasContent() const;
     // Whether a save would write other pages than were last opened or saved. A change that
     // is undone again no longer counts, and neither does an empty page, which a save leaves

@@ -2,7 +2,7 @@
 
 #include "document/NoteFileText.h"
 #include "document/OutputGuard.h"
-#include "noteitems/ImageItem.h"
+#include "document/NoteSchema.h"
 #include "platform/FileCopy.h"
 #include "platform/LeftoverFiles.h"
 #include "platform/Paths.h"
@@ -23,9 +23,8 @@
 
 namespace {
 
-const QString kImageSection = QStringLiteral("TSImage");
-const QString kFileNameKey = QStringLiteral("FileName");
-const QString kFolderPathKey = QStringLiteral("FolderPath");
+const QString kFileNameKey = NoteSchema::kFileNameKey.toString();
+const QString kFolderPathKey = NoteSchema::kFolderPathKey.toString();
 
 bool IsInside(const QString& path, const QString& folder)
 {
@@ -83,15 +82,13 @@ void Publisher::CollectImages()
             continue;
         for (int section = 0; section < document.Count(); ++section) {
             const KeyValueStore& store = document.Store(section);
-            if (document.Name(section) != kImageSection || !store.Contains(kFileNameKey))
+            if (document.Name(section) != NoteSchema::kImageSection || !store.Contains(kFileNameKey))
                 continue;
             // The path is read as loading reads it: more than five fields are a path that
             // holds commas, followed by the four trims.
             const QString value = store.GetText(kFileNameKey);
-            const QString path = ImageItem::ParseFileName(value).path;
-            const QStringList fields = SplitPlainList(value);
-            const int path_fields = fields.isEmpty() ? 0 : int(path.count(u',')) + 1;
-            m_images.push_back({ page, section, Resolved(path), fields.mid(path_fields) });
+            const NoteSchema::FileNameValue file_name = NoteSchema::ParseFileName(value);
+            m_images.push_back({ page, section, Resolved(file_name.path), SplitPlainList(value).mid(file_name.path_fields) });
         }
     }
 }

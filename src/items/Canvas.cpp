@@ -5,6 +5,7 @@
 #include "items/FocusFrame.h"
 #include "platform/ModalScope.h"
 #include "platform/Message.h"
+#include "platform/Paths.h"
 #include "text/KeyValueStore.h"
 #include "text/ValueForms.h"
 
@@ -152,6 +153,16 @@ Canvas::~Canvas()
 void Canvas::RegisterFactory(CanvasKind kind, ItemFactory factory)
 {
     s_factories[static_cast<size_t>(kind)] = std::move(factory);
+}
+
+void Canvas::SetBaseFolder(const QString& folder)
+{
+    m_base_folder = folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString Canvas::BaseFolder() const
+{
+    return m_base_folder.isEmpty() ? ProgramFolder() : m_base_folder;
 }
 
 Canvas::ItemFactory Canvas::FactoryForKind() const
@@ -811,6 +822,13 @@ void Canvas::SetCursorShape(Qt::CursorShape shape)
 {
     if (m_host)
         m_host->SetCursorShape(shape);
+}
+
+void Canvas::RemoveAsChange(Item* item)
+{
+    DispatchGuard guard(*this);
+    RemoveItem(item);
+    TakeItemEvent(ItemEvent { {}, {}, ItemEvent::kChangeFinished, {} });
 }
 
 bool Canvas::AddFromSection(const QString& section_name, const KeyValueStore& store)

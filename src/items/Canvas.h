@@ -88,6 +88,12 @@ public:
     void SetShowsFocus(bool shows) { m_shows_focus = shows; }
     bool ShowsFocus() const { return m_shows_focus; }
     void SetFactory(ItemFactory factory) { m_factory = std::move(factory); }
+    // The folder against which the file names in the sections the canvas reads resolve when
+    // they are relative: the note's folder for a page, the program's for a layout. Whoever
+    // loads sections onto the canvas sets it first; until then it is the program's folder.
+    void SetBaseFolder(const QString& folder);
+    // Ends in "/".
+    QString BaseFolder() const;
     // The factory every canvas of a kind uses unless it has its own.
     static void RegisterFactory(CanvasKind kind, ItemFactory factory);
 
@@ -110,6 +116,10 @@ public:
     // Removes and destroys the item, re-renders the visible area and presents. While the canvas
     // is dispatching (DispatchGuard) the item leaves the lists at once and is destroyed after.
     bool RemoveItem(Item* item);
+    // Removes an item the user took off the page and then reports the change (code 2) from no
+    // item, so that what is recorded no longer holds it. The item is destroyed only after the
+    // report, so that a caller inside the item's own handler may still return through it.
+    void RemoveAsChange(Item* item);
     void Clear();
     // While a guard lives, removed items leave every list at once but are destroyed only when
     // the last guard goes, so that no handler runs on a destroyed item. Routing and item events
@@ -250,6 +260,7 @@ private:
     Item* m_active_item { nullptr };
     std::vector<Item*> m_windowed_items;
     ItemFactory m_factory;
+    QString m_base_folder;
     EventHandler m_event_handler;
     KeyHandler m_key_handler;
     FileUseCheck m_file_use_check;

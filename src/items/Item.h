@@ -13,6 +13,7 @@
 
 class Canvas;
 class KeyValueStore;
+class NoteItem;
 class QPainter;
 struct Message;
 
@@ -89,6 +90,10 @@ public:
 
     // The canvas that hosts the item, if it is placed in one.
     virtual Canvas* HostCanvas() const;
+
+    // The item as a page item of a note; null for the items of layouts and of the page frame.
+    virtual NoteItem* AsNoteItem() { return nullptr; }
+    const NoteItem* AsNoteItem() const { return const_cast<Item*>(this)->AsNoteItem(); }
 
     // The keyboard focus, which keys move through the widgets that take input: whether the
     // item takes it, and what taking and losing it does (a text field begins editing with its

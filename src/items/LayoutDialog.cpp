@@ -5,6 +5,7 @@
 #include "items/NestedEventScope.h"
 #include "platform/Message.h"
 #include "platform/ModalScope.h"
+#include "platform/Paths.h"
 #include "text/SectionDocument.h"
 
 #include <algorithm>
@@ -59,6 +60,8 @@ bool LayoutDialog::OpenFromText(const QString& text)
     SectionDocument document;
     if (text.isEmpty() || !ParseSectionText(text, document))
         return false;
+    // Layouts name their pictures relative to the program's folder.
+    m_canvas->SetBaseFolder(ProgramFolder());
     for (int index = 0; index < document.Count(); ++index)
         m_canvas->AddFromSection(document.Name(index), document.Store(index));
     m_canvas->RenderVisibleArea(OpaqueShortcut::On);

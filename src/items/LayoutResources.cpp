@@ -52,11 +52,12 @@ QString LoadLayoutText(LayoutResource id)
     return DecodeTextBytes(file.readAll());
 }
 
-bool BuildLayout(Canvas& canvas, LayoutResource id)
+bool BuildLayout(Canvas& canvas, LayoutResource id, const QString& folder)
 {
     SectionDocument document;
     if (!ParseSectionText(LoadLayoutText(id), document))
         return false;
+    canvas.SetBaseFolder(folder);
     for (int index = 0; index < document.Count(); ++index)
         canvas.AddFromSection(document.Name(index), document.Store(index));
     return true;

@@ -18,6 +18,7 @@ enum class LayoutResource {
 // The text of a layout resource; empty when it is missing.
 QString LoadLayoutText(LayoutResource id);
 
-// Adds one item per section of the layout on top of the canvas. False when the resource is
-// missing or empty.
-bool BuildLayout(Canvas& canvas, LayoutResource id);
+// Adds one item per section of the layout on top of the canvas; relative file names in it (the
+// interface pictures, "resource\...") resolve against the folder, which the canvas keeps as
+// its base folder. False when the resource is missing or empty.
+bool BuildLayout(Canvas& canvas, LayoutResource id, const QString& folder);

@@ -3,6 +3,7 @@
 #include "items/Canvas.h"
 #include "noteitems/FolderScan.h"
 #include "noteitems/ImageItemInput.h"
+#include "noteitems/ImageItemMenu.h"
 #include "noteitems/SelectionFrame.h"
 #include "platform/Message.h"
 #include "platform/Paths.h"
@@ -21,8 +22,8 @@
 
 namespace {
 
-const QString kFileNameKey = QStringLiteral("FileName");
-const QString kFolderPathKey = QStringLiteral("FolderPath");
+const QString kFileNameKey = NoteSchema::kFileNameKey.toString();
+const QString kFolderPathKey = NoteSchema::kFolderPathKey.toString();
 const QString kRotateKey = QStringLiteral("Rotate");
 const QString kExifOrientationKey = QStringLiteral("ExifOrientation");
 const QString kTrueWord = QStringLiteral("true");
@@ -58,11 +59,6 @@ QString WithTrailingSeparator(const QString& folder)
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
-QString Absolute(const QString& path)
-{
-    return ResolveWrittenPath(path, CurrentFolder());
-}
-
 float NotNegative(float value)
 {
     return value < 0 || std::isnan(value) ? 0 : value;
@@ -79,34 +75,11 @@ ImageItem::ImageItem(Canvas& canvas)
 
 ImageItem::~ImageItem() = default;
 
-ImageItem::FileNameValue ImageItem::ParseFileName(const QString& value)
-{
-    const QStringList fields = SplitPlainList(value);
-    FileNameValue parsed;
-    if (fields.isEmpty())
-        return parsed;
-    // Files written by the program always carry the four trims, so a value with more than
-    // five fields is a path that holds commas.
-    const int path_fields = fields.size() > 5 ? int(fields.size()) - 4 : 1;
-    parsed.path = fields.mid(0, path_fields).join(u',');
-    const auto trim = [&](int index) {
-        const int field = path_fields + index;
-        return field < fields.size() ? NotNegative(ToFloat(fields[field])) : 0.0f;
-    };
-    parsed.trims = { trim(0), trim(1), trim(2), trim(3) };
-    return parsed;
-}
-
-QString ImageItem::FilePathOf(const KeyValueStore& store)
-{
-    return ParseFileName(store.GetText(kFileNameKey)).path;
-}
-
 bool ImageItem::ReadSection(const KeyValueStore& store)
 {
     bool changed = false;
     const bool has_file_name = store.Contains(kFileNameKey);
-    const FileNameValue file_name = ParseFileName(store.GetText(kFileNameKey));
+    const NoteSchema::FileNameValue file_name = NoteSchema::ParseFileName(store.GetText(kFileNameKey));
     // Items written before the key existed show their files as stored, as they always did.
     m_read_options.orientation = store.GetText(kExifOrientationKey) == kTrueWord ? ExifOrientation::Apply : ExifOrientation::Ignore;
     if (has_file_name)
@@ -142,8 +115,9 @@ bool ImageItem::ReadSection(const KeyValueStore& store)
 
 bool ImageItem::Load(const QString& file_name, const QString& folder_path, FolderListingCache::Rescan rescan)
 {
-    const QString path = Absolute(file_name);
-    QString folder = folder_path.isEmpty() ? QString() : Absolute(folder_path);
+    const QString base_folder = GetCanvas().BaseFolder();
+    const QString path = ResolveWrittenPath(file_name, base_folder);
+    QString folder = folder_path.isEmpty() ? QString() : ResolveWrittenPath(folder_path, base_folder);
     if (!IsFolder(folder))
         folder = path;
     const bool folder_mode = IsFolder(path);
@@ -638,6 +612,18 @@ void ImageItem::RemoveFromPage()
     Canvas::DispatchGuard guard(canvas);
     canvas.RemoveItem(this);
     SendItemEvent(ItemEvent::kChangeFinished);
+}
+
+bool ImageItem::ShowContextMenu(const Message& message)
+{
+    const CanvasHost* host = GetCanvas().Host();
+    ImageItemMenu::Show(*this, host ? host->MapToScreen(message.position) : message.position);
+    return true;
+}
+
+QString ImageItem::ImageFile() const
+{
+    return m_picture.FileName();
 }
 
 bool ImageItem::ShowBakedFile(const QString& path)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/NoteSchema.h"
+#include "items/NoteItem.h"
 #include "items/Picture.h"
 #include "items/PlacedItem.h"
 #include "noteitems/FolderListingCache.h"
@@ -23,24 +25,18 @@
 // grown by the trims, and the whole image is always scaled into the picture rectangle; the
 // canvas clips drawing to the item's bounds. Trims are in page units, so they scale with the
 // item.
-class ImageItem : public PlacedItem {
+class ImageItem : public PlacedItem, public NoteItem {
 public:
     // A screen reader hears the picture by its file's name.
     ItemDescription Describe() const override;
-    static constexpr QStringView kSectionName = u"TSImage";
+    static constexpr QStringView kSectionName = NoteSchema::kImageSection;
     // How many images beyond the shown one stepping decodes in advance.
     static constexpr int kReadAhead = 2;
     // How much larger than shown a scaling drag has the pixels decoded.
     static constexpr double kScalingHeadroom = 1.25;
     static constexpr QStringView kTurnFailedMessage = u"回転操作中にエラーが発生しました。\r\nメモリーエラー回避のため画像が削除されます。";
 
-    struct Trims {
-        float left { 0 };
-        float top { 0 };
-        float right { 0 };
-        float bottom { 0 };
-        bool operator==(const Trims&) const = default;
-    };
+    using Trims = NoteSchema::ImageTrims;
 
     // The drag rectangle relative to the item's top left corner: a corner (x0, y0) and the
     // drag (dx, dy) from it, which may be negative.
@@ -51,12 +47,6 @@ public:
         float dy { 0 };
         bool IsEmpty() const { return x0 == 0 && y0 == 0 && dx == 0 && dy == 0; }
         bool operator==(const DragRectangle&) const = default;
-    };
-
-    // The value of the FileName key: the image file and the four trims.
-    struct FileNameValue {
-        QString path;
-        Trims trims;
     };
 
     explicit ImageItem(Canvas& canvas);
@@ -70,9 +60,11 @@ public:
     bool IsOpaque() const override;
     // The mouse, the keys and the wheel: see ImageItemInput.
     bool HandleMessage(const Message& message, QPointF page_point) override;
+    NoteItem* AsNoteItem() override { return this; }
 
     // Loads a file, or with a folder as file name the first image of that folder that loads
-    // (folder mode). Files are read with the item's read options. Relative names resolve against the working folder. The folder path names
+    // (folder mode). Files are read with the item's read options. Relative names resolve against
+    // the canvas's base folder. The folder path names
     // the folder whose images the item steps through; when it is not an existing folder the
     // file's own folder is used. Empty right and bottom anchors take the image's natural size.
     bool Load(const QString& file_name, const QString& folder_path, FolderListingCache::Rescan rescan);
@@ -111,9 +103,11 @@ public:
     // A copy on another canvas (or the same): the picture, repeat, trims, folder, quarter
     // turns and the four primary anchors. Not added to the canvas.
     std::unique_ptr<ImageItem> Duplicate(Canvas& canvas) const;
-    // Takes the item off its page and reports the change (an undo step). When the canvas is
-    // not routing a message the item is destroyed on return.
-    void RemoveFromPage();
+    void RemoveFromPage() override;
+    // The image item's menu (ImageItemMenu) at the message's point.
+    bool ShowContextMenu(const Message& message) override;
+    // The picture's file.
+    QString ImageFile() const override;
     // Shows a file that was rendered from this item: it holds the item as it looks, trims and
     // quarter turns included, so those start again from nothing. The folder is listed anew.
     bool ShowBakedFile(const QString& path);
@@ -126,7 +120,7 @@ public:
     const ImageItemDrag& Drag() const { return m_drag; }
 
     // "位置: ...", "ファイル名: ..." and "フォルダパス: ..." lines; empty without image.
-    QString StatusText() const;
+    QString StatusText() const override;
 
     QRectF PictureRect() const;
     Picture& GetPicture() { return m_picture; }
@@ -146,12 +140,6 @@ public:
     bool SetFitMode(bool fit);
     const DragRectangle& GetDragRectangle() const { return m_drag_rectangle; }
     bool SetDragRectangle(const DragRectangle& rectangle);
-
-    // The path and trims of a FileName value. A path may hold commas: when the value has more
-    // than five fields, the path is everything before the last four.
-    static FileNameValue ParseFileName(const QString& value);
-    // The image file an image section names, as written; empty when it names none.
-    static QString FilePathOf(const KeyValueStore& store);
 
     // Starts decoding the pixels for the size the picture has on the canvas now, so that
     // drawing finds them ready; at idle priority on a page prepared ahead.

@@ -3,7 +3,6 @@
 #include "items/Canvas.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/ImageItemDrag.h"
-#include "noteitems/ImageItemMenu.h"
 #include "platform/Message.h"
 
 ImageItemInput::ImageItemInput(ImageItem& item, ImageItemDrag& drag)
@@ -113,8 +112,7 @@ bool ImageItemInput::RightRelease(const Message& message, QPointF point)
     if (message.ctrl || !m_item.GetBounds().contains(point))
         return false;
     m_drag.Abandon();
-    const CanvasHost* host = m_item.GetCanvas().Host();
-    ImageItemMenu::Show(m_item, host ? host->MapToScreen(message.position) : message.position);
+    m_item.ShowContextMenu(message);
     return true;
 }
 

@@ -182,7 +182,7 @@ QPoint MandelbrotItem::ScreenPoint(const Message& message) const
     return host ? host->MapToScreen(message.position) : message.position;
 }
 
-void MandelbrotItem::ShowContextMenu(const Message& message)
+bool MandelbrotItem::ShowContextMenu(const Message& message)
 {
     PopupMenu menu;
     menu.entries.push_back({ QStringLiteral("プロパティ(&P)"), kProperties });
@@ -192,7 +192,7 @@ void MandelbrotItem::ShowContextMenu(const Message& message)
     const QPoint screen_point = ScreenPoint(message);
     const std::optional<int> command = Prompt().ShowPopupMenu(menu, screen_point);
     if (!command)
-        return;
+        return true;
     switch (*command) {
     case kProperties:
         OpenProperties(screen_point);
@@ -209,17 +209,12 @@ void MandelbrotItem::ShowContextMenu(const Message& message)
     default:
         break;
     }
+    return true;
 }
 
-// The item goes first and the change is reported after, under an empty name, so that what
-// is recorded no longer holds the item. The canvas destroys the item once the report is done,
-// so nothing may touch the item after this.
 void MandelbrotItem::RemoveFromPage()
 {
-    Canvas& canvas = GetCanvas();
-    Canvas::DispatchGuard guard(canvas);
-    canvas.RemoveItem(this);
-    canvas.TakeItemEvent(ItemEvent { {}, {}, ItemEvent::kChangeFinished, {} });
+    GetCanvas().RemoveAsChange(this);
 }
 
 bool MandelbrotItem::IsFillingPage() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/LayoutDialog.h"
+#include "items/NoteItem.h"
 #include "items/PlacedItem.h"
 #include "noteitems/FreeDrag.h"
 #include "noteitems/MandelbrotPicture.h"
@@ -17,7 +18,7 @@
 //
 // An empty `Mandelbrot` section gives the widest view with the default colours; a new item
 // takes its place on the page from its anchors (SetBoundsAsAnchors).
-class MandelbrotItem : public PlacedItem, private LayoutDialogOwner {
+class MandelbrotItem : public PlacedItem, public NoteItem, private LayoutDialogOwner {
 public:
     ItemDescription Describe() const override;
     static constexpr QStringView kSectionName = MandelbrotPicture::kSectionName;
@@ -35,6 +36,13 @@ public:
     bool GetProperty(const QString& key, QString& value) const override;
     bool Save(QString& section, QString& options, SaveMode mode) const override;
     bool HandleMessage(const Message& message, QPointF page_point) override;
+    NoteItem* AsNoteItem() override { return this; }
+
+    // Properties, reset and delete.
+    bool ShowContextMenu(const Message& message) override;
+    void RemoveFromPage() override;
+    QString StatusText() const override { return {}; }
+    QString ImageFile() const override { return {}; }
 
     MandelbrotPicture& GetPicture() { return m_picture; }
     const MandelbrotPicture& GetPicture() const { return m_picture; }
@@ -62,8 +70,6 @@ private:
     bool DragStep(QPointF page_point);
     bool RightPress(QPointF page_point);
     bool Release();
-    void ShowContextMenu(const Message& message);
-    void RemoveFromPage();
     QPoint ScreenPoint(const Message& message) const;
     void RepaintUnion(const QRectF& before);
     // Puts the picture on the item's bounds, as every draw does.

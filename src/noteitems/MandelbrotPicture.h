@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/NoteSchema.h"
 #include "items/PlacedItem.h"
 #include "noteitems/MandelbrotCounts.h"
 #include "noteitems/MandelbrotEscape.h"
@@ -22,7 +23,7 @@
 // colour change recolours the stored counts without iterating again.
 class MandelbrotPicture : public PlacedItem {
 public:
-    static constexpr QStringView kSectionName = u"Mandelbrot";
+    static constexpr QStringView kSectionName = NoteSchema::kMandelbrotSection;
     static constexpr double kWidestZoomRate = 3.0;
     static constexpr double kNarrowestZoomRate = 2.2250738585072014e-308;
     static constexpr double kDefaultShiftX = -0.6666666666666666;

@@ -200,12 +200,7 @@ bool TextNoteItem::ShowContextMenu(const Message& message)
 
 void TextNoteItem::RemoveFromPage()
 {
-    Canvas& canvas = GetCanvas();
-    // The item is destroyed only when the guard goes, after the change has been reported.
-    Canvas::DispatchGuard guard(canvas);
-    canvas.RemoveItem(this);
-    // The report comes from no item: the removed one is no longer on the page.
-    canvas.TakeItemEvent(ItemEvent { {}, {}, ItemEvent::kChangeFinished, {} });
+    GetCanvas().RemoveAsChange(this);
 }
 
 QPoint TextNoteItem::ScreenPoint(QPoint client_point) const

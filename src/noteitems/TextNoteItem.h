@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/NoteSchema.h"
+#include "items/NoteItem.h"
 #include "noteitems/FreeDrag.h"
 #include "widgets/InteractiveItem.h"
 #include "widgets/Text.h"
@@ -16,10 +18,10 @@
 // A new text sizes itself: it grows to show its text whole whenever the text or its font
 // changes, until the user sizes it by hand (an edge or corner dragged, or an edge set in the
 // dialog). The page file keeps that with the option word "AutoSize".
-class TextNoteItem : public InteractiveItem {
+class TextNoteItem : public InteractiveItem, public NoteItem {
 public:
     ItemDescription Describe() const override;
-    static constexpr QStringView kSectionName = u"Text";
+    static constexpr QStringView kSectionName = NoteSchema::kTextSection;
     static constexpr QStringView kPropertiesCaption = u"テキストプロパティ";
 
     explicit TextNoteItem(Canvas& canvas);
@@ -29,6 +31,13 @@ public:
     bool GetProperty(const QString& key, QString& value) const override;
     bool Save(QString& section, QString& options, SaveMode mode) const override;
     bool HandleMessage(const Message& message, QPointF page_point) override;
+    NoteItem* AsNoteItem() override { return this; }
+
+    // Properties and delete.
+    bool ShowContextMenu(const Message& message) override;
+    void RemoveFromPage() override;
+    QString StatusText() const override { return {}; }
+    QString ImageFile() const override { return {}; }
 
     Text& Widget() { return m_text; }
     const Text& Widget() const { return m_text; }
@@ -58,8 +67,6 @@ private:
     bool DragStep(QPointF page_point);
     bool Release(QPointF page_point);
     bool RightPress(QPointF page_point);
-    bool ShowContextMenu(const Message& message);
-    void RemoveFromPage();
     QPoint ScreenPoint(QPoint client_point) const;
 
     // Places the widget on the item's bounds, as every draw does; saving places it too, so

@@ -1,5 +1,6 @@
 #include "widgets/Image.h"
 
+#include "items/Canvas.h"
 #include "platform/Paths.h"
 #include "text/KeyValueStore.h"
 
@@ -12,7 +13,7 @@ bool Image::Load(const QString& path, const QRect& cut_out)
 {
     QString full_path = NormalizeSeparators(path);
     if (!full_path.isEmpty() && IsRelativePath(full_path))
-        full_path = CurrentFolder() + full_path;
+        full_path = GetCanvas().BaseFolder() + full_path;
     if (!m_picture.Load(full_path, cut_out))
         return false;
     ApplyNaturalSize(QSizeF(m_picture.NaturalSize()));

@@ -149,10 +149,7 @@ TEST(CommandLineTest, UnreadImagesOfAPageAreNamedOnceWithTheirFullPath)
         "[Unknown]\r\nFileName=other.png\r\n\r\n"
         "[TSImage]\r\nFileName=sub\\gone.png,1,1,1,1\r\nPos=L40,T0,W10,H10\r\n\r\n"
         "[TSImage]\r\nFileName=/no/such/folder/abs.png,0,0,0,0\r\nPos=L60,T0,W10,H10\r\n");
-    const QString saved = QDir::currentPath();
-    QDir::setCurrent(folder.path());
-    ASSERT_TRUE(NoteDocument::LoadPageText(page, text));
-    QDir::setCurrent(saved);
+    ASSERT_TRUE(NoteDocument::LoadPageText(page, text, folder.path()));
 
     ImageWarnings warnings;
     warnings.AddUnloaded(page, folder.path() + u'/');

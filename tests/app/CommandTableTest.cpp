@@ -124,7 +124,7 @@ TEST_F(CommandTableTest, CtrlDDeselectsTheActiveItem)
     QTest::keyClick(&view, Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(canvas.ActiveItem(), nullptr);
     // Tab raises the lowest note item to the top.
-    const Item* lowest = canvas.ItemAt(Pages::kFrameItemCount);
+    const Item* lowest = NoteItemsOf(canvas).at(0);
     QTest::keyClick(&view, Qt::Key_Tab);
     EXPECT_EQ(canvas.ItemAt(canvas.ItemCount() - 1), lowest);
 }
@@ -134,7 +134,7 @@ TEST_F(CommandTableTest, StatusFollowsThePointerOntoAndOffAnImage)
     m_window->Import().ProcessCommandLine({ MakeImage(QStringLiteral("shown.png"), QSize(200, 100)) });
     PageCanvasWidget& view = m_window->PageWidget();
     const Canvas& canvas = m_window->PageCanvas();
-    const QRectF image = canvas.ToDevice(canvas.ItemAt(Pages::kFrameItemCount)->GetBounds());
+    const QRectF image = canvas.ToDevice(NoteItemsOf(canvas).at(0)->GetBounds());
     const QPoint outside(static_cast<int>(image.center().x()), static_cast<int>(image.top()) - 10);
     ASSERT_GE(outside.y(), 0);
     // Moves onto the same point as the last one are not reported, so it starts off the image.
@@ -154,7 +154,7 @@ TEST_F(CommandTableTest, StatusShowsItsThreeLinesAtTheSmallestWindow)
     m_window->Import().ProcessCommandLine({ MakeImage(QStringLiteral("a photograph with a long name.png"), QSize(6000, 4000)) });
     PageCanvasWidget& view = m_window->PageWidget();
     const Canvas& canvas = m_window->PageCanvas();
-    QTest::mouseMove(&view, canvas.ToDevice(canvas.ItemAt(Pages::kFrameItemCount)->GetBounds().center()).toPoint());
+    QTest::mouseMove(&view, canvas.ToDevice(NoteItemsOf(canvas).at(0)->GetBounds().center()).toPoint());
     CanvasWidget& bar = m_window->PageBarWidget();
     const auto* status = dynamic_cast<const Text*>(bar.GetCanvas().FindItem(QStringLiteral("Status")));
     ASSERT_NE(status, nullptr);

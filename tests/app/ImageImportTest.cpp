@@ -52,11 +52,11 @@ protected:
     }
     QPointF TopLeftOf(int note_item)
     {
-        return m_window->PageCanvas().ItemAt(Pages::kFrameItemCount + note_item)->GetBounds().topLeft();
+        return NoteItemsOf(m_window->PageCanvas()).at(note_item)->GetBounds().topLeft();
     }
     const ImageItem* ImageAt(int note_item)
     {
-        return dynamic_cast<const ImageItem*>(m_window->PageCanvas().ItemAt(Pages::kFrameItemCount + note_item));
+        return dynamic_cast<const ImageItem*>(NoteItemsOf(m_window->PageCanvas()).at(note_item));
     }
     QString SavedNote()
     {
@@ -110,7 +110,7 @@ TEST_F(ImageImportTest, CtrlDropPutsOneImagePerPageAndComesBack)
     for (int page = 1; page < 4; ++page)
         EXPECT_EQ(pages.List().at(page).count(QStringLiteral("[TSImage]")), 1) << page;
     // Fitted: as wide or as high as the page.
-    const QRectF bounds = m_window->PageCanvas().ItemAt(Pages::kFrameItemCount)->GetBounds();
+    const QRectF bounds = NoteItemsOf(m_window->PageCanvas()).at(0)->GetBounds();
     EXPECT_NEAR(bounds.width(), m_window->PageCanvas().LayoutWidth(), 1);
 }
 

@@ -6,6 +6,7 @@
 #include "items/Canvas.h"
 #include "items/DecodeWait.h"
 #include "items/ImageSaveTarget.h"
+#include "items/NoteItem.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/ImageItemMenu.h"
@@ -84,7 +85,7 @@ protected:
     }
 
     Canvas& Page() { return m_window->PageCanvas(); }
-    int NoteItems() { return Page().ItemCount() - Pages::kFrameItemCount; }
+    int NoteItems() { return int(NoteItemsOf(Page()).size()); }
     ImageItem* Top() { return dynamic_cast<ImageItem*>(Page().ItemAt(Page().ItemCount() - 1)); }
 
     ImageItem& Place(const QString& path)

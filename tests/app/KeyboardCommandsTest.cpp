@@ -119,7 +119,7 @@ TEST_F(KeyboardCommandsTest, MenuKeyOpensThePageMenuOrTheActiveItemsMenu)
     m_prompt->QueueMenuChoice(PageContextMenu::kAddText);
     Press(Qt::Key_Menu);
     ASSERT_EQ(NoteItemsShown(), 1);
-    auto* text = dynamic_cast<TextNoteItem*>(m_window->PageCanvas().ItemAt(Pages::kFrameItemCount));
+    auto* text = dynamic_cast<TextNoteItem*>(NoteItemsOf(m_window->PageCanvas()).at(0));
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->Widget().GetText(), u"typed");
     // The menu opens at a whole pixel, which is where the text goes (its place is kept to six

@@ -61,11 +61,10 @@ class LayoutTextsTest : public ::testing::TestWithParam<WindowRow> { };
 TEST_P(LayoutTextsTest, EveryTextFitsItsBoxAtItsFont)
 {
     ItemFactories::RegisterAll();
-    SetCurrentFolder(ProgramFolder());
     const WindowRow& row = GetParam();
     for (qreal ratio : { 1.0, 1.5, 2.0 }) {
         OffscreenCanvas window(row.size, row.kind, ratio);
-        ASSERT_TRUE(BuildLayout(window.GetCanvas(), row.id));
+        ASSERT_TRUE(BuildLayout(window.GetCanvas(), row.id, ProgramFolder()));
         const QImage drawn = window.Render();
         for (const Text* text : TextsOf(window.GetCanvas()))
             EXPECT_TRUE(text->FitsAtItsSize(&drawn)) << "\"" << text->GetText().toStdString() << "\" at ratio " << ratio;
@@ -122,7 +121,7 @@ TEST_P(CaptionPixelsTest, TextPropertiesCaptionsShowWhole)
     ItemFactories::RegisterAll();
     const qreal ratio = GetParam();
     OffscreenCanvas dialog(TextPropertiesDialog::kSize, CanvasKind::PropertyDialog, ratio);
-    ASSERT_TRUE(BuildLayout(dialog.GetCanvas(), LayoutResource::TextProperties));
+    ASSERT_TRUE(BuildLayout(dialog.GetCanvas(), LayoutResource::TextProperties, ProgramFolder()));
     const QImage picture = dialog.Render();
     for (const char* wanted : { "フォント名", "フォントサイズ", "フォント色", "水平アライメント", "垂直アライメント" }) {
         const Text* caption = nullptr;

@@ -4,6 +4,7 @@
 #include "app/WindowedLayoutDialogs.h"
 
 #include "items/Canvas.h"
+#include "items/NoteItem.h"
 #include "items/DecodeWait.h"
 #include "platform/ScriptedUserPrompt.h"
 #include "TestSupport.h"
@@ -106,7 +107,7 @@ protected:
             paths << MakeImage(QStringLiteral("photo%1.png").arg(index + 1));
         return paths;
     }
-    int NoteItemsShown() { return m_window->PageCanvas().ItemCount() - Pages::kFrameItemCount; }
+    int NoteItemsShown() { return int(NoteItemsOf(m_window->PageCanvas()).size()); }
     // The colour the window shows at a point of the page, once its pictures have arrived.
     QColor PagePixel(QPointF page_point)
     {

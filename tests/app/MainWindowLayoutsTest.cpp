@@ -32,13 +32,12 @@ class MainWindowLayoutsTest : public ::testing::TestWithParam<LayoutRow> { };
 TEST_P(MainWindowLayoutsTest, BuildsEveryWidgetByName)
 {
     ItemFactories::RegisterAll();
-    SetCurrentFolder(ProgramFolder());
     const LayoutRow& row = GetParam();
     const QString text = LoadLayoutText(row.id);
     // Layouts are kept with CR LF line ends; a lone LF would make one long line of them.
     EXPECT_EQ(text.count(QStringLiteral("\r\n")), text.count(QLatin1Char('\n')));
     Canvas canvas(row.kind);
-    ASSERT_TRUE(BuildLayout(canvas, row.id));
+    ASSERT_TRUE(BuildLayout(canvas, row.id, ProgramFolder()));
     EXPECT_EQ(canvas.ItemCount(), row.items);
     EXPECT_EQ(NamesOf(canvas), row.names);
 }
@@ -59,7 +58,7 @@ TEST(MainWindowLayoutsTest, FrameLayoutCoversThePageAndItsMargins)
 {
     ItemFactories::RegisterAll();
     Canvas canvas(CanvasKind::Page);
-    ASSERT_TRUE(BuildLayout(canvas, LayoutResource::Frame));
+    ASSERT_TRUE(BuildLayout(canvas, LayoutResource::Frame, ProgramFolder()));
     canvas.ResizeBackBuffer(800, 600);
     canvas.SetLayoutSize(400, 300);
     canvas.SetScroll(-200, -150); // the page in the middle of the window

@@ -25,7 +25,7 @@ TEST_F(MainWindowTest, StartsWithOneEmptyUnlockedPageAndBuiltBars)
     EXPECT_FALSE(m_window->IsLocked());
     EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("ThisPage")), QStringLiteral("1"));
     EXPECT_EQ(TextOf(m_window->PageBarWidget(), QStringLiteral("MaxPage")), QStringLiteral("1"));
-    EXPECT_EQ(m_window->PageCanvas().ItemCount(), Pages::kFrameItemCount);
+    EXPECT_TRUE(NoteItemsOf(m_window->PageCanvas()).empty());
     EXPECT_EQ(m_window->centralWidget()->size(), QSize(880, 670));
     EXPECT_EQ(m_window->PageWidget().geometry(), QRect(0, 70, 880, 530));
     EXPECT_EQ(m_window->PageBarWidget().geometry(), QRect(0, 600, 880, 70));
@@ -83,7 +83,7 @@ TEST_F(MainWindowTest, ThreeImageArgumentsGiveThreeFittedPages)
         EXPECT_EQ(pages.List().at(page).count(QStringLiteral("[TSImage]")), 1) << page;
         ASSERT_EQ(NoteItemsShown(), 1) << page;
         // 640 x 480 on a page of the viewer size: as large as the page allows, centred.
-        const QRectF bounds = canvas.ItemAt(Pages::kFrameItemCount)->GetBounds();
+        const QRectF bounds = NoteItemsOf(canvas).at(0)->GetBounds();
         const QRectF page_rect(0, 0, canvas.LayoutWidth(), canvas.LayoutHeight());
         EXPECT_TRUE(qAbs(bounds.width() - page_rect.width()) < 1 || qAbs(bounds.height() - page_rect.height()) < 1);
         EXPECT_NEAR(bounds.center().x(), page_rect.center().x(), 1);
@@ -129,7 +129,7 @@ TEST_F(MainWindowTest, LockPageButtonLocksTheNote)
         EXPECT_FALSE(IsEnabled(m_window->ToolBarWidget(), QString::fromLatin1(name))) << name;
     // The page takes no input: a drag over the image leaves it where it is.
     PageCanvasWidget& view = m_window->PageWidget();
-    const Item* image = m_window->PageCanvas().ItemAt(Pages::kFrameItemCount);
+    const Item* image = NoteItemsOf(m_window->PageCanvas()).at(0);
     const auto anchors = image->GetAnchors();
     const QPoint from = m_window->PageCanvas().ToDevice(image->GetBounds()).center().toPoint();
     QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, from);
@@ -428,7 +428,7 @@ TEST_F(MainWindowTest, TransparentBackgroundShowsThroughThePageColour)
 {
     m_window->Import().ProcessCommandLine({ MakeImage(QStringLiteral("small.png"), QSize(100, 100), Qt::red) });
     const Canvas& page = m_window->PageCanvas();
-    const Item* image = page.ItemAt(Pages::kFrameItemCount);
+    const Item* image = NoteItemsOf(page).at(0);
     // Shrink the image to the top-left quarter, away from the grid lines.
     const_cast<Item*>(image)->SetBoundsAsAnchors(QRectF(10, 10, 100, 100));
     m_window->RepaintPageCanvas();

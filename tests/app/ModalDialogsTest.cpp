@@ -1,6 +1,7 @@
 #include "ShownDialogs.h"
 
 #include "app/PageContextMenu.h"
+#include "items/NoteItem.h"
 #include "items/SaveQualityDialog.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/ImageItemMenu.h"
@@ -40,8 +41,8 @@ protected:
     T* NoteItem()
     {
         Canvas& page = m_window->PageCanvas();
-        for (int index = Pages::kFrameItemCount; index < page.ItemCount(); ++index)
-            if (auto* item = dynamic_cast<T*>(page.ItemAt(index)))
+        for (Item* note_item : NoteItemsOf(page))
+            if (auto* item = dynamic_cast<T*>(note_item))
                 return item;
         return nullptr;
     }

@@ -22,7 +22,7 @@ protected:
         TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerWidth"), QStringLiteral("400"));
         TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerHeight"), QStringLiteral("300"));
         m_window->Import().ProcessCommandLine({ MakeImage(QStringLiteral("red.png"), QSize(40, 40), Qt::red) });
-        Item* image = m_window->PageCanvas().ItemAt(Pages::kFrameItemCount);
+        Item* image = NoteItemsOf(m_window->PageCanvas()).at(0);
         image->SetBoundsAsAnchors(QRectF(100, 50, 40, 40));
         m_window->RepaintPageCanvas();
     }

@@ -38,7 +38,7 @@ protected:
     }
     ImageItem* ImageAt(int note_item = 0)
     {
-        return dynamic_cast<ImageItem*>(m_window->PageCanvas().ItemAt(Pages::kFrameItemCount + note_item));
+        return dynamic_cast<ImageItem*>(NoteItemsOf(m_window->PageCanvas()).at(note_item));
     }
     QColor ItemPixel(const ImageItem& item, Quarter quarter)
     {

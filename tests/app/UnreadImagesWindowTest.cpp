@@ -3,7 +3,7 @@
 #include "app/ImageWarnings.h"
 #include "document/NoteDocument.h"
 #include "noteitems/ImageItem.h"
-#include "noteitems/KeptSection.h"
+#include "document/KeptSection.h"
 
 #include <QFile>
 
@@ -47,7 +47,7 @@ protected:
         // The readable picture's section in the form the program writes it, so that the whole
         // note comes back byte for byte.
         Canvas scratch(CanvasKind::Page);
-        EXPECT_TRUE(NoteDocument::LoadPageText(scratch, ImageSection(good, QStringLiteral("L300,T300,W100,H50"))));
+        EXPECT_TRUE(NoteDocument::LoadPageText(scratch, ImageSection(good, QStringLiteral("L300,T300,W100,H50")), m_folder.path()));
         const QString good_section = NoteDocument::PageTextOf(scratch);
         EXPECT_TRUE(good_section.startsWith(QStringLiteral("[TSImage]")));
 
@@ -129,7 +129,7 @@ TEST(UnreadImageNoticeTest, EachImageIsNamedOncePerNote)
     QTemporaryDir folder;
     Canvas page(CanvasKind::Page);
     ASSERT_TRUE(NoteDocument::LoadPageText(page, ImageSection(QStringLiteral("a.jpg"), QStringLiteral("L0,T0,W10,H10"))
-        + ImageSection(QStringLiteral("sub\\b.jpg"), QStringLiteral("L0,T0,W10,H10"))));
+        + ImageSection(QStringLiteral("sub\\b.jpg"), QStringLiteral("L0,T0,W10,H10")), folder.path()));
     UnreadImageNotice notice;
     const QString first = notice.Take(page, folder.path());
     EXPECT_EQ(first, QStringLiteral("画像を読み込めませんでした。\na.jpg を開けませんでした: ファイルが見つかりません\n"

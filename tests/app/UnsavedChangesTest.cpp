@@ -2,6 +2,7 @@
 #include "app/NoteRecovery.h"
 #include "document/RecoveryFile.h"
 #include "items/Canvas.h"
+#include "items/NoteItem.h"
 #include "platform/ScriptedUserPrompt.h"
 
 #include <QFile>
@@ -142,7 +143,7 @@ TEST_F(UnsavedChangesTest, TheEndOfTheSessionKeepsTheChangesWithoutAsking)
     ASSERT_TRUE(m_window->Import().PlaceImage(MakeImage("second.png"), {}, Placement::FitToPage, 0, -1));
     // A change on the page that no step recorded yet goes into the copy as well.
     Canvas& page = m_window->PageCanvas();
-    page.RemoveItem(page.ItemAt(Pages::kFrameItemCount));
+    page.RemoveItem(NoteItemsOf(page).at(0));
     m_window->EndSession();
     EXPECT_EQ(m_closed, 1);
     EXPECT_TRUE(m_prompt->Requests().empty());
@@ -160,14 +161,14 @@ TEST_F(UnsavedChangesTest, AChangeNoStepRecordedYetStillCounts)
     ASSERT_TRUE(m_window->SaveNote({}));
     Canvas& page = m_window->PageCanvas();
     // Changed behind the window's back: no message, key or idle period has passed.
-    page.RemoveItem(page.ItemAt(Pages::kFrameItemCount));
+    page.RemoveItem(NoteItemsOf(page).at(0));
     m_prompt->QueueAnswer(Answer::Cancel);
     EXPECT_FALSE(m_window->close());
     ASSERT_EQ(m_prompt->Requests().back().kind, Kind::YesNoCancel);
 
     ASSERT_TRUE(m_window->Import().PlaceImage(MakeImage("again.png"), {}, Placement::FitToPage, 0, -1));
     ASSERT_TRUE(m_window->SaveNote({}));
-    page.RemoveItem(page.ItemAt(Pages::kFrameItemCount));
+    page.RemoveItem(NoteItemsOf(page).at(0));
     m_window->EndSession();
     EXPECT_EQ(m_closed, 1);
     const auto copy = RecoveryFile::Read(m_recovery.FilePath());
@@ -198,7 +199,7 @@ TEST_F(UnsavedChangesTest, ARestoredNoteIsShownAsChangedUnderItsOwnName)
     ASSERT_TRUE(m_window->RestoreNote(snapshot));
     EXPECT_EQ(Title(), QStringLiteral(u"*trip.tsy - Tessary by Veldran"));
     EXPECT_EQ(m_window->GetPages().Current(), 1);
-    EXPECT_EQ(m_window->PageCanvas().ItemCount(), Pages::kFrameItemCount + 1);
+    EXPECT_EQ(NoteItemsOf(m_window->PageCanvas()).size(), 1u);
     EXPECT_TRUE(WaitForCopy(true));
     m_prompt->QueueAnswer(Answer::Cancel);
     EXPECT_FALSE(m_window->close());

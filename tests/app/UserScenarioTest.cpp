@@ -9,6 +9,7 @@
 #include "document/RecoveryFile.h"
 #include "items/Canvas.h"
 #include "items/DecodeWait.h"
+#include "items/NoteItem.h"
 #include "items/RepaintCheck.h"
 #include "items/ScriptedLayoutDialogs.h"
 #include "noteitems/FolderListingCache.h"
@@ -114,8 +115,8 @@ protected:
     template <typename T>
     T* Find(const QString& file = {})
     {
-        for (int index = Pages::kFrameItemCount; index < Page().ItemCount(); ++index) {
-            auto* item = dynamic_cast<T*>(Page().ItemAt(index));
+        for (Item* note_item : NoteItemsOf(Page())) {
+            auto* item = dynamic_cast<T*>(note_item);
             if (!item)
                 continue;
             if constexpr (std::is_same_v<T, ImageItem>) {
@@ -415,8 +416,8 @@ INSTANTIATE_TEST_SUITE_P(UserActions, ScenarioTest,
                 const ImageItem::Trims trims = t.Photo("a.png").GetTrims();
                 EXPECT_GT(trims.left, 0);
                 int copies = 0;
-                for (int index = Pages::kFrameItemCount; index < t.Page().ItemCount(); ++index)
-                    if (auto* image = dynamic_cast<ImageItem*>(t.Page().ItemAt(index));
+                for (Item* note_item : NoteItemsOf(t.Page()))
+                    if (auto* image = dynamic_cast<ImageItem*>(note_item);
                         image && image->GetPicture().FileName().endsWith("a.png") && image->GetTrims() == trims)
                         ++copies;
                 EXPECT_EQ(copies, 2) << after.toStdString();
@@ -603,8 +604,8 @@ TEST_F(UserScenario, WhatTheWindowShowsAfterATurnAndAWheelStepIsWhatIsSaved)
     Key(Qt::Key_R);
     Wheel(Inside(Photo("a.png"), 0.5, 0.5), -120); // on to the next photo, shown upright
     ImageItem* stepped = nullptr;
-    for (int index = Pages::kFrameItemCount; index < Page().ItemCount(); ++index)
-        if (auto* image = dynamic_cast<ImageItem*>(Page().ItemAt(index)); image && Page().ActiveItem() == image)
+    for (Item* note_item : NoteItemsOf(Page()))
+        if (auto* image = dynamic_cast<ImageItem*>(note_item); image && Page().ActiveItem() == image)
             stepped = image;
     ASSERT_NE(stepped, nullptr);
     ASSERT_EQ(stepped->GetPicture().FileName(), Stepped(m_photos, 1));

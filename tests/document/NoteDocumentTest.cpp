@@ -19,7 +19,7 @@
 namespace {
 
 // A note item for these tests: it keeps its file name as written, resolves it against the
-// working folder as it is read, as a picture item does, and saves itself into a note.
+// canvas's base folder as it is read, as a picture item does, and saves itself into a note.
 class ProbeItem : public PlacedItem {
 public:
     using PlacedItem::PlacedItem;
@@ -28,7 +28,7 @@ public:
     {
         m_file_name = store.GetText(QStringLiteral("FileName"));
         const QString normalized = NormalizeSeparators(m_file_name);
-        m_resolved = IsRelativePath(normalized) ? CurrentFolder() + normalized : normalized;
+        m_resolved = IsRelativePath(normalized) ? GetCanvas().BaseFolder() + normalized : normalized;
         return PlacedItem::ReadSection(store);
     }
 
@@ -119,7 +119,7 @@ protected:
     // Places a probe on the page canvas as the user would.
     void PlaceProbe(const QString& name, const QString& file_name)
     {
-        ASSERT_TRUE(NoteDocument::LoadPageText(m_canvas, PageOf(name, file_name)));
+        ASSERT_TRUE(NoteDocument::LoadPageText(m_canvas, PageOf(name, file_name), m_document.PageFolder()));
     }
 
     QTemporaryDir m_dir;
@@ -338,7 +338,8 @@ TEST_F(NoteDocumentTest, SaveAsksForAPathAndACancelWritesNothing)
 
     ASSERT_EQ(m_prompt.Requests().size(), 2u);
     EXPECT_EQ(m_prompt.Requests()[0].kind, ScriptedUserPrompt::Kind::SaveFile);
-    EXPECT_EQ(m_prompt.Requests()[0].file.initial_path, "NewFile");
+    // Named after no working folder: the program's folder, which the dialog passes over.
+    EXPECT_EQ(m_prompt.Requests()[0].file.initial_path, ProgramFolder() + "NewFile");
     EXPECT_EQ(m_prompt.Requests()[0].file.default_extension, "tsy");
     EXPECT_EQ(ReadBytes(Path("chosen.tsy")), PageOf("p", "a.png").toUtf8());
 }
@@ -392,7 +393,7 @@ TEST(PageText, BackgroundIsNeverSavedButUnknownSectionsAreKeptVerbatim)
     const QString misspelt = "[backbrush]\r\n\r\n\r\n";
     const QString page = "[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0xff102030\r\n\r\n" + brush
         + "[Viewer]\r\nGroup=wide\r\nDpi=120\r\n\r\n" + misspelt;
-    ASSERT_TRUE(NoteDocument::LoadPageText(canvas, page));
+    ASSERT_TRUE(NoteDocument::LoadPageText(canvas, page, ProgramFolder()));
 
     // The page table knows BackBrush only, by its exact name; Viewer sets up the canvas. The
     // sections it makes nothing of stay in their places, exactly as written.

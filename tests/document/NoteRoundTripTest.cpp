@@ -2,7 +2,7 @@
 #include "document/NoteFileText.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
-#include "noteitems/KeptSection.h"
+#include "document/KeptSection.h"
 #include "noteitems/TextNoteItem.h"
 #include "platform/ScriptedUserPrompt.h"
 
@@ -30,7 +30,6 @@ protected:
     {
         ItemFactories::RegisterAll();
         ASSERT_TRUE(m_dir.isValid());
-        m_saved_folder = QDir::currentPath();
         QImage red(40, 30, QImage::Format_RGB32);
         red.fill(Qt::red);
         ASSERT_TRUE(red.save(Path("red.png")));
@@ -49,7 +48,7 @@ protected:
         Canvas picture { CanvasKind::Page };
         ASSERT_TRUE(NoteDocument::LoadPageText(picture, QStringLiteral(
             "[Mandelbrot]\r\nShift=-0.5,0\r\nZoomRate=1\r\nColorRate=1,2,3,4\r\nMin=0\r\nMax=255\r\n"
-            "Pos=L0,T0,W200,H200\r\n\r\n")));
+            "Pos=L0,T0,W200,H200\r\n\r\n"), folder));
         const QString mandelbrot = NoteDocument::PageTextOf(picture);
         const QString unknown = QStringLiteral("[Sticker]\r\nShape=star\r\n; kept as written\r\nSize=3\r\n\r\n");
         const QString missing = "[TSImage]\r\nFileName=" + folder
@@ -62,7 +61,6 @@ protected:
             mandelbrot + text,
         };
     }
-    void TearDown() override { QDir::setCurrent(m_saved_folder); }
 
     QString Path(const QString& name) const { return m_dir.path() + u'/' + name; }
 
@@ -84,7 +82,6 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    QString m_saved_folder;
     QStringList m_pages;
     Canvas m_canvas { CanvasKind::Page };
     NoteDocument m_document { m_canvas };
@@ -127,7 +124,7 @@ TEST_F(NoteRoundTripTest, ShownPagesWriteTheirSectionsAsRead)
     m_canvas.ResizeBackBuffer(400, 300);
     for (const QString& page : { m_pages[0], m_pages[2] }) {
         m_canvas.Clear();
-        ASSERT_TRUE(NoteDocument::LoadPageText(m_canvas, page));
+        ASSERT_TRUE(NoteDocument::LoadPageText(m_canvas, page, m_document.PageFolder()));
         m_canvas.RenderVisibleArea(OpaqueShortcut::Off);
         EXPECT_EQ(NoteDocument::PageTextOf(m_canvas), page);
     }
@@ -136,7 +133,7 @@ TEST_F(NoteRoundTripTest, ShownPagesWriteTheirSectionsAsRead)
 TEST_F(NoteRoundTripTest, KeptSectionsStayInTheirPlacesAndDrawNothing)
 {
     m_canvas.ResizeBackBuffer(400, 300);
-    ASSERT_TRUE(NoteDocument::LoadPageText(m_canvas, m_pages[2]));
+    ASSERT_TRUE(NoteDocument::LoadPageText(m_canvas, m_pages[2], m_document.PageFolder()));
     // The unknown section, the missing image's section, the image.
     ASSERT_EQ(m_canvas.ItemCount(), 3);
     EXPECT_NE(dynamic_cast<const KeptSection*>(m_canvas.ItemAt(0)), nullptr);

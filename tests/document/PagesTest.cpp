@@ -1,6 +1,7 @@
 #include "document/Pages.h"
 
 #include "items/Canvas.h"
+#include "items/NoteItem.h"
 #include "items/PlacedItem.h"
 #include "platform/ScriptedUserPrompt.h"
 #include "text/KeyValueStore.h"
@@ -15,9 +16,15 @@
 namespace {
 
 // A note item that saves one value, standing in for the image and text items.
-class StubNoteItem : public PlacedItem {
+class StubNoteItem : public PlacedItem, public NoteItem {
 public:
     using PlacedItem::PlacedItem;
+
+    NoteItem* AsNoteItem() override { return this; }
+    void RemoveFromPage() override { GetCanvas().RemoveAsChange(this); }
+    QString StatusText() const override { return {}; }
+    bool ShowContextMenu(const Message&) override { return false; }
+    QString ImageFile() const override { return {}; }
 
     bool ReadSection(const KeyValueStore& store) override
     {
@@ -45,7 +52,8 @@ public:
     bool ResetPageCanvas(Repaint) override
     {
         m_canvas.Clear();
-        for (int index = 0; index < Pages::kFrameItemCount; ++index)
+        // The page frame: items that are no note items, in a number of its own.
+        for (int index = 0; index < 3; ++index)
             m_canvas.AddItem(std::make_unique<PlacedItem>(m_canvas));
         return true;
     }
@@ -95,8 +103,8 @@ protected:
     QStringList Shown() const
     {
         QStringList values;
-        for (int index = Pages::kFrameItemCount; index < m_canvas.ItemCount(); ++index)
-            values << static_cast<StubNoteItem*>(m_canvas.ItemAt(index))->m_value;
+        for (Item* note_item : NoteItemsOf(m_canvas))
+            values << static_cast<StubNoteItem*>(note_item)->m_value;
         return values;
     }
     // Builds a note whose pages each hold one item named after the page number.
@@ -122,7 +130,7 @@ TEST_F(PagesTest, FreshNoteHasOneEmptyPageAndNothingToUndo)
 {
     EXPECT_EQ(m_pages.Count(), 1);
     EXPECT_EQ(m_pages.Current(), 0);
-    EXPECT_EQ(m_canvas.ItemCount(), Pages::kFrameItemCount);
+    EXPECT_TRUE(NoteItemsOf(m_canvas).empty());
     EXPECT_FALSE(m_pages.History().CanUndo());
     EXPECT_FALSE(m_pages.History().CanRedo());
     EXPECT_TRUE(m_prompt->Requests().empty()); // an empty note is cleared without asking
@@ -145,7 +153,7 @@ TEST_F(PagesTest, UndoOfAnUnrecordedEditKeepsItRedoable)
 {
     Place(QStringLiteral("a"));
     // A change the history has not seen yet: undo records it first.
-    static_cast<StubNoteItem*>(m_canvas.ItemAt(Pages::kFrameItemCount))->m_value = QStringLiteral("b");
+    static_cast<StubNoteItem*>(NoteItemsOf(m_canvas).at(0))->m_value = QStringLiteral("b");
     EXPECT_TRUE(m_pages.Undo());
     EXPECT_EQ(Shown(), QStringList { QStringLiteral("a") });
     EXPECT_TRUE(m_pages.Redo());
@@ -497,7 +505,7 @@ TEST_F(PagesTest, AWheelBurstOnAPageIsOneStep)
     using namespace std::chrono_literals;
     Place(QStringLiteral("photo1"));
     const int steps = m_pages.History().Count();
-    auto& item = *static_cast<StubNoteItem*>(m_canvas.ItemAt(Pages::kFrameItemCount));
+    auto& item = *static_cast<StubNoteItem*>(NoteItemsOf(m_canvas).at(0));
     const auto start = std::chrono::steady_clock::now();
     auto wheel = [&](const char* value, std::chrono::milliseconds at) {
         item.m_value = QString::fromLatin1(value);

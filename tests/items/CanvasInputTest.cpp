@@ -309,8 +309,8 @@ TEST(CanvasInputTest, SavedItemsFormThePageText)
 {
     Canvas canvas;
     Add<PlacedItem>(canvas, { { "Pos", "L0,T0,R0,B0" } });
-    Add<NoteItem>(canvas, { { "Pos", "L1,T2,W3,H4" }, { "Name", "n" } });
-    Add<NoteItem>(canvas, { { "Pos", "L5,T6,W7,H8" }, { "Option", "Invisible" } });
+    Add<SavingItem>(canvas, { { "Pos", "L1,T2,W3,H4" }, { "Name", "n" } });
+    Add<SavingItem>(canvas, { { "Pos", "L5,T6,W7,H8" }, { "Option", "Invisible" } });
     QString text;
     canvas.SaveItems(text);
     EXPECT_EQ(text,

@@ -78,7 +78,7 @@ private:
 };
 
 // A saved note item kind: writes a header and one key of its own in a persistent save.
-class NoteItem : public PlacedItem {
+class SavingItem : public PlacedItem {
 public:
     using PlacedItem::PlacedItem;
 

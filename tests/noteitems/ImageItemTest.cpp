@@ -62,14 +62,12 @@ protected:
         QDir(m_dir.path()).mkdir("sub");
         Write(m_folder + "a.png", { 200, 100 }, Qt::red);
         Write(m_folder + "sub/b.png", { 40, 30 }, Qt::blue);
-        m_saved_folder = CurrentFolder();
-        SetCurrentFolder(m_folder);
+        m_canvas.GetCanvas().SetBaseFolder(m_folder);
     }
 
     void TearDown() override
     {
         WaitForScan();
-        SetCurrentFolder(m_saved_folder);
     }
 
     ImageItem& Add(const KeyValueStore& store)
@@ -83,13 +81,12 @@ protected:
 
     QTemporaryDir m_dir;
     QString m_folder;
-    QString m_saved_folder;
     OffscreenCanvas m_canvas { QSize(800, 600), CanvasKind::Page };
 };
 
 }
 
-TEST_F(ImageItemTest, LoadResolvesPathsAgainstTheWorkingFolder)
+TEST_F(ImageItemTest, LoadResolvesPathsAgainstTheCanvasBaseFolder)
 {
     struct Row {
         QString file_name;
@@ -253,14 +250,14 @@ TEST_F(ImageItemTest, APathWithCommasSurvivesSaving)
     QString options;
     ASSERT_TRUE(item.Save(section, options, SaveMode::Persistent));
     const QString value = section.split("\r\n")[1].mid(QString("FileName=").size());
-    const ImageItem::FileNameValue parsed = ImageItem::ParseFileName(value);
+    const NoteSchema::FileNameValue parsed = NoteSchema::ParseFileName(value);
     EXPECT_EQ(parsed.path, path);
     EXPECT_EQ(parsed.trims, (ImageItem::Trims { 1, 2, 3, 4 }));
 
     // Five fields or fewer keep the first field as the path, as hand-written values do.
-    EXPECT_EQ(ImageItem::ParseFileName("a.jpg,1,2").path, "a.jpg");
-    EXPECT_EQ(ImageItem::ParseFileName("a.jpg,1,2").trims, (ImageItem::Trims { 1, 2, 0, 0 }));
-    EXPECT_EQ(ImageItem::ParseFileName("").path, "");
+    EXPECT_EQ(NoteSchema::ParseFileName("a.jpg,1,2").path, "a.jpg");
+    EXPECT_EQ(NoteSchema::ParseFileName("a.jpg,1,2").trims, (ImageItem::Trims { 1, 2, 0, 0 }));
+    EXPECT_EQ(NoteSchema::ParseFileName("").path, "");
 }
 
 TEST_F(ImageItemTest, FitToPageChoosesTheAxisThatFillsFirst)

@@ -3,7 +3,7 @@
 #include "items/OffscreenCanvas.h"
 #include "noteitems/ImageItem.h"
 #include "noteitems/ItemFactories.h"
-#include "noteitems/KeptSection.h"
+#include "document/KeptSection.h"
 
 #include <QFile>
 #include <QImage>
@@ -66,7 +66,7 @@ TEST_F(UnreadImageTest, MissingAndBrokenImagesAreKeptVerbatimWhereTheyStood)
     const QString page = ImageSection(m_dir.filePath("gone.jpg"), "L10,T10,W100,H80") + ImageSection(m_good, "L0,T0,W50,H25")
         + ImageSection(m_cut, "L200.5,T10.25,W120,H90");
     Canvas canvas(CanvasKind::Page);
-    ASSERT_TRUE(NoteDocument::LoadPageText(canvas, page));
+    ASSERT_TRUE(NoteDocument::LoadPageText(canvas, page, m_dir.path()));
     ASSERT_EQ(canvas.ItemCount(), 3);
     // The readable image in the middle is an image; the order of the page stays.
     EXPECT_NE(dynamic_cast<const ImageItem*>(canvas.ItemAt(1)), nullptr);
@@ -84,7 +84,7 @@ TEST_F(UnreadImageTest, MissingAndBrokenImagesAreKeptVerbatimWhereTheyStood)
 TEST_F(UnreadImageTest, SectionWithoutASizeGetsAFrameOfItsOwn)
 {
     Canvas canvas(CanvasKind::Page);
-    ASSERT_TRUE(NoteDocument::LoadPageText(canvas, "[TSImage]\r\nFileName=nowhere/x.png\r\nPos=L5,T6\r\n\r\n[Other]\r\nA=1\r\n\r\n"));
+    ASSERT_TRUE(NoteDocument::LoadPageText(canvas, "[TSImage]\r\nFileName=nowhere/x.png\r\nPos=L5,T6\r\n\r\n[Other]\r\nA=1\r\n\r\n", m_dir.path()));
     const auto unread = Unread(canvas);
     ASSERT_EQ(unread.size(), 1u);
     EXPECT_EQ(unread[0]->GetBounds(), QRectF(5, 6, KeptSection::kPlaceholderWidth, KeptSection::kPlaceholderHeight));
@@ -106,7 +106,7 @@ TEST_F(UnreadImageTest, PlaceholderIsDrawnAtEveryZoomRatioAndFractionalPlace)
             canvas.SetPictureDecoding(PictureDecoding::Background);
             ASSERT_TRUE(NoteDocument::LoadPageText(canvas,
                 QStringLiteral("[BackBrush]\r\nPos=L0,T0,R0,B0\r\nColor=0x%1\r\n\r\n").arg(kBack, 0, 16)
-                    + ImageSection(m_cut, "L40.5,T30.25,W160,H120")));
+                    + ImageSection(m_cut, "L40.5,T30.25,W160,H120"), m_dir.path()));
             const QImage image = offscreen.Render();
             const qreal scale = zoom * ratio;
             const auto at = [&](qreal x, qreal y) { return image.pixel(QPoint(int(x * scale), int(y * scale))); };

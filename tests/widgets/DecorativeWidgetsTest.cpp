@@ -248,14 +248,12 @@ TEST_F(ImageWidgetTest, CutOutBandTakesItsOwnSizeWhereAnchorsAreMissing)
     EXPECT_EQ(image.pixel(150, 57), kWhite);
 }
 
-TEST_F(ImageWidgetTest, RelativePathsWithBackslashesResolveInTheWorkingFolder)
+TEST_F(ImageWidgetTest, RelativePathsWithBackslashesResolveInTheCanvasBaseFolder)
 {
     ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("resource")));
     WriteBands(QStringLiteral("resource/bands.png"));
-    const QString previous = CurrentFolder();
-    ASSERT_TRUE(SetCurrentFolder(m_dir.path() + u'/'));
+    GetCanvas().SetBaseFolder(m_dir.path());
     Load(QStringLiteral("[Image]\nPos=L0,T0\nFileName=resource\\bands.png\n"));
-    SetCurrentFolder(previous);
     ASSERT_EQ(GetCanvas().ItemCount(), 1);
     EXPECT_EQ(GetCanvas().ItemAt(0)->GetBounds(), QRectF(0, 0, 95, 120));
 }

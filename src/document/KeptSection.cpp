@@ -1,7 +1,7 @@
-#include "noteitems/KeptSection.h"
+#include "document/KeptSection.h"
 
+#include "document/NoteSchema.h"
 #include "items/Canvas.h"
-#include "noteitems/ImageItem.h"
 #include "platform/Paths.h"
 #include "text/ValueForms.h"
 
@@ -44,7 +44,7 @@ KeptSection::KeptSection(Canvas& canvas, QStringView source)
 void KeptSection::ShowAsUnreadImage(const KeyValueStore& store)
 {
     m_unread_image = true;
-    m_image_path = ImageItem::FilePathOf(store);
+    m_image_path = NoteSchema::ImageFileOf(store);
     PlacedItem::ReadSection(store);
     // An image item takes its size from the image, which is not there.
     if (GetAnchors()[kRight].isEmpty())
@@ -108,4 +108,9 @@ bool KeptSection::Save(QString& section, QString&, SaveMode mode) const
         return false;
     section += m_source;
     return true;
+}
+
+void KeptSection::RemoveFromPage()
+{
+    GetCanvas().RemoveAsChange(this);
 }

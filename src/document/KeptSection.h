@@ -1,5 +1,6 @@
 #pragma once
 
+#include "items/NoteItem.h"
 #include "items/PlacedItem.h"
 
 #include <QString>
@@ -14,7 +15,7 @@ class KeyValueStore;
 // drops what it cannot show. On screen an unread image is drawn as a crossed frame with the
 // file's name where its section places it, so that the gap on the page is seen and explained;
 // pictures written to files leave the gap, and any other kept section draws nothing.
-class KeptSection : public PlacedItem {
+class KeptSection : public PlacedItem, public NoteItem {
 public:
     // The size of the frame of an unread image whose section gives no width or height.
     static constexpr float kPlaceholderWidth = 200;
@@ -29,6 +30,14 @@ public:
 
     bool Draw(QPainter& painter, const QRectF& clip) override;
     bool Save(QString& section, QString& options, SaveMode mode) const override;
+    NoteItem* AsNoteItem() override { return this; }
+
+    // A kept section takes no input: it has no menu and no status, and it leaves the page
+    // only with the page.
+    void RemoveFromPage() override;
+    QString StatusText() const override { return {}; }
+    bool ShowContextMenu(const Message&) override { return false; }
+    QString ImageFile() const override { return {}; }
 
     const QString& Source() const { return m_source; }
     // The image file the section names, as written; empty unless it is an unread image.
