@@ -161,12 +161,12 @@ MainWindow::MainWindow()
     , m_page_bar(new CanvasWidget(CanvasKind::Panel, m_client))
     , m_page_view(new PageCanvasWidget(m_client))
     , m_pages(m_page_view->GetCanvas(), *this)
-    , m_commands(std::make_unique<CommandTable>(*this))
     , m_import(std::make_unique<ImageImport>(*this))
     , m_page_saver(std::make_unique<PageImageSaver>(*this))
     , m_page_menu(std::make_unique<PageContextMenu>(*this))
     , m_modes(std::make_unique<WindowModes>(*this))
     , m_box_focus(std::make_unique<BarBoxFocus>(*m_tool_bar, *m_page_bar, *m_page_view))
+    , m_actions(std::make_unique<WindowActions>(*this))
 {
     ItemFactories::RegisterAll();
     // The edit boxes of the bars edit in native text fields.
@@ -185,16 +185,16 @@ MainWindow::MainWindow()
     qApp->installEventFilter(this);
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &MainWindow::OnAboutToBlock);
-    m_commands->BuildMenu(*menuBar());
+    m_actions->BuildMenu(*menuBar());
 
     if (!BuildBars()) {
         FailLayout();
         return;
     }
-    auto bar_handler = [this](const ItemEvent& event) { return m_commands->HandleBarEvent(event); };
+    auto bar_handler = [this](const ItemEvent& event) { return m_actions->HandleBarEvent(event); };
     m_tool_bar->GetCanvas().SetEventHandler(bar_handler);
     m_page_bar->GetCanvas().SetEventHandler(bar_handler);
-    PageCanvas().SetEventHandler([this](const ItemEvent& event) { return m_commands->HandlePageEvent(event); });
+    PageCanvas().SetEventHandler([this](const ItemEvent& event) { return m_actions->HandlePageEvent(event); });
     PageCanvas().SetFileUseCheck([this](const QString& path) {
         switch (OutputGuard::CheckShownNote(path, m_pages.Document(), PageCanvas()).clash) {
         case OutputGuard::Clash::Note:
@@ -345,6 +345,7 @@ void MainWindow::ShowPageCounter()
     Canvas& bar = m_page_bar->GetCanvas();
     bar.UpdateItemProperty(kThisPage, kText, QString::number(m_pages.Current() + 1));
     bar.UpdateItemProperty(kMaxPage, kText, QString::number(m_pages.Count()));
+    ShowCommandStates();
 }
 
 void MainWindow::NoteCleared()
@@ -411,6 +412,15 @@ void MainWindow::SetLocked(bool locked)
 {
     m_locked = locked;
     m_page_view->SetInputBlocked(locked);
+    ShowCommandStates();
+}
+
+void MainWindow::ShowCommandStates()
+{
+    if (!m_actions || !m_valid)
+        return;
+    m_actions->Registry().Refresh();
+    m_actions->ShowBarStates();
 }
 
 void MainWindow::ShowGridDivisions()
@@ -688,27 +698,7 @@ void MainWindow::RunIdlePass()
 {
     if (!m_valid)
         return;
-    const int current = m_pages.Current();
-    const int count = m_pages.Count();
-    const bool valid = m_pages.IsValid(current);
-    const bool next = valid
-        && ((m_locked && current < count - 1) || (!m_locked && (current != count - 1 || m_pages.PageHasContent())));
-    const std::vector<std::pair<const char*, bool>> states {
-        { "TopPage", current != 0 },
-        { "EndPage", current + 1 != count },
-        { "PrevPage", current > 0 },
-        { "NextPage", next },
-        { "ClearNote", !m_locked },
-        { "ClearPage", !m_locked },
-        { "OpenImage", !m_locked },
-        { "RedoNote", m_pages.History().CanRedo() && !m_locked },
-        { "UndoNote", m_pages.History().CanUndo() && !m_locked },
-    };
-    for (const auto& [name, enabled] : states) {
-        const QString widget = QString::fromLatin1(name);
-        m_tool_bar->GetCanvas().UpdateItemProperty(widget, kEnable, BoolText(enabled));
-        m_page_bar->GetCanvas().UpdateItemProperty(widget, kEnable, BoolText(enabled));
-    }
+    ShowCommandStates();
     // Changes that came by a road no message took are recorded here at the latest.
     RecordPageChanges();
     const double progress = PublishDialog::ProgressPercent().value_or(FolderListingCache::Instance().ProgressPercent());
@@ -755,16 +745,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         if (m_valid && !m_closing)
             ShowStatus(QCursor::pos());
         return false;
-    case QEvent::KeyPress: {
-        const bool used = m_commands->HandleKeyDown(watched, static_cast<QKeyEvent*>(event));
-        if (used)
-            RecordPageChanges();
-        return used;
-    }
-    case QEvent::KeyRelease:
-        return m_commands->HandleKeyUp(watched, static_cast<QKeyEvent*>(event));
     case QEvent::Wheel:
-        return m_commands->HandleWheel(static_cast<QWheelEvent*>(event));
+        return m_actions->HandleWheel(*static_cast<QWheelEvent*>(event));
     default:
         return false;
     }
@@ -867,6 +849,7 @@ void MainWindow::EndSession()
 
 void MainWindow::NoteChanged()
 {
+    ShowCommandStates();
     m_unsaved.NoteChanged();
     setWindowTitle(UnsavedChanges::WindowTitle(m_pages.NotePath(), m_pages.IsModified()));
 }

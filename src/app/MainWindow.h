@@ -2,7 +2,6 @@
 
 #include "app/BarBoxFocus.h"
 #include "app/CanvasWidget.h"
-#include "app/CommandTable.h"
 #include "app/ImageImport.h"
 #include "app/ImageWarnings.h"
 #include "app/PageCanvasWidget.h"
@@ -10,6 +9,7 @@
 #include "app/PageScroller.h"
 #include "app/PageImageSaver.h"
 #include "app/UnsavedChanges.h"
+#include "app/WindowActions.h"
 #include "app/WindowModes.h"
 #include "document/PagePrefetch.h"
 #include "document/Pages.h"
@@ -25,8 +25,8 @@ struct ItemEvent;
 
 // The editor window: a tool bar, the page canvas and a page bar, each a canvas of items, under
 // a menu bar. It owns the note (its pages and undo history) and the view settings, keeps the
-// widgets of the bars in step with them, and wires its parts together: the command table turns
-// the menu, the keyboard and the widgets' notifications into commands; the image import
+// widgets of the bars in step with them, and wires its parts together: the window's actions
+// take the menu, the keys and the widgets' notifications to its commands; the image import
 // brings images onto the pages; the page image saver writes a page as a picture; the window
 // modes set how the window sits on the desktop.
 class MainWindow : public QMainWindow, public PagesHost {
@@ -51,7 +51,7 @@ public:
     void SetCloseHandler(std::function<void()> handler) { m_close_handler = std::move(handler); }
 
     // The window's parts.
-    CommandTable& Commands() { return *m_commands; }
+    ActionRegistry& Actions() { return m_actions->Registry(); }
     ImageImport& Import() { return *m_import; }
     PageImageSaver& PageSaver() { return *m_page_saver; }
     PageContextMenu& PageMenu() { return *m_page_menu; }
@@ -178,6 +178,8 @@ private:
     // The status of the note item at a point of the screen.
     void ShowStatus(QPoint global_pointer);
     void SetLocked(bool locked);
+    // Shows the commands' states in the menu, the keys and the bars' buttons.
+    void ShowCommandStates();
     // Names the images of the page shown that could not be read and were not named yet.
     void NameUnreadImages();
 
@@ -189,12 +191,13 @@ private:
     PageCanvasWidget* m_page_view { nullptr };
     Pages m_pages;
     UnsavedChanges m_unsaved { m_pages };
-    std::unique_ptr<CommandTable> m_commands;
     std::unique_ptr<ImageImport> m_import;
     std::unique_ptr<PageImageSaver> m_page_saver;
     std::unique_ptr<PageContextMenu> m_page_menu;
     std::unique_ptr<WindowModes> m_modes;
     std::unique_ptr<BarBoxFocus> m_box_focus;
+    // Made after the parts its commands use.
+    std::unique_ptr<WindowActions> m_actions;
     PageScroller* m_scroller { nullptr };
     // Decodes the neighbouring pages' pictures while the user is idle.
     PagePrefetch m_prefetch { m_pages.Document(), m_page_view->GetCanvas() };

@@ -60,13 +60,13 @@ PopupMenu PageContextMenu::Build() const
         Separator(),
         add,
         Separator(),
-        MenuEntry("背景透明化(&T)", CommandTable::kTransparentBackground, false, modes.IsBackgroundTransparent()),
+        MenuEntry("背景透明化(&T)", kTransparentBackground, false, modes.IsBackgroundTransparent()),
         Separator(),
         modes.IsFullScreen() ? MenuEntry("元に戻す(縮小)(&R)", kFullScreen) : MenuEntry("最大化(&M)", kFullScreen),
-        MenuEntry("最前面に(&F)", CommandTable::kBringToFront),
-        MenuEntry("最背面に(&B)", CommandTable::kBottomMost, false, modes.IsBottomMost()),
+        MenuEntry("最前面に(&F)", kBringToFront),
+        MenuEntry("最背面に(&B)", kBottomMost, false, modes.IsBottomMost()),
         Separator(),
-        MenuEntry("バージョン情報(&V)", CommandTable::kAbout),
+        MenuEntry("バージョン情報(&V)", kAbout),
     };
     return menu;
 }
@@ -121,10 +121,17 @@ bool PageContextMenu::Run(int entry, QPoint page_widget_point)
     case kAddMandelbrot:
         return AddMandelbrot(page_widget_point);
     case kFullScreen:
-        m_window.Modes().ToggleFullScreen();
-        return true;
+        return m_window.Actions().Trigger(ActionId::FullScreen);
+    case kTransparentBackground:
+        return m_window.Actions().Trigger(ActionId::TransparentBackground);
+    case kBringToFront:
+        return m_window.Actions().Trigger(ActionId::BringToFront);
+    case kBottomMost:
+        return m_window.Actions().Trigger(ActionId::BottomMost);
+    case kAbout:
+        return m_window.Actions().Trigger(ActionId::About);
     default:
-        return m_window.Commands().Run(entry);
+        return false;
     }
 }
 

@@ -14,13 +14,17 @@ class MainWindow;
 // locked the entries that change the page are disabled.
 class PageContextMenu {
 public:
-    // Entry numbers; the window commands use their command numbers.
+    // Entry numbers. The entries from kTransparentBackground on run the window's commands.
     enum Entry : int {
         kOpenFile = 1,
         kPaste = 2,
         kAddText = 3,
         kAddMandelbrot = 4,
         kFullScreen = 5,
+        kTransparentBackground = 6,
+        kBringToFront = 7,
+        kBottomMost = 8,
+        kAbout = 9,
     };
 
     explicit PageContextMenu(MainWindow& window);

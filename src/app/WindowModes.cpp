@@ -127,7 +127,7 @@ void WindowModes::ShowSwitchWindow()
     m_switch_window = new ::SwitchWindow;
     // Unchecking turns the click-through window off again.
     QObject::connect(m_switch_window, &SwitchWindow::TurnedOff, &m_window,
-                     [this] { m_window.Commands().Run(CommandTable::kTransparentWindow); });
+                     [this] { m_window.Actions().Trigger(ActionId::TransparentWindow); });
     m_switch_window->PlaceAtCorner(m_window.screen() ? m_window.screen() : QGuiApplication::primaryScreen());
     m_switch_window->show();
 }
