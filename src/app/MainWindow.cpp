@@ -161,13 +161,15 @@ MainWindow::MainWindow()
     , m_page_bar(new CanvasWidget(CanvasKind::Panel, m_client))
     , m_page_view(new PageCanvasWidget(m_client))
     , m_pages(m_page_view->GetCanvas(), *this)
-    , m_import(std::make_unique<ImageImport>(*this))
-    , m_page_saver(std::make_unique<PageImageSaver>(*this))
-    , m_page_menu(std::make_unique<PageContextMenu>(*this))
-    , m_modes(std::make_unique<WindowModes>(*this))
+    , m_import(std::make_unique<ImageImport>(static_cast<PageWindow&>(*this)))
+    , m_page_saver(std::make_unique<PageImageSaver>(static_cast<PageWindow&>(*this)))
+    , m_modes(std::make_unique<WindowModes>(static_cast<WindowModesHost&>(*this)))
     , m_box_focus(std::make_unique<BarBoxFocus>(*m_tool_bar, *m_page_bar, *m_page_view))
     , m_actions(std::make_unique<WindowActions>(*this))
+    , m_page_menu(std::make_unique<PageContextMenu>(*this, *m_import, *m_modes, m_actions->Registry()))
 {
+    // Clearing the switch window's check box turns click-through off, as the menu does.
+    m_modes->SetSwitchOffHandler([this] { Actions().Trigger(ActionId::TransparentWindow); });
     ItemFactories::RegisterAll();
     // The edit boxes of the bars edit in native text fields.
     QtNativeEdit::Install();
@@ -301,6 +303,19 @@ void MainWindow::LayOutCanvases()
     }
     if (CentrePage())
         RepaintPageCanvas();
+}
+
+void MainWindow::ViewResized()
+{
+    LayOutCanvases();
+    CentrePage();
+    RepaintPageCanvas();
+}
+
+void MainWindow::RestoreViewScale()
+{
+    ApplyResolutionBox();
+    ApplyZoomBox();
 }
 
 QRect MainWindow::PageArea() const

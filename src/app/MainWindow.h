@@ -7,10 +7,12 @@
 #include "app/PageCanvasWidget.h"
 #include "app/PageContextMenu.h"
 #include "app/PageScroller.h"
+#include "app/PageWindow.h"
 #include "app/PageImageSaver.h"
 #include "app/UnsavedChanges.h"
 #include "app/WindowActions.h"
 #include "app/WindowModes.h"
+#include "app/WindowModesHost.h"
 #include "document/PagePrefetch.h"
 #include "document/Pages.h"
 #include "document/PagesHost.h"
@@ -29,7 +31,7 @@ struct ItemEvent;
 // take the menu, the keys and the widgets' notifications to its commands; the image import
 // brings images onto the pages; the page image saver writes a page as a picture; the window
 // modes set how the window sits on the desktop.
-class MainWindow : public QMainWindow, public PagesHost {
+class MainWindow : public QMainWindow, public PagesHost, public PageWindow, public WindowModesHost {
     Q_OBJECT
 public:
     static constexpr int kBarHeight = 70;
@@ -62,9 +64,9 @@ public:
 
     CanvasWidget& ToolBarWidget() { return *m_tool_bar; }
     CanvasWidget& PageBarWidget() { return *m_page_bar; }
-    PageCanvasWidget& PageWidget() { return *m_page_view; }
-    Canvas& PageCanvas() { return m_page_view->GetCanvas(); }
-    Pages& GetPages() { return m_pages; }
+    PageCanvasWidget& PageWidget() override { return *m_page_view; }
+    Canvas& PageCanvas() override { return m_page_view->GetCanvas(); }
+    Pages& GetPages() override { return m_pages; }
     const Pages& GetPages() const { return m_pages; }
     bool IsLocked() const override { return m_locked; }
     bool IsGridVisible() const { return m_grid_visible; }
@@ -72,7 +74,7 @@ public:
     const std::vector<float>& SnapLinesX() const { return m_snap_x; }
     const std::vector<float>& SnapLinesY() const { return m_snap_y; }
     // The grey level (0 to 255) of the `BackColor` knob.
-    int BackgroundLevel() const;
+    int BackgroundLevel() const override;
 
     // An empty path asks for one. False when cancelled, refused or failed.
     bool OpenNote(const QString& path);
@@ -128,10 +130,16 @@ public:
     void Deselect();
     // Makes a new native window with the flags, translucent or not: the kind of window the
     // desktop gives is fixed when it is made. Keeps the geometry, state and visibility.
-    void RebuildNativeWindow(Qt::WindowFlags flags, bool translucent);
+    void RebuildNativeWindow(Qt::WindowFlags flags, bool translucent) override;
 
     // Hands a key message to the bars, then to the page unless the note is locked.
     bool RouteToCanvases(const Message& message);
+
+    // PageWindow and WindowModesHost
+    QWidget& Widget() override { return *this; }
+    QMainWindow& Window() override { return *this; }
+    void ViewResized() override;
+    void RestoreViewScale() override;
 
     // PagesHost
     bool ResetPageCanvas(Repaint repaint) override;
@@ -193,11 +201,11 @@ private:
     UnsavedChanges m_unsaved { m_pages };
     std::unique_ptr<ImageImport> m_import;
     std::unique_ptr<PageImageSaver> m_page_saver;
-    std::unique_ptr<PageContextMenu> m_page_menu;
     std::unique_ptr<WindowModes> m_modes;
     std::unique_ptr<BarBoxFocus> m_box_focus;
     // Made after the parts its commands use.
     std::unique_ptr<WindowActions> m_actions;
+    std::unique_ptr<PageContextMenu> m_page_menu;
     PageScroller* m_scroller { nullptr };
     // Decodes the neighbouring pages' pictures while the user is idle.
     PagePrefetch m_prefetch { m_pages.Document(), m_page_view->GetCanvas() };

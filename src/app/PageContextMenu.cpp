@@ -1,7 +1,10 @@
 #include "app/PageContextMenu.h"
 
+#include "app/ActionRegistry.h"
 #include "app/ImageImport.h"
-#include "app/MainWindow.h"
+#include "app/PageCanvasWidget.h"
+#include "app/PageWindow.h"
+#include "app/WindowModes.h"
 #include "document/Pages.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
@@ -35,8 +38,11 @@ PopupMenuEntry MenuEntry(const char* text, int id, bool disabled = false, bool c
 
 }
 
-PageContextMenu::PageContextMenu(MainWindow& window)
+PageContextMenu::PageContextMenu(PageWindow& window, ImageImport& import, const WindowModes& modes, ActionRegistry& actions)
     : m_window(window)
+    , m_import(import)
+    , m_modes(modes)
+    , m_actions(actions)
 {
 }
 
@@ -50,7 +56,7 @@ bool PageContextMenu::ClipboardHoldsPicture()
 PopupMenu PageContextMenu::Build() const
 {
     const bool locked = m_window.IsLocked();
-    const WindowModes& modes = m_window.Modes();
+    const WindowModes& modes = m_modes;
     PopupMenuEntry add = MenuEntry("追加(&A)", 0, locked);
     add.submenu = { MenuEntry("テキスト(&T)", kAddText, locked), MenuEntry("マンデルブロ集合(&M)", kAddMandelbrot, locked) };
     PopupMenu menu;
@@ -109,27 +115,27 @@ bool PageContextMenu::Run(int entry, QPoint page_widget_point)
     const bool changes_page = entry == kOpenFile || entry == kPaste || entry == kAddText || entry == kAddMandelbrot;
     if (changes_page && m_window.IsLocked())
         return false;
-    const QPoint window_point = m_window.PageWidget().mapTo(&m_window, page_widget_point);
+    const QPoint window_point = m_window.PageWidget().mapTo(&m_window.Widget(), page_widget_point);
     switch (entry) {
     case kOpenFile:
-        m_window.Import().OpenWithDialogAt(window_point);
+        m_import.OpenWithDialogAt(window_point);
         return true;
     case kPaste:
-        return m_window.Import().PasteAt(window_point);
+        return m_import.PasteAt(window_point);
     case kAddText:
         return AddText(page_widget_point);
     case kAddMandelbrot:
         return AddMandelbrot(page_widget_point);
     case kFullScreen:
-        return m_window.Actions().Trigger(ActionId::FullScreen);
+        return m_actions.Trigger(ActionId::FullScreen);
     case kTransparentBackground:
-        return m_window.Actions().Trigger(ActionId::TransparentBackground);
+        return m_actions.Trigger(ActionId::TransparentBackground);
     case kBringToFront:
-        return m_window.Actions().Trigger(ActionId::BringToFront);
+        return m_actions.Trigger(ActionId::BringToFront);
     case kBottomMost:
-        return m_window.Actions().Trigger(ActionId::BottomMost);
+        return m_actions.Trigger(ActionId::BottomMost);
     case kAbout:
-        return m_window.Actions().Trigger(ActionId::About);
+        return m_actions.Trigger(ActionId::About);
     default:
         return false;
     }
@@ -165,8 +171,8 @@ bool PageContextMenu::AddText(QPoint page_widget_point)
         return false;
     }
     m_window.GetPages().RecordChanges();
-    m_window.activateWindow();
-    m_window.raise();
+    m_window.Widget().activateWindow();
+    m_window.Widget().raise();
     return true;
 }
 

@@ -5,8 +5,11 @@
 #include <QPoint>
 #include <QString>
 
+class ActionRegistry;
+class ImageImport;
 class Item;
-class MainWindow;
+class PageWindow;
+class WindowModes;
 
 // The page's own context menu, shown where a right click on the page falls on no item that
 // shows a menu of its own: opening or pasting an image at the pointer, adding a text or a
@@ -27,7 +30,7 @@ public:
         kAbout = 9,
     };
 
-    explicit PageContextMenu(MainWindow& window);
+    PageContextMenu(PageWindow& window, ImageImport& import, const WindowModes& modes, ActionRegistry& actions);
 
     // The menu with the states of this moment.
     PopupMenu Build() const;
@@ -51,5 +54,8 @@ private:
     Item* AddItem(const QString& section_name, QPoint page_widget_point, float width, float height);
     static bool ClipboardHoldsPicture();
 
-    MainWindow& m_window;
+    PageWindow& m_window;
+    ImageImport& m_import;
+    const WindowModes& m_modes;
+    ActionRegistry& m_actions;
 };
