@@ -11,7 +11,6 @@
 #include "items/ItemEvent.h"
 #include "platform/Shell.h"
 #include "platform/UserPrompt.h"
-#include "text/ValueForms.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -39,28 +38,6 @@ QKeySequence Keys(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     return QKeySequence(QKeyCombination(modifiers, Qt::Key(key)));
 }
-
-// The buttons of the tool bar and the page bar and the commands they stand for. A button is
-// enabled as its command is.
-struct BarButton {
-    const char* name;
-    ActionId id;
-};
-constexpr BarButton kBarButtons[] {
-    { "ClearNote", ActionId::NewNote },
-    { "OpenNote", ActionId::OpenNote },
-    { "SaveNote", ActionId::SaveNote },
-    { "SavePage", ActionId::SavePageImage },
-    { "OpenImage", ActionId::OpenImage },
-    { "UndoNote", ActionId::Undo },
-    { "RedoNote", ActionId::Redo },
-    { "ClearPage", ActionId::ClearPage },
-    { "About", ActionId::About },
-    { "TopPage", ActionId::FirstPage },
-    { "EndPage", ActionId::LastPage },
-    { "PrevPage", ActionId::PreviousPage },
-    { "NextPage", ActionId::NextPage },
-};
 
 // The menu bar: each menu's caption and its commands in order; nullopt is a separator.
 struct MenuSpec {
@@ -282,75 +259,6 @@ void WindowActions::BuildMenu(QMenuBar& bar)
         }
     }
     m_registry.Refresh();
-}
-
-void WindowActions::ShowBarStates()
-{
-    for (const BarButton& button : kBarButtons) {
-        const QString name = QString::fromLatin1(button.name);
-        const QString enabled = m_registry.IsEnabled(button.id) ? QStringLiteral("true") : QStringLiteral("false");
-        m_window.ToolBarWidget().GetCanvas().UpdateItemProperty(name, QStringLiteral("Enable"), enabled);
-        m_window.PageBarWidget().GetCanvas().UpdateItemProperty(name, QStringLiteral("Enable"), enabled);
-    }
-}
-
-bool WindowActions::HandleBarEvent(const ItemEvent& event)
-{
-    switch (event.code) {
-    case ItemEvent::kChanged:
-        return HandleBarClick(event.text);
-    case ItemEvent::kChangeFinished:
-        return HandleBarCommit(event.text);
-    case ItemEvent::kShowMessage:
-        ShowNotification(event);
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool WindowActions::HandleBarClick(const QString& name)
-{
-    for (const BarButton& button : kBarButtons) {
-        if (name == QLatin1String(button.name)) {
-            m_registry.Trigger(button.id);
-            return true;
-        }
-    }
-    if (name == QLatin1String("BackColor"))
-        m_window.ApplyBackgroundColour(Repaint::Yes);
-    else if (name == QLatin1String("FrameColor"))
-        m_window.ApplyFrameColour(Repaint::Yes);
-    else if (name == QLatin1String("LockPage"))
-        m_window.ReadLock();
-    else
-        return false;
-    return true;
-}
-
-bool WindowActions::HandleBarCommit(const QString& name)
-{
-    auto is = [&name](const char* candidate) { return name == QLatin1String(candidate); };
-    if (is("ThisPage")) {
-        QString text;
-        if (m_window.PageBarWidget().GetCanvas().GetItemProperty(name, QStringLiteral("Text"), text))
-            m_window.GetPages().GoTo(ToInt(text) - 1);
-    } else if (is("ViewerWidth") || is("ViewerHeight")) {
-        m_window.CommitViewerSize(name);
-    } else if (is("Zoom")) {
-        m_window.ApplyZoomBox();
-        m_window.RepaintPageCanvas();
-        m_window.ShowZoom();
-    } else if (is("Dpi")) {
-        m_window.CommitDpi();
-    } else if (is("GridSize")) {
-        m_window.CommitGridSize();
-    } else if (is("BackColor")) {
-        m_window.Modes().ReapplyTransparency(); // the colour key follows the new colour
-    } else {
-        return false;
-    }
-    return true;
 }
 
 bool WindowActions::HandlePageEvent(const ItemEvent& event)

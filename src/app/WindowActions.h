@@ -10,9 +10,8 @@ class QMenuBar;
 class QWheelEvent;
 struct ItemEvent;
 
-// The main window's commands and the roads they arrive by: the menu bar, the keys, the
-// buttons of the tool bar and the page bar, and the wheel with Shift or Ctrl. Each command is
-// an action of the registry with its one rule; the bars' buttons show that rule too.
+// The main window's commands and the roads they arrive by: the menu bar, the keys and the
+// wheel with Shift or Ctrl. Each command is an action of the registry with its one rule.
 class WindowActions final : public QObject {
     Q_OBJECT
 public:
@@ -23,11 +22,6 @@ public:
 
     // Fills the menu bar; each menu shows its states as it opens.
     void BuildMenu(QMenuBar& bar);
-    // Shows the commands' states on the bars' buttons.
-    void ShowBarStates();
-
-    // Notifications of the tool bar's and page bar's widgets.
-    bool HandleBarEvent(const ItemEvent& event);
     // Notifications of the page's items.
     bool HandlePageEvent(const ItemEvent& event);
     // The wheel with Shift turns pages, with Ctrl zooms; true when it was used up here.
@@ -45,8 +39,6 @@ private:
     void DefinePageCommands();
     void DefineKeyCommands();
     void DefineItemKeys();
-    bool HandleBarClick(const QString& name);
-    bool HandleBarCommit(const QString& name);
     bool HandleKeyUp(const QObject* receiver, const QKeyEvent& event);
 
     MainWindow& m_window;

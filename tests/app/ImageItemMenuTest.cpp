@@ -296,8 +296,9 @@ TEST_F(ImageItemMenuTest, SnapCommandSwitchesSnappingOnThePage)
 
     // A move that would end 3 page units from a grid line stays where it is dropped. At 50 %
     // ten window pixels are twenty page units exactly.
-    m_window->PageBarWidget().GetCanvas().SetItemProperty(QStringLiteral("Zoom"), QStringLiteral("Text"), QStringLiteral("50%"));
-    m_window->ApplyZoomBox();
+    m_window->View().SetZoomMode(ViewState::ZoomMode::Fixed);
+    m_window->View().SetZoom(0.5f);
+    m_window->ApplyViewZoom();
     ImageItem& item = Place(m_photos + "a.png");
     const float line = m_window->SnapLinesX().at(1);
     item.SetAnchor(Item::kLeft, "L" + QString::number(line + 3 + 10));
