@@ -246,6 +246,9 @@ TEST_P(LockedKeyTest, LockedNoteTakesNoKeyThatItsMenuDisables)
     QTest::keyClick(&view, row.key, Qt::ControlModifier);
     EXPECT_EQ(NoteItemsShown(), 1);
     EXPECT_TRUE(m_prompt->Requests().empty());
+    // Asked directly, the command says that it did not run.
+    EXPECT_FALSE(m_window->Actions().Trigger(ActionId::Undo));
+    EXPECT_EQ(NoteItemsShown(), 1);
 
     Click(m_window->PageBarWidget(), QStringLiteral("LockPage"));
     ASSERT_FALSE(m_window->IsLocked());
