@@ -1,7 +1,9 @@
 #include "app/ImageImport.h"
 
 #include "app/ImageWarnings.h"
-#include "app/MainWindow.h"
+#include "app/PageCanvasWidget.h"
+#include "app/PageWindow.h"
+#include "document/Pages.h"
 #include "items/ImageFileWriter.h"
 #include "items/Canvas.h"
 #include "items/ImageFileReader.h"
@@ -79,7 +81,7 @@ QStringList LocalFiles(const QMimeData& data)
 
 }
 
-ImageImport::ImageImport(MainWindow& window)
+ImageImport::ImageImport(PageWindow& window)
     : m_window(window)
 {
 }
@@ -95,7 +97,7 @@ void ImageImport::ProcessCommandLine(const QStringList& arguments)
             ReportUnreadable(argument);
             continue;
         }
-        if (m_window.OpenNote(argument))
+        if (m_window.GetPages().Document().OpenNote(argument))
             break;
         // A note file that did not open has been told about; it is no picture to place.
         if (IsNoteFileName(argument))
@@ -122,7 +124,7 @@ bool ImageImport::PlaceImage(const QString& path, QPoint window_point, Placement
         item->FitToPage();
     } else {
         const QPoint cascaded = window_point + QPoint(kCascadeStep, kCascadeStep) * sequence;
-        const QPointF page = canvas.ToPage(QPointF(m_window.PageWidget().mapFrom(&m_window, cascaded)));
+        const QPointF page = canvas.ToPage(QPointF(m_window.PageWidget().mapFrom(&m_window.Widget(), cascaded)));
         // A cascade that runs off the page comes back on its other side.
         const int width = std::max(1, static_cast<int>(canvas.LayoutWidth()));
         const int height = std::max(1, static_cast<int>(canvas.LayoutHeight()));
@@ -204,7 +206,7 @@ bool ImageImport::PlaceBitmap(const QImage& image, QPoint window_point)
     ImageItem* item = owned.get();
     if (!item->TakeImage(image))
         return false;
-    const QPointF page = canvas.ToPage(QPointF(m_window.PageWidget().mapFrom(&m_window, window_point)));
+    const QPointF page = canvas.ToPage(QPointF(m_window.PageWidget().mapFrom(&m_window.Widget(), window_point)));
     item->SetAnchor(Item::kLeft, QStringLiteral("L") + FormatFixed(page.x()));
     item->SetAnchor(Item::kTop, QStringLiteral("T") + FormatFixed(page.y()));
     if (!canvas.AddItem(std::move(owned)))
@@ -237,7 +239,7 @@ bool ImageImport::Drop(const QMimeData& data, QPoint window_point, Qt::KeyboardM
         // Shown once the drop has ended, so that the program the files came from is not kept
         // waiting for its drop to finish while the message is open.
         if (!failures.isEmpty())
-            QMetaObject::invokeMethod(&m_window, [this, failures] { ShowFailures(failures); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(&m_window.Widget(), [this, failures] { ShowFailures(failures); }, Qt::QueuedConnection);
         return true;
     }
     if (!data.hasImage())
@@ -252,7 +254,7 @@ bool ImageImport::Drop(const QMimeData& data, QPoint window_point, Qt::KeyboardM
 QStringList ImageImport::DropFiles(const QStringList& paths, QPoint window_point, Placement placement)
 {
     if (paths.size() == 1 && IsNoteFileName(paths.first())) {
-        m_window.OpenNote(paths.first());
+        m_window.GetPages().Document().OpenNote(paths.first());
         return {};
     }
     if (m_window.IsLocked())

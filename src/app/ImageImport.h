@@ -11,7 +11,7 @@
 
 class Canvas;
 class ImageItem;
-class MainWindow;
+class PageWindow;
 class QMimeData;
 
 // Whether placed images are fitted to the page, one per page, or cascaded at a point.
@@ -26,7 +26,7 @@ enum class Placement {
 // the clipboard folder, which lasts as long as the notes that refer to it.
 class ImageImport {
 public:
-    explicit ImageImport(MainWindow& window);
+    explicit ImageImport(PageWindow& window);
 
     // Opens the arguments as a note or places them as images, one per page, then shows the
     // first page. Each image that cannot be placed is named on stderr with the reason, as the
@@ -74,5 +74,5 @@ private:
     static void ReportUnreadable(const QString& argument);
     static void ShowFailures(const QStringList& failures);
 
-    MainWindow& m_window;
+    PageWindow& m_window;
 };

@@ -3,6 +3,7 @@
 #include "app/PdfExport.h"
 #include "app/PublishDialog.h"
 #include "app/QtNativeEdit.h"
+#include "app/WidgetNames.h"
 #include "app/Settings.h"
 #include "document/OutputGuard.h"
 #include "items/Canvas.h"
@@ -34,36 +35,11 @@
 
 namespace {
 
-// Widget names of the tool bar and the page bar.
-const QString kThisPage = QStringLiteral("ThisPage");
-const QString kMaxPage = QStringLiteral("MaxPage");
-const QString kZoom = QStringLiteral("Zoom");
-const QString kDpi = QStringLiteral("Dpi");
-const QString kViewerWidth = QStringLiteral("ViewerWidth");
-const QString kViewerHeight = QStringLiteral("ViewerHeight");
-const QString kGridSize = QStringLiteral("GridSize");
-const QString kLockPage = QStringLiteral("LockPage");
-const QString kBackColor = QStringLiteral("BackColor");
-const QString kFrameColor = QStringLiteral("FrameColor");
-const QString kStatus = QStringLiteral("Status");
-const QString kProgressBar = QStringLiteral("ProgressBar");
-// Items of the frame layout.
-const QString kClient = QStringLiteral("Client");
-const QString kFrameGrid = QStringLiteral("FrameG");
-const QString kFrame = QStringLiteral("Frame");
-// Property keys.
-const QString kText = QStringLiteral("Text");
-const QString kValue = QStringLiteral("Value");
-const QString kPushed = QStringLiteral("Pushed");
-const QString kEnable = QStringLiteral("Enable");
-const QString kColor = QStringLiteral("Color");
-const QString kInterval = QStringLiteral("Interval");
-const QString kVisible = QStringLiteral("Visible");
+using namespace BarName;
+using namespace PropertyName;
 
 // The smallest grid interval the grid-size box shows.
 constexpr float kMinGridInterval = 0.03125f;
-// The zoom box's entry that fits the page to the window.
-const QString kFitCaption = QStringLiteral("ウィンドウに合わせる");
 // Room a new window leaves for the window manager's frame around it.
 constexpr QSize kFrameAllowance { 16, 48 };
 
@@ -87,31 +63,6 @@ QString GreyColourText(int level)
 int RoundHalfUp(float value)
 {
     return static_cast<int>(std::floor(value + 0.5f));
-}
-
-// The choices of a box with a list, in order.
-QStringList Choices(const Canvas& bar, const QString& name)
-{
-    QStringList choices;
-    QString choice;
-    while (bar.GetItemProperty(name, kText + QString::number(choices.size()), choice) && !choice.isEmpty())
-        choices << choice;
-    return choices;
-}
-
-// The list with the number among its numbers, in order; other entries keep their places.
-QStringList WithNumber(QStringList choices, int number)
-{
-    const QString text = QString::number(number);
-    if (choices.contains(text))
-        return choices;
-    auto place = std::find_if(choices.begin(), choices.end(), [number](const QString& choice) {
-        bool is_number = false;
-        const int value = choice.toInt(&is_number);
-        return is_number && value > number;
-    });
-    choices.insert(place, text);
-    return choices;
 }
 
 // Events that do not begin a new idle period: pointer moves, painting and timers.
@@ -162,13 +113,15 @@ MainWindow::MainWindow()
     , m_page_bar(new CanvasWidget(CanvasKind::Panel, m_client))
     , m_page_view(new PageCanvasWidget(m_client))
     , m_pages(m_page_view->GetCanvas(), *this)
-    , m_commands(std::make_unique<CommandTable>(*this))
-    , m_import(std::make_unique<ImageImport>(*this))
-    , m_page_saver(std::make_unique<PageImageSaver>(*this))
-    , m_page_menu(std::make_unique<PageContextMenu>(*this))
-    , m_modes(std::make_unique<WindowModes>(*this))
+    , m_import(std::make_unique<ImageImport>(static_cast<PageWindow&>(*this)))
+    , m_page_saver(std::make_unique<PageImageSaver>(static_cast<PageWindow&>(*this)))
+    , m_modes(std::make_unique<WindowModes>(static_cast<WindowModesHost&>(*this)))
     , m_box_focus(std::make_unique<BarBoxFocus>(*m_tool_bar, *m_page_bar, *m_page_view))
+    , m_actions(std::make_unique<WindowActions>(*this))
+    , m_page_menu(std::make_unique<PageContextMenu>(*this, *m_import, *m_modes, m_actions->Registry()))
 {
+    // Clearing the switch window's check box turns click-through off, as the menu does.
+    m_modes->SetSwitchOffHandler([this] { Actions().Trigger(ActionId::TransparentWindow); });
     ItemFactories::RegisterAll();
     // The edit boxes of the bars edit in native text fields.
     QtNativeEdit::Install();
@@ -186,16 +139,17 @@ MainWindow::MainWindow()
     qApp->installEventFilter(this);
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &MainWindow::OnAboutToBlock);
-    m_commands->BuildMenu(*menuBar());
+    m_actions->BuildMenu(*menuBar());
 
     if (!BuildBars()) {
         FailLayout();
         return;
     }
-    auto bar_handler = [this](const ItemEvent& event) { return m_commands->HandleBarEvent(event); };
+    BindBars();
+    auto bar_handler = [this](const ItemEvent& event) { return m_binding->HandleEvent(event); };
     m_tool_bar->GetCanvas().SetEventHandler(bar_handler);
     m_page_bar->GetCanvas().SetEventHandler(bar_handler);
-    PageCanvas().SetEventHandler([this](const ItemEvent& event) { return m_commands->HandlePageEvent(event); });
+    PageCanvas().SetEventHandler([this](const ItemEvent& event) { return m_actions->HandlePageEvent(event); });
     PageCanvas().SetFileUseCheck([this](const QString& path) {
         switch (OutputGuard::CheckShownNote(path, m_pages.Document(), PageCanvas()).clash) {
         case OutputGuard::Clash::Note:
@@ -226,8 +180,43 @@ MainWindow::MainWindow()
     if (!m_pages.ClearNote() || !m_valid)
         return;
     ApplyFirstPageSize();
-    ApplyZoomBox();
+    ApplyViewZoom();
     ApplyGridDivisions();
+}
+
+void MainWindow::BindBars()
+{
+    m_binding = std::make_unique<BarBinding>(m_tool_bar->GetCanvas(), m_page_bar->GetCanvas(), m_view, Actions());
+    m_binding->AdoptLayoutValues();
+    connect(&m_view, &ViewState::LockChanged, this, [this] {
+        m_page_view->SetInputBlocked(m_view.Locked());
+        ShowCommandStates();
+    });
+    connect(&m_view, &ViewState::GridChanged, this, [this] {
+        if (ApplyGrid())
+            RepaintPageCanvas();
+        ApplyGridDivisions();
+    });
+    connect(&m_view, &ViewState::SnapChanged, this, &MainWindow::PublishSnapGrid);
+    connect(&m_view, &ViewState::ColoursChanged, this, [this] {
+        const bool background = ApplyBackgroundColour(Repaint::No);
+        if (ApplyFrameColour(Repaint::No) || background)
+            RepaintPageCanvas();
+    });
+    connect(m_binding.get(), &BarBinding::PageNumberEntered, this, [this](int number) { m_pages.GoTo(number - 1); });
+    connect(m_binding.get(), &BarBinding::PageWidthEntered, this, [this](int width) { CommitViewerSize(Qt::Horizontal, width); });
+    connect(m_binding.get(), &BarBinding::PageHeightEntered, this, [this](int height) { CommitViewerSize(Qt::Vertical, height); });
+    connect(m_binding.get(), &BarBinding::ZoomEntered, this, [this](std::optional<int> percent) {
+        m_view.SetZoomMode(percent ? ViewState::ZoomMode::Fixed : ViewState::ZoomMode::Fit);
+        if (percent)
+            m_view.SetZoom(static_cast<float>(*percent) / 100.0f);
+        ApplyViewZoom();
+        RepaintPageCanvas();
+        ShowZoom();
+    });
+    connect(m_binding.get(), &BarBinding::DpiEntered, this, &MainWindow::CommitDpi);
+    // The colour key follows the new colour.
+    connect(m_binding.get(), &BarBinding::BackgroundChosen, this, [this] { m_modes->ReapplyTransparency(); });
 }
 
 void MainWindow::PlaceNewWindow()
@@ -257,10 +246,8 @@ void MainWindow::ApplyFirstPageSize()
     const QSize own = screen ? (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize() : QSize(800, 600);
     const QSize page = Settings::PageSize().value_or(own);
     PageCanvas().SetLayoutSize(std::clamp(page.width(), 1, kMaxViewerSide), std::clamp(page.height(), 1, kMaxViewerSide));
-    Canvas& bar = m_page_bar->GetCanvas();
-    bar.SetItemProperty(kViewerWidth, QStringLiteral("List"), WithNumber(Choices(bar, kViewerWidth), own.width()).join(u','));
-    bar.SetItemProperty(kViewerHeight, QStringLiteral("List"), WithNumber(Choices(bar, kViewerHeight), own.height()).join(u','));
     ShowViewerSize();
+    m_binding->OfferPageSize(own);
 }
 
 MainWindow::~MainWindow()
@@ -303,6 +290,19 @@ void MainWindow::LayOutCanvases()
         RepaintPageCanvas();
 }
 
+void MainWindow::ViewResized()
+{
+    LayOutCanvases();
+    CentrePage();
+    RepaintPageCanvas();
+}
+
+void MainWindow::RestoreViewScale()
+{
+    PageCanvas().SetDpi(static_cast<float>(std::clamp(m_view.Dpi(), kMinDpi, kMaxDpi)));
+    ApplyViewZoom();
+}
+
 QRect MainWindow::PageArea() const
 {
     if (m_modes->IsFullScreen())
@@ -319,12 +319,7 @@ bool MainWindow::ResetPageCanvas(Repaint repaint)
         return false;
     }
     // A rebuilt frame keeps the grid's visibility and divisions as the window shows them.
-    canvas.SetItemProperty(kFrameGrid, kVisible, BoolText(m_grid_visible));
-    QString divisions;
-    if (m_tool_bar->GetCanvas().GetItemProperty(kGridSize, kText, divisions)) {
-        const int count = ToInt(divisions);
-        canvas.SetItemProperty(kFrameGrid, kInterval, FormatGeneral(count > 0 ? 1.0 / count : 1.0));
-    }
+    ApplyGrid();
     ApplyBackgroundColour(Repaint::No);
     ApplyFrameColour(Repaint::No);
     if (repaint == Repaint::Yes)
@@ -341,93 +336,76 @@ void MainWindow::RepaintPageCanvas()
 
 void MainWindow::ShowPageCounter()
 {
-    Canvas& bar = m_page_bar->GetCanvas();
-    bar.UpdateItemProperty(kThisPage, kText, QString::number(m_pages.Current() + 1));
-    bar.UpdateItemProperty(kMaxPage, kText, QString::number(m_pages.Count()));
+    if (m_binding)
+        m_binding->ShowPageCounter(m_pages.Current(), m_pages.Count());
+    ShowCommandStates();
 }
 
 void MainWindow::NoteCleared()
 {
     m_unread_notice.Reset();
     ShowGridDivisions();
-    m_page_bar->GetCanvas().UpdateItemProperty(kLockPage, kPushed, BoolText(false));
-    ReadLock();
+    m_view.SetLocked(false);
 }
 
 void MainWindow::ShowZoom()
 {
-    const int percent = RoundHalfUp(PageCanvas().Zoom() * 100.0f);
-    m_page_bar->GetCanvas().UpdateItemProperty(kZoom, kText, m_fit_zoom ? kFitCaption : QString::number(percent) + QLatin1Char('%'));
+    m_view.SetZoom(PageCanvas().Zoom());
 }
 
 void MainWindow::ShowResolution()
 {
-    m_page_bar->GetCanvas().UpdateItemProperty(kDpi, kText, QString::number(RoundHalfUp(PageCanvas().Dpi())));
+    m_view.SetDpi(RoundHalfUp(PageCanvas().Dpi()));
 }
 
 void MainWindow::ShowViewerSize()
 {
-    Canvas& bar = m_page_bar->GetCanvas();
-    bar.UpdateItemProperty(kViewerWidth, kText, QString::number(static_cast<int>(PageCanvas().LayoutWidth())));
-    bar.UpdateItemProperty(kViewerHeight, kText, QString::number(static_cast<int>(PageCanvas().LayoutHeight())));
+    m_view.SetPageSize(QSize(static_cast<int>(PageCanvas().LayoutWidth()), static_cast<int>(PageCanvas().LayoutHeight())));
 }
 
-// A percentage zooms about the view's centre; the fit entry makes the zoom follow the window.
-void MainWindow::ApplyZoomBox()
+// A chosen zoom zooms about the view's centre; fitting makes the zoom follow the window.
+void MainWindow::ApplyViewZoom()
 {
-    QString text;
-    if (m_page_bar->GetCanvas().GetItemProperty(kZoom, kText, text)) {
-        m_fit_zoom = text == kFitCaption;
-        const float zoom = m_fit_zoom ? m_scroller->FitZoom(PageArea()) : static_cast<float>(ToInt(text)) / 100.0f;
-        m_scroller->ZoomAbout(zoom, QRectF(m_page_view->rect()).center());
-    }
+    const float zoom = m_view.FitsZoom() ? m_scroller->FitZoom(PageArea()) : m_view.Zoom();
+    m_scroller->ZoomAbout(zoom, QRectF(m_page_view->rect()).center());
     CentrePage();
-}
-
-void MainWindow::ApplyResolutionBox()
-{
-    QString text;
-    if (m_page_bar->GetCanvas().GetItemProperty(kDpi, kText, text))
-        PageCanvas().SetDpi(static_cast<float>(std::clamp(ToInt(text), kMinDpi, kMaxDpi)));
-}
-
-void MainWindow::ReadLock()
-{
-    bool pushed = false;
-    m_page_bar->GetCanvas().GetItemPropertyBool(kLockPage, kPushed, pushed);
-    SetLocked(pushed);
 }
 
 void MainWindow::ToggleLock()
 {
-    bool pushed = false;
-    m_page_bar->GetCanvas().GetItemPropertyBool(kLockPage, kPushed, pushed);
-    m_page_bar->GetCanvas().UpdateItemProperty(kLockPage, kPushed, BoolText(!pushed));
-    ReadLock();
+    m_view.SetLocked(!m_view.Locked());
 }
 
-void MainWindow::SetLocked(bool locked)
+void MainWindow::ShowCommandStates()
 {
-    m_locked = locked;
-    m_page_view->SetInputBlocked(locked);
+    if (!m_actions || !m_valid)
+        return;
+    m_actions->Registry().Refresh();
+    if (m_binding)
+        m_binding->ShowCommandStates();
 }
 
 void MainWindow::ShowGridDivisions()
 {
     float interval = 0;
-    if (!PageCanvas().GetItemPropertyFloat(kFrameGrid, kInterval, interval) || interval <= 0)
+    if (!PageCanvas().GetItemPropertyFloat(FrameName::kGrid, kInterval, interval) || interval <= 0)
         return;
     interval = std::max(interval, kMinGridInterval);
-    const int divisions = static_cast<int>(1.0f / interval);
-    m_tool_bar->GetCanvas().UpdateItemProperty(kGridSize, kText, QString::number(divisions));
+    m_view.SetGridDivisions(static_cast<int>(1.0f / interval));
+}
+
+bool MainWindow::ApplyGrid()
+{
+    const int divisions = m_view.GridDivisions();
+    Canvas& canvas = PageCanvas();
+    const bool visible = canvas.SetItemProperty(FrameName::kGrid, kVisible, BoolText(m_view.GridVisible()));
+    const bool interval = canvas.SetItemProperty(FrameName::kGrid, kInterval, FormatGeneral(divisions > 0 ? 1.0 / divisions : 1.0));
+    return visible || interval;
 }
 
 void MainWindow::ApplyGridDivisions()
 {
-    QString text;
-    if (!m_tool_bar->GetCanvas().GetItemProperty(kGridSize, kText, text))
-        return;
-    const int divisions = ToInt(text);
+    const int divisions = m_view.GridDivisions();
     m_snap_x.clear();
     m_snap_y.clear();
     const float width = PageCanvas().LayoutWidth();
@@ -441,28 +419,25 @@ void MainWindow::ApplyGridDivisions()
 
 void MainWindow::ToggleSnap()
 {
-    m_snap = !m_snap;
-    PublishSnapGrid();
+    m_view.SetSnap(!m_view.SnapOn());
 }
 
 // The page's items read the snap lines from their canvas.
 void MainWindow::PublishSnapGrid()
 {
-    PageCanvas().SetSnapGrid({ m_snap, m_snap_x, m_snap_y });
+    PageCanvas().SetSnapGrid({ m_view.SnapOn(), m_snap_x, m_snap_y });
 }
 
 int MainWindow::BackgroundLevel() const
 {
-    float value = 255;
-    m_tool_bar->GetCanvas().GetItemPropertyFloat(kBackColor, kValue, value);
-    return std::clamp(static_cast<int>(value), 0, 255);
+    return m_view.BackgroundLevel();
 }
 
 bool MainWindow::ApplyBackgroundColour(Repaint repaint)
 {
     const int level = BackgroundLevel();
     m_modes->SetColourKey(static_cast<quint32>(level) * 0x010101u);
-    const bool changed = PageCanvas().SetItemProperty(kClient, kColor, GreyColourText(level));
+    const bool changed = PageCanvas().SetItemProperty(FrameName::kClient, kColor, GreyColourText(level));
     if (changed && repaint == Repaint::Yes)
         RepaintPageCanvas();
     return changed;
@@ -470,12 +445,10 @@ bool MainWindow::ApplyBackgroundColour(Repaint repaint)
 
 bool MainWindow::ApplyFrameColour(Repaint repaint)
 {
-    float value = 238;
-    m_tool_bar->GetCanvas().GetItemPropertyFloat(kFrameColor, kValue, value);
-    const QString colour = GreyColourText(std::clamp(static_cast<int>(value), 0, 255));
+    const QString colour = GreyColourText(m_view.FrameLevel());
     bool changed = false;
-    for (const char* name : { "FrameG", "FrameL", "FrameT", "FrameR", "FrameB" })
-        changed |= PageCanvas().SetItemProperty(QString::fromLatin1(name), kColor, colour);
+    for (const QString& name : { FrameName::kGrid, FrameName::kLeft, FrameName::kTop, FrameName::kRight, FrameName::kBottom })
+        changed |= PageCanvas().SetItemProperty(name, kColor, colour);
     if (changed && repaint == Repaint::Yes)
         RepaintPageCanvas();
     return changed;
@@ -498,13 +471,13 @@ void MainWindow::ShowStatus(QPoint global_pointer)
             }
         }
     }
-    m_page_bar->GetCanvas().UpdateItemProperty(kStatus, kText, status);
+    m_binding->ShowStatus(status);
 }
 
 bool MainWindow::CentrePage()
 {
     const QRect area = PageArea();
-    const bool zoomed = m_fit_zoom && PageCanvas().SetZoom(m_scroller->FitZoom(area));
+    const bool zoomed = m_view.FitsZoom() && PageCanvas().SetZoom(m_scroller->FitZoom(area));
     return m_scroller->Place(area) || zoomed;
 }
 
@@ -514,16 +487,15 @@ void MainWindow::ZoomStep(int direction, std::optional<QPointF> view_point)
 {
     const int current = RoundHalfUp(PageCanvas().Zoom() * 100.0f);
     std::optional<int> next;
-    for (const QString& choice : Choices(m_page_bar->GetCanvas(), kZoom)) {
-        const int percent = ToInt(choice);
-        if (percent <= 0 || (direction > 0 ? percent <= current : percent >= current))
+    for (const int percent : m_binding->ZoomPercents()) {
+        if (direction > 0 ? percent <= current : percent >= current)
             continue;
         if (!next || (direction > 0 ? percent < *next : percent > *next))
             next = percent;
     }
     if (!next)
         return;
-    m_fit_zoom = false;
+    m_view.SetZoomMode(ViewState::ZoomMode::Fixed);
     m_scroller->ZoomAbout(static_cast<float>(*next) / 100.0f, view_point.value_or(QRectF(m_page_view->rect()).center()));
     ShowZoom();
 }
@@ -536,17 +508,14 @@ std::optional<QPointF> MainWindow::PagePointUnder(QPointF global_point) const
     return point;
 }
 
-void MainWindow::CommitViewerSize(const QString& name)
+void MainWindow::CommitViewerSize(Qt::Orientation side, int typed)
 {
-    QString text;
-    if (!m_page_bar->GetCanvas().GetItemProperty(name, kText, text))
-        return;
-    const float value = static_cast<float>(std::clamp(ToInt(text), 1, kMaxViewerSide));
+    const float value = static_cast<float>(std::clamp(typed, 1, kMaxViewerSide));
     Canvas& canvas = PageCanvas();
     // What the page held before is a step of its own.
     m_pages.RecordChanges();
     const QSize before(static_cast<int>(canvas.LayoutWidth()), static_cast<int>(canvas.LayoutHeight()));
-    if (name == kViewerWidth)
+    if (side == Qt::Horizontal)
         canvas.SetLayoutSize(value, canvas.LayoutHeight());
     else
         canvas.SetLayoutSize(canvas.LayoutWidth(), value);
@@ -574,35 +543,18 @@ void MainWindow::PageSizeShown()
     ShowPageSize();
 }
 
-void MainWindow::CommitDpi()
+void MainWindow::CommitDpi(int typed)
 {
-    QString text;
-    if (!m_page_bar->GetCanvas().GetItemProperty(kDpi, kText, text))
-        return;
-    bool changed = PageCanvas().SetDpi(static_cast<float>(std::clamp(ToInt(text), kMinDpi, kMaxDpi)));
+    bool changed = PageCanvas().SetDpi(static_cast<float>(std::clamp(typed, kMinDpi, kMaxDpi)));
     ShowResolution();
     changed |= CentrePage();
     if (changed)
         RepaintPageCanvas();
 }
 
-void MainWindow::CommitGridSize()
-{
-    QString text;
-    if (!m_tool_bar->GetCanvas().GetItemProperty(kGridSize, kText, text))
-        return;
-    const int divisions = ToInt(text);
-    const double interval = divisions <= 0 ? 1.0 : 1.0 / divisions;
-    if (PageCanvas().SetItemProperty(kFrameGrid, kInterval, FormatGeneral(interval)))
-        RepaintPageCanvas();
-    ApplyGridDivisions();
-}
-
 void MainWindow::ToggleGrid()
 {
-    m_grid_visible = !m_grid_visible;
-    if (PageCanvas().SetItemProperty(kFrameGrid, kVisible, BoolText(m_grid_visible)))
-        RepaintPageCanvas();
+    m_view.SetGridVisible(!m_view.GridVisible());
 }
 
 void MainWindow::RebuildNativeWindow(Qt::WindowFlags flags, bool translucent)
@@ -640,7 +592,7 @@ void MainWindow::PeekFrame(bool peek)
             items.push_back(canvas.ItemAt(index));
         return items;
     };
-    const std::vector<Item*> frame = items_named(kFrame);
+    const std::vector<Item*> frame = items_named(FrameName::kFrame);
     if (peek) {
         // Raised from the last to the first, so they keep their order on top.
         for (auto item = frame.rbegin(); item != frame.rend(); ++item)
@@ -648,7 +600,7 @@ void MainWindow::PeekFrame(bool peek)
     } else {
         for (Item* item : frame)
             canvas.SendToBack(item);
-        for (Item* item : items_named(kClient))
+        for (Item* item : items_named(FrameName::kClient))
             canvas.SendToBack(item);
     }
     RepaintPageCanvas();
@@ -688,31 +640,10 @@ void MainWindow::RunIdlePass()
 {
     if (!m_valid)
         return;
-    const int current = m_pages.Current();
-    const int count = m_pages.Count();
-    const bool valid = m_pages.IsValid(current);
-    const bool next = valid
-        && ((m_locked && current < count - 1) || (!m_locked && (current != count - 1 || m_pages.PageHasContent())));
-    const std::vector<std::pair<const char*, bool>> states {
-        { "TopPage", current != 0 },
-        { "EndPage", current + 1 != count },
-        { "PrevPage", current > 0 },
-        { "NextPage", next },
-        { "ClearNote", !m_locked },
-        { "ClearPage", !m_locked },
-        { "OpenImage", !m_locked },
-        { "RedoNote", m_pages.History().CanRedo() && !m_locked },
-        { "UndoNote", m_pages.History().CanUndo() && !m_locked },
-    };
-    for (const auto& [name, enabled] : states) {
-        const QString widget = QString::fromLatin1(name);
-        m_tool_bar->GetCanvas().UpdateItemProperty(widget, kEnable, BoolText(enabled));
-        m_page_bar->GetCanvas().UpdateItemProperty(widget, kEnable, BoolText(enabled));
-    }
+    ShowCommandStates();
     // Changes that came by a road no message took are recorded here at the latest.
     RecordPageChanges();
-    const double progress = PublishDialog::ProgressPercent().value_or(FolderListingCache::Instance().ProgressPercent());
-    m_tool_bar->GetCanvas().UpdateItemPropertyFloat(kProgressBar, kValue, static_cast<float>(progress));
+    m_binding->ShowProgress(PublishDialog::ProgressPercent().value_or(FolderListingCache::Instance().ProgressPercent()));
     ShowStatus(QCursor::pos());
     m_prefetch.Idle();
     emit IdlePassDone();
@@ -727,7 +658,7 @@ bool MainWindow::RouteToCanvases(const Message& message)
     };
     if (route(m_tool_bar) || route(m_page_bar))
         return true;
-    return !m_locked && route(m_page_view);
+    return !m_view.Locked() && route(m_page_view);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -755,16 +686,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         if (m_valid && !m_closing)
             ShowStatus(QCursor::pos());
         return false;
-    case QEvent::KeyPress: {
-        const bool used = m_commands->HandleKeyDown(watched, static_cast<QKeyEvent*>(event));
-        if (used)
-            RecordPageChanges();
-        return used;
-    }
-    case QEvent::KeyRelease:
-        return m_commands->HandleKeyUp(watched, static_cast<QKeyEvent*>(event));
     case QEvent::Wheel:
-        return m_commands->HandleWheel(static_cast<QWheelEvent*>(event));
+        return m_actions->HandleWheel(*static_cast<QWheelEvent*>(event));
     default:
         return false;
     }
@@ -867,6 +790,7 @@ void MainWindow::EndSession()
 
 void MainWindow::NoteChanged()
 {
+    ShowCommandStates();
     m_unsaved.NoteChanged();
     setWindowTitle(UnsavedChanges::WindowTitle(m_pages.NotePath(), m_pages.IsModified()));
 }
@@ -879,8 +803,7 @@ bool MainWindow::MayDiscardChanges()
 void MainWindow::NoteOpened()
 {
     // A note that was opened starts locked.
-    m_page_bar->GetCanvas().UpdateItemProperty(kLockPage, kPushed, BoolText(true));
-    ReadLock();
+    m_view.SetLocked(true);
     // The note may have brought its own page size.
     ShowPageSize();
     m_unread_notice.Reset();

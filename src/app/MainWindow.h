@@ -1,16 +1,20 @@
 #pragma once
 
+#include "app/BarBinding.h"
 #include "app/BarBoxFocus.h"
 #include "app/CanvasWidget.h"
-#include "app/CommandTable.h"
 #include "app/ImageImport.h"
 #include "app/ImageWarnings.h"
 #include "app/PageCanvasWidget.h"
 #include "app/PageContextMenu.h"
 #include "app/PageScroller.h"
+#include "app/PageWindow.h"
 #include "app/PageImageSaver.h"
 #include "app/UnsavedChanges.h"
+#include "app/ViewState.h"
+#include "app/WindowActions.h"
 #include "app/WindowModes.h"
+#include "app/WindowModesHost.h"
 #include "document/PagePrefetch.h"
 #include "document/Pages.h"
 #include "document/PagesHost.h"
@@ -25,11 +29,11 @@ struct ItemEvent;
 
 // The editor window: a tool bar, the page canvas and a page bar, each a canvas of items, under
 // a menu bar. It owns the note (its pages and undo history) and the view settings, keeps the
-// widgets of the bars in step with them, and wires its parts together: the command table turns
-// the menu, the keyboard and the widgets' notifications into commands; the image import
+// widgets of the bars in step with them, and wires its parts together: the window's actions
+// take the menu, the keys and the widgets' notifications to its commands; the image import
 // brings images onto the pages; the page image saver writes a page as a picture; the window
 // modes set how the window sits on the desktop.
-class MainWindow : public QMainWindow, public PagesHost {
+class MainWindow : public QMainWindow, public PagesHost, public PageWindow, public WindowModesHost {
     Q_OBJECT
 public:
     static constexpr int kBarHeight = 70;
@@ -51,7 +55,7 @@ public:
     void SetCloseHandler(std::function<void()> handler) { m_close_handler = std::move(handler); }
 
     // The window's parts.
-    CommandTable& Commands() { return *m_commands; }
+    ActionRegistry& Actions() { return m_actions->Registry(); }
     ImageImport& Import() { return *m_import; }
     PageImageSaver& PageSaver() { return *m_page_saver; }
     PageContextMenu& PageMenu() { return *m_page_menu; }
@@ -62,17 +66,18 @@ public:
 
     CanvasWidget& ToolBarWidget() { return *m_tool_bar; }
     CanvasWidget& PageBarWidget() { return *m_page_bar; }
-    PageCanvasWidget& PageWidget() { return *m_page_view; }
-    Canvas& PageCanvas() { return m_page_view->GetCanvas(); }
-    Pages& GetPages() { return m_pages; }
+    PageCanvasWidget& PageWidget() override { return *m_page_view; }
+    Canvas& PageCanvas() override { return m_page_view->GetCanvas(); }
+    Pages& GetPages() override { return m_pages; }
     const Pages& GetPages() const { return m_pages; }
-    bool IsLocked() const override { return m_locked; }
-    bool IsGridVisible() const { return m_grid_visible; }
-    bool IsSnapOn() const { return m_snap; }
+    ViewState& View() { return m_view; }
+    bool IsLocked() const override { return m_view.Locked(); }
+    bool IsGridVisible() const { return m_view.GridVisible(); }
+    bool IsSnapOn() const { return m_view.SnapOn(); }
     const std::vector<float>& SnapLinesX() const { return m_snap_x; }
     const std::vector<float>& SnapLinesY() const { return m_snap_y; }
-    // The grey level (0 to 255) of the `BackColor` knob.
-    int BackgroundLevel() const;
+    // The grey level (0 to 255) of the page background.
+    int BackgroundLevel() const override;
 
     // An empty path asks for one. False when cancelled, refused or failed.
     bool OpenNote(const QString& path);
@@ -98,26 +103,24 @@ public:
 
     // The view: the page canvas's place in the window and the values of the bars' boxes.
     void LayOutCanvases();
-    // Fits the page to the window while the zoom box says so, and brings the page into its
+    // Fits the page to the window while the view says so, and brings the page into its
     // view: centred where it is smaller than the view, scrolled into range where it is larger.
     bool CentrePage();
     // Steps the zoom to the next larger (direction > 0) or smaller entry of the zoom box's list,
     // keeping the page point under the view point (the view's centre when none is given).
     void ZoomStep(int direction, std::optional<QPointF> view_point = std::nullopt);
-    bool IsZoomFitting() const { return m_fit_zoom; }
+    bool IsZoomFitting() const { return m_view.FitsZoom(); }
     // The page view's point under a point of the screen, when the page view is there.
     std::optional<QPointF> PagePointUnder(QPointF global_point) const;
     void ShowZoom();
-    void ApplyZoomBox();
-    void ApplyResolutionBox();
-    void CommitViewerSize(const QString& name);
-    void CommitDpi();
-    void CommitGridSize();
+    // Zooms as the view state says: to its zoom, or to fit the window.
+    void ApplyViewZoom();
+    void CommitViewerSize(Qt::Orientation side, int typed);
+    void CommitDpi(int typed);
     bool ApplyBackgroundColour(Repaint repaint);
     bool ApplyFrameColour(Repaint repaint);
 
     // The lock, grid and snap switches.
-    void ReadLock();
     void ToggleLock();
     void ToggleGrid();
     void ToggleSnap();
@@ -128,10 +131,16 @@ public:
     void Deselect();
     // Makes a new native window with the flags, translucent or not: the kind of window the
     // desktop gives is fixed when it is made. Keeps the geometry, state and visibility.
-    void RebuildNativeWindow(Qt::WindowFlags flags, bool translucent);
+    void RebuildNativeWindow(Qt::WindowFlags flags, bool translucent) override;
 
     // Hands a key message to the bars, then to the page unless the note is locked.
     bool RouteToCanvases(const Message& message);
+
+    // PageWindow and WindowModesHost
+    QWidget& Widget() override { return *this; }
+    QMainWindow& Window() override { return *this; }
+    void ViewResized() override;
+    void RestoreViewScale() override;
 
     // PagesHost
     bool ResetPageCanvas(Repaint repaint) override;
@@ -156,13 +165,18 @@ protected:
 
 private:
     bool BuildBars();
+    // Keeps the bars and the window in step with the view state.
+    void BindBars();
     void FailLayout();
     void OnAboutToBlock();
 
     // Widget synchronisation.
     void ShowResolution();
     void ShowViewerSize();
+    // Takes the grid divisions from the page's frame.
     void ShowGridDivisions();
+    // Shows the grid on the page as the view state says; true when that changed the page.
+    bool ApplyGrid();
     void ApplyGridDivisions();
     // Shows the page canvas's page size and resolution in the page bar and lays the page out
     // on them.
@@ -177,7 +191,8 @@ private:
     void PublishSnapGrid();
     // The status of the note item at a point of the screen.
     void ShowStatus(QPoint global_pointer);
-    void SetLocked(bool locked);
+    // Shows the commands' states in the menu, the keys and the bars' buttons.
+    void ShowCommandStates();
     // Names the images of the page shown that could not be read and were not named yet.
     void NameUnreadImages();
 
@@ -187,25 +202,23 @@ private:
     CanvasWidget* m_tool_bar { nullptr };
     CanvasWidget* m_page_bar { nullptr };
     PageCanvasWidget* m_page_view { nullptr };
+    ViewState m_view;
     Pages m_pages;
     UnsavedChanges m_unsaved { m_pages };
-    std::unique_ptr<CommandTable> m_commands;
     std::unique_ptr<ImageImport> m_import;
     std::unique_ptr<PageImageSaver> m_page_saver;
-    std::unique_ptr<PageContextMenu> m_page_menu;
     std::unique_ptr<WindowModes> m_modes;
     std::unique_ptr<BarBoxFocus> m_box_focus;
+    // Made after the parts its commands use.
+    std::unique_ptr<WindowActions> m_actions;
+    std::unique_ptr<PageContextMenu> m_page_menu;
+    std::unique_ptr<BarBinding> m_binding;
     PageScroller* m_scroller { nullptr };
     // Decodes the neighbouring pages' pictures while the user is idle.
     PagePrefetch m_prefetch { m_pages.Document(), m_page_view->GetCanvas() };
 
     UnreadImageNotice m_unread_notice;
-    bool m_locked { false };
-    bool m_grid_visible { true };
-    bool m_snap { true };
     bool m_peeking { false };
-    // The zoom follows the window's size, as the zoom box's fit entry asks.
-    bool m_fit_zoom { true };
     std::vector<float> m_snap_x;
     std::vector<float> m_snap_y;
 

@@ -1,7 +1,10 @@
 #include "app/PageContextMenu.h"
 
+#include "app/ActionRegistry.h"
 #include "app/ImageImport.h"
-#include "app/MainWindow.h"
+#include "app/PageCanvasWidget.h"
+#include "app/PageWindow.h"
+#include "app/WindowModes.h"
 #include "document/Pages.h"
 #include "items/Canvas.h"
 #include "noteitems/ItemFactories.h"
@@ -35,8 +38,11 @@ PopupMenuEntry MenuEntry(const char* text, int id, bool disabled = false, bool c
 
 }
 
-PageContextMenu::PageContextMenu(MainWindow& window)
+PageContextMenu::PageContextMenu(PageWindow& window, ImageImport& import, const WindowModes& modes, ActionRegistry& actions)
     : m_window(window)
+    , m_import(import)
+    , m_modes(modes)
+    , m_actions(actions)
 {
 }
 
@@ -50,7 +56,7 @@ bool PageContextMenu::ClipboardHoldsPicture()
 PopupMenu PageContextMenu::Build() const
 {
     const bool locked = m_window.IsLocked();
-    const WindowModes& modes = m_window.Modes();
+    const WindowModes& modes = m_modes;
     PopupMenuEntry add = MenuEntry("追加(&A)", 0, locked);
     add.submenu = { MenuEntry("テキスト(&T)", kAddText, locked), MenuEntry("マンデルブロ集合(&M)", kAddMandelbrot, locked) };
     PopupMenu menu;
@@ -60,13 +66,13 @@ PopupMenu PageContextMenu::Build() const
         Separator(),
         add,
         Separator(),
-        MenuEntry("背景透明化(&T)", CommandTable::kTransparentBackground, false, modes.IsBackgroundTransparent()),
+        MenuEntry("背景透明化(&T)", kTransparentBackground, false, modes.IsBackgroundTransparent()),
         Separator(),
         modes.IsFullScreen() ? MenuEntry("元に戻す(縮小)(&R)", kFullScreen) : MenuEntry("最大化(&M)", kFullScreen),
-        MenuEntry("最前面に(&F)", CommandTable::kBringToFront),
-        MenuEntry("最背面に(&B)", CommandTable::kBottomMost, false, modes.IsBottomMost()),
+        MenuEntry("最前面に(&F)", kBringToFront),
+        MenuEntry("最背面に(&B)", kBottomMost, false, modes.IsBottomMost()),
         Separator(),
-        MenuEntry("バージョン情報(&V)", CommandTable::kAbout),
+        MenuEntry("バージョン情報(&V)", kAbout),
     };
     return menu;
 }
@@ -109,22 +115,29 @@ bool PageContextMenu::Run(int entry, QPoint page_widget_point)
     const bool changes_page = entry == kOpenFile || entry == kPaste || entry == kAddText || entry == kAddMandelbrot;
     if (changes_page && m_window.IsLocked())
         return false;
-    const QPoint window_point = m_window.PageWidget().mapTo(&m_window, page_widget_point);
+    const QPoint window_point = m_window.PageWidget().mapTo(&m_window.Widget(), page_widget_point);
     switch (entry) {
     case kOpenFile:
-        m_window.Import().OpenWithDialogAt(window_point);
+        m_import.OpenWithDialogAt(window_point);
         return true;
     case kPaste:
-        return m_window.Import().PasteAt(window_point);
+        return m_import.PasteAt(window_point);
     case kAddText:
         return AddText(page_widget_point);
     case kAddMandelbrot:
         return AddMandelbrot(page_widget_point);
     case kFullScreen:
-        m_window.Modes().ToggleFullScreen();
-        return true;
+        return m_actions.Trigger(ActionId::FullScreen);
+    case kTransparentBackground:
+        return m_actions.Trigger(ActionId::TransparentBackground);
+    case kBringToFront:
+        return m_actions.Trigger(ActionId::BringToFront);
+    case kBottomMost:
+        return m_actions.Trigger(ActionId::BottomMost);
+    case kAbout:
+        return m_actions.Trigger(ActionId::About);
     default:
-        return m_window.Commands().Run(entry);
+        return false;
     }
 }
 
@@ -158,8 +171,8 @@ bool PageContextMenu::AddText(QPoint page_widget_point)
         return false;
     }
     m_window.GetPages().RecordChanges();
-    m_window.activateWindow();
-    m_window.raise();
+    m_window.Widget().activateWindow();
+    m_window.Widget().raise();
     return true;
 }
 

@@ -5,8 +5,11 @@
 #include <QPoint>
 #include <QString>
 
+class ActionRegistry;
+class ImageImport;
 class Item;
-class MainWindow;
+class PageWindow;
+class WindowModes;
 
 // The page's own context menu, shown where a right click on the page falls on no item that
 // shows a menu of its own: opening or pasting an image at the pointer, adding a text or a
@@ -14,16 +17,20 @@ class MainWindow;
 // locked the entries that change the page are disabled.
 class PageContextMenu {
 public:
-    // Entry numbers; the window commands use their command numbers.
+    // Entry numbers. The entries from kTransparentBackground on run the window's commands.
     enum Entry : int {
         kOpenFile = 1,
         kPaste = 2,
         kAddText = 3,
         kAddMandelbrot = 4,
         kFullScreen = 5,
+        kTransparentBackground = 6,
+        kBringToFront = 7,
+        kBottomMost = 8,
+        kAbout = 9,
     };
 
-    explicit PageContextMenu(MainWindow& window);
+    PageContextMenu(PageWindow& window, ImageImport& import, const WindowModes& modes, ActionRegistry& actions);
 
     // The menu with the states of this moment.
     PopupMenu Build() const;
@@ -47,5 +54,8 @@ private:
     Item* AddItem(const QString& section_name, QPoint page_widget_point, float width, float height);
     static bool ClipboardHoldsPicture();
 
-    MainWindow& m_window;
+    PageWindow& m_window;
+    ImageImport& m_import;
+    const WindowModes& m_modes;
+    ActionRegistry& m_actions;
 };

@@ -1,6 +1,7 @@
 #include "app/PageImageSaver.h"
 
-#include "app/MainWindow.h"
+#include "app/PageWindow.h"
+#include "document/Pages.h"
 #include "app/PageExport.h"
 #include "document/NoteDocument.h"
 #include "items/Canvas.h"
@@ -13,7 +14,7 @@
 
 #include <QFileInfo>
 
-PageImageSaver::PageImageSaver(MainWindow& window)
+PageImageSaver::PageImageSaver(PageWindow& window)
     : m_window(window)
 {
 }

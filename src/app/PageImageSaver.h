@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringView>
 
-class MainWindow;
+class PageWindow;
 
 // Saves the page the main window shows as one picture (the `SavePage` button): the save
 // dialog, then the page's items rendered off-screen at the viewer size over the background
@@ -11,7 +11,7 @@ class MainWindow;
 // quality question).
 class PageImageSaver {
 public:
-    explicit PageImageSaver(MainWindow& window);
+    explicit PageImageSaver(PageWindow& window);
 
     // Asks for a path and exports the page there. False when cancelled or failed.
     bool SaveWithDialog();
@@ -33,5 +33,5 @@ private:
     // Tells the user the page was not saved, and why; answers false.
     static bool ReportFailure(const QString& path, const QString& reason);
 
-    MainWindow& m_window;
+    PageWindow& m_window;
 };

@@ -232,9 +232,27 @@ void QtNativeEdit::ClickAt(QPoint client_point)
     m_plain->setTextCursor(m_plain->cursorForPosition(in_viewport));
 }
 
+// Whether the edit keeps a key that is also a key of the window: its typing and editing
+// keys do, and Ctrl with the arrows, Z, Y or V. Tab, Escape, the function keys and the other
+// Ctrl keys are the window's.
+bool QtNativeEdit::KeepsKey(const QKeyEvent& event)
+{
+    const int key = event.key();
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape || (key >= Qt::Key_F1 && key <= Qt::Key_F35))
+        return false;
+    if (!event.modifiers().testFlag(Qt::ControlModifier))
+        return true;
+    return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Z || key == Qt::Key_Y || key == Qt::Key_V;
+}
+
 bool QtNativeEdit::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // An accepted override keeps the key from the window's shortcuts; an ignored one leaves
+        // it to them, and to the edit when no shortcut takes it.
+        event->setAccepted(KeepsKey(*static_cast<QKeyEvent*>(event)));
+        return true;
     case QEvent::KeyPress:
         return Route(MessageKind::KeyDown, static_cast<QKeyEvent*>(event));
     case QEvent::KeyRelease:

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
+class QKeyEvent;
 class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
@@ -39,6 +40,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static bool KeepsKey(const QKeyEvent& event);
     bool Route(MessageKind kind, const class QKeyEvent* key_event);
     void TextChanged();
     void WidgetDestroyed();

@@ -1,16 +1,18 @@
 #include "app/WindowModes.h"
 
-#include "app/MainWindow.h"
+#include "app/PageCanvasWidget.h"
+#include "app/WindowModesHost.h"
 #include "app/SwitchWindow.h"
 #include "items/Canvas.h"
 #include "platform/Compositing.h"
 
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
 
-WindowModes::WindowModes(MainWindow& window)
-    : m_window(window)
+WindowModes::WindowModes(WindowModesHost& window)
+    : m_host(window)
 {
 }
 
@@ -30,23 +32,22 @@ void WindowModes::ToggleFullScreen()
         LeaveFullScreen();
     else
         EnterFullScreen();
-    m_window.LayOutCanvases();
-    m_window.CentrePage();
-    m_window.RepaintPageCanvas();
+    m_host.ViewResized();
     ReapplyTransparency();
 }
 
 void WindowModes::EnterFullScreen()
 {
-    Canvas& canvas = m_window.PageCanvas();
-    m_saved_state = m_window.saveGeometry();
-    m_was_maximized = m_window.isMaximized();
-    m_saved_geometry = m_was_maximized ? m_window.normalGeometry() : m_window.geometry();
+    Canvas& canvas = m_host.PageWidget().GetCanvas();
+    QMainWindow& window = m_host.Window();
+    m_saved_state = window.saveGeometry();
+    m_was_maximized = window.isMaximized();
+    m_saved_geometry = m_was_maximized ? window.normalGeometry() : window.geometry();
     m_full_screen = true;
-    m_window.menuBar()->hide();
-    const QScreen* current = m_window.screen() ? m_window.screen() : QGuiApplication::primaryScreen();
+    window.menuBar()->hide();
+    const QScreen* current = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     const QRect desktop = current ? current->geometry()
-                                  : QRect(0, 0, MainWindow::kMinClientWidth, MainWindow::kMinClientHeight);
+                                  : QRect(QPoint(0, 0), window.centralWidget()->minimumSize());
     const float across = static_cast<float>(desktop.width()) / canvas.LayoutWidth();
     const float down = static_cast<float>(desktop.height()) / canvas.LayoutHeight();
     // The page fits the screen.
@@ -55,24 +56,24 @@ void WindowModes::EnterFullScreen()
     // Where no window manager takes the request the window still covers the screen; where one
     // does, it places the window itself, and a place asked for after the request would put the
     // window back into its frame.
-    m_window.setGeometry(desktop);
-    m_window.showFullScreen();
+    window.setGeometry(desktop);
+    window.showFullScreen();
 }
 
 // The window gets back the size and place it had, or its maximized state.
 void WindowModes::LeaveFullScreen()
 {
     m_full_screen = false;
-    m_window.menuBar()->show();
+    QMainWindow& window = m_host.Window();
+    window.menuBar()->show();
     if (m_was_maximized) {
-        m_window.showMaximized();
+        window.showMaximized();
     } else {
-        m_window.showNormal();
+        window.showNormal();
         if (m_saved_geometry.isValid())
-            m_window.setGeometry(m_saved_geometry);
+            window.setGeometry(m_saved_geometry);
     }
-    m_window.ApplyResolutionBox();
-    m_window.ApplyZoomBox();
+    m_host.RestoreViewScale();
 }
 
 void WindowModes::ToggleTransparentBackground()
@@ -95,8 +96,8 @@ void WindowModes::ToggleBottomMost()
 
 void WindowModes::BringToFront()
 {
-    m_window.raise();
-    m_window.activateWindow();
+    m_host.Window().raise();
+    m_host.Window().activateWindow();
 }
 
 void WindowModes::ReapplyTransparency()
@@ -104,20 +105,21 @@ void WindowModes::ReapplyTransparency()
     // Without a compositor a translucent window shows black where it should let the desktop
     // through, so the window then stays opaque.
     const bool translucent = m_transparent_background && DesktopComposites();
-    m_window.PageWidget().SetColourKey(translucent ? std::optional<quint32>(m_colour_key) : std::nullopt);
+    QMainWindow& window = m_host.Window();
+    m_host.PageWidget().SetColourKey(translucent ? std::optional<quint32>(m_colour_key) : std::nullopt);
 
     const bool click_through = IsClickThrough();
     if (click_through)
         ShowSwitchWindow();
     else
         CloseSwitchWindow();
-    Qt::WindowFlags wanted = m_window.windowFlags();
+    Qt::WindowFlags wanted = window.windowFlags();
     wanted.setFlag(Qt::WindowStaysOnTopHint, click_through);
     wanted.setFlag(Qt::WindowTransparentForInput, click_through);
     // A click-through window stays on top, where its switch window is.
     wanted.setFlag(Qt::WindowStaysOnBottomHint, m_bottom_most && !click_through);
-    if (wanted != m_window.windowFlags() || translucent != m_window.testAttribute(Qt::WA_TranslucentBackground))
-        m_window.RebuildNativeWindow(wanted, translucent);
+    if (wanted != window.windowFlags() || translucent != window.testAttribute(Qt::WA_TranslucentBackground))
+        m_host.RebuildNativeWindow(wanted, translucent);
 }
 
 void WindowModes::ShowSwitchWindow()
@@ -126,9 +128,12 @@ void WindowModes::ShowSwitchWindow()
         return;
     m_switch_window = new ::SwitchWindow;
     // Unchecking turns the click-through window off again.
-    QObject::connect(m_switch_window, &SwitchWindow::TurnedOff, &m_window,
-                     [this] { m_window.Commands().Run(CommandTable::kTransparentWindow); });
-    m_switch_window->PlaceAtCorner(m_window.screen() ? m_window.screen() : QGuiApplication::primaryScreen());
+    QObject::connect(m_switch_window, &SwitchWindow::TurnedOff, &m_host.Window(), [this] {
+        if (m_switched_off)
+            m_switched_off();
+    });
+    const QMainWindow& window = m_host.Window();
+    m_switch_window->PlaceAtCorner(window.screen() ? window.screen() : QGuiApplication::primaryScreen());
     m_switch_window->show();
 }
 

@@ -4,15 +4,17 @@
 #include <QRect>
 #include <QtGlobal>
 
-class MainWindow;
+#include <functional>
+
 class QWidget;
 class SwitchWindow;
+class WindowModesHost;
 
 // How the main window sits on the desktop: full screen, the see-through page background with
 // its colour key, click-through with its switch window, bottom-most and bring to front.
 class WindowModes {
 public:
-    explicit WindowModes(MainWindow& window);
+    explicit WindowModes(WindowModesHost& window);
     ~WindowModes();
 
     bool IsFullScreen() const { return m_full_screen; }
@@ -29,6 +31,8 @@ public:
     void ToggleTransparentWindow();
     void ToggleBottomMost();
     void BringToFront();
+    // What the switch window's check box does when it is cleared.
+    void SetSwitchOffHandler(std::function<void()> handler) { m_switched_off = std::move(handler); }
 
     // The page background colour (0xRRGGBB) that a transparent background lets through; it
     // takes effect when the transparency is next applied.
@@ -45,7 +49,8 @@ private:
     void ShowSwitchWindow();
     void CloseSwitchWindow();
 
-    MainWindow& m_window;
+    WindowModesHost& m_host;
+    std::function<void()> m_switched_off;
     bool m_full_screen { false };
     bool m_bottom_most { false };
     bool m_transparent_background { false };

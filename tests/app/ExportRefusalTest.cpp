@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 
-#include "app/CommandTable.h"
+#include "app/ActionId.h"
 #include "app/PageImageSaver.h"
 #include "items/ImageSaveTarget.h"
 #include "items/ScriptedLayoutDialogs.h"
@@ -59,7 +59,7 @@ protected:
     {
         m_prompt->ClearRequests();
         m_prompt->QueueSaveFile(path);
-        m_window->Commands().Run(CommandTable::kExportPdf);
+        m_window->Actions().Trigger(ActionId::ExportPdf);
     }
     void SavePageTo(const QString& path)
     {

@@ -1,4 +1,4 @@
-#include "app/CommandTable.h"
+#include "app/ActionId.h"
 #include "app/MainWindow.h"
 #include "app/ProductInfo.h"
 
@@ -67,8 +67,8 @@ TEST_F(HelpCommandsTest, AboutBoxFromTheMenuAndTheLogoShowsTheVersion)
         version = dialog.Property(QStringLiteral("Version"), QStringLiteral("Text"));
         dialog.Press(QStringLiteral("OK"));
     });
-    EXPECT_TRUE(m_window->Commands().IsEnabled(CommandTable::kAbout));
-    EXPECT_TRUE(m_window->Commands().Run(CommandTable::kAbout));
+    EXPECT_TRUE(m_window->Actions().IsEnabled(ActionId::About));
+    EXPECT_TRUE(m_window->Actions().Trigger(ActionId::About));
     // The tool bar's logo button opens it too.
     CanvasWidget& bar = m_window->ToolBarWidget();
     const Item* logo = bar.GetCanvas().FindItem(QStringLiteral("About"));
@@ -87,8 +87,8 @@ TEST_F(HelpCommandsTest, AboutBoxFromTheMenuAndTheLogoShowsTheVersion)
 
 TEST_F(HelpCommandsTest, WebPageEntriesOpenTheMakersSiteAndTheGuide)
 {
-    EXPECT_TRUE(m_window->Commands().Run(CommandTable::kMakerSite));
-    EXPECT_TRUE(m_window->Commands().Run(CommandTable::kProductPage));
+    EXPECT_TRUE(m_window->Actions().Trigger(ActionId::MakerSite));
+    EXPECT_TRUE(m_window->Actions().Trigger(ActionId::ProductPage));
     ASSERT_EQ(m_urls.opened.size(), 2);
     EXPECT_TRUE(m_urls.opened[0].scheme().startsWith(QStringLiteral("http")));
     EXPECT_TRUE(m_urls.opened[1].isLocalFile());
@@ -111,7 +111,7 @@ TEST(UserGuideTest, IsFoundFromTheProgramsFolderInAnInstalledTree)
 
 TEST_F(HelpCommandsTest, CtrlPOpensThePublishDialog)
 {
-    EXPECT_TRUE(m_window->Commands().IsEnabled(CommandTable::kPublish));
+    EXPECT_TRUE(m_window->Actions().IsEnabled(ActionId::Publish));
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_P, Qt::ControlModifier);
     ASSERT_EQ(m_dialogs->Requests().size(), 1u);
     EXPECT_EQ(m_dialogs->Requests()[0].caption, QStringLiteral("Tessary パブリッシュ"));

@@ -119,9 +119,9 @@ TEST_F(ImageImportTest, OneNoteFileDroppedOpensEvenWhileLocked)
     m_window->Import().ProcessCommandLine(MakeImages(2));
     const QString note = SavedNote();
     m_prompt->QueueYesNo(true);
-    m_window->Commands().Run(CommandTable::kNewNote);
+    m_window->Actions().Trigger(ActionId::NewNote);
     m_window->Import().ProcessCommandLine({ MakeImage(QStringLiteral("other.png")) });
-    m_window->Commands().Run(CommandTable::kLock);
+    m_window->Actions().Trigger(ActionId::Lock);
     ASSERT_TRUE(m_window->IsLocked());
 
     // A locked note takes no image drop.
@@ -147,7 +147,7 @@ TEST_F(ImageImportTest, NoteFileDroppedWithAnImageIsTreatedAsAnImage)
     m_window->Import().ProcessCommandLine(MakeImages(1));
     const QString note = SavedNote();
     m_prompt->QueueYesNo(true);
-    m_window->Commands().Run(CommandTable::kNewNote);
+    m_window->Actions().Trigger(ActionId::NewNote);
     m_prompt->ClearRequests();
     Drop(Files({ note, MakeImage(QStringLiteral("beside.png")) }), QPoint(300, 300));
     EXPECT_TRUE(m_window->GetPages().NotePath().isEmpty());

@@ -1,4 +1,4 @@
-#include "app/CommandTable.h"
+#include "app/ActionId.h"
 #include "app/ImageImport.h"
 #include "app/MainWindow.h"
 #include "app/PageCanvasWidget.h"
@@ -235,7 +235,7 @@ TEST_F(ImageItemMenuTest, EveryEntryActsAndRecordsAnUndoStep)
             continue;
         }
         EXPECT_NE(CurrentStep(), before);
-        m_window->Commands().Run(CommandTable::kUndo);
+        m_window->Actions().Trigger(ActionId::Undo);
         EXPECT_EQ(CurrentStep(), before);
         EXPECT_EQ(NoteItems(), shown);
         // The file comes back from the trash with the item.
@@ -251,9 +251,9 @@ TEST_F(ImageItemMenuTest, SavedImagesLookTheSameAfterTheNoteIsOpenedAgain)
         for (const bool turned : { false, true }) {
             SCOPED_TRACE(std::string(extension) + (turned ? " turned" : ""));
             if (m_window->IsLocked())
-                m_window->Commands().Run(CommandTable::kLock);
+                m_window->Actions().Trigger(ActionId::Lock);
             m_prompt->QueueYesNo(true);
-            m_window->Commands().Run(CommandTable::kNewNote);
+            m_window->Actions().Trigger(ActionId::NewNote);
             ImageItem& item = Place(m_photos + "a.png");
             if (turned)
                 ChooseFromMenu(item, ImageItemMenu::kRotateRight);
@@ -273,7 +273,7 @@ TEST_F(ImageItemMenuTest, SavedImagesLookTheSameAfterTheNoteIsOpenedAgain)
             const QString note = m_dir.path() + QString("/out/%1%2.tsy").arg(turned).arg(extension);
             ASSERT_TRUE(m_window->SaveNote(note));
             m_prompt->QueueYesNo(true);
-            m_window->Commands().Run(CommandTable::kNewNote);
+            m_window->Actions().Trigger(ActionId::NewNote);
             ASSERT_TRUE(m_window->OpenNote(note));
             ASSERT_EQ(NoteItems(), 1);
             EXPECT_EQ(Top()->GetBounds(), bounds);
@@ -297,8 +297,9 @@ TEST_F(ImageItemMenuTest, SnapCommandSwitchesSnappingOnThePage)
 
     // A move that would end 3 page units from a grid line stays where it is dropped. At 50 %
     // ten window pixels are twenty page units exactly.
-    m_window->PageBarWidget().GetCanvas().SetItemProperty(QStringLiteral("Zoom"), QStringLiteral("Text"), QStringLiteral("50%"));
-    m_window->ApplyZoomBox();
+    m_window->View().SetZoomMode(ViewState::ZoomMode::Fixed);
+    m_window->View().SetZoom(0.5f);
+    m_window->ApplyViewZoom();
     ImageItem& item = Place(m_photos + "a.png");
     const float line = m_window->SnapLinesX().at(1);
     item.SetAnchor(Item::kLeft, "L" + QString::number(line + 3 + 10));

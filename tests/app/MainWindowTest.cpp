@@ -47,14 +47,14 @@ TEST_F(MainWindowTest, StartsWithOneEmptyUnlockedPageAndBuiltBars)
 
 TEST_F(MainWindowTest, MenuOffersOnlyWhatIsAvailable)
 {
-    EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kUndo));
-    EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kDeletePage));
-    EXPECT_TRUE(m_window->Commands().IsEnabled(CommandTable::kPublish));
-    EXPECT_TRUE(m_window->Commands().IsEnabled(CommandTable::kNewNote));
-    m_window->Commands().Run(CommandTable::kLock);
+    EXPECT_FALSE(m_window->Actions().IsEnabled(ActionId::Undo));
+    EXPECT_FALSE(m_window->Actions().IsEnabled(ActionId::DeletePage));
+    EXPECT_TRUE(m_window->Actions().IsEnabled(ActionId::Publish));
+    EXPECT_TRUE(m_window->Actions().IsEnabled(ActionId::NewNote));
+    m_window->Actions().Trigger(ActionId::Lock);
     EXPECT_TRUE(m_window->IsLocked());
-    EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kNewNote));
-    EXPECT_FALSE(m_window->Commands().IsEnabled(CommandTable::kClearPage));
+    EXPECT_FALSE(m_window->Actions().IsEnabled(ActionId::NewNote));
+    EXPECT_FALSE(m_window->Actions().IsEnabled(ActionId::ClearPage));
 }
 
 TEST_F(MainWindowTest, ImageArgumentsRelativeToTheStartFolderArePlaced)
@@ -215,7 +215,8 @@ TEST_F(MainWindowTest, ZoomChosenFromTheDropDownList)
     EXPECT_EQ(TextOf(bar, QStringLiteral("Zoom")), QString::number(qRound(page.Zoom() * 100)) + u'%');
 }
 
-TEST_F(MainWindowTest, CtrlZAndCtrlYUndoAndRedoEvenWhileLocked)
+// The keys obey the lock as the menu does: a locked note takes no undo or redo.
+TEST_F(MainWindowTest, CtrlZAndCtrlYUndoAndRedoUnlessLocked)
 {
     m_window->Import().ProcessCommandLine(MakeImages(1));
     ASSERT_EQ(NoteItemsShown(), 1);
@@ -227,6 +228,12 @@ TEST_F(MainWindowTest, CtrlZAndCtrlYUndoAndRedoEvenWhileLocked)
     QTest::keyClick(&view, Qt::Key_L, Qt::ControlModifier);
     ASSERT_TRUE(m_window->IsLocked());
     QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(NoteItemsShown(), 1);
+    QTest::keyClick(&view, Qt::Key_L, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(NoteItemsShown(), 0);
+    QTest::keyClick(&view, Qt::Key_L, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(NoteItemsShown(), 0);
 }
 
@@ -337,7 +344,7 @@ TEST_F(MainWindowTest, SavedNoteOpensLockedWithNothingToUndo)
     ASSERT_TRUE(QFileInfo::exists(note));
 
     m_prompt->QueueYesNo(true);
-    m_window->Commands().Run(CommandTable::kNewNote);
+    m_window->Actions().Trigger(ActionId::NewNote);
     ASSERT_EQ(m_window->GetPages().Count(), 1);
 
     // Another extension is refused without a word.
@@ -442,6 +449,8 @@ TEST_F(MainWindowTest, TransparentBackgroundShowsThroughThePageColour)
     EXPECT_EQ(alpha_at(background), 255);
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_F7);
     ASSERT_TRUE(m_window->Modes().IsBackgroundTransparent());
+    // The rebuilt window takes the keyboard back once the window system says so.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
     EXPECT_TRUE(m_window->testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_EQ(alpha_at(background), 0);
     EXPECT_EQ(alpha_at(QPointF(50, 50)), 255);
@@ -451,10 +460,10 @@ TEST_F(MainWindowTest, TransparentBackgroundShowsThroughThePageColour)
 
 TEST_F(MainWindowTest, ClickThroughWindowEndsFromItsSwitchOrWithTheBackground)
 {
-    m_window->Commands().Run(CommandTable::kTransparentWindow);
+    m_window->Actions().Trigger(ActionId::TransparentWindow);
     EXPECT_FALSE(m_window->Modes().IsClickThrough()); // needs the transparent background too
     EXPECT_EQ(m_window->Modes().SwitchWindow(), nullptr);
-    m_window->Commands().Run(CommandTable::kTransparentBackground);
+    m_window->Actions().Trigger(ActionId::TransparentBackground);
     ASSERT_TRUE(m_window->Modes().IsClickThrough());
     ASSERT_NE(m_window->Modes().SwitchWindow(), nullptr);
     EXPECT_TRUE(m_window->windowFlags().testFlag(Qt::WindowTransparentForInput));
@@ -469,9 +478,9 @@ TEST_F(MainWindowTest, ClickThroughWindowEndsFromItsSwitchOrWithTheBackground)
     EXPECT_FALSE(m_window->windowFlags().testFlag(Qt::WindowTransparentForInput));
     EXPECT_TRUE(m_window->Modes().IsBackgroundTransparent());
 
-    m_window->Commands().Run(CommandTable::kTransparentWindow);
+    m_window->Actions().Trigger(ActionId::TransparentWindow);
     ASSERT_TRUE(m_window->Modes().IsClickThrough());
-    m_window->Commands().Run(CommandTable::kTransparentBackground);
+    m_window->Actions().Trigger(ActionId::TransparentBackground);
     EXPECT_FALSE(m_window->Modes().IsClickThrough());
     EXPECT_EQ(m_window->Modes().SwitchWindow(), nullptr);
     EXPECT_FALSE(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));

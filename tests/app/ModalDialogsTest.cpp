@@ -265,6 +265,8 @@ TEST_F(ModalDialogsTest, LayoutDialogsAnswerReturnAndEscape)
             if (!answered)
                 QTest::keyClick(&dialog, Qt::Key_Escape);
         });
+        // The closed dialog has handed the keyboard back to the window.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
         QTest::keyClick(&m_window->PageWidget(), Qt::Key_P, Qt::ControlModifier);
         EXPECT_EQ(answered, !ok);
         EXPECT_EQ(m_prompt->Requests().size(), ok ? 1u : 0u);

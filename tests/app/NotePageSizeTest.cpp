@@ -98,14 +98,16 @@ TEST_F(NotePageSizeTest, AnotherPageSizeKeepsTheFittedPictureInsideAndProportion
     }
 
     // One undo takes back one side with its fit; a second brings the note back as it opened.
-    m_window->Commands().Run(CommandTable::kUndo);
+    // The note opened locked, and undo waits for the lock to come off.
+    ASSERT_TRUE(m_window->Actions().Trigger(ActionId::Lock));
+    m_window->Actions().Trigger(ActionId::Undo);
     EXPECT_EQ(Box("ViewerHeight"), "1080");
     EXPECT_EQ(PictureBounds(), QRectF(0, 0, 1080, 1080));
-    m_window->Commands().Run(CommandTable::kUndo);
+    m_window->Actions().Trigger(ActionId::Undo);
     EXPECT_EQ(Box("ViewerWidth"), "1920");
     EXPECT_EQ(PictureBounds(), QRectF(420, 0, 1080, 1080));
     EXPECT_FALSE(Starred());
-    m_window->Commands().Run(CommandTable::kRedo);
+    m_window->Actions().Trigger(ActionId::Redo);
     EXPECT_EQ(Box("ViewerWidth"), "1080");
     EXPECT_EQ(PictureBounds(), QRectF(0, 0, 1080, 1080));
 
@@ -125,10 +127,11 @@ TEST_F(NotePageSizeTest, APageSizeAloneIsAChangeThatUndoTakesBack)
     TypeInto(m_window->PageBarWidget(), QStringLiteral("ViewerWidth"), QStringLiteral("1200"));
     EXPECT_EQ(m_window->GetPages().List().first(), page);
     EXPECT_TRUE(Starred());
-    m_window->Commands().Run(CommandTable::kUndo);
+    ASSERT_TRUE(m_window->Actions().Trigger(ActionId::Lock));
+    m_window->Actions().Trigger(ActionId::Undo);
     EXPECT_EQ(Box("ViewerWidth"), width);
     EXPECT_FALSE(Starred());
-    m_window->Commands().Run(CommandTable::kRedo);
+    m_window->Actions().Trigger(ActionId::Redo);
     EXPECT_EQ(Box("ViewerWidth"), "1200");
     ASSERT_TRUE(m_window->SaveNote(QString()));
     EXPECT_FALSE(Starred());

@@ -95,7 +95,7 @@ TEST_F(PageContextMenuTest, ShowsOverThePageOnlyWithItsEntriesAndStates)
             { "最前面に(&F)", false }, { "最背面に(&B)", false }, { "バージョン情報(&V)", false } });
     EXPECT_FALSE(m_window->PageMenu().Run(PageContextMenu::kAddText, m_on_page));
     EXPECT_EQ(NoteItemsShown(), 0);
-    EXPECT_TRUE(m_window->PageMenu().Run(CommandTable::kBottomMost, m_on_page));
+    EXPECT_TRUE(m_window->PageMenu().Run(PageContextMenu::kBottomMost, m_on_page));
     EXPECT_TRUE(m_window->Modes().IsBottomMost());
     RightClick(m_window->PageWidget(), m_on_page);
     menus = TakeMenus();

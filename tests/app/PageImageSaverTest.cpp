@@ -35,7 +35,7 @@ protected:
 TEST_F(PageImageSaverTest, KnobAtZeroExportsABlackBackgroundBehindTheItems)
 {
     MakePage();
-    m_window->ToolBarWidget().GetCanvas().UpdateItemPropertyFloat(QStringLiteral("BackColor"), QStringLiteral("Value"), 0);
+    m_window->View().SetBackgroundLevel(0);
     const QString path = m_folder.filePath(QStringLiteral("page.png"));
     m_prompt->QueueSaveFile(path);
     Click(m_window->ToolBarWidget(), QStringLiteral("SavePage"));

@@ -1,4 +1,4 @@
-#include "app/CommandTable.h"
+#include "app/ActionId.h"
 #include "app/ImageImport.h"
 #include "app/MainWindow.h"
 #include "app/NoteRecovery.h"
@@ -583,7 +583,7 @@ TEST_F(UserScenario, ADeletedPageComesBackWithUndo)
 {
     Key(Qt::Key_PageDown);
     const QString second = Shown();
-    m_window->Commands().Run(CommandTable::kDeletePage);
+    m_window->Actions().Trigger(ActionId::DeletePage);
     ASSERT_EQ(GetPages().Count(), 1);
     EXPECT_TRUE(Starred());
     Key(Qt::Key_Z, Qt::ControlModifier);
@@ -591,7 +591,7 @@ TEST_F(UserScenario, ADeletedPageComesBackWithUndo)
     EXPECT_EQ(GetPages().Current(), 1);
     EXPECT_EQ(Shown(), second);
     EXPECT_FALSE(Starred());
-    m_window->Commands().Run(CommandTable::kInsertPage);
+    m_window->Actions().Trigger(ActionId::InsertPage);
     EXPECT_EQ(GetPages().Count(), 3);
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(GetPages().Count(), 2);
@@ -732,9 +732,9 @@ TEST_F(UserScenario, SaveWritesInPlaceAndSaveAsTakesTheNewFile)
 
     // A new note asks for a name in the folder used last.
     m_prompt->QueueYesNo(true);
-    m_window->Commands().Run(CommandTable::kNewNote);
+    m_window->Actions().Trigger(ActionId::NewNote);
     m_prompt->QueueSaveFile(std::nullopt);
-    m_window->Commands().Run(CommandTable::kSaveNote);
+    m_window->Actions().Trigger(ActionId::SaveNote);
     ASSERT_FALSE(m_prompt->Requests().empty());
     EXPECT_EQ(m_prompt->Requests().back().file.initial_path, m_dir.path() + "/elsewhere/NewFile");
 }
@@ -748,13 +748,13 @@ TEST_F(UserScenario, NewAndOpenAskAboutChangesOnAnyPage)
     ASSERT_TRUE(Starred());
     ASSERT_TRUE(CopyHolds(Shown()));
 
-    for (const int command : { int(CommandTable::kNewNote), int(CommandTable::kOpenNote) }) {
+    for (const ActionId command : { ActionId::NewNote, ActionId::OpenNote }) {
         m_prompt->ClearRequests();
         m_prompt->QueueAnswer(Answer::Cancel);
         // Open asks for the note to open first.
-        if (command == CommandTable::kOpenNote)
+        if (command == ActionId::OpenNote)
             m_prompt->QueueOpenFile(m_note);
-        m_window->Commands().Run(command);
+        m_window->Actions().Trigger(command);
         ASSERT_FALSE(m_prompt->Requests().empty());
         EXPECT_EQ(m_prompt->Requests().back().kind, Kind::YesNoCancel);
         EXPECT_EQ(m_prompt->Requests().back().text, QStringLiteral("変更を保存しますか?"));
@@ -764,7 +764,7 @@ TEST_F(UserScenario, NewAndOpenAskAboutChangesOnAnyPage)
     }
     // Yes saves first, into the note's file, then starts the new note.
     m_prompt->QueueAnswer(Answer::Yes);
-    m_window->Commands().Run(CommandTable::kNewNote);
+    m_window->Actions().Trigger(ActionId::NewNote);
     EXPECT_EQ(GetPages().Count(), 1);
     EXPECT_TRUE(GetPages().NotePath().isEmpty());
     EXPECT_TRUE(ReadText(m_note).endsWith(moved));
@@ -775,7 +775,7 @@ TEST_F(UserScenario, NewAndOpenAskAboutChangesOnAnyPage)
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(m_recovery.FilePath()); }, 5000));
     m_prompt->QueueAnswer(Answer::No);
     m_prompt->QueueOpenFile(m_note);
-    m_window->Commands().Run(CommandTable::kOpenNote);
+    m_window->Actions().Trigger(ActionId::OpenNote);
     EXPECT_EQ(GetPages().NotePath(), m_note);
     EXPECT_FALSE(Starred());
     EXPECT_TRUE(CopyGone());
@@ -860,7 +860,7 @@ TEST_F(BroughtFileScenario, APictureNamedAsANoteIsRefusedAndSaveNeverWritesOverI
     ASSERT_TRUE(QFile::copy(m_photos + "a.png", renamed));
     const QByteArray picture = Bytes(renamed);
     m_prompt->QueueYesNo(true);
-    m_window->Commands().Run(CommandTable::kNewNote);
+    m_window->Actions().Trigger(ActionId::NewNote);
     ASSERT_TRUE(GetPages().NotePath().isEmpty());
     ASSERT_TRUE(m_window->Import().PlaceImage(m_photos + "c.png", {}, Placement::FitToPage, 0, -1));
     const QString shown = Shown();

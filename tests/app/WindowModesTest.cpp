@@ -5,7 +5,7 @@ namespace {
 
 struct ModeRow {
     const char* name;
-    std::vector<int> commands;
+    std::vector<ActionId> commands;
     bool translucent;
     bool click_through;
     bool bottom_most;
@@ -22,8 +22,8 @@ TEST_P(WindowModesTest, CombinationsRebuildTheWindowToMatchTheSwitches)
     const ModeRow& row = GetParam();
     const Qt::WindowFlags start_flags = m_window->windowFlags();
     const QRect start_geometry = m_window->geometry();
-    for (int command : row.commands)
-        m_window->Commands().Run(command);
+    for (ActionId command : row.commands)
+        m_window->Actions().Trigger(command);
     const WindowModes& modes = m_window->Modes();
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_EQ(m_window->testAttribute(Qt::WA_TranslucentBackground), row.translucent);
@@ -36,8 +36,8 @@ TEST_P(WindowModesTest, CombinationsRebuildTheWindowToMatchTheSwitches)
     EXPECT_EQ(m_window->geometry(), start_geometry);
 
     // Off again, in the same order.
-    for (int command : row.commands)
-        m_window->Commands().Run(command);
+    for (ActionId command : row.commands)
+        m_window->Actions().Trigger(command);
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_FALSE(m_window->testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_FALSE(m_window->testAttribute(Qt::WA_NoSystemBackground));
@@ -50,12 +50,12 @@ TEST_P(WindowModesTest, CombinationsRebuildTheWindowToMatchTheSwitches)
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, WindowModesTest,
-    ::testing::Values(ModeRow { "Transparent", { CommandTable::kTransparentBackground }, true, false, false },
-                      ModeRow { "ClickThrough", { CommandTable::kTransparentBackground, CommandTable::kTransparentWindow }, true, true, false },
-                      ModeRow { "BottomMost", { CommandTable::kBottomMost }, false, false, true },
-                      ModeRow { "TransparentBottomMost", { CommandTable::kBottomMost, CommandTable::kTransparentBackground }, true, false, true },
+    ::testing::Values(ModeRow { "Transparent", { ActionId::TransparentBackground }, true, false, false },
+                      ModeRow { "ClickThrough", { ActionId::TransparentBackground, ActionId::TransparentWindow }, true, true, false },
+                      ModeRow { "BottomMost", { ActionId::BottomMost }, false, false, true },
+                      ModeRow { "TransparentBottomMost", { ActionId::BottomMost, ActionId::TransparentBackground }, true, false, true },
                       // Click-through keeps the window on top, where its switch window is.
                       ModeRow { "ClickThroughBottomMost",
-                                { CommandTable::kBottomMost, CommandTable::kTransparentWindow, CommandTable::kTransparentBackground },
+                                { ActionId::BottomMost, ActionId::TransparentWindow, ActionId::TransparentBackground },
                                 true, true, false }),
     [](const auto& info) { return std::string(info.param.name); });

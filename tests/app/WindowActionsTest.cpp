@@ -1,7 +1,9 @@
-#include "app/CommandTable.h"
+#include "app/ActionId.h"
 #include "MainWindowFixture.h"
 
 #include "widgets/Text.h"
+
+#include <QLineEdit>
 
 #include <QAction>
 #include <QMenu>
@@ -9,7 +11,7 @@
 
 namespace {
 
-class CommandTableTest : public MainWindowTest {
+class WindowActionsTest : public MainWindowTest {
 protected:
     // The menu entry of a command as the menu shows it once opened.
     QAction* OpenedMenuEntry(const QString& caption_start)
@@ -36,13 +38,13 @@ struct MenuStateRow {
     bool locked;
 };
 
-class MenuStateTest : public CommandTableTest, public ::testing::WithParamInterface<MenuStateRow> { };
+class MenuStateTest : public WindowActionsTest, public ::testing::WithParamInterface<MenuStateRow> { };
 
 }
 
 // Each menu's keyboard letters lead to one entry each, and the view menu brings the window
 // to the front by "最前面に".
-TEST_F(CommandTableTest, EveryMenuHasDistinctLetters)
+TEST_F(WindowActionsTest, EveryMenuHasDistinctLetters)
 {
     QStringList view_captions;
     for (QAction* top : m_window->menuBar()->actions()) {
@@ -93,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, MenuStateTest,
                                            MenuStateRow { "画像を開く", true, false }, MenuStateRow { "画像保存", true, true },
                                            MenuStateRow { "終了", true, true }));
 
-TEST_F(CommandTableTest, CheckMarksFollowTheSwitchesAsTheMenuOpens)
+TEST_F(WindowActionsTest, CheckMarksFollowTheSwitchesAsTheMenuOpens)
 {
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_G, Qt::ControlModifier);
     QTest::keyClick(&m_window->PageWidget(), Qt::Key_U, Qt::ControlModifier);
@@ -112,7 +114,7 @@ TEST_F(CommandTableTest, CheckMarksFollowTheSwitchesAsTheMenuOpens)
     EXPECT_EQ(NoteItemsShown(), 1);
 }
 
-TEST_F(CommandTableTest, CtrlDDeselectsTheActiveItem)
+TEST_F(WindowActionsTest, CtrlDDeselectsTheActiveItem)
 {
     m_window->Import().ProcessCommandLine(MakeImages(2));
     m_window->Import().PlaceImage(MakeImage(QStringLiteral("second.png")), QPoint(200, 200), Placement::AtPoint, 0, -1);
@@ -129,7 +131,7 @@ TEST_F(CommandTableTest, CtrlDDeselectsTheActiveItem)
     EXPECT_EQ(canvas.ItemAt(canvas.ItemCount() - 1), lowest);
 }
 
-TEST_F(CommandTableTest, StatusFollowsThePointerOntoAndOffAnImage)
+TEST_F(WindowActionsTest, StatusFollowsThePointerOntoAndOffAnImage)
 {
     m_window->Import().ProcessCommandLine({ MakeImage(QStringLiteral("shown.png"), QSize(200, 100)) });
     PageCanvasWidget& view = m_window->PageWidget();
@@ -148,7 +150,7 @@ TEST_F(CommandTableTest, StatusFollowsThePointerOntoAndOffAnImage)
 
 // At the smallest window the status box shows all three lines of an image's status: none
 // wraps, and the three fit the box's height at the box's font.
-TEST_F(CommandTableTest, StatusShowsItsThreeLinesAtTheSmallestWindow)
+TEST_F(WindowActionsTest, StatusShowsItsThreeLinesAtTheSmallestWindow)
 {
     m_window->resize(1, 1);
     m_window->Import().ProcessCommandLine({ MakeImage(QStringLiteral("a photograph with a long name.png"), QSize(6000, 4000)) });
@@ -179,7 +181,7 @@ TEST_F(CommandTableTest, StatusShowsItsThreeLinesAtTheSmallestWindow)
 }
 
 // A value clipped by the drop-down button leaves text pixels in the field's last columns.
-TEST_F(CommandTableTest, ZoomBoxShowsItsWidestValuesWhole)
+TEST_F(WindowActionsTest, ZoomBoxShowsItsWidestValuesWhole)
 {
     CanvasWidget& bar = m_window->PageBarWidget();
     const Item* zoom = bar.GetCanvas().FindItem(QStringLiteral("Zoom"));
@@ -196,7 +198,7 @@ TEST_F(CommandTableTest, ZoomBoxShowsItsWidestValuesWhole)
     }
 }
 
-TEST_F(CommandTableTest, SavePageAsksWithThePictureFormats)
+TEST_F(WindowActionsTest, SavePageAsksWithThePictureFormats)
 {
     m_prompt->QueueSaveFile(std::nullopt);
     Click(m_window->ToolBarWidget(), QStringLiteral("SavePage"));
@@ -206,4 +208,115 @@ TEST_F(CommandTableTest, SavePageAsksWithThePictureFormats)
     EXPECT_EQ(request.filter, QStringLiteral("JPEG|*.jpg|GIF|*.gif|PNG|*.png|BMP|*.bmp|TIFF|*.tif||"));
     EXPECT_EQ(request.default_extension, QStringLiteral("jpg"));
     EXPECT_EQ(request.initial_path, QStringLiteral("NewFile"));
+}
+
+namespace {
+
+// A key, the menu entry that shows its command, the note items on the page once the command
+// ran, and the questions and dialogs it showed.
+struct LockedKeyRow {
+    const char* name;
+    Qt::Key key;
+    const char* caption;
+    int items_after;
+    size_t asks;
+};
+
+class LockedKeyTest : public WindowActionsTest, public ::testing::WithParamInterface<LockedKeyRow> { };
+
+}
+
+// A page with one image, one step to undo (that image) and one to redo (a second image). While
+// the note is locked the key does what its greyed menu entry does: nothing, and asks nothing.
+// Unlocked again, the same key acts.
+TEST_P(LockedKeyTest, LockedNoteTakesNoKeyThatItsMenuDisables)
+{
+    const LockedKeyRow& row = GetParam();
+    m_window->Import().ProcessCommandLine(MakeImages(1));
+    m_window->Import().PlaceImage(MakeImage(QStringLiteral("second.png")), QPoint(200, 200), Placement::AtPoint, 0, -1);
+    ASSERT_TRUE(m_window->Actions().Trigger(ActionId::Undo));
+    ASSERT_EQ(NoteItemsShown(), 1);
+    ASSERT_TRUE(m_window->Actions().IsEnabled(ActionId::Redo));
+    QWidget& view = m_window->PageWidget();
+
+    Click(m_window->PageBarWidget(), QStringLiteral("LockPage"));
+    ASSERT_TRUE(m_window->IsLocked());
+    EXPECT_FALSE(OpenedMenuEntry(QString::fromUtf8(row.caption))->isEnabled());
+    m_prompt->ClearRequests();
+    QTest::keyClick(&view, row.key, Qt::ControlModifier);
+    EXPECT_EQ(NoteItemsShown(), 1);
+    EXPECT_TRUE(m_prompt->Requests().empty());
+    // Asked directly, the command says that it did not run.
+    EXPECT_FALSE(m_window->Actions().Trigger(ActionId::Undo));
+    EXPECT_EQ(NoteItemsShown(), 1);
+
+    Click(m_window->PageBarWidget(), QStringLiteral("LockPage"));
+    ASSERT_FALSE(m_window->IsLocked());
+    EXPECT_TRUE(OpenedMenuEntry(QString::fromUtf8(row.caption))->isEnabled());
+    m_prompt->QueueAnswer(Answer::No);
+    m_prompt->QueueOpenFile(std::nullopt);
+    QTest::keyClick(&view, row.key, Qt::ControlModifier);
+    EXPECT_EQ(NoteItemsShown(), row.items_after);
+    EXPECT_EQ(m_prompt->Requests().size(), row.asks);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, LockedKeyTest,
+                         ::testing::Values(LockedKeyRow { "Undo", Qt::Key_Z, "元に戻す", 0, 0 },
+                                           LockedKeyRow { "Redo", Qt::Key_Y, "やり直し", 2, 0 },
+                                           // Asks whether to save the changes: "No".
+                                           LockedKeyRow { "NewNote", Qt::Key_N, "新規ノート", 0, 1 },
+                                           // Cancelled in the file dialog.
+                                           LockedKeyRow { "OpenImage", Qt::Key_I, "画像を開く", 1, 1 }),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The bars' buttons follow the same rules as the menu: undo and the page turns are greyed on
+// a locked note, and a click on a greyed button does nothing.
+TEST_F(WindowActionsTest, BarButtonsShowTheCommandsRules)
+{
+    m_window->Import().ProcessCommandLine(MakeImages(2));
+    m_window->GetPages().Last();
+    CanvasWidget& tool_bar = m_window->ToolBarWidget();
+    CanvasWidget& page_bar = m_window->PageBarWidget();
+    EXPECT_TRUE(IsEnabled(tool_bar, QStringLiteral("UndoNote")));
+    EXPECT_TRUE(IsEnabled(page_bar, QStringLiteral("PrevPage")));
+    // The last page leads on to a new page while it holds something.
+    EXPECT_TRUE(IsEnabled(page_bar, QStringLiteral("NextPage")));
+
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_FALSE(IsEnabled(tool_bar, QStringLiteral("UndoNote")));
+    EXPECT_FALSE(IsEnabled(tool_bar, QStringLiteral("ClearNote")));
+    EXPECT_FALSE(IsEnabled(tool_bar, QStringLiteral("OpenImage")));
+    EXPECT_TRUE(IsEnabled(page_bar, QStringLiteral("PrevPage")));
+    EXPECT_FALSE(IsEnabled(page_bar, QStringLiteral("NextPage")));
+    Click(tool_bar, QStringLiteral("UndoNote"));
+    Click(page_bar, QStringLiteral("NextPage"));
+    EXPECT_EQ(m_window->GetPages().Count(), 2);
+    EXPECT_EQ(NoteItemsShown(), 1);
+}
+
+// In a bar's edit box the box keeps its typing and editing keys (Ctrl+Z undoes the typing,
+// Page Down stays in the box), while the window's other Ctrl keys and the function keys
+// still reach the window.
+TEST_F(WindowActionsTest, EditBoxKeepsItsKeysAndLeavesTheWindowsKeys)
+{
+    m_window->Import().ProcessCommandLine(MakeImages(2));
+    m_window->GetPages().First();
+    ASSERT_EQ(NoteItemsShown(), 1);
+    QTest::keyClick(&m_window->PageWidget(), Qt::Key_F6);
+    QLineEdit* box = nullptr;
+    for (QLineEdit* edit : m_window->PageBarWidget().findChildren<QLineEdit*>())
+        if (edit->isVisible())
+            box = edit;
+    ASSERT_NE(box, nullptr);
+    QTest::keyClicks(box, QStringLiteral("2"));
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(NoteItemsShown(), 1);
+    EXPECT_EQ(box->text(), QStringLiteral("1"));
+    QTest::keyClick(box, Qt::Key_PageDown);
+    EXPECT_EQ(m_window->GetPages().Current(), 0);
+    const bool snap = m_window->IsSnapOn();
+    QTest::keyClick(box, Qt::Key_U, Qt::ControlModifier);
+    EXPECT_NE(m_window->IsSnapOn(), snap);
+    QTest::keyClick(box, Qt::Key_F7);
+    EXPECT_TRUE(m_window->Modes().IsBackgroundTransparent());
 }
