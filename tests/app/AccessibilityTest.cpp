@@ -4,6 +4,7 @@
 #include "app/LayoutDialogWindow.h"
 #include "items/LayoutResources.h"
 #include "noteitems/TextPropertiesDialog.h"
+#include "platform/Paths.h"
 #include "widgets/Placement.h"
 
 #include <QAccessible>
@@ -184,7 +185,7 @@ TEST(AccessibleDialogTest, FieldsAreNamedByTheirLabels)
     dialog.resize(TextPropertiesDialog::kSize);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    ASSERT_TRUE(BuildLayout(dialog.GetCanvas(), LayoutResource::TextProperties));
+    ASSERT_TRUE(BuildLayout(dialog.GetCanvas(), LayoutResource::TextProperties, ProgramFolder()));
     QStringList fields;
     for (const Child& child : ChildrenOf(dialog))
         if (child.role == QAccessible::EditableText)
