@@ -29,9 +29,16 @@ QAccessible::Role RoleOf(ItemDescription::Role role)
     return kRoles[std::size_t(role)];
 }
 
+// Shown on the screen: a disabled item is shown too (greyed), and a reader is told so.
+bool OnScreen(const Item& item)
+{
+    const Canvas* canvas = item.HostCanvas();
+    return canvas && item.IsVisible() && item.IsInGroup(canvas->CurrentGroup());
+}
+
 bool Exposed(const Item& item)
 {
-    return item.IsShown() && item.Describe().role != ItemDescription::Role::None;
+    return OnScreen(item) && item.Describe().role != ItemDescription::Role::None;
 }
 
 // The text of the nearest label on the left of a field, on the same row, as a dialog puts a
@@ -42,7 +49,7 @@ QString LabelOf(const Canvas& canvas, const Item& field)
     const Item* label = nullptr;
     qreal best_gap = 0;
     for (const auto& item : canvas.Items()) {
-        if (item.get() == &field || !item->IsShown())
+        if (item.get() == &field || !OnScreen(*item))
             continue;
         const ItemDescription description = item->Describe();
         if (description.role != ItemDescription::Role::StaticText || description.name.trimmed().isEmpty())
@@ -122,7 +129,7 @@ public:
         }
         const ItemDescription description = m_item->Describe();
         state.disabled = !m_item->IsEnabled();
-        state.invisible = !m_item->IsShown();
+        state.invisible = !OnScreen(*m_item);
         state.focusable = m_item->AcceptsFocus();
         // The item that takes the window's keys, also while its edit window has the focus.
         const QWidget* focus = QApplication::focusWidget();

@@ -90,10 +90,10 @@ TEST_F(AccessibilityTest, TheBarsButtonsAndFieldsAreNamed)
             << m_window->ToolBarWidget().mapToGlobal(QPoint()).y() << " " << m_window->ToolBarWidget().width() << "x"
             << m_window->ToolBarWidget().height();
     }
-    // The states are the buttons' own.
+    // A fresh note has nothing to undo: the greyed button is there, and says it is disabled.
     for (const Child& child : tools)
         if (child.name == QStringLiteral("元に戻す"))
-            EXPECT_EQ(child.state.disabled, !IsEnabled(m_window->ToolBarWidget(), QStringLiteral("UndoNote")));
+            EXPECT_TRUE(child.state.disabled);
 
     const std::vector<Child> page_bar = ChildrenOf(m_window->PageBarWidget());
     EXPECT_EQ(NamesOf(page_bar, QAccessible::Button),
