@@ -62,15 +62,18 @@ bool PageImageSaver::ExportPage(const QString& path)
 QString PageImageSaver::ProposedName() const
 {
     // The dialog opens where a relative name lies, and adds the extension of its first format.
+    // A saved note's page picture is proposed beside the note.
+    const QString& note = m_window.GetPages().Document().NotePath();
+    const QString folder = note.isEmpty() ? QString() : FolderOf(QFileInfo(note).absoluteFilePath());
     const QString name = kProposedName.toString();
     const QString extension = kProposedExtension.toString();
-    const QString stem = QtUserPrompt::StartFolder(name, QtUserPrompt::CurrentDialogFolders()) + u'/' + name;
+    const QString stem = QtUserPrompt::StartFolder(folder + name, QtUserPrompt::CurrentDialogFolders()) + u'/' + name;
     const Canvas& page = m_window.PageCanvas();
     if (page.UseOfFile(stem + extension) == Canvas::FileUse::None)
-        return name;
+        return folder + name;
     const QString free = ImageSaveTarget::FreePath(stem, extension,
         [&page](const QString& path) { return page.UseOfFile(path) != Canvas::FileUse::None; });
-    return NameOf(free).chopped(kProposedExtension.size());
+    return folder + NameOf(free).chopped(kProposedExtension.size());
 }
 
 bool PageImageSaver::ReportFailure(const QString& path, const QString& reason)

@@ -147,11 +147,12 @@ TEST_F(ExportRefusalTest, SavePageProposesANameNoImageOfTheNoteHas)
     const QString working = CurrentFolder();
     ASSERT_TRUE(SetCurrentFolder(m_folder.path()));
     PageImageSaver saver(*m_window);
-    EXPECT_EQ(saver.ProposedName(), QStringLiteral("NewFile"));
+    // Beside the note, which lies in the folder.
+    EXPECT_EQ(saver.ProposedName(), m_folder.filePath(QStringLiteral("NewFile")));
     const QString taken = MakeImage(QStringLiteral("NewFile.jpg"), QSize(20, 20), Qt::green);
     m_window->Import().ProcessCommandLine({ taken });
     const QByteArray taken_bytes = ReadAll(taken);
-    EXPECT_EQ(saver.ProposedName(), QStringLiteral("NewFile_2"));
+    EXPECT_EQ(saver.ProposedName(), m_folder.filePath(QStringLiteral("NewFile_2")));
     m_prompt->ClearRequests();
     m_prompt->QueueSaveFileAsProposed();
     m_dialogs->Queue([](ScriptedDialog& dialog) { dialog.Press(QStringLiteral("OK")); });

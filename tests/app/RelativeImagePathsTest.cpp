@@ -133,6 +133,9 @@ TEST_F(RelativeImagePathsTest, PagePictureAndPublishedCopyTakeThePicturesBesideT
     const QString picture = Path(QStringLiteral("page.png"));
     m_prompt->QueueSaveFile(picture);
     Press(Qt::Key_G, Qt::ControlModifier | Qt::ShiftModifier);
+    // The dialog proposed the picture beside the note shown, not in the working folder.
+    ASSERT_FALSE(m_prompt->Requests().empty());
+    EXPECT_EQ(m_prompt->Requests().back().file.initial_path, Path(QStringLiteral("one/NewFile")));
     const QImage saved(picture);
     ASSERT_FALSE(saved.isNull());
     EXPECT_TRUE(Near(saved.pixelColor(kInPicture.toPoint()), kBlue)) << saved.pixelColor(kInPicture.toPoint()).name().toStdString();
