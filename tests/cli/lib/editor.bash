@@ -3,6 +3,13 @@
 # makes $work, a data folder for the editor's recovery copies in $copies, and cleans up.
 require_tools Xvfb xdotool import convert
 
+# No call to the X server waits for ever: a tool stuck on a busy server (a sanitizer build on a
+# loaded machine) is ended after thirty seconds, and the test goes on to say what it missed
+# instead of holding the suite until its limit with nothing said.
+xdotool() { timeout 30 xdotool "$@"; }
+xprop() { timeout 30 xprop "$@"; }
+xwininfo() { timeout 30 xwininfo "$@"; }
+
 work=$(mktemp -d)
 xvfb_pid=
 editor_pid=
